@@ -1,0 +1,21 @@
+// Modal messages to the user. On Win32 a message box (and the same text
+// through OutputDebugStringA); on POSIX the text goes to standard error,
+// converted to UTF-8.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace kanadeya::platform {
+
+// MessageBoxA(no owner, text, no caption, MB_ICONERROR).
+void ShowErrorMessage(std::string_view text);
+
+// A plain modal message with an OK button.
+void ShowMessage(std::string_view text);
+
+// Every message shown is also passed to the observer, if one is set (tests
+// see messages this way). Pass an empty function to remove it.
+void SetMessageObserver(std::function<void(std::string_view)> observer);
+
+}  // namespace kanadeya::platform

@@ -1,0 +1,8 @@
+// The system texts of the plug-in interface and the lookup driver.
+#pragma once
+
+#include "text/system_text.h"
+
+namespace kanadeya {
+#include "plugin/system_texts.inc"
+}  // namespace kanadeya

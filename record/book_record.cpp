@@ -1,0 +1,161 @@
+#include "record/book_record.h"
+
+namespace kanadeya {
+
+TBase BookRecord;
+
+namespace {
+
+using FieldPointer = std::string TBase::*;
+
+constexpr std::array<FieldPointer, kFieldCount> kFields = {
+    &TBase::Code,
+    &TBase::Title,
+    &TBase::Reserved2,
+    &TBase::Reserved3,
+    &TBase::Volume,
+    &TBase::Author,
+    &TBase::AuthorReading,
+    &TBase::Author2,
+    &TBase::Author2Reading,
+    &TBase::OtherAuthors,
+    &TBase::CCode,
+    &TBase::Reserved11,
+    &TBase::Publisher,
+    &TBase::Label,
+    &TBase::Reserved14,
+    &TBase::Size,
+    &TBase::PageUrl,
+    &TBase::AgeRating,
+    &TBase::Reserved18,
+    &TBase::PurchaseState,
+    &TBase::Price,
+    &TBase::TaxSetting,
+    &TBase::Reserved22,
+    &TBase::TaxSetting2,
+    &TBase::EditionYear,
+    &TBase::EditionMonth,
+    &TBase::EditionDay,
+    &TBase::Reserved27,
+    &TBase::Reserved28,
+    &TBase::Reserved29,
+    &TBase::Reserved30,
+    &TBase::Reserved31,
+    &TBase::Reserved32,
+    &TBase::Reserved33,
+    &TBase::Reserved34,
+    &TBase::Memo,
+    &TBase::ImageUrl,
+    &TBase::Reserved37,
+    &TBase::Reserved38,
+    &TBase::Reserved39,
+    &TBase::Reserved40,
+    &TBase::Reserved41,
+    &TBase::Reserved42,
+    &TBase::Reserved43,
+    &TBase::ReadState,
+    &TBase::Reserved45,
+    &TBase::Reserved46,
+    &TBase::Reserved47,
+    &TBase::Reserved48,
+    &TBase::Reserved49,
+    &TBase::Reserved50,
+    &TBase::Reserved51,
+    &TBase::Reserved52,
+    &TBase::Reserved53,
+    &TBase::Reserved54,
+    &TBase::Reserved55,
+    &TBase::Reserved56,
+    &TBase::Reserved57,
+    &TBase::Reserved58,
+    &TBase::Reserved59,
+    &TBase::Reserved60,
+    &TBase::Reserved61,
+    &TBase::Reserved62,
+    &TBase::AuthorExtra,
+    &TBase::Reserved64,
+    &TBase::Reserved65};
+
+constexpr std::array<std::string_view, kFieldCount> kFieldNames = {
+    "Code",
+    "Title",
+    "Reserved2",
+    "Reserved3",
+    "Volume",
+    "Author",
+    "AuthorReading",
+    "Author2",
+    "Author2Reading",
+    "OtherAuthors",
+    "CCode",
+    "Reserved11",
+    "Publisher",
+    "Label",
+    "Reserved14",
+    "Size",
+    "PageUrl",
+    "AgeRating",
+    "Reserved18",
+    "PurchaseState",
+    "Price",
+    "TaxSetting",
+    "Reserved22",
+    "TaxSetting2",
+    "EditionYear",
+    "EditionMonth",
+    "EditionDay",
+    "Reserved27",
+    "Reserved28",
+    "Reserved29",
+    "Reserved30",
+    "Reserved31",
+    "Reserved32",
+    "Reserved33",
+    "Reserved34",
+    "Memo",
+    "ImageUrl",
+    "Reserved37",
+    "Reserved38",
+    "Reserved39",
+    "Reserved40",
+    "Reserved41",
+    "Reserved42",
+    "Reserved43",
+    "ReadState",
+    "Reserved45",
+    "Reserved46",
+    "Reserved47",
+    "Reserved48",
+    "Reserved49",
+    "Reserved50",
+    "Reserved51",
+    "Reserved52",
+    "Reserved53",
+    "Reserved54",
+    "Reserved55",
+    "Reserved56",
+    "Reserved57",
+    "Reserved58",
+    "Reserved59",
+    "Reserved60",
+    "Reserved61",
+    "Reserved62",
+    "AuthorExtra",
+    "Reserved64",
+    "Reserved65"};
+
+}  // namespace
+
+std::string& TBase::operator[](int index) { return this->*kFields[static_cast<size_t>(index)]; }
+
+const std::string& TBase::operator[](int index) const {
+  return this->*kFields[static_cast<size_t>(index)];
+}
+
+std::string_view FieldName(int index) { return kFieldNames[static_cast<size_t>(index)]; }
+
+void ClearBookRecord() {
+  for (int i = 0; i < kFieldCount; ++i) BookRecord[i].clear();
+}
+
+}  // namespace kanadeya

@@ -1,0 +1,113 @@
+#include "text/markup.h"
+
+#include "platform/text_mapping.h"
+#include "text/strings.h"
+
+namespace kanadeya {
+
+namespace {
+constexpr std::string_view kCommentOpen = "<!--";
+constexpr std::string_view kCommentClose = "-->";
+constexpr std::string_view kProtectedOpen = "\x81\x83!--";   // ＜!--
+constexpr std::string_view kProtectedClose = "--\x81\x84";   // --＞
+}  // namespace
+
+std::string ExtractBetween(std::string_view text, std::string_view start,
+                           std::string_view end) {
+  const size_t at = ByteFind(text, start);
+  if (at == 0) return {};
+  std::string_view candidate = text.substr(at - 1 + start.size());
+  if (!end.empty()) {
+    const size_t stop = ByteFind(candidate, end);
+    if (stop != 0) candidate = candidate.substr(0, stop - 1);
+  }
+  return std::string(candidate);
+}
+
+std::string NarrowAlnum(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (!IsLeadByte(b)) {
+      out += text[i++];
+      continue;
+    }
+    if (i + 1 >= text.size()) {  // a lead byte with nothing after it
+      out += text[i++];
+      break;
+    }
+    const auto t = static_cast<unsigned char>(text[i + 1]);
+    if (b == 0x82 && t >= 0x4F && t <= 0x79) {
+      out += static_cast<char>(t - 0x1F);
+    } else if (b == 0x82 && t >= 0x81 && t <= 0x9A) {
+      out += static_cast<char>(t - 0x20);
+    } else {
+      out += text[i];
+      out += text[i + 1];
+    }
+    i += 2;
+  }
+  return out;
+}
+
+std::string StripMarkup(std::string_view line) {
+  const std::string protectedLine =
+      ReplaceAll(ReplaceAll(line, kCommentOpen, kProtectedOpen), kCommentClose, kProtectedClose);
+  std::string out;
+  std::string_view rest = protectedLine;
+  for (;;) {
+    const size_t lt = rest.find('<');
+    const size_t gt = rest.find('>');
+    if (lt == std::string_view::npos && gt == std::string_view::npos) break;
+    if (lt == std::string_view::npos) {  // the line began inside a tag
+      rest.remove_prefix(gt + 1);
+    } else if (gt == std::string_view::npos) {  // a tag runs past the end
+      out.append(rest.substr(0, lt));
+      rest = {};
+    } else if (gt > lt) {
+      out.append(rest.substr(0, lt));
+      rest.remove_prefix(gt + 1);
+    } else {
+      rest.remove_prefix(gt + 1);
+    }
+  }
+  out.append(rest);
+  out = ReplaceAll(out, kProtectedOpen, kCommentOpen);
+  out = ReplaceAll(out, kProtectedClose, kCommentClose);
+  out = ReplaceAll(out, "&lt;", "<");
+  out = ReplaceAll(out, "&gt;", ">");
+  return ReplaceAll(out, "&nbsp;", " ");
+}
+
+std::string NthField(std::string_view text, char delimiter, int64_t n) {
+  std::string_view rest = text;
+  std::string_view field;
+  const std::string_view pattern(&delimiter, 1);
+  while (n > 0) {
+    const size_t p = CharFind(rest, pattern);
+    if (p == 0) {
+      field = (n == 1) ? rest : std::string_view{};
+      break;
+    }
+    field = rest.substr(0, p - 1);
+    rest = rest.substr(p);
+    --n;
+  }
+  return std::string(field);
+}
+
+std::u16string MapWidth(std::u16string_view text, uint32_t flags) {
+  return platform::MapWideText(text, flags);
+}
+
+std::u16string ToFullWidth(std::u16string_view text) {
+  return MapWidth(text, platform::kMapFullWidth);
+}
+
+std::string UpperFullWidth(std::string_view text) {
+  return platform::WideToAnsi(ToFullWidth(platform::AnsiToWide(platform::AnsiUpperCase(text))));
+}
+
+}  // namespace kanadeya
