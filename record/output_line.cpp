@@ -1,0 +1,94 @@
+#include "record/output_line.h"
+
+#include "platform/text_mapping.h"
+#include "record/book_record.h"
+#include "text/strings.h"
+
+namespace kanadeya {
+
+int FieldOfColumn(int column) {
+  if (column == 20 || column == 41) return -1;
+  if (column < 20) return column - 1;
+  if (column < 41) return column - 2;
+  return column - 3;
+}
+
+std::string EscapeCsvField(std::string_view value) {
+  std::string out;
+  out.reserve(value.size());
+  for (size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') {
+      out += "$$";
+      ++i;
+    } else if (c == '"') {
+      out += "\x81\x68";  // ”
+    } else if (c == ',') {
+      out += "\x81\x43";  // ，
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string ToHalfWidth(std::string_view value) { return platform::AnsiHalfWidth(value); }
+
+namespace {
+
+// The item without a lead byte that has no second byte after it: such a
+// byte would take the following comma as its second byte in a reader that
+// knows Shift_JIS.
+std::string_view WholeCharacters(std::string_view item) {
+  size_t i = 0;
+  while (i < item.size()) {
+    if (IsLeadByte(item[i])) {
+      if (i + 1 >= item.size()) return item.substr(0, i);
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  return item;
+}
+
+bool NeedsQuotes(std::string_view item) {
+  for (char c : item) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b == 0) return false;  // a zero byte ends the examination
+    if (b <= 0x20 || c == '"' || c == ',') return true;
+  }
+  return false;
+}
+
+void AppendItem(std::string& line, std::string_view item) {
+  item = WholeCharacters(item);
+  if (!NeedsQuotes(item)) {
+    line += item;
+    return;
+  }
+  line += '"';
+  for (char c : item) {
+    if (c == '"') line += '"';
+    line += c;
+  }
+  line += '"';
+}
+
+}  // namespace
+
+std::string BuildOutputLine() {
+  std::string line;
+  for (int column = 1; column <= kOutputColumnCount; ++column) {
+    if (column > 1) line += ',';
+    const int field = FieldOfColumn(column);
+    if (field < 0) continue;
+    std::string& value = BookRecord[field];
+    if (field == kReserved2 || field == kAuthorReading || field == kAuthor2Reading)
+      value = ToHalfWidth(value);
+    AppendItem(line, EscapeCsvField(value));
+  }
+  return line;
+}
+
+}  // namespace kanadeya

@@ -1,0 +1,7 @@
+#include "record/stop_request.h"
+
+namespace kanadeya {
+
+bool StopRequested = false;
+
+}  // namespace kanadeya
