@@ -1,0 +1,25 @@
+#include <windows.h>
+
+#include <string>
+
+#include "platform/message.h"
+#include "platform/message_common.h"
+
+namespace kanadeya::platform {
+
+namespace {
+void Show(std::string_view text, UINT flags) {
+  detail::NotifyMessageObserver(text);
+  const std::string copy(text);
+  // Also to the debugger (Wine prints it with WINEDEBUG=+debugstr), so that a
+  // run without a display still shows what the user would have seen.
+  ::OutputDebugStringA(copy.c_str());
+  ::MessageBoxA(nullptr, copy.c_str(), nullptr, flags);
+}
+}  // namespace
+
+void ShowErrorMessage(std::string_view text) { Show(text, MB_OK | MB_ICONERROR); }
+
+void ShowMessage(std::string_view text) { Show(text, MB_OK); }
+
+}  // namespace kanadeya::platform

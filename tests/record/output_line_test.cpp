@@ -1,0 +1,124 @@
+#include "record/output_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "record/book_record.h"
+#include "tests/support/bytes.h"
+#include "tests/support/csv.h"
+
+namespace kanadeya {
+namespace {
+
+class OutputLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ClearBookRecord(); }
+  void TearDown() override { ClearBookRecord(); }
+};
+
+TEST(FieldOfColumn, SkipsTheTwoFixedColumns) {
+  EXPECT_EQ(FieldOfColumn(1), 0);
+  EXPECT_EQ(FieldOfColumn(19), 18);
+  EXPECT_EQ(FieldOfColumn(20), -1);
+  EXPECT_EQ(FieldOfColumn(21), 19);
+  EXPECT_EQ(FieldOfColumn(40), 38);
+  EXPECT_EQ(FieldOfColumn(41), -1);
+  EXPECT_EQ(FieldOfColumn(42), 39);
+  EXPECT_EQ(FieldOfColumn(68), 65);
+}
+
+TEST(EscapeCsvField, ReplacesLineBreaksQuotesAndCommas) {
+  struct Row {
+    std::string_view value, expected;
+  };
+  static const Row rows[] = {
+      {"a\r\nb", "a$$b"},
+      {"a\rb\nc", "a\rb\nc"},          // lone CR and LF stay
+      {"\"x\"", "\x81\x68x\x81\x68"},  // ”x”
+      {"1,000", "1\x81\x43" "000"},    // 1，000
+      {"\r\r\n", "\r$$"},
+      {"", ""},
+      // A malformed pair whose second byte is a quote or a comma: replaced
+      // byte-wise all the same, so the line keeps its columns.
+      {"\x81\x22", "\x81\x81\x68"},
+      {"\x81\x2c", "\x81\x81\x43"},
+  };
+  for (const auto& row : rows) EXPECT_BYTES_EQ(row.expected, EscapeCsvField(row.value));
+}
+
+TEST_F(OutputLineTest, ClearedRecordGivesSixtySevenCommas) {
+  EXPECT_EQ(BuildOutputLine(), std::string(67, ','));
+}
+
+TEST_F(OutputLineTest, EachFieldLandsInItsColumn) {
+  for (int f = 0; f < kFieldCount; ++f) BookRecord[f] = "f" + std::to_string(f);
+  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine());
+  ASSERT_EQ(columns.size(), 68u);
+  for (int c = 1; c <= 68; ++c) {
+    const int f = FieldOfColumn(c);
+    EXPECT_EQ(columns[c - 1], f < 0 ? "" : "f" + std::to_string(f)) << "column " << c;
+  }
+}
+
+TEST_F(OutputLineTest, QuotingRule) {
+  struct Row {
+    std::string_view title, item;
+  };
+  static const Row rows[] = {
+      {"a b", "\"a b\""},                 // a space encloses
+      {"a\x81\x40" "b", "a\x81\x40" "b"},  // a full-width space does not
+      {"a\r\nb", "a$$b"},                 // CR LF becomes $$, not enclosed
+      {"a\nb", "\"a\nb\""},               // a lone LF encloses and stays
+      {"a\tb", "\"a\tb\""},
+      {"a\"b", "a\x81\x68" "b"},          // a quote becomes ” and does not enclose
+      {"a,b", "a\x81\x43" "b"},
+      {"ab\x81", "ab"},                   // a lone lead byte at the end is dropped
+      {"\x83\x7c", "\x83\x7c"},           // ポ whole
+  };
+  for (const auto& row : rows) {
+    ClearBookRecord();
+    BookRecord.Title = std::string(row.title);
+    const std::string line = BuildOutputLine();
+    EXPECT_BYTES_EQ("," + std::string(row.item) + std::string(66, ','), line);
+  }
+}
+
+TEST_F(OutputLineTest, ColumnsTwentyAndFortyOneStayEmpty) {
+  for (int f = 0; f < kFieldCount; ++f) BookRecord[f] = "x";
+  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine());
+  ASSERT_EQ(columns.size(), 68u);
+  EXPECT_EQ(columns[19], "");
+  EXPECT_EQ(columns[40], "");
+}
+
+TEST_F(OutputLineTest, OtherAuthorsJoinedByDollars) {
+  BookRecord.OtherAuthors = "A\r\nB";
+  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine());
+  ASSERT_EQ(columns.size(), 68u);
+  EXPECT_EQ(columns[9], "A$$B");
+}
+
+TEST_F(OutputLineTest, ReadingFieldsBecomeHalfWidthInTheRecordToo) {
+  BookRecord.AuthorReading = "\x83\x41\x83\x43";      // アイ
+  BookRecord.Author2Reading = "\x82\x60\x81\x40\x82\x61";  // Ａ　Ｂ
+  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine());
+  ASSERT_EQ(columns.size(), 68u);
+  EXPECT_BYTES_EQ("\xb1\xb2", columns[6]);
+  EXPECT_BYTES_EQ("\xb1\xb2", BookRecord.AuthorReading);
+  EXPECT_BYTES_EQ("A B", columns[8]);  // the full-width space became a space: enclosed
+  EXPECT_BYTES_EQ("A B", BookRecord.Author2Reading);
+}
+
+TEST(ToHalfWidth, MapsLongValuesWhole) {
+  std::string value;
+  for (int i = 0; i < 150; ++i) value += "\x82\x60";  // 300 bytes of Ａ
+  EXPECT_EQ(ToHalfWidth(value), std::string(150, 'A'));
+  std::string marks;
+  for (int i = 0; i < 200; ++i) marks += "\x81\x53";  // ヾ grows to three bytes
+  EXPECT_EQ(ToHalfWidth(marks).size(), 600u);
+}
+
+}  // namespace
+}  // namespace kanadeya

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs every test of the project on a Debian machine: installs what is
+# missing, then builds and tests the native build and the win32 build (its
+# tests under Wine). Prints how long each stage took. Exits non-zero when any
+# stage fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+declare -a timings=()
+stage() {
+  local name=$1
+  shift
+  echo "=== $name"
+  local start=$SECONDS
+  "$@"
+  local took=$((SECONDS - start))
+  timings+=("$name: ${took}s")
+  echo "=== $name done in ${took}s"
+}
+
+stage "install packages" tools/install-deps.sh
+stage "native: configure, build, test" cmake --workflow --preset native
+stage "wine prefix" tools/wine-prefix.sh
+stage "win32: configure, build, test under Wine" cmake --workflow --preset win32
+
+echo
+echo "stage times:"
+printf '  %s\n' "${timings[@]}"
