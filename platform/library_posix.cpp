@@ -14,7 +14,7 @@ bool IsRunningExecutable(const std::string& path) {
 }
 }  // namespace
 
-LibraryHandle LoadModule(const std::string& path) {
+LibraryHandle OpenModule(const std::string& path) {
   // glibc refuses to load an executable as a library; the running program's
   // own exported symbols stand in for it when it is the file asked for.
   if (IsRunningExecutable(path)) return ::dlopen(nullptr, RTLD_NOW);
@@ -27,7 +27,7 @@ void* FindExport(LibraryHandle handle, const char* name) {
   return ::dlsym(handle, name);
 }
 
-void FreeModule(LibraryHandle handle) {
+void CloseModule(LibraryHandle handle) {
   if (handle != nullptr) ::dlclose(handle);
 }
 

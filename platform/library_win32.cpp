@@ -4,7 +4,7 @@
 
 namespace kanadeya::platform {
 
-LibraryHandle LoadModule(const std::string& path) {
+LibraryHandle OpenModule(const std::string& path) {
   return reinterpret_cast<LibraryHandle>(::LoadLibraryA(path.c_str()));
 }
 
@@ -13,7 +13,7 @@ void* FindExport(LibraryHandle handle, const char* name) {
   return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle), name));
 }
 
-void FreeModule(LibraryHandle handle) {
+void CloseModule(LibraryHandle handle) {
   if (handle != nullptr) ::FreeLibrary(static_cast<HMODULE>(handle));
 }
 
