@@ -4,12 +4,17 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace kanadeya::platform {
 
 // MessageBoxA(no owner, text, no caption, MB_ICONERROR).
 void ShowErrorMessage(std::string_view text);
+
+// The error message `path` + `text`. On POSIX the path's bytes are written as
+// the file system gave them; only `text` is converted from code page 932.
+void ShowErrorMessageWithPath(const std::string& path, std::string_view text);
 
 // A plain modal message with an OK button.
 void ShowMessage(std::string_view text);

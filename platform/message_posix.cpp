@@ -22,8 +22,8 @@ void AppendUtf8(std::string& out, char16_t c) {
   }
 }
 
-void WriteToStandardError(std::string_view text) {
-  std::string utf8;
+void WriteToStandardError(std::string_view text, std::string_view raw_prefix = {}) {
+  std::string utf8(raw_prefix);
   for (char16_t c : AnsiToWide(text)) AppendUtf8(utf8, c);
   utf8 += '\n';
   std::fwrite(utf8.data(), 1, utf8.size(), stderr);
@@ -35,6 +35,11 @@ void WriteToStandardError(std::string_view text) {
 void ShowErrorMessage(std::string_view text) {
   detail::NotifyMessageObserver(text);
   WriteToStandardError(text);
+}
+
+void ShowErrorMessageWithPath(const std::string& path, std::string_view text) {
+  detail::NotifyMessageObserver(path + std::string(text));
+  WriteToStandardError(text, path);
 }
 
 void ShowMessage(std::string_view text) {

@@ -20,6 +20,10 @@ void Show(std::string_view text, UINT flags) {
 
 void ShowErrorMessage(std::string_view text) { Show(text, MB_OK | MB_ICONERROR); }
 
+void ShowErrorMessageWithPath(const std::string& path, std::string_view text) {
+  Show(path + std::string(text), MB_OK | MB_ICONERROR);
+}
+
 void ShowMessage(std::string_view text) { Show(text, MB_OK); }
 
 }  // namespace kanadeya::platform

@@ -2,7 +2,13 @@
 // C++ exception may cross into the host.
 #include "plugin/exports.h"
 
+#include <exception>
+#include <string>
+
+#include "platform/message.h"
+#include "plugin/lookup_driver.h"
 #include "plugin/plugin_info.h"
+#include "plugin/system_texts.h"
 
 KANADEYA_EXPORT void KANADEYA_STDCALL funcGetInfo(int32_t, char* entry_name, char* display_name,
                                                   char* author, char* version, char* fifth,
@@ -14,8 +20,22 @@ KANADEYA_EXPORT void KANADEYA_STDCALL funcGetInfo(int32_t, char* entry_name, cha
   }
 }
 
-KANADEYA_EXPORT void KANADEYA_STDCALL DownlaodFunc(const char*, const char*, const char*) {
+KANADEYA_EXPORT void KANADEYA_STDCALL DownlaodFunc(const char* data_dir, const char* output_file,
+                                                   const char* codes) {
+  // The run has already cleaned up when a failure arrives here; no output
+  // file was written. Tell the user what failed.
   try {
+    kanadeya::RunLookup(data_dir, output_file, codes);
+  } catch (const std::exception& failure) {
+    try {
+      kanadeya::platform::ShowErrorMessage(std::string(kanadeya::kRunFailedMessage) + "\r\n" +
+                                           failure.what());
+    } catch (...) {
+    }
   } catch (...) {
+    try {
+      kanadeya::platform::ShowErrorMessage(kanadeya::kRunFailedMessage);
+    } catch (...) {
+    }
   }
 }

@@ -1,0 +1,263 @@
+// The wait window "TfrmWait", made with the Win32 API: a label, a progress
+// bar, a counter label and a stop button with a red cross. It is created
+// hidden for each run; closing it only hides it. All windows made are
+// destroyed when the library unloads.
+#include <windows.h>
+#include <commctrl.h>
+#include <float.h>
+
+#include <vector>
+
+#include "platform/wait_window.h"
+
+namespace kanadeya::platform {
+
+namespace {
+
+constexpr const char* kClassName = "TfrmWait";
+constexpr int kStopButtonId = 1001;
+// しばらくお待ちください / 中止(&X) / ＭＳ Ｐゴシック
+constexpr const char* kWaitCaption =
+    "\x82\xb5\x82\xce\x82\xe7\x82\xad\x82\xa8\x91\xd2\x82\xbf\x82\xad\x82\xbe\x82\xb3\x82\xa2";
+constexpr const char* kStopCaption = "\x92\x86\x8e\x7e(&X)";
+constexpr const char* kFontName = "\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";
+
+struct WaitForm {
+  HWND window = nullptr;
+  HWND counter = nullptr;
+  HWND stop = nullptr;
+};
+
+struct Resources {
+  HFONT font = nullptr;
+  HBITMAP cross = nullptr;
+  HBRUSH white = nullptr;
+  std::vector<WaitForm> forms;
+  void (*on_stop)() = nullptr;
+  DWORD thread = 0;
+
+  // Library unload: destroy every window made, then the drawing objects.
+  ~Resources() {
+    if (::GetCurrentThreadId() == thread)
+      for (const WaitForm& form : forms) ::DestroyWindow(form.window);
+    if (font) ::DeleteObject(font);
+    if (cross) ::DeleteObject(cross);
+    if (white) ::DeleteObject(white);
+  }
+};
+
+Resources& State() {
+  static Resources resources;
+  return resources;
+}
+
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&State), &module);
+  return module;
+}
+
+// A 16 x 16 bitmap of 24-bit colour: a red diagonal cross on white.
+HBITMAP MakeCrossBitmap() {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 16;
+  info.bmiHeader.biHeight = 16;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr || bits == nullptr) return bitmap;
+  auto* pixels = static_cast<BYTE*>(bits);
+  const int stride = 16 * 3;  // already a multiple of 4
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      BYTE* p = pixels + y * stride + x * 3;
+      const bool on_cross = (x >= 3 && x <= 12) && (x - y == 0 || x - y == 1 || x + y == 15 ||
+                                                    x + y == 16);
+      p[0] = on_cross ? 0x00 : 0xFF;  // blue
+      p[1] = on_cross ? 0x00 : 0xFF;  // green
+      p[2] = 0xFF;                    // red
+    }
+  return bitmap;
+}
+
+void DrawStopButton(const DRAWITEMSTRUCT& item) {
+  RECT rect = item.rcItem;
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  ::DrawFrameControl(item.hDC, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+  char caption[64] = {};
+  ::GetWindowTextA(item.hwndItem, caption, sizeof caption);
+  SIZE text{};
+  ::SelectObject(item.hDC, State().font);
+  ::GetTextExtentPoint32A(item.hDC, caption, lstrlenA(caption) - 1, &text);
+  const int total = 16 + 4 + text.cx;
+  const int left = rect.left + (rect.right - rect.left - total) / 2;
+  const int top = rect.top + (rect.bottom - rect.top - 16) / 2;
+  if (State().cross != nullptr) {
+    HDC memory = ::CreateCompatibleDC(item.hDC);
+    HGDIOBJ old = ::SelectObject(memory, State().cross);
+    // White, the colour of the lower-left pixel, is drawn transparent.
+    ::TransparentBlt(item.hDC, left, top, 16, 16, memory, 0, 0, 16, 16, RGB(255, 255, 255));
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+  }
+  RECT text_rect{left + 20, rect.top, rect.right, rect.bottom};
+  ::SetBkMode(item.hDC, TRANSPARENT);
+  ::DrawTextA(item.hDC, caption, -1, &text_rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+}
+
+LRESULT CALLBACK WaitFormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wparam) == kStopButtonId && HIWORD(wparam) == BN_CLICKED) {
+        // BtnStopClick: the stop request, then the window closes.
+        if (State().on_stop != nullptr) State().on_stop();
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // FormClose: let pending messages run, then only hide the window.
+      ProcessPendingMessages();
+      ::ShowWindow(window, SW_HIDE);
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wparam);
+      ::SetBkColor(dc, RGB(255, 255, 255));
+      const bool is_counter = ::GetDlgCtrlID(reinterpret_cast<HWND>(lparam)) == 2;
+      ::SetTextColor(dc, is_counter ? ::GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 128));
+      return reinterpret_cast<LRESULT>(State().white);
+    }
+    case WM_DRAWITEM:
+      if (wparam == kStopButtonId) {
+        DrawStopButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+        return TRUE;
+      }
+      break;
+    case WM_SYSCHAR:
+      if (wparam == 'x' || wparam == 'X') {  // Alt+X presses the stop button
+        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(kStopButtonId, BN_CLICKED), 0);
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return ::DefWindowProcA(window, message, wparam, lparam);
+}
+
+bool RegisterFormClass() {
+  static bool registered = false;
+  if (registered) return true;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  ::InitCommonControlsEx(&controls);
+  WNDCLASSEXA form_class{};
+  form_class.cbSize = sizeof form_class;
+  form_class.lpfnWndProc = WaitFormProc;
+  form_class.hInstance = ThisModule();
+  form_class.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  form_class.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+  form_class.lpszClassName = kClassName;
+  registered = ::RegisterClassExA(&form_class) != 0 ||
+               ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return registered;
+}
+
+HWND Child(HWND parent, const char* control_class, const char* text, DWORD style, int x, int y,
+           int width, int height, int id) {
+  HWND child = ::CreateWindowExA(0, control_class, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
+                                 height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 ThisModule(), nullptr);
+  if (child != nullptr) ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(State().font), 0);
+  return child;
+}
+
+}  // namespace
+
+bool CreateWaitForm(void (*on_stop)()) {
+  Resources& state = State();
+  state.on_stop = on_stop;
+  state.thread = ::GetCurrentThreadId();
+  if (!RegisterFormClass()) return false;
+  if (state.font == nullptr)
+    state.font = ::CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_DONTCARE, kFontName);
+  if (state.cross == nullptr) state.cross = MakeCrossBitmap();
+  if (state.white == nullptr) state.white = ::CreateSolidBrush(RGB(255, 255, 255));
+
+  // Client area 219 x 98, a single fixed border, a caption bar without text
+  // or icons, always on top, centred on the screen.
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+  const DWORD ex_style = WS_EX_TOPMOST | WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
+  RECT frame{0, 0, 219, 98};
+  ::AdjustWindowRectEx(&frame, style, FALSE, ex_style);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  HWND window = ::CreateWindowExA(ex_style, kClassName, "", style, x, y, width, height, nullptr,
+                                  nullptr, ThisModule(), nullptr);
+  if (window == nullptr) return false;
+
+  WaitForm form;
+  form.window = window;
+  Child(window, "STATIC", kWaitCaption, SS_LEFT, 20, 7, 109, 12, 3);
+  HWND bar = Child(window, PROGRESS_CLASSA, "", WS_TABSTOP, 16, 24, 185, 25, 4);
+  if (bar != nullptr) ::SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  form.counter = Child(window, "STATIC", "-/-", SS_RIGHT, 183, 52, 18, 12, 2);
+  form.stop = Child(window, "BUTTON", kStopCaption, BS_OWNERDRAW | WS_TABSTOP, 56, 64, 105, 25,
+                    kStopButtonId);
+  state.forms.push_back(form);
+  return true;
+}
+
+void ProcessPendingMessages() {
+  // A message handler's floating-point failure must not end the run: mask
+  // the exceptions meanwhile and give the caller its own mask back.
+  const unsigned int saved = _controlfp(0, 0);
+  _clearfp();
+  _controlfp(_MCW_EM, _MCW_EM);
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    bool handled = false;
+    for (const WaitForm& form : State().forms)
+      if (::IsDialogMessageA(form.window, &message)) {
+        handled = true;
+        break;
+      }
+    if (!handled) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+  }
+  _clearfp();
+  _controlfp(saved, _MCW_EM);
+}
+
+std::string WaitFormCounterText() {
+  if (State().forms.empty()) return {};
+  char text[32] = {};
+  ::GetWindowTextA(State().forms.back().counter, text, sizeof text);
+  return text;
+}
+
+void ClickWaitFormStop() {
+  if (State().forms.empty()) {
+    if (State().on_stop != nullptr) State().on_stop();
+    return;
+  }
+  const WaitForm& form = State().forms.back();
+  ::SendMessageA(form.window, WM_COMMAND, MAKEWPARAM(kStopButtonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form.stop));
+}
+
+}  // namespace kanadeya::platform

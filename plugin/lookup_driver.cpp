@@ -1,0 +1,210 @@
+#include "plugin/lookup_driver.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/message.h"
+#include "platform/profile.h"
+#include "plugin/host_api.h"
+#include "plugin/system_texts.h"
+#include "plugin/wait_window.h"
+#include "record/book_record.h"
+#include "record/dictionaries.h"
+#include "record/output_line.h"
+#include "record/stop_request.h"
+#include "scrape/detail_page.h"
+#include "text/strings.h"
+
+namespace kanadeya {
+
+std::string DataDirectory;
+
+namespace {
+
+std::vector<std::string> SplitIntoLines(std::string_view text) {
+  std::vector<std::string> lines;
+  SplitLines(text, [&](std::string_view line) { lines.emplace_back(line); });
+  return lines;
+}
+
+// Writes every line followed by CR LF. False when the file cannot be written.
+bool WriteOutputFile(const std::string& path, const std::vector<std::string>& lines) {
+  size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
+  std::string contents;
+  contents.reserve(size);
+  for (const auto& line : lines) {
+    contents += line;
+    contents += "\r\n";
+  }
+  return platform::WriteWholeFile(path, contents);
+}
+
+void WriteOutputOrSay(const std::string& path, const std::vector<std::string>& lines) {
+  if (!WriteOutputFile(path, lines))
+    platform::ShowErrorMessage(std::string(kOutputNotWrittenMessage) + "\r\n" + path);
+}
+
+bool IsWholeNumber(std::string_view text) {
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// The decimal text of the value of a short number text: leading zeros go,
+// "000000" gives "0", anything that is not a whole number gives "0".
+std::string DecimalValue(std::string_view text) {
+  if (!IsWholeNumber(text)) return "0";
+  const bool negative = text[0] == '-';
+  if (text[0] == '+' || text[0] == '-') text.remove_prefix(1);
+  while (text.size() > 1 && text[0] == '0') text.remove_prefix(1);
+  if (text == "0") return "0";
+  return (negative ? "-" : "") + std::string(text);
+}
+
+// The 18-byte form: a 10-byte code, a 4-byte classification code and a
+// 4-byte price ("0950" gives "950", "0000" gives nothing).
+void SplitEighteenByteCode(const std::string& line) {
+  BookRecord.Code = line.substr(0, 10);
+  BookRecord.CCode = line.substr(10, 4);
+  const std::string price = line.substr(14, 4);
+  if (price == "0000")
+    BookRecord.Price.clear();
+  else if (price[0] == '0')
+    BookRecord.Price = price.substr(1);
+  else
+    BookRecord.Price = price;
+}
+
+// The 26-byte form, once the page is parsed: classification code and price
+// where the page gave none, then the 13-byte code.
+void CompleteTwentySixByteCode() {
+  const std::string code = BookRecord.Code;
+  if (BookRecord.CCode.empty()) BookRecord.CCode = code.substr(16, 4);
+  if (BookRecord.Price.empty()) BookRecord.Price = DecimalValue(std::string_view(code).substr(20, 6));
+  BookRecord.Code = code.substr(0, 13);
+}
+
+void FillFromSettings() {
+  const std::string path = platform::ExecutableDirectory() + std::string(kSettingsFileName);
+  auto fill = [&](std::string& field, std::string_view key, std::string_view fallback) {
+    if (field.empty()) field = platform::ReadProfileString(path, kSettingsSection, key, fallback);
+  };
+  fill(BookRecord.PurchaseState, kPurchaseStateKey, kPurchaseStateDefault);
+  fill(BookRecord.TaxSetting, kTaxSettingKey, "0");
+  fill(BookRecord.TaxSetting2, kTaxSettingKey, "0");
+  fill(BookRecord.ReadState, kReadStateKey, kReadStateDefault);
+}
+
+// Has the host download `url` into `path`. The file is deleted first, so
+// that a failed download is never mistaken for the page (a host may leave
+// the previous file in place). True when the file is there afterwards.
+bool Download(const std::string& path, const std::string& url) {
+  platform::DeleteFileAt(path);
+  BoundHostApi.HTTPDownloadFunc()(path.c_str(), url.c_str());
+  return platform::FileExists(path);
+}
+
+enum class CodeOutcome { kSkipped, kLine, kNoConnection };
+
+CodeOutcome LookUpOneCode(std::vector<std::string>& codes, size_t i, std::string& line) {
+  ClearBookRecord();
+  BookRecord.Code = codes[i];
+  LoadAuthorDictionary(DataDirectory);
+  LookupPublisherByCode(DataDirectory);
+  LoadLabelDictionary(DataDirectory);
+  if (codes[i].size() == 18) SplitEighteenByteCode(codes[i]);
+
+  const char* key = BoundHostApi.ISBNChkFunc()(BookRecord.Code.c_str());
+  codes[i] = key != nullptr ? std::string(key) : std::string();
+  if (codes[i].empty()) return CodeOutcome::kSkipped;
+
+  const std::string searchUrl = std::string(SiteBaseUrl) + std::string(kSearchPath) + codes[i];
+  if ((BoundHostApi.InternetConnectFunc()(searchUrl.c_str()) & 0xFF) == 0)
+    return CodeOutcome::kNoConnection;
+
+  const std::string pagePath = DataDirectory + std::string(kTempPageName);
+  if (!Download(pagePath, searchUrl)) return CodeOutcome::kSkipped;
+  std::string page;
+  if (!platform::ReadWholeFile(pagePath, page)) return CodeOutcome::kSkipped;
+  const std::string id = FindDetailId(page);
+  page.clear();
+  page.shrink_to_fit();
+  if (id.empty()) return CodeOutcome::kSkipped;
+
+  BookRecord.PageUrl = std::string(SiteBaseUrl) + std::string(kDetailPath) + id;
+  if (!Download(pagePath, BookRecord.PageUrl)) return CodeOutcome::kSkipped;
+  if (!ParseDetailPage(pagePath, SiteBaseUrl)) return CodeOutcome::kSkipped;
+  if (BookRecord.Code.size() == 26) CompleteTwentySixByteCode();
+  LookupLabel();
+  FillFromSettings();
+  line = BuildOutputLine();
+  return CodeOutcome::kLine;
+}
+
+// Releases what a run holds, however the run ends.
+struct RunCleanup {
+  ~RunCleanup() {
+    ReleaseHostApi();
+    FreeAuthorDictionary();
+  }
+};
+
+}  // namespace
+
+std::string FindDetailId(std::string_view page) {
+  bool first = true;
+  std::string id;
+  bool decided = false;
+  SplitLines(page, [&](std::string_view line) {
+    if (first || decided) {
+      first = false;
+      return;
+    }
+    const size_t at = ByteFind(line, kDetailLinkMarker);
+    if (at == 0) return;
+    decided = true;
+    const std::string_view rest = line.substr(at - 1 + kDetailLinkMarker.size());
+    const size_t quote = rest.find('"');
+    if (quote != std::string_view::npos) id = std::string(rest.substr(0, quote));
+  });
+  return id;
+}
+
+void RunLookup(const char* data_dir, const char* output_file, const char* codes_text) {
+  DataDirectory = data_dir != nullptr ? data_dir : "";
+  const std::string outputPath = output_file != nullptr ? output_file : "";
+  if (platform::FileExists(outputPath)) platform::DeleteFileAt(outputPath);
+  if (codes_text == nullptr || *codes_text == '\0') {
+    platform::ShowMessage(kNoCodesMessage);
+    return;
+  }
+
+  std::vector<std::string> output;
+  std::vector<std::string> codes = SplitIntoLines(codes_text);
+  RunCleanup cleanup;
+  if (!BindHostApi()) return;
+  CreateWaitWindow();
+
+  for (size_t i = 0; i < codes.size(); ++i) {
+    ReportProgress(static_cast<int>(i + 1), static_cast<int>(codes.size()));
+    if (StopRequested) break;
+    std::string line;
+    switch (LookUpOneCode(codes, i, line)) {
+      case CodeOutcome::kLine:
+        output.push_back(std::move(line));
+        break;
+      case CodeOutcome::kSkipped:
+        break;
+      case CodeOutcome::kNoConnection:
+        platform::ShowMessage(kNoConnectionMessage);
+        return;
+    }
+  }
+  WriteOutputOrSay(outputPath, output);
+}
+
+}  // namespace kanadeya

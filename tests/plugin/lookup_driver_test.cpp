@@ -1,0 +1,371 @@
+// The lookup run, in process, with host functions that the tests supply:
+// a fake catalogue site, a code check, and hosts that misbehave.
+#include "plugin/lookup_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/message.h"
+#include "plugin/exports.h"
+#include "plugin/host_api.h"
+#include "plugin/system_texts.h"
+#include "plugin/wait_window.h"
+#include "record/book_record.h"
+#include "record/stop_request.h"
+#include "tests/support/bytes.h"
+#include "tests/support/csv.h"
+#include "tests/support/temp_dir.h"
+
+namespace kanadeya {
+namespace {
+
+// EUC-JP marker of the product-name line: 商品名：
+constexpr std::string_view kNameMarker =
+    "<div id=\"SyosaiItem\">\xbe\xa6\xc9\xca\xcc\xbe\xa1\xa7</div>";
+
+std::string DetailPage(std::string_view title) {
+  return "<html>\r\n" + std::string(kNameMarker) + "\r\n" + std::string(title) +
+         "\r\n<p>\r\n<p>\r\n<p>\r\n<p>\r\n</html>\r\n";
+}
+
+std::string SearchPage(std::string_view id, std::string_view indent = "") {
+  return "<html>\r\n" + std::string(indent) + "<td><a href=\"/detail/view.php?id=" +
+         std::string(id) + "\">x</a></td>\r\n</html>\r\n";
+}
+
+const std::string kSearchBase = std::string(SiteBaseUrl) + "/search/keyword.php?keyword=";
+const std::string kDetailBase = std::string(SiteBaseUrl) + "/detail/view.php?id=";
+
+// The host that the tests play. Its functions reach it through `current`.
+struct FakeHost {
+  static FakeHost* current;
+
+  std::map<std::string, std::string> pages;  // URL -> page bytes
+  std::function<std::string(const std::string&)> check = [](const std::string& code) {
+    return code;
+  };
+  int connect_fail_from = 0;          // 0: never fails
+  bool failed_download_keeps_file = false;
+  std::vector<std::string> checked, connected, downloaded;
+  std::string key;  // the text ISBNChkFunc returns, owned by the host
+
+  static int32_t KANADEYA_HOST_CALL Connect(const char* url) {
+    current->connected.emplace_back(url);
+    const int n = static_cast<int>(current->connected.size());
+    return current->connect_fail_from != 0 && n >= current->connect_fail_from ? 0 : 1;
+  }
+  static int32_t KANADEYA_HOST_CALL Download(const char* path, const char* url) {
+    current->downloaded.emplace_back(url);
+    const auto page = current->pages.find(url);
+    if (page == current->pages.end()) {
+      if (!current->failed_download_keeps_file) std::filesystem::remove(path);
+      return 0;
+    }
+    platform::WriteWholeFile(path, page->second);
+    return 1;
+  }
+  static const char* KANADEYA_HOST_CALL Check(const char* code) {
+    current->checked.emplace_back(code);
+    current->key = current->check(code);
+    return current->key.c_str();
+  }
+  static int32_t KANADEYA_HOST_CALL Unused() { return 0; }
+
+  std::array<void*, kHostFunctionCount> Functions() const {
+    std::array<void*, kHostFunctionCount> functions{};
+    functions.fill(reinterpret_cast<void*>(&Unused));
+    functions[0] = reinterpret_cast<void*>(&Connect);
+    functions[1] = reinterpret_cast<void*>(&Download);
+    functions[7] = reinterpret_cast<void*>(&Check);
+    return functions;
+  }
+
+  void AddBook(const std::string& key, const std::string& id, const std::string& title) {
+    pages[kSearchBase + key] = SearchPage(id);
+    pages[kDetailBase + id] = DetailPage(title);
+  }
+};
+FakeHost* FakeHost::current = nullptr;
+
+class LookupDriverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FakeHost::current = &host;
+    SupplyHostFunctions(host.Functions());
+    platform::SetMessageObserver([this](std::string_view text) { messages.emplace_back(text); });
+    SetProgressObserver([this](int i, int n) { progress.emplace_back(i, n); });
+    std::filesystem::remove(SettingsPath());
+  }
+  void TearDown() override {
+    SupplyHostFunctions(std::nullopt);
+    platform::SetMessageObserver({});
+    SetProgressObserver({});
+    FakeHost::current = nullptr;
+    StopRequested = false;
+    std::filesystem::remove(SettingsPath());
+  }
+
+  static std::string SettingsPath() { return platform::ExecutableDirectory() + "Setting.ini"; }
+
+  void Run(const char* codes) { DownlaodFunc(dir.path().c_str(), Output().c_str(), codes); }
+  std::string Output() const { return dir.File("out.txt"); }
+  bool OutputWritten() const { return platform::FileExists(Output()); }
+
+  // The output lines, each checked for 68 columns.
+  std::vector<std::vector<std::string>> Lines() {
+    std::string contents;
+    EXPECT_TRUE(platform::ReadWholeFile(Output(), contents));
+    EXPECT_EQ(test::CheckOutputFile(contents), "");
+    std::vector<std::vector<std::string>> lines;
+    size_t start = 0;
+    while (start < contents.size()) {
+      const size_t end = contents.find("\r\n", start);
+      lines.push_back(test::SplitCsvLine(contents.substr(start, end - start)));
+      start = end + 2;
+    }
+    return lines;
+  }
+
+  FakeHost host;
+  test::TempDir dir;
+  std::vector<std::string> messages;
+  std::vector<std::pair<int, int>> progress;
+};
+
+// Columns of the output line (1-based column - 1).
+constexpr int kCodeColumn = 0, kTitleColumn = 1, kCCodeColumn = 10, kUrlColumn = 16,
+              kPurchaseColumn = 20, kPriceColumn = 21, kTaxColumn = 22, kTax2Column = 24,
+              kReadColumn = 46;
+
+TEST_F(LookupDriverTest, OneBookEndToEnd) {
+  host.AddBook("9784000000001", "77", "Alpha");
+  Run("9784000000001");
+  EXPECT_TRUE(messages.empty());
+  const auto lines = Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0][kCodeColumn], "9784000000001");
+  EXPECT_EQ(lines[0][kTitleColumn], "Alpha");
+  EXPECT_EQ(lines[0][kUrlColumn], kDetailBase + "77");
+  // Defaults when there is no "Setting.ini".
+  EXPECT_BYTES_EQ(kPurchaseStateDefault, lines[0][kPurchaseColumn]);
+  EXPECT_EQ(lines[0][kTaxColumn], "0");
+  EXPECT_EQ(lines[0][kTax2Column], "0");
+  EXPECT_BYTES_EQ(kReadStateDefault, lines[0][kReadColumn]);
+  EXPECT_TRUE(dir.Exists("Temp.html"));  // stays after the run
+  EXPECT_EQ(host.downloaded,
+            (std::vector<std::string>{kSearchBase + "9784000000001", kDetailBase + "77"}));
+}
+
+TEST_F(LookupDriverTest, EmptyCodeListShowsTheMessageAndWritesNothing) {
+  for (const char* codes : {static_cast<const char*>(nullptr), ""}) {
+    messages.clear();
+    dir.Write("out.txt", "old");
+    Run(codes);
+    EXPECT_FALSE(OutputWritten());  // the old file was deleted too
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_BYTES_EQ(kNoCodesMessage, messages[0]);
+  }
+}
+
+TEST_F(LookupDriverTest, OneEmptyLineIsOneCode) {
+  host.check = [](const std::string&) { return std::string(); };
+  Run("\r\n");
+  EXPECT_EQ(host.checked, std::vector<std::string>{""});
+  EXPECT_TRUE(OutputWritten());
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_TRUE(host.connected.empty());
+}
+
+TEST_F(LookupDriverTest, EighteenByteCodeIsSplitBeforeTheSearch) {
+  struct Row {
+    const char* line;
+    const char* code;
+    const char* ccode;
+    const char* price;
+  };
+  static const Row rows[] = {
+      {"412345678901930950", "4123456789", "0193", "950"},
+      {"412345678901930000", "4123456789", "0193", ""},
+      {"412345678901930050", "4123456789", "0193", "050"},  // one leading zero dropped
+      {"412345678901931200", "4123456789", "0193", "1200"},
+  };
+  for (const auto& row : rows) {
+    host = FakeHost{};
+    host.AddBook(row.code, "1", "T");
+    Run(row.line);
+    EXPECT_EQ(host.checked, std::vector<std::string>{row.code});
+    const auto lines = Lines();
+    ASSERT_EQ(lines.size(), 1u) << row.line;
+    EXPECT_EQ(lines[0][kCodeColumn], row.code);
+    EXPECT_EQ(lines[0][kCCodeColumn], row.ccode);
+    EXPECT_EQ(lines[0][kPriceColumn], row.price);
+  }
+}
+
+TEST_F(LookupDriverTest, TwentySixByteCodeIsCompletedAfterTheParse) {
+  struct Row {
+    const char* line;
+    const char* ccode;
+    const char* price;
+  };
+  static const Row rows[] = {
+      {"97840000000011920193001200", "0193", "1200"},
+      {"97840000000011920193000000", "0193", "0"},
+      {"9784000000001192019300x200", "0193", "0"},  // not a whole number
+  };
+  for (const auto& row : rows) {
+    host = FakeHost{};
+    host.check = [](const std::string& code) { return code.substr(0, 13); };
+    host.AddBook("9784000000001", "5", "T");
+    Run(row.line);
+    EXPECT_EQ(host.checked, std::vector<std::string>{row.line});  // all 26 bytes
+    const auto lines = Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0][kCodeColumn], "9784000000001");
+    EXPECT_EQ(lines[0][kCCodeColumn], row.ccode);
+    EXPECT_EQ(lines[0][kPriceColumn], row.price);
+  }
+}
+
+TEST_F(LookupDriverTest, TwentySixByteCodeWithoutADetailPageStaysUnlooked) {
+  host.check = [](const std::string& code) { return code.substr(0, 13); };
+  Run("97840000000011920193001200");
+  EXPECT_TRUE(Lines().empty());
+}
+
+TEST_F(LookupDriverTest, DetailLinkScan) {
+  struct Row {
+    std::string page;
+    bool found;
+  };
+  const Row rows[] = {
+      {SearchPage("42", " \t "), true},  // an indented link line
+      {"<td><a href=\"/detail/view.php?id=42\">\r\nno link\r\n", false},  // first line only
+      {"x\r\n<td><a href=\"/detail/view.php?id=42\r\n", false},  // no closing quote
+      {"x\r\n<td><a href=\"/detail/view.php?id=42\">a\r\n"
+       "<td><a href=\"/detail/view.php?id=43\">b\r\n",
+       true},  // the first link decides
+      {"x\r\nno link here\r\n", false},
+  };
+  for (const auto& row : rows) {
+    host = FakeHost{};
+    host.pages[kSearchBase + "K"] = row.page;
+    host.pages[kDetailBase + "42"] = DetailPage("T");
+    Run("K");
+    EXPECT_EQ(Lines().size(), row.found ? 1u : 0u) << row.page;
+  }
+}
+
+TEST_F(LookupDriverTest, FindDetailIdTakesTheTextUpToTheQuote) {
+  EXPECT_EQ(FindDetailId("a\r\n  <td><a href=\"/detail/view.php?id=A1&b=2\">"), "A1&b=2");
+  EXPECT_EQ(FindDetailId("a\r\n<td><a href=\"/detail/view.php?id=\">"), "");
+  EXPECT_EQ(FindDetailId(""), "");
+}
+
+TEST_F(LookupDriverTest, FailedConnectionOnTheThirdCodeDropsEverything) {
+  host.AddBook("A", "1", "T1");
+  host.AddBook("B", "2", "T2");
+  host.AddBook("C", "3", "T3");
+  host.connect_fail_from = 3;
+  Run("A\r\nB\r\nC\r\nD");
+  EXPECT_FALSE(OutputWritten());
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_BYTES_EQ(kNoConnectionMessage, messages[0]);
+  EXPECT_EQ(host.checked.size(), 3u);  // the run ended at once
+}
+
+TEST_F(LookupDriverTest, SearchUrlIsNotEscaped) {
+  host.check = [](const std::string&) { return std::string("a b/../%"); };
+  Run("x");
+  ASSERT_EQ(host.connected.size(), 1u);
+  EXPECT_EQ(host.connected[0], kSearchBase + "a b/../%");
+}
+
+TEST_F(LookupDriverTest, SettingsFillOnlyEmptyFields) {
+  platform::WriteWholeFile(SettingsPath(), "[Entry]\r\nTaxSet=1\r\nReadSet=R\r\n");
+  host.AddBook("9784000000001", "7", "T");
+  Run("9784000000001");
+  const auto lines = Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_BYTES_EQ(kPurchaseStateDefault, lines[0][kPurchaseColumn]);
+  EXPECT_EQ(lines[0][kTaxColumn], "1");
+  EXPECT_EQ(lines[0][kTax2Column], "1");
+  EXPECT_EQ(lines[0][kReadColumn], "R");
+}
+
+TEST_F(LookupDriverTest, FailedDownloadThatLeavesTheOldFileSkipsTheCode) {
+  // The first code's detail page is left in "Temp.html"; the second code's
+  // search download fails but the host leaves that file in place.
+  host.AddBook("A", "1", "First");
+  host.failed_download_keeps_file = true;
+  Run("A\r\nB");
+  const auto lines = Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0][kTitleColumn], "First");
+}
+
+TEST_F(LookupDriverTest, ProgressIsReportedBeforeEachCode) {
+  Run("A\r\nB\r\nC");
+  EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+}
+
+TEST_F(LookupDriverTest, StopRequestedBeforeTheRunWritesAnEmptyFile) {
+  host.AddBook("A", "1", "T");
+  StopRequested = true;
+  Run("A\r\nA");
+  EXPECT_TRUE(OutputWritten());
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_TRUE(host.checked.empty());
+  Run("A");  // and every later run of the same load
+  EXPECT_TRUE(Lines().empty());
+}
+
+TEST_F(LookupDriverTest, StopButtonDuringTheRunKeepsTheLinesFound) {
+  host.AddBook("A", "1", "T");
+  SetProgressObserver([](int i, int) {
+    if (i == 2) BtnStopClick();
+  });
+  Run("A\r\nA\r\nA");
+  EXPECT_EQ(Lines().size(), 1u);
+}
+
+TEST_F(LookupDriverTest, HostLackingOneFunction) {
+  for (int missing : {0, 7, 15}) {
+    messages.clear();
+    auto functions = host.Functions();
+    functions[static_cast<size_t>(missing)] = nullptr;
+    SupplyHostFunctions(functions);
+    Run("A");
+    EXPECT_FALSE(OutputWritten());
+    ASSERT_EQ(messages.size(), 1u) << kHostFunctionNames[static_cast<size_t>(missing)];
+    EXPECT_BYTES_EQ(kHostFunctionMissingMessage, messages[0]);
+    EXPECT_TRUE(host.checked.empty());
+  }
+}
+
+TEST_F(LookupDriverTest, MissingHostProgramShowsBothMessages) {
+  // The test program's folder holds no host program.
+  SupplyHostFunctions(std::nullopt);
+  Run("A");
+  EXPECT_FALSE(OutputWritten());
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_NE(messages[0].find(std::string(kHostMissingSuffix)), std::string::npos);
+  EXPECT_EQ(messages[0].rfind(platform::ExecutableDirectory(), 0), 0u);
+  EXPECT_BYTES_EQ(kHostFunctionMissingMessage, messages[1]);
+}
+
+TEST_F(LookupDriverTest, OutputFolderMissingIsReported) {
+  host.AddBook("A", "1", "T");
+  DownlaodFunc(dir.path().c_str(), dir.File("no-such-folder/out.txt").c_str(), "A");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind(std::string(kOutputNotWrittenMessage), 0), 0u);
+}
+
+}  // namespace
+}  // namespace kanadeya
