@@ -1,0 +1,71 @@
+// The wait window on Win32: hidden, its counter untouched by the progress
+// report, its stop button setting the stop request; and a message handler's
+// floating-point failure during the progress report does not end the run.
+#include <windows.h>
+#include <float.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/wait_window.h"
+#include "plugin/wait_window.h"
+#include "record/stop_request.h"
+
+namespace kanadeya {
+namespace {
+
+TEST(WaitWindow, ProgressLeavesTheCounterAndStopSetsTheRequest) {
+  CreateWaitWindow();
+  if (platform::WaitFormCounterText().empty()) GTEST_SKIP() << "no window without a display";
+  HWND form = ::FindWindowA("TfrmWait", nullptr);
+  ASSERT_NE(form, nullptr);
+  EXPECT_FALSE(::IsWindowVisible(form));
+  ReportProgress(1, 3);
+  ReportProgress(2, 3);
+  ReportProgress(3, 3);
+  EXPECT_EQ(platform::WaitFormCounterText(), "-/-");
+  platform::ClickWaitFormStop();
+  ReportProgress(1, 1);
+  EXPECT_TRUE(StopRequested);
+  EXPECT_FALSE(::IsWindowVisible(form));
+  StopRequested = false;
+}
+
+volatile double g_zero = 0.0;
+volatile double g_result = 0.0;
+
+LRESULT CALLBACK FailingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_APP) {
+    g_result = g_zero / g_zero;  // invalid operation
+    return 0;
+  }
+  return ::DefWindowProcA(window, message, wparam, lparam);
+}
+
+TEST(WaitWindow, FloatingPointFailureInAHandlerIsSwallowedAndTheMaskRestored) {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = FailingProc;
+  window_class.hInstance = ::GetModuleHandleA(nullptr);
+  window_class.lpszClassName = "KanadeyaFailingWindow";
+  ::RegisterClassA(&window_class);
+  HWND window = ::CreateWindowA("KanadeyaFailingWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                window_class.hInstance, nullptr);
+  if (window == nullptr) GTEST_SKIP() << "no message window here";
+
+  // The caller runs with invalid operations unmasked.
+  const unsigned int original = _controlfp(0, 0);
+  _clearfp();
+  _controlfp(original & ~static_cast<unsigned int>(_EM_INVALID), _MCW_EM);
+  const unsigned int callers = _controlfp(0, 0);
+
+  ::PostMessageA(window, WM_APP, 0, 0);
+  ReportProgress(1, 1);  // would raise without the mask
+
+  EXPECT_EQ(_controlfp(0, 0) & _MCW_EM, callers & _MCW_EM);
+  EXPECT_NE(g_result, g_result);  // NaN: the handler ran
+  _clearfp();
+  _controlfp(original, _MCW_EM);
+  ::DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace kanadeya
