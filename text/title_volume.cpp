@@ -1,0 +1,204 @@
+#include "text/title_volume.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "record/book_record.h"
+#include "text/char_scan.h"
+#include "text/markup.h"
+#include "text/strings.h"
+#include "text/system_texts.h"
+
+namespace kanadeya {
+
+namespace {
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+inline int64_t Length(std::string_view text) { return static_cast<int64_t>(text.size()); }
+
+// The bracketed content with "第", "巻" and "集" removed: "第3巻" -> "3".
+std::string WithoutVolumeWords(std::string_view group);
+
+// Full-width brackets, "！", "．" and the full-width space in their ASCII
+// forms, full-width letters and digits narrowed, blanks trimmed.
+std::string NormaliseName(std::string_view name);
+
+// Finds a volume in `t` by the forms that follow the trailing groups; cuts
+// the title in `t`, sets `volume` and puts text in front of `r`.
+void SplitInnerVolume(std::string& t, std::string& r, std::string& volume);
+
+}  // namespace
+
+bool IsAllDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+bool IsKanjiNumeral(std::string_view text) {
+  for (size_t i = 0; i + 1 < text.size(); i += 2) {
+    const std::string_view pair = text.substr(i, 2);
+    bool numeral = false;
+    for (size_t k = 0; k < kKanjiNumerals.size(); k += 2)
+      numeral = numeral || kKanjiNumerals.substr(k, 2) == pair;
+    if (!numeral) return false;
+  }
+  return true;
+}
+
+bool IsRomanNumeral(std::string_view text) {
+  return text.find_first_not_of("IVXivx") == std::string_view::npos;
+}
+
+bool IsVolumeNumber(std::string_view candidate) {
+  return IsAllDigits(candidate) || candidate == kVolumeFirst || candidate == kVolumeMiddle ||
+         candidate == kVolumeLast || IsKanjiNumeral(candidate) || IsRomanNumeral(candidate);
+}
+
+std::string TrailingDigits(std::string_view text) {
+  size_t start = text.size();
+  while (start > 0 && IsDigit(text[start - 1])) --start;
+  if (start == text.size()) return std::string(text);
+  return std::string(text.substr(start));
+}
+
+std::string SplitTitleVolume(std::string_view name) {
+  std::string t = NormaliseName(name);
+  std::string r;
+  std::string& volume = BookRecord.Volume;
+
+  // A note in angle brackets at the very end goes to the remainder.
+  if (EndsWithChars(t, kCloseAngleBracket)) {
+    if (const size_t a = CharFind(t, kOpenAngleBracket); a != 0) {
+      const auto at = static_cast<int64_t>(a);
+      r = Copy(t, at + 2, Length(t) - at - 3);
+      t = TrimRight(CopyView(t, 1, at - 1));
+    }
+  }
+
+  // Trailing bracketed groups, from the end backwards: the last one that reads
+  // as a volume becomes the volume, the others go to the remainder in their
+  // left-to-right order. A group holding one nested group is taken whole.
+  while (LastByte(t) == ")") {
+    auto b = static_cast<int64_t>(LastDelimiter("(", t)) + 1;
+    std::string g = Copy(t, b, Length(t) - b);
+    if (Contains(g, ")")) {
+      b = static_cast<int64_t>(LastDelimiter("(", CopyView(t, 1, b - 2))) + 1;
+      g = Copy(t, b, Length(t) - b);
+    }
+    const std::string c = WithoutVolumeWords(g);
+    t = TrimRight(CopyView(t, 1, b - 2));
+    if (IsVolumeNumber(c) && volume.empty()) {
+      volume = c;
+    } else {
+      r = g + " " + r;
+    }
+  }
+
+  if (volume.empty()) SplitInnerVolume(t, r, volume);
+
+  BookRecord.Title = std::move(t);
+  return Trim(r);
+}
+
+namespace {
+
+// Looks for the volume inside what is left of the name once the trailing
+// groups are gone. The forms are tried from the most explicit to the least;
+// the first that yields a volume ends the search.
+void SplitInnerVolume(std::string& t, std::string& r, std::string& volume) {
+  // A bracketed group inside the name; what follows it is remainder.
+  if (Contains(t, "(") && Contains(t, ")")) {
+    const auto e = static_cast<int64_t>(LastDelimiter(")", t)) + 1;
+    const std::string_view h = CopyView(t, 1, e - 2);
+    const std::string z(From(t, e));
+    const auto f = static_cast<int64_t>(LastDelimiter("(", h)) + 1;
+    const std::string c = WithoutVolumeWords(From(h, f));
+    if (IsVolumeNumber(c)) {
+      t = TrimRight(CopyView(h, 1, f - 2));
+      volume = c;
+      r = z + " " + r;
+      return;
+    }
+  }
+
+  // A "巻" or "集" suffix is set aside; it goes back onto the title unless
+  // a volume is found.
+  std::string s;
+  if (EndsWithChars(t, kVolumeSuffix) || EndsWithChars(t, kCollectionSuffix)) {
+    s = t.substr(t.size() - 2);
+    t.resize(t.size() - 2);
+  }
+
+  // The last word.
+  if (const size_t blank = LastDelimiter(" ", t); blank != 0) {
+    const std::string_view w = From(t, static_cast<int64_t>(blank) + 1);
+    if (IsVolumeNumber(w)) {
+      volume = std::string(w);
+      t = TrimRight(CopyView(t, 1, static_cast<int64_t>(blank) - 1));
+      return;
+    }
+  }
+
+  // An ordinal "第" or a part "編": the volume follows the later of the two.
+  // "編" stays in the title, "第" does not.
+  const size_t ordinal = CharFind(t, kOrdinalMark);
+  const size_t part = CharFind(t, kPartMark);
+  if (ordinal != 0 || part != 0) {
+    const auto q = static_cast<int64_t>(std::max(ordinal, part));
+    const std::string_view c = From(t, q + 2);
+    if (IsVolumeNumber(c)) {
+      volume = std::string(c);
+      t = Copy(t, 1, q + 1);
+      if (EndsWithChars(t, kOrdinalMark)) t = TrimRight(CopyView(t, 1, Length(t) - 2));
+      return;
+    }
+  }
+
+  // A Latin marker, found in the upper-case copy with ASCII letters and
+  // digits and full-width punctuation. The last "VOL" or "NO" is the one
+  // that introduces the number: "PIANO No.3" is cut at "No", not inside
+  // "PIANO". The title is cut from that copy.
+  const std::string u = NarrowAlnum(UpperFullWidth(t));
+  const size_t m = std::max(LastCharFind(u, "VOL"), LastCharFind(u, "NO"));
+  if (m != 0) {
+    std::string c = TrailingDigits(u);
+    if (IsVolumeNumber(c)) {
+      t = TrimRight(CopyView(u, 1, static_cast<int64_t>(m) - 1));
+      volume = std::move(c);
+      return;
+    }
+  }
+
+  // Digits right before the set-aside suffix ("12巻"); otherwise the suffix
+  // goes back onto the title.
+  if (!s.empty()) {
+    size_t digits = t.size();
+    while (digits > 0 && IsDigit(t[digits - 1])) --digits;
+    if (digits < t.size()) {
+      volume = t.substr(digits);
+      t.resize(digits);
+      return;
+    }
+  }
+  t += s;
+}
+
+std::string WithoutVolumeWords(std::string_view group) {
+  std::string c = ReplaceAll(group, kOrdinalMark, "");
+  c = ReplaceAll(c, kVolumeSuffix, "");
+  return ReplaceAll(c, kCollectionSuffix, "");
+}
+
+std::string NormaliseName(std::string_view name) {
+  static constexpr std::string_view kReplacements[][2] = {
+      {kFullWidthOpenParen, "("}, {kFullWidthCloseParen, ")"}, {kFullWidthExclamation, "!"},
+      {kFullWidthFullStop, "."},  {kFullWidthSpace, " "},
+  };
+  std::string t(name);
+  for (const auto& [from, to] : kReplacements) t = ReplaceAll(t, from, to);
+  return Trim(NarrowAlnum(t));
+}
+
+}  // namespace
+
+}  // namespace kanadeya
