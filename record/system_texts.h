@@ -1,0 +1,8 @@
+// The system texts of the reference dictionaries.
+#pragma once
+
+#include "text/system_text.h"
+
+namespace kanadeya {
+#include "record/system_texts.inc"
+}  // namespace kanadeya

@@ -1,0 +1,238 @@
+#include "record/dictionaries.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "record/book_record.h"
+#include "tests/support/bytes.h"
+#include "tests/support/temp_dir.h"
+
+namespace kanadeya {
+namespace {
+
+using test::TempDir;
+
+// "AuthDB.dat": normalised name, name, reading, third value.
+constexpr std::string_view kAuthors =
+    // |あいう|あい・う|アイウ|作曲家|
+    "|\x82\xa0\x82\xa2\x82\xa4|\x82\xa0\x82\xa2\x81\x45\x82\xa4|\x83\x41\x83\x43\x83\x45|"
+    "\x8d\xec\x8b\xc8\x89\xc6|\r\n"
+    // |かきく|かきく|| : no reading, no third value
+    "|\x82\xa9\x82\xab\x82\xad|\x82\xa9\x82\xab\x82\xad||\r\n"
+    "|alpha|beta|Mid|m|x|\r\n"  // "|beta|" first occurs here, mid-line
+    "|beta|Beta|BETA|b|\r\n"
+    "|dup|First|F|1|\r\n"
+    "|dup|Second|S|2|\r\n"
+    "|cr|C|c|3|\r"        // a lone CR ends a line
+    "|lf|L|l|4|\n"        // so does a lone LF
+    "|open|Name|Reading\r\n"  // no closing bar: the value runs on
+    "|next|N|n|5|\r\n"
+    "|two|Tw\x83|o|6|\r\n"  // "Tw" then a lead byte taking the bar as its second byte
+    "\0|zero|Z|z|7|\r\n";   // a zero byte ends the text
+
+struct AuthorRow {
+  std::string_view name;
+  bool hit;
+  std::string_view dictionary_name, reading, extra;
+};
+
+TEST(LookupAuthor, FirstOccurrenceOfTheKey) {
+  TempDir dir;
+  dir.Write("AuthDB.dat", kAuthors);
+  ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
+  ASSERT_TRUE(AuthorDictionaryHasLines());
+  static const AuthorRow rows[] = {
+      // あい・う is looked up as |あいう|
+      {"\x82\xa0\x82\xa2\x81\x45\x82\xa4", true, "\x82\xa0\x82\xa2\x81\x45\x82\xa4",
+       "\x83\x41\x83\x43\x83\x45", "\x8d\xec\x8b\xc8\x89\xc6"},
+      // かきく: empty reading and third value
+      {"\x82\xa9\x82\xab\x82\xad", true, "\x82\xa9\x82\xab\x82\xad", "", ""},
+      {"beta", true, "Mid", "m", "x"},       // found mid-line before its own line
+      {"dup", true, "First", "F", "1"},      // the first line wins
+      {"cr", true, "C", "c", "3"},           // lone CR became a line end
+      {"lf", true, "L", "l", "4"},           // lone LF became a line end
+      {"open", true, "Name", "Reading\r\n", "next"},  // runs on to the next "|\r\n"
+      {"two", true, "Tw\x83|o", "6", ""},    // the search is byte-wise, fields by character
+      {"zero", false, "", "", ""},           // after the zero byte
+      {"ALPHA", false, "", "", ""},          // case-sensitive
+      {"missing", false, "", "", ""},
+      {"", false, "", "", ""},  // an empty name is no name, though "||" occurs
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(test::Utf8(row.name));
+    AuthorDictionaryEntry entry{"unchanged", "unchanged", "unchanged"};
+    ASSERT_EQ(row.hit, LookupAuthor(row.name, entry));
+    if (!row.hit) continue;
+    EXPECT_BYTES_EQ(row.dictionary_name, entry.name);
+    EXPECT_BYTES_EQ(row.reading, entry.reading);
+    EXPECT_BYTES_EQ(row.extra, entry.extra);
+  }
+  EXPECT_TRUE(FreeAuthorDictionary());
+}
+
+TEST(LoadAuthorDictionary, MissingFolderOrReloadedFile) {
+  TempDir dir;
+  AuthorDictionaryEntry entry;
+  dir.Write("AuthDB.dat", "|beta|Beta|BETA|\r\n");
+  ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
+  EXPECT_TRUE(LookupAuthor("beta", entry));
+
+  // Released: nothing is found, and releasing again does nothing.
+  EXPECT_TRUE(FreeAuthorDictionary());
+  EXPECT_FALSE(AuthorDictionaryHasLines());
+  EXPECT_FALSE(LookupAuthor("beta", entry));
+  EXPECT_TRUE(FreeAuthorDictionary());
+
+  // A load replaces the dictionary held before.
+  ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
+  TempDir other;
+  other.Write("AuthDB.dat", "|gamma|G|g|\r\n");
+  ASSERT_TRUE(LoadAuthorDictionary(other.path()));
+  EXPECT_FALSE(LookupAuthor("beta", entry));
+  EXPECT_TRUE(LookupAuthor("gamma", entry));
+
+  // A missing file, and a folder in its place, are empty dictionaries.
+  TempDir empty;
+  EXPECT_FALSE(LoadAuthorDictionary(empty.path()));
+  EXPECT_FALSE(AuthorDictionaryHasLines());
+  std::filesystem::create_directory(empty.File("AuthDB.dat"));
+  EXPECT_FALSE(LoadAuthorDictionary(empty.path()));
+  EXPECT_FALSE(AuthorDictionaryHasLines());
+
+  // A file of one empty line has a line; an empty file has none.
+  dir.Write("AuthDB.dat", "\n");
+  EXPECT_TRUE(LoadAuthorDictionary(dir.path()));
+  EXPECT_TRUE(AuthorDictionaryHasLines());
+  dir.Write("AuthDB.dat", "");
+  EXPECT_TRUE(LoadAuthorDictionary(dir.path()));
+  EXPECT_FALSE(AuthorDictionaryHasLines());
+  FreeAuthorDictionary();
+}
+
+constexpr std::string_view kPublishers =
+    "|12|Two|\r\n"
+    "|1234|Four|\r\n"
+    "|567|Three|\r\n"
+    "|x|99999|Mid\r\n"  // a key in the middle of a line
+    "|456789|Six|\r\n";
+
+struct PublisherRow {
+  std::string_view code, publisher;
+};
+
+TEST(LookupPublisherByCode, PrefixKeysOfTwoToSixDigits) {
+  TempDir dir;
+  dir.Write("PubDB.dat", kPublishers);
+  static const PublisherRow rows[] = {
+      {"9784123456789", "Two|"},         // |12| before |1234|: the shortest key wins
+      {"4123456789", "Two|"},            // ISBN-10: from the 2nd byte
+      {"9790567000000", "Three|"},       // any code starting with 9: from the 5th byte
+      {"9784456789000", "Six|"},         // the six-digit key
+      {"9784999990000", "Mid"},          // found mid-line, up to the line end
+      {"978412345678912345", "Two|"},    // the scanner's longer form
+      {"9784", "before"},                // too short: the key "||" is not there
+      {"97845", "before"},               // "|5|" every time
+      {"1234567890", "before"},          // other first digits give no publisher
+      {"", "before"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.code);
+    ClearBookRecord();
+    BookRecord.Code = std::string(row.code);
+    BookRecord.Publisher = "before";
+    EXPECT_TRUE(LookupPublisherByCode(dir.path()));
+    EXPECT_BYTES_EQ(row.publisher, BookRecord.Publisher);
+  }
+}
+
+TEST(LookupPublisherByCode, MissingFileKeepsThePublisher) {
+  TempDir dir;
+  ClearBookRecord();
+  BookRecord.Code = "9784123456789";
+  EXPECT_FALSE(LookupPublisherByCode(dir.path()));
+  EXPECT_BYTES_EQ("", BookRecord.Publisher);
+}
+
+constexpr std::string_view kLabels =
+    "|Pub|ab|Label AB\r\n"
+    // |Pub|二長調|Key
+    "|Pub|\x93\xf1\x92\xb7\x92\xb2|Key\r\n"
+    // |P・Q|ab|Dotted publisher : the publisher is not normalised
+    "|P\x81\x45Q|ab|Dotted publisher\r\n";
+
+struct LabelRow {
+  std::string_view publisher, label, result;
+};
+
+TEST(LookupLabel, PublisherAndNormalisedGenre) {
+  TempDir dir;
+  dir.Write("LabelsDB.dat", kLabels);
+  ASSERT_TRUE(LoadLabelDictionary(dir.path()));
+  static const LabelRow rows[] = {
+      {"Pub", "a\x81\x45" "b", "Label AB"},     // a・b is looked up as ab
+      {"Pub", " a b ", "Label AB"},             // spaces go
+      {"Pub", "\x83\x6a\x92\xb7\x92\xb2", "Key"},  // ニ長調 is looked up as 二長調
+      {"P\x81\x45Q", "ab", "Dotted publisher"},
+      {"PQ", "ab", "ab"},                       // not found: the label stays
+      {"Pub", "a\x81\x45" "c", "a\x81\x45" "c"},  // not found: kept as scraped, not normalised
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(test::Utf8(row.label));
+    ClearBookRecord();
+    BookRecord.Publisher = std::string(row.publisher);
+    BookRecord.Label = std::string(row.label);
+    EXPECT_TRUE(LookupLabel());
+    EXPECT_BYTES_EQ(row.result, BookRecord.Label);
+  }
+
+  // Loading a missing file empties the held dictionary.
+  TempDir empty;
+  EXPECT_FALSE(LoadLabelDictionary(empty.path()));
+  BookRecord.Publisher = "Pub";
+  BookRecord.Label = "ab";
+  EXPECT_TRUE(LookupLabel());
+  EXPECT_BYTES_EQ("ab", BookRecord.Label);
+}
+
+struct KeyRow {
+  std::string_view text, key;
+};
+
+TEST(NormaliseDictionaryKey, Steps) {
+  static const KeyRow rows[] = {
+      {"", ""},
+      // ☆あ★い♪う -> あいう
+      {"\x81\x99\x82\xa0\x81\x9a\x82\xa2\x81\xf4\x82\xa4", "\x82\xa0\x82\xa2\x82\xa4"},
+      {"\x83\x6a", "\x93\xf1"},          // katakana ニ -> kanji 二
+      {" a b\t", "ab"},                   // spaces removed, ends trimmed
+      {"\xb0" "a", "-a"},                 // half-width ｰ -> "-"
+      {"\x88\x83j", "\x88\x83j"},         // ニ's bytes across two characters stay
+      {"\x88\xb0", "\x88\xb0"},           // ｰ's byte as a second byte stays
+      {"\x88\x81\x45", "\x88\x81\x45"},   // a lead byte, then ・'s bytes from its second: kept
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(test::Hex(row.text));
+    EXPECT_BYTES_EQ(row.key, NormaliseDictionaryKey(row.text));
+  }
+}
+
+// These need the platform's half-width mapping of code page 932.
+TEST(NormaliseDictionaryKey, HalfWidthMapping) {
+  static const KeyRow rows[] = {
+      // ピアノ・ソロ -> ﾋﾟｱﾉｿﾛ
+      {"\x83\x73\x83\x41\x83\x6d\x81\x45\x83\x5c\x83\x8d", "\xcb\xdf\xb1\xc9\xbf\xdb"},
+      {"\x83\x4d\x83\x5e\x81\x5b", "\xb7\xde\xc0-"},  // ギター -> ｷﾞﾀ-
+      {"\x82\x60\x82\x61\x81\x40\x82\x62", "ABC"},      // ＡＢ　Ｃ -> ABC
+      {"\x82\xa0\x82\xa2\x82\xa4", "\x82\xa0\x82\xa2\x82\xa4"},  // hiragana stay
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(test::Hex(row.text));
+    EXPECT_BYTES_EQ(row.key, NormaliseDictionaryKey(row.text));
+  }
+}
+
+}  // namespace
+}  // namespace kanadeya
