@@ -17,6 +17,7 @@
 // gives BookRecord.Publisher == "楽譜出版".
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,11 @@ namespace kanadeya {
 // line and the page still counts. The private-profile marker file is the page
 // path followed by ".kagami_private".
 bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url);
+
+// When set, called with the number (from 0) of every line the walk is about
+// to examine, just before its stop test. Null in the product; a test sets it
+// to request a stop in the middle of a page.
+extern void (*DetailPageLineHook)(size_t line);
 
 // When a file exists at `marker_path`: in Size every "文庫" becomes "A6" and
 // then every "コミック" is removed; AgeRating becomes `age_rating`,

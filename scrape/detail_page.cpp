@@ -1,0 +1,300 @@
+#include "scrape/detail_page.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <vector>
+
+#include "platform/files.h"
+#include "record/book_record.h"
+#include "record/stop_request.h"
+#include "scrape/euc_jp.h"
+#include "scrape/system_texts.h"
+#include "text/author_credit.h"
+#include "text/edition_date.h"
+#include "text/markup.h"
+#include "text/strings.h"
+#include "text/system_texts.h"
+#include "text/title_volume.h"
+
+namespace kanadeya {
+
+namespace {
+
+// Lines never tested for markers at the end of a page.
+constexpr size_t kUntestedTailLines = 5;
+
+bool ReadPage(const std::string& path, std::string& page);
+size_t CountLines(std::string_view page);
+std::string_view LineAt(std::string_view page, size_t start);
+std::string CleanLine(std::string_view line, bool remove_spaces);
+std::string CleanPrice(std::string_view line);
+
+// The contents blocks of one page. A block runs from the line after a start
+// marker to the next line holding the end marker, or to the last line of the
+// page when none comes. In it, an item line and the line after it (whatever
+// that holds, an end marker too) give CR LF, the item's text and the next
+// line's text, and a line holding the item-end marker (the item's second line
+// or another) gives a further CR LF. Other lines give nothing.
+//
+// Start markers inside a block open blocks of their own that gather the same
+// lines again, so a page can make the memo grow with the square of its size.
+// Only the lines that hold a block marker are visited (found by a sorted index
+// built once), and the text of a block is known before it is gathered (sizes
+// summed from the end of the page once), so a block that would make the memo
+// more than twice the page is left out whole and the work stays linear.
+class ContentsBlocks {
+ public:
+  // REQUIRES: `page` is a page text of whole lines each followed by CR LF,
+  // holding no other CR; it outlives this object.
+  explicit ContentsBlocks(std::string_view page);
+
+  // Appends to `memo` the block whose first line starts at `block_start`.
+  void AppendBlock(size_t block_start, std::string& memo) const;
+
+ private:
+  struct Step {
+    std::string text;  // what the line (and an item's second line) give
+    bool last;         // the block ends here
+    size_t next_start;
+  };
+
+  Step TakeStep(size_t start) const;
+  size_t FirstMarkedFrom(size_t start) const;
+  size_t SizeFrom(size_t start) const;
+
+  std::string_view page_;
+  std::vector<size_t> marked_;  // starts of the lines holding a block marker
+  std::vector<size_t> sizes_;   // text of the block walk from each marked line
+};
+
+}  // namespace
+
+void (*DetailPageLineHook)(size_t line) = nullptr;
+
+bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url) {
+  AuthorList authors;
+  std::string page;
+  if (!platform::FileExists(page_path) || !ReadPage(page_path, page)) return false;
+
+  // The page text holds its lines each followed by CR LF, and no other CR
+  // or LF byte; a line is walked by offsets rather than kept in a list, so
+  // that a page of millions of short lines costs no more than its text.
+  bool found = false;
+  std::optional<ContentsBlocks> contents;
+  const size_t line_count = CountLines(page);
+  size_t start = 0;
+  for (size_t i = 0; i + kUntestedTailLines < line_count; ++i) {
+    if (DetailPageLineHook != nullptr) DetailPageLineHook(i);
+    if (StopRequested) break;
+    found = true;
+    const std::string_view line = LineAt(page, start);
+    const size_t next_start = start + line.size() + 2;
+    // Line i + 1 exists: at least five lines follow line i.
+    const std::string_view next = LineAt(page, next_start);
+
+    if (Contains(line, kMarkerProductName)) {
+      SplitTitleVolume(StripMarkup(CleanLine(next, true)));
+      BookRecord.Author = BookRecord.Title;
+    }
+    if (Contains(line, kMarkerImage)) {
+      BookRecord.ImageUrl = std::string(site_base_url) +
+                            ExtractBetween(CleanLine(line, false), kMarkerImage, kImageEnd);
+    }
+    if (Contains(line, kMarkerPublisher)) BookRecord.Publisher = StripMarkup(CleanLine(next, true));
+    if (Contains(line, kMarkerSize)) BookRecord.Size = StripMarkup(CleanLine(next, true));
+    if (Contains(line, kMarkerAuthor)) {
+      const std::string credit =
+          ExtractBetween(CleanLine(line, false), kAuthorKeyStart, kAuthorKeyEnd);
+      ParseAuthorCredit(authors, credit, kAuthorRoleMark, kFullWidthSpace, "");
+    }
+    if (Contains(line, kMarkerGenre)) BookRecord.Label = StripMarkup(CleanLine(next, true));
+    if (Contains(line, kMarkerEditionDate)) ParseEditionDate(StripMarkup(CleanLine(next, true)));
+    if (Contains(line, kMarkerPrice)) BookRecord.Price = CleanPrice(next);
+    if (Contains(line, kMarkerMemo)) BookRecord.Memo += StripMarkup(CleanLine(next, true));
+    if (Contains(line, kMarkerContentsStart)) {
+      if (!contents) contents.emplace(page);
+      contents->AppendBlock(next_start, BookRecord.Memo);
+    }
+    start = next_start;
+  }
+  if (!found) return false;
+
+  AssignAuthorSlots(authors, true, true, true, "");
+  BookRecord.Memo = Trim(ReplaceAll(BookRecord.Memo, kFullWidthSpace, " "));
+  ApplyPrivateProfile(page_path + std::string(kPrivateProfileSuffix), kPrivateAgeRating, "");
+  return true;
+}
+
+bool ApplyPrivateProfile(const std::string& marker_path, std::string_view age_rating,
+                         std::string_view reserved18) {
+  if (!platform::FileExists(marker_path)) return true;
+  BookRecord.Size = ReplaceAll(BookRecord.Size, kSizeBunko, kSizeA6);
+  BookRecord.Size = ReplaceAll(BookRecord.Size, kSizeComic, "");
+  BookRecord.AgeRating = std::string(age_rating);
+  BookRecord.Reserved18 = std::string(reserved18);
+  BookRecord.PageUrl.clear();
+  return true;
+}
+
+namespace {
+
+// The text split into lines (CR LF, lone CR, lone LF; the first zero byte
+// ends it) and joined again with every line followed by CR LF.
+std::string JoinLines(std::string_view text) {
+  size_t size = 0;
+  SplitLines(text, [&size](std::string_view line) { size += line.size() + 2; });
+  std::string joined;
+  joined.reserve(size);
+  SplitLines(text, [&joined](std::string_view line) {
+    joined += line;
+    joined += "\r\n";
+  });
+  return joined;
+}
+
+// Replaces every `reference` on the whole page (character search).
+void DecodeReference(std::string& page, std::string_view reference, std::string_view text) {
+  if (Contains(page, reference)) page = ReplaceAll(page, reference, text);
+}
+
+// The page file as Shift_JIS lines, each followed by CR LF, with the four
+// character references decoded. False when the file cannot be read, also
+// when it does not fit in memory.
+bool ReadPage(const std::string& path, std::string& page) {
+  try {
+    std::string text;
+    if (!platform::ReadWholeFile(path, text)) return false;
+    text = JoinLines(text);
+    text = EucToShiftJis(text);
+    // A pair can take a line's CR as its second byte; the LF after it still
+    // ends the line, and joining again makes it CR LF.
+    page = JoinLines(text);
+    std::string().swap(text);
+    // "&amp;" goes first, so "&amp;lt;" ends as "<"; each pass replaces only
+    // what stood in the text before it.
+    DecodeReference(page, kReferenceAmp, "&");
+    DecodeReference(page, kReferenceQuot, kClosingQuotationMark);
+    DecodeReference(page, kReferenceLt, "<");
+    DecodeReference(page, kReferenceGt, ">");
+    return true;
+  } catch (const std::exception&) {
+    std::string().swap(page);
+    return false;
+  }
+}
+
+size_t CountLines(std::string_view page) {
+  return static_cast<size_t>(std::count(page.begin(), page.end(), '\n'));
+}
+
+// The line that starts at byte offset `start`, without its CR LF.
+// REQUIRES: `start` is the start of a line of `page`.
+std::string_view LineAt(std::string_view page, size_t start) {
+  const size_t end = page.find('\r', start);
+  return page.substr(start, end - start);
+}
+
+// Tabs removed, then CR LF pairs; with `remove_spaces` also spaces and then
+// full-width spaces.
+std::string CleanLine(std::string_view line, bool remove_spaces) {
+  std::string text = ReplaceAll(line, "\t", "");
+  text = ReplaceAll(text, "\r\n", "");
+  if (remove_spaces) {
+    text = ReplaceAll(text, " ", "");
+    text = ReplaceAll(text, kFullWidthSpace, "");
+  }
+  return text;
+}
+
+// The bare price of a value line such as "：1,980円（税込）".
+std::string CleanPrice(std::string_view line) {
+  std::string text = ReplaceAll(line, "\t", "");
+  text = ReplaceAll(text, "\r\n", "");
+  text = ReplaceAll(text, ",", "");
+  text = StripMarkup(text);
+  for (std::string_view noise : {std::string_view(" "), kFullWidthSpace, kPriceColon, kPriceYen,
+                                 kPriceTaxIncluded})
+    text = ReplaceAll(text, noise, "");
+  return text;
+}
+
+// The text a contents line gives to the memo: tabs and CR LF pairs removed,
+// each "<br>" made a CR LF, the tags stripped.
+std::string ContentsText(std::string_view line) {
+  std::string text = ReplaceAll(line, "\t", "");
+  text = ReplaceAll(text, "\r\n", "");
+  text = ReplaceAll(text, kLineBreakTag, "\r\n");
+  return StripMarkup(text);
+}
+
+
+ContentsBlocks::ContentsBlocks(std::string_view page) : page_(page) {
+  for (size_t start = 0; start < page_.size();) {
+    const std::string_view line = LineAt(page_, start);
+    if (Contains(line, kMarkerContentsEnd) || Contains(line, kMarkerContentsItem) ||
+        Contains(line, kMarkerContentsItemEnd))
+      marked_.push_back(start);
+    start += line.size() + 2;
+  }
+  // A walk from a marked line goes on from a later one: sum from the end.
+  sizes_.assign(marked_.size(), 0);
+  for (size_t m = marked_.size(); m-- > 0;) {
+    const Step step = TakeStep(marked_[m]);
+    sizes_[m] = step.text.size() + (step.last ? 0 : SizeFrom(step.next_start));
+  }
+}
+
+void ContentsBlocks::AppendBlock(size_t block_start, std::string& memo) const {
+  const size_t size = SizeFrom(block_start);
+  const size_t limit = 2 * page_.size();
+  if (size == 0 || size > limit || memo.size() > limit - size) return;
+  for (size_t m = FirstMarkedFrom(block_start); m < marked_.size();) {
+    const Step step = TakeStep(marked_[m]);
+    memo += step.text;
+    if (step.last) break;
+    m = FirstMarkedFrom(step.next_start);
+  }
+}
+
+// One step of a block at a line that holds a block marker.
+ContentsBlocks::Step ContentsBlocks::TakeStep(size_t start) const {
+  Step step{{}, false, 0};
+  const std::string_view line = LineAt(page_, start);
+  if (Contains(line, kMarkerContentsEnd)) {
+    step.last = true;
+    return step;
+  }
+  size_t next_start = start + line.size() + 2;
+  if (Contains(line, kMarkerContentsItem)) {
+    step.text = "\r\n" + ContentsText(line);
+    if (next_start >= page_.size()) {  // the item line is the last line
+      step.last = true;
+      return step;
+    }
+    const std::string_view second = LineAt(page_, next_start);
+    step.text += ContentsText(second);
+    if (Contains(second, kMarkerContentsItemEnd)) step.text += "\r\n";
+    next_start += second.size() + 2;
+  } else {
+    step.text = "\r\n";  // the line holds the item-end marker
+  }
+  step.next_start = next_start;
+  return step;
+}
+
+// Index of the first marked line at or after byte offset `start`.
+size_t ContentsBlocks::FirstMarkedFrom(size_t start) const {
+  return static_cast<size_t>(std::lower_bound(marked_.begin(), marked_.end(), start) -
+                             marked_.begin());
+}
+
+size_t ContentsBlocks::SizeFrom(size_t start) const {
+  const size_t m = FirstMarkedFrom(start);
+  return m < marked_.size() ? sizes_[m] : 0;
+}
+
+}  // namespace
+
+}  // namespace kanadeya

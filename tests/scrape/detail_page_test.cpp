@@ -1,0 +1,425 @@
+#include "scrape/detail_page.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "record/book_record.h"
+#include "record/dictionaries.h"
+#include "record/stop_request.h"
+#include "scrape/euc_jp.h"
+#include "scrape/system_texts.h"
+#include "tests/support/bytes.h"
+#include "tests/support/temp_dir.h"
+#include "text/strings.h"
+
+namespace kanadeya {
+namespace {
+
+using test::TempDir;
+
+constexpr std::string_view kBase = "http://catalog.example";
+
+// Values used on the pages (Shift_JIS).
+const std::string kPublisherName = "\x8a\x79\x95\x88\x8f\x6f\x94\xc5";  // 楽譜出版
+const std::string kTitle = "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57";  // ピアノ名曲集
+const std::string kItem1 = "1. \x8f\x74\x82\xcc\x89\xcc";  // 1. 春の歌
+const std::string kItem2 = "2. \x89\xc4\x82\xcc\x89\xcc";  // 2. 夏の歌
+const std::string kComposer = "\x8d\xec\x8b\xc8\x81\x46\x82\xa0\x82\xa2\x82\xa4";  // 作曲：あいう
+const std::string kArranger = "\x95\xd2\x8b\xc8\x81\x46\x82\xa9\x82\xab\x82\xad";  // 編曲：かきく
+const std::string kMemoText = "\x83\x81\x83\x82";  // メモ
+const std::string kFiller = "<p></p>";
+
+// Shift_JIS to EUC-JP, the inverse of the arithmetic mapping; half-width
+// katakana get the 0x8E prefix. Pages are written with it.
+std::string ToEucJp(std::string_view sjis) {
+  std::string out;
+  for (size_t i = 0; i < sjis.size(); ++i) {
+    const auto b = static_cast<unsigned char>(sjis[i]);
+    if (b >= 0xA1 && b <= 0xDF) {
+      out += '\x8e';
+      out += static_cast<char>(b);
+      continue;
+    }
+    if (!IsLeadByte(b) || i + 1 >= sjis.size()) {
+      out += static_cast<char>(b);
+      continue;
+    }
+    const auto t = static_cast<unsigned char>(sjis[++i]);
+    unsigned row = (b <= 0x9F ? b - 0x70u : b - 0xB0u) * 2;
+    unsigned cell = t - 0x7Eu;
+    if (t < 0x9F) {
+      row -= 1;
+      cell = t >= 0x80 ? t - 0x20u : t - 0x1Fu;
+    }
+    out += static_cast<char>(row | 0x80);
+    out += static_cast<char>(cell | 0x80);
+  }
+  return out;
+}
+
+std::string Item(std::string_view text) {
+  return std::string(kMarkerContentsItem) + "\">" + std::string(text) + "</div>";
+}
+std::string Div(std::string_view text) { return "\t<div>" + std::string(text) + "</div>"; }
+
+class DetailPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearBookRecord();
+    FreeAuthorDictionary();
+    StopRequested = false;
+  }
+  void TearDown() override {
+    StopRequested = false;
+    DetailPageLineHook = nullptr;
+  }
+
+  std::string PagePath() const { return dir_.File("Temp.html"); }
+
+  // Writes the Shift_JIS lines as an EUC-JP page with CR LF line ends and
+  // parses it.
+  bool Parse(const std::vector<std::string>& lines) {
+    std::string page;
+    for (const auto& line : lines) page += line + "\r\n";
+    dir_.Write("Temp.html", ToEucJp(page));
+    return ParseDetailPage(PagePath(), kBase);
+  }
+
+  // The lines followed by five filler lines, which are never tested.
+  bool ParseWithTail(std::vector<std::string> lines) {
+    for (int i = 0; i < 5; ++i) lines.push_back(kFiller);
+    return Parse(lines);
+  }
+
+  TempDir dir_;
+};
+
+TEST(ToEucJpHelper, RoundTripsThroughTheConversion) {
+  const std::string sjis = kTitle + kItem1 + kComposer + "\xb6\xc0 abc\x81\x40\xea\xa4";
+  EXPECT_BYTES_EQ(sjis, EucToShiftJis(ToEucJp(sjis)));
+}
+
+TEST_F(DetailPageTest, WholeBookPage) {
+  std::filesystem::copy_file(test::DataPath("pages/book.html"), PagePath());
+  ASSERT_TRUE(ParseDetailPage(PagePath(), kBase));
+  EXPECT_BYTES_EQ(kTitle, BookRecord.Title);
+  EXPECT_BYTES_EQ("3", BookRecord.Volume);
+  EXPECT_BYTES_EQ(kTitle, BookRecord.Author);  // the title, so authors start at field 7
+  EXPECT_BYTES_EQ("\x82\xa0\x82\xa2\x82\xa4", BookRecord.Author2);  // あいう
+  EXPECT_BYTES_EQ("\x82\xa9\x82\xab\x82\xad [\x8a\xc4\x8f\x43]", BookRecord.OtherAuthors);  // かきく [監修]
+  EXPECT_BYTES_EQ("http://catalog.example/images/item/12345.jpg", BookRecord.ImageUrl);
+  EXPECT_BYTES_EQ(kPublisherName, BookRecord.Publisher);
+  EXPECT_BYTES_EQ("\x8b\x65\x94\x7b\x94\xbb/96\x83\x79\x81\x5b\x83\x57", BookRecord.Size);  // 菊倍判/96ページ
+  EXPECT_BYTES_EQ("\x83\x73\x83\x41\x83\x6d\x81\x45\x83\x5c\x83\x8d", BookRecord.Label);  // ピアノ・ソロ
+  EXPECT_BYTES_EQ("2005", BookRecord.EditionYear);
+  EXPECT_BYTES_EQ("03", BookRecord.EditionMonth);
+  EXPECT_BYTES_EQ("10", BookRecord.EditionDay);
+  EXPECT_BYTES_EQ("1980", BookRecord.Price);
+  EXPECT_BYTES_EQ(
+      // やさしい編曲で”弾ける”: spaces gone, &quot; decoded as ”
+      "\x82\xe2\x82\xb3\x82\xb5\x82\xa2\x95\xd2\x8b\xc8\x82\xc5\x81\x68\x92\x65\x82\xaf\x82\xe9\x81\x68"
+      "\r\n" + kItem1 + kComposer +
+          "\r\n" + kArranger + "<!-- SysSyusaiNaiyou end -->\r\n"
+          // 2. ﾄﾛｲﾒﾗｲ作曲：さしす: half-width katakana, read from the last five lines
+          "\r\n2. \xc4\xdb\xb2\xd2\xd7\xb2\x8d\xec\x8b\xc8\x81\x46\x82\xb3\x82\xb5\x82\xb7"
+          "<!-- SysSyusaiNaiyou end -->",
+      BookRecord.Memo);
+  EXPECT_BYTES_EQ("", BookRecord.AgeRating);  // no private profile
+}
+
+struct ExaminedRow {
+  int line_count;   // lines of the page
+  int marker_line;  // the publisher marker; its value on the next line
+  bool result, acted;
+};
+
+TEST_F(DetailPageTest, LastFiveLinesAreNotTested) {
+  static const ExaminedRow rows[] = {
+      {6, 0, true, true},    // six lines: only line 0 is examined
+      {6, 1, true, false},   // line 1 of six is among the last five
+      {7, 1, true, true},
+      {7, 2, true, false},
+      {5, 0, false, false},  // fewer than six lines: nothing examined
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.line_count << " lines, marker on " << row.marker_line);
+    ClearBookRecord();
+    std::vector<std::string> lines(static_cast<size_t>(row.line_count), std::string(kFiller));
+    lines[static_cast<size_t>(row.marker_line)] = std::string(kMarkerPublisher);
+    lines[static_cast<size_t>(row.marker_line) + 1] = Div(kPublisherName);
+    EXPECT_EQ(row.result, Parse(lines));
+    EXPECT_BYTES_EQ(row.acted ? kPublisherName : "", BookRecord.Publisher);
+  }
+}
+
+struct FileRow {
+  std::string_view bytes;
+  bool result;
+};
+
+TEST_F(DetailPageTest, LineRulesOfTheFile) {
+  static const FileRow rows[] = {
+      {"", false},
+      {"1\n2\n3\n4\n5\n6", true},
+      {"1\n2\n3\n4\n5\n6\n", true},      // a break at the end adds no line
+      {"1\n2\n3\n4\n5\n", false},
+      {"1\n\r3\n4\n5\n6", true},          // LF then CR: two breaks, an empty line
+      {"1\r\n3\r4\n5\n6", false},         // CR LF is one break, a lone CR one
+      {std::string_view("1\n2\n3\0\n4\n5\n6\n7", 15), false},  // a zero byte ends the text
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(test::Hex(row.bytes));
+    dir_.Write("Temp.html", row.bytes);
+    EXPECT_EQ(row.result, ParseDetailPage(PagePath(), kBase));
+  }
+}
+
+TEST_F(DetailPageTest, MissingPageOrFolderLeavesTheRecord) {
+  BookRecord.Memo = " memo ";
+  EXPECT_FALSE(ParseDetailPage(PagePath(), kBase));
+  std::filesystem::create_directory(PagePath());
+  EXPECT_FALSE(ParseDetailPage(PagePath(), kBase));
+  EXPECT_BYTES_EQ(" memo ", BookRecord.Memo);  // not even tidied
+}
+
+struct ValueRow {
+  std::string value_line;  // Shift_JIS, written as EUC-JP
+  std::string_view expected;
+};
+
+TEST_F(DetailPageTest, CharacterReferencesOverTheWholePage) {
+  static const ValueRow rows[] = {
+      {"&quot;A&quot;", "\x81\x68" "A\x81\x68"},  // ”A”: the full-width quotation mark
+      {"A&amp;B", "A&B"},
+      {"&amp;quot;", "\x81\x68"},        // &amp; goes first, then &quot;
+      {"&amp;amp;", "&amp;"},            // a doubly encoded ampersand keeps one level
+      {"A&amp;nbsp;B", "A B"},           // &nbsp; is the markup stripper's
+      {"A&lt;b&gt;B", "AB"},             // decoded before the tags are stripped
+      {"\xea\xa4&quot;", "\xea\xa4\x81\x68"},  // after a double-byte character
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.value_line);
+    ClearBookRecord();
+    ASSERT_TRUE(ParseWithTail({std::string(kMarkerPublisher), Div(row.value_line)}));
+    EXPECT_BYTES_EQ(row.expected, BookRecord.Publisher);
+  }
+}
+
+TEST_F(DetailPageTest, ImageLine) {
+  ASSERT_TRUE(ParseWithTail(
+      {"\t<div align=\"center\"><img src=\"/img/a&amp;b&lt;1&gt; c.jpg\" alt=\"x\"></div>"}));
+  EXPECT_BYTES_EQ("http://catalog.example/img/a&b<1> c.jpg", BookRecord.ImageUrl);
+}
+
+TEST_F(DetailPageTest, PriceLine) {
+  static const ValueRow rows[] = {
+      // ：1,980円（税込）
+      {"\x81\x46" "1,980\x89\x7e\x81\x69\x90\xc5\x8d\x9e\x81\x6a", "1980"},
+      // <b>：　2,500 円</b> with a tab
+      {"<b>\x81\x46\x81\x40" "2,500\t \x89\x7e</b>", "2500"},
+      {"", ""},
+  };
+  for (const auto& row : rows) {
+    ClearBookRecord();
+    BookRecord.Price = "old";
+    ASSERT_TRUE(ParseWithTail({std::string(kMarkerPrice), Div(row.value_line)}));
+    EXPECT_BYTES_EQ(row.expected, BookRecord.Price);
+  }
+}
+
+TEST_F(DetailPageTest, ProductNameAndHalfWidthKatakana) {
+  ASSERT_TRUE(ParseWithTail({
+      std::string(kMarkerProductName),
+      Div(kTitle + " \x81\x40\x91\xe6" "3\x8a\xaa"),  // ピアノ名曲集 　第3巻
+      std::string(kMarkerSize) + "\x81\x46</div>",
+      Div("\xb6\xc0\xb6\xc5"),  // ｶﾀｶﾅ
+  }));
+  EXPECT_BYTES_EQ(kTitle, BookRecord.Title);
+  EXPECT_BYTES_EQ("3", BookRecord.Volume);
+  EXPECT_BYTES_EQ(kTitle, BookRecord.Author);
+  EXPECT_BYTES_EQ("\xb6\xc0\xb6\xc5", BookRecord.Size);
+}
+
+TEST_F(DetailPageTest, TwoMemoLinesJoinWithoutSeparator) {
+  ASSERT_TRUE(ParseWithTail({
+      std::string(kMarkerMemo), Div("\x81\x40" + kMemoText + " A"),  // 　メモ A
+      std::string(kMarkerMemo), Div("B"),
+  }));
+  EXPECT_BYTES_EQ(kMemoText + "AB", BookRecord.Memo);
+}
+
+struct ContentsRow {
+  const char* what;
+  std::vector<std::string> block;  // the lines after the start marker
+  std::string memo;
+};
+
+TEST_F(DetailPageTest, ContentsBlocks) {
+  const std::string end(kMarkerContentsEnd);
+  const std::string item_end(kMarkerContentsItemEnd);
+  const std::string& composer = kComposer;
+  const std::string& arranger = kArranger;
+  const ContentsRow rows[] = {
+      {"item, second line with <br> and item end, twice",
+       {Item(kItem1), Div(composer + "<br>" + arranger) + item_end, Item(kItem2),
+        Div(composer) + item_end, end},
+       kItem1 + composer + "\r\n" + arranger + item_end + "\r\n\r\n" +
+           kItem2 + composer + item_end},
+      {"end marker right after an item is its second line",
+       {Item(kItem1), end, Item(kItem2), Div(composer), end, Item("x"), Div("y")},
+       kItem1 + end + "\r\n" + kItem2 + composer},
+      {"item end on a line of its own, plain lines give nothing",
+       {Item(kItem1), Div(composer), kFiller, item_end, Item(kItem2), Div(arranger), end},
+       kItem1 + composer + "\r\n\r\n" + kItem2 + arranger},
+      {"no end marker: the block ends at the last line",
+       {Item(kItem1), Div(composer)},
+       kItem1 + composer},
+      {"a start marker inside a block gathers again",
+       {std::string(kMarkerContentsStart), Item(kItem1), Div(composer), end},
+       kItem1 + composer + "\r\n" + kItem1 + composer},
+      {"full-width space at the ends becomes a space and is trimmed",
+       {Item("\x81\x40" + kItem1), Div(composer + "\x81\x40"), end},
+       kItem1 + composer},
+      {"other markers inside the block are handled too, after the block",
+       {std::string(kMarkerMemo), Div(kMemoText), Item(kItem1), Div(composer), end},
+       kItem1 + composer + kMemoText},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ClearBookRecord();
+    std::vector<std::string> lines{std::string(kMarkerContentsStart)};
+    lines.insert(lines.end(), row.block.begin(), row.block.end());
+    ASSERT_TRUE(ParseWithTail(lines));
+    EXPECT_BYTES_EQ(row.memo, BookRecord.Memo);
+  }
+}
+
+TEST_F(DetailPageTest, ContentsItemOnTheLastLine) {
+  ASSERT_TRUE(Parse({std::string(kMarkerContentsStart), "a", "b", "c", "d", "e", Item(kItem1)}));
+  EXPECT_BYTES_EQ(kItem1, BookRecord.Memo);
+}
+
+struct ProfileRow {
+  std::string_view size_before, size_after;
+};
+
+TEST_F(DetailPageTest, PrivateProfile) {
+  static const ProfileRow rows[] = {
+      {"\x95\xb6\x8c\xc9", "A6"},                                       // 文庫
+      {"\x83\x52\x83\x7e\x83\x62\x83\x4e\x95\xb6\x8c\xc9", "A6"},       // コミック文庫
+      {"B5", "B5"},
+  };
+  const std::string marker = PagePath() + ".kagami_private";
+  for (const auto& row : rows) {
+    ClearBookRecord();
+    BookRecord.Size = std::string(row.size_before);
+    BookRecord.PageUrl = "http://catalog.example/detail/view.php?id=1";
+    BookRecord.Reserved18 = "x";
+    EXPECT_TRUE(ApplyPrivateProfile(marker, kPrivateAgeRating, ""));  // no marker file
+    EXPECT_BYTES_EQ(row.size_before, BookRecord.Size);
+    EXPECT_BYTES_EQ("", BookRecord.AgeRating);
+    EXPECT_BYTES_EQ("x", BookRecord.Reserved18);
+
+    dir_.Write("Temp.html.kagami_private", "");
+    EXPECT_TRUE(ApplyPrivateProfile(marker, kPrivateAgeRating, ""));
+    std::filesystem::remove(marker);
+    EXPECT_BYTES_EQ(row.size_after, BookRecord.Size);
+    EXPECT_BYTES_EQ("\x91\x53\x94\x4e\x97\xee", BookRecord.AgeRating);  // 全年齢
+    EXPECT_BYTES_EQ("", BookRecord.Reserved18);
+    EXPECT_BYTES_EQ("", BookRecord.PageUrl);
+  }
+
+  // The parser applies it with the page path + ".kagami_private".
+  ClearBookRecord();
+  dir_.Write("Temp.html.kagami_private", "anything");
+  ASSERT_TRUE(ParseWithTail({std::string(kMarkerSize) + "</div>", Div("\x95\xb6\x8c\xc9")}));
+  EXPECT_BYTES_EQ("A6", BookRecord.Size);
+  EXPECT_BYTES_EQ("\x91\x53\x94\x4e\x97\xee", BookRecord.AgeRating);
+}
+
+TEST_F(DetailPageTest, StopRequestedBeforeTheFirstLine) {
+  StopRequested = true;
+  BookRecord.Memo = " memo ";
+  EXPECT_FALSE(ParseWithTail({std::string(kMarkerPublisher), Div(kPublisherName)}));
+  EXPECT_BYTES_EQ("", BookRecord.Publisher);
+  EXPECT_BYTES_EQ(" memo ", BookRecord.Memo);  // the finish did not run
+}
+
+TEST_F(DetailPageTest, StopRequestedDuringTheWalk) {
+  DetailPageLineHook = [](size_t line) {
+    if (line == 2) StopRequested = true;
+  };
+  BookRecord.Memo = " memo ";
+  EXPECT_TRUE(ParseWithTail({std::string(kMarkerPublisher), Div(kPublisherName),
+                             std::string(kMarkerPrice), Div("100")}));
+  EXPECT_BYTES_EQ(kPublisherName, BookRecord.Publisher);  // line 0 was examined
+  EXPECT_BYTES_EQ("", BookRecord.Price);                  // line 2 was not
+  EXPECT_BYTES_EQ("memo", BookRecord.Memo);                // the finish ran
+}
+
+TEST_F(DetailPageTest, PageWithoutMarkersStillFinishes) {
+  BookRecord.Memo = "\x81\x40 memo\x81\x40";  // 　 memo　
+  BookRecord.OtherAuthors = "\r\nA";
+  EXPECT_TRUE(ParseWithTail({"<html>"}));
+  EXPECT_BYTES_EQ("memo", BookRecord.Memo);
+  EXPECT_BYTES_EQ("A", BookRecord.OtherAuthors);
+}
+
+// Pages of marker pieces and random bytes: nothing may crash or read out of
+// bounds (run under the sanitizers to see the latter).
+TEST_F(DetailPageTest, ArbitraryBytes) {
+  const std::string pieces[] = {
+      std::string(kMarkerProductName), std::string(kMarkerImage), std::string(kMarkerPublisher),
+      std::string(kMarkerSize), std::string(kMarkerAuthor) + "Key=", std::string(kMarkerGenre),
+      std::string(kMarkerEditionDate), std::string(kMarkerPrice), std::string(kMarkerMemo),
+      std::string(kMarkerContentsStart), std::string(kMarkerContentsEnd),
+      std::string(kMarkerContentsItem), std::string(kMarkerContentsItemEnd), "<br>", "&amp;",
+      "&quot;", "&lt;", "&gt;", "\r", "\n", "\r\n", std::string(1, '\0'), "\x8e", "\x8f", "\xff",
+      "\"", "<", ">", "<!--", "-->", "\x81\x40", "\x81\x5e"};
+  std::mt19937 random(20240501);
+  for (int page = 0; page < 400; ++page) {
+    std::string text;
+    const int parts = static_cast<int>(random() % 80);
+    for (int p = 0; p < parts; ++p) {
+      if (random() % 3 == 0) {
+        text += static_cast<char>(random() % 256);
+      } else {
+        const auto& piece = pieces[random() % std::size(pieces)];
+        text += piece == "\r" || piece == "\n" || piece == "\r\n" || piece.size() < 2
+                    ? piece
+                    : ToEucJp(piece);
+      }
+      if (random() % 4 == 0) text += "\r\n";
+    }
+    ClearBookRecord();
+    dir_.Write("Temp.html", text);
+    ParseDetailPage(PagePath(), kBase);
+  }
+}
+
+// Start markers nested in one block gather its contents once each, which
+// grows with the square of the page; the memo stays within twice the page.
+TEST_F(DetailPageTest, NestedContentsBlocksStayBounded) {
+  const std::string start = ToEucJp(kMarkerContentsStart) + "\r\n";
+  const std::string item = ToEucJp(Item(kItem1)) + "\r\n" + ToEucJp(Div(kComposer)) + "\r\n";
+  std::string page;
+  for (int i = 0; i < 20000; ++i) page += start;
+  for (int i = 0; i < 20000; ++i) page += item;
+  page += "a\r\nb\r\nc\r\nd\r\ne\r\n";
+  dir_.Write("Temp.html", page);
+  const auto began = std::chrono::steady_clock::now();
+  ASSERT_TRUE(ParseDetailPage(PagePath(), kBase));
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
+  EXPECT_LE(BookRecord.Memo.size(), 2 * page.size());
+  EXPECT_GT(BookRecord.Memo.size(), 20000u * (kItem1.size() + kComposer.size()));
+}
+
+}  // namespace
+}  // namespace kanadeya
