@@ -18,13 +18,13 @@ namespace {
 // Where a role word stands in the working item, which is the author's part
 // of the credit between two "￥" marks.
 enum class At {
-  kAnywhere,            // the word itself, anywhere
-  kStart,               // "￥" + word + " ": the first word of the part
-  kEnd,                 // word + "￥": the very end of the part
-  kLastWord,            // " " + word + "￥": the last word of the part
-  kBeforeReading,       // word + "［": replaced by "［", the reading stays
+  kAnywhere,               // the word itself, anywhere
+  kStart,                  // "￥" + word + " ": the first word of the part
+  kEnd,                    // word + "￥": the very end of the part
+  kLastWord,               // " " + word + "￥": the last word of the part
+  kBeforeReading,          // word + "［": replaced by "［", the reading stays
   kLastWordBeforeReading,  // " " + word + "［": replaced by "［"
-  kParenthesised,       // "(" + word + ")"
+  kParenthesised,          // "(" + word + ")"
 };
 
 // What stays behind the name to show the role.
@@ -43,9 +43,10 @@ struct RoleRule {
 };
 
 // Tried in this order; the first whose pattern occurs in the item applies.
-// Longer words stand ahead of the shorter ones they contain.
+// Longer words stand ahead of the shorter ones they contain. In the
+// comments "_" stands for the ASCII blank.
 constexpr RoleRule kRoleRules[] = {
-    {kRoleAuthor, At::kAnywhere, '1', Shown::kNothing},                 // 著者
+    {kRoleAuthor, At::kAnywhere, '1', Shown::kNothing},                  // 著者
     {kRoleEditedAndWrittenDot, At::kAnywhere, '9', Shown::kTight},       // 編・著
     {kRoleEditedAndWritten, At::kAnywhere, '9', Shown::kTight},          // 編著
     {kRoleWritten, At::kStart, '1', Shown::kNothing},                    // ￥著_
@@ -82,21 +83,21 @@ constexpr RoleRule kRoleRules[] = {
     {kRoleSupervisionEtAl, At::kAnywhere, '4', Shown::kBracketed},       // 監修他
     {kRoleSupervision, At::kAnywhere, '4', Shown::kBracketed},           // 監修
     {kRoleSupervisedTranslation, At::kAnywhere, '4', Shown::kBracketed},  // 監訳
-    {kRoleTranslation, At::kAnywhere, '5', Shown::kBracketed},           // 翻訳
-    {kRoleTranslationShort, At::kStart, '5', Shown::kBracketed},         // ￥訳_
-    {kRoleTranslationShort, At::kEnd, '5', Shown::kBracketed},           // 訳￥
+    {kRoleTranslation, At::kAnywhere, '5', Shown::kBracketed},            // 翻訳
+    {kRoleTranslationShort, At::kStart, '5', Shown::kBracketed},          // ￥訳_
+    {kRoleTranslationShort, At::kEnd, '5', Shown::kBracketed},            // 訳￥
     {kRoleTranslationShort, At::kParenthesised, '5', Shown::kBracketed},  // (訳)
     {kRoleTranslationShort, At::kBeforeReading, '5', Shown::kBracketed},  // 訳［
-    {kRoleCommentary, At::kAnywhere, '9', Shown::kBracketed},            // 解説
-    {kRoleChiefEditing, At::kAnywhere, '9', Shown::kBracketed},          // 責任編集
+    {kRoleCommentary, At::kAnywhere, '9', Shown::kBracketed},             // 解説
+    {kRoleChiefEditing, At::kAnywhere, '9', Shown::kBracketed},           // 責任編集
     {kRoleCompositionAndEditing, At::kAnywhere, '9', Shown::kBracketed},  // 構成・編集
-    {kRoleEditing, At::kStart, '9', Shown::kBracketed},                  // ￥編集_
-    {kRoleEditing, At::kEnd, '9', Shown::kBracketed},                    // 編集￥
-    {kRoleEdited, At::kStart, '9', Shown::kBracketed},                   // ￥編_
-    {kRoleEdited, At::kLastWord, '9', Shown::kBracketed},                // _編￥
-    {kRoleEdited, At::kParenthesised, '9', Shown::kBracketed},           // (編)
-    {kRoleEdited, At::kLastWordBeforeReading, '9', Shown::kBracketed},   // _編［
-    {kRoleOther, At::kAnywhere, '9', Shown::kWord},                      // その他
+    {kRoleEditing, At::kStart, '9', Shown::kBracketed},                   // ￥編集_
+    {kRoleEditing, At::kEnd, '9', Shown::kBracketed},                     // 編集￥
+    {kRoleEdited, At::kStart, '9', Shown::kBracketed},                    // ￥編_
+    {kRoleEdited, At::kLastWord, '9', Shown::kBracketed},                 // _編￥
+    {kRoleEdited, At::kParenthesised, '9', Shown::kBracketed},            // (編)
+    {kRoleEdited, At::kLastWordBeforeReading, '9', Shown::kBracketed},    // _編［
+    {kRoleOther, At::kAnywhere, '9', Shown::kWord},                       // その他
 };
 
 // A role rule spelled out: every occurrence of `pattern` in the item becomes
@@ -121,10 +122,10 @@ std::string NormalisePunctuation(std::string_view text);
 }  // namespace
 
 void AuthorList::Add(std::string entry) {
-  const auto at = std::lower_bound(
-      entries_.begin(), entries_.end(), entry, [](const std::string& a, const std::string& b) {
-        return platform::CompareAnsiIgnoreCase(a, b) < 0;
-      });
+  const auto at = std::lower_bound(entries_.begin(), entries_.end(), entry,
+                                   [](const std::string& a, const std::string& b) {
+                                     return platform::CompareAnsiIgnoreCase(a, b) < 0;
+                                   });
   if (at != entries_.end() && platform::CompareAnsiIgnoreCase(*at, entry) == 0) return;
   entries_.insert(at, std::move(entry));
 }
@@ -218,19 +219,42 @@ const std::vector<RolePattern>& RolePatterns() {
       const std::string open(kReadingOpen);
       RolePattern p;
       switch (rule.at) {
-        case At::kAnywhere: p.pattern = word; break;
-        case At::kStart: p.pattern = mark + word + " "; break;
-        case At::kEnd: p.pattern = word + mark; break;
-        case At::kLastWord: p.pattern = " " + word + mark; break;
-        case At::kBeforeReading: p.pattern = word + open; p.replacement = open; break;
-        case At::kLastWordBeforeReading: p.pattern = " " + word + open; p.replacement = open; break;
-        case At::kParenthesised: p.pattern = "(" + word + ")"; break;
+        case At::kAnywhere:
+          p.pattern = word;
+          break;
+        case At::kStart:
+          p.pattern = mark + word + " ";
+          break;
+        case At::kEnd:
+          p.pattern = word + mark;
+          break;
+        case At::kLastWord:
+          p.pattern = " " + word + mark;
+          break;
+        case At::kBeforeReading:
+          p.pattern = word + open;
+          p.replacement = open;
+          break;
+        case At::kLastWordBeforeReading:
+          p.pattern = " " + word + open;
+          p.replacement = open;
+          break;
+        case At::kParenthesised:
+          p.pattern = "(" + word + ")";
+          break;
       }
       switch (rule.shown) {
-        case Shown::kNothing: break;
-        case Shown::kBracketed: p.suffix = " [" + word + "]"; break;
-        case Shown::kTight: p.suffix = "[" + word + "]"; break;
-        case Shown::kWord: p.suffix = word; break;
+        case Shown::kNothing:
+          break;
+        case Shown::kBracketed:
+          p.suffix = " [" + word + "]";
+          break;
+        case Shown::kTight:
+          p.suffix = "[" + word + "]";
+          break;
+        case Shown::kWord:
+          p.suffix = word;
+          break;
       }
       p.code = rule.code;
       out.push_back(std::move(p));

@@ -26,15 +26,11 @@ IntegerText ReadInteger(std::string_view text);
 // REQUIRES: ReadInteger(text).valid, !negative, text.size() < 4.
 std::string CenturyYear(std::string_view text);
 
-// "00" + value, cut to its last two bytes.
-std::string TwoDigits(std::string_view value) {
-  return std::string(LastTwoBytes("00" + std::string(value)));
-}
+// "00" + value, cut to its last two bytes: "3" -> "03", "123" -> "23".
+std::string TwoDigits(std::string_view value);
 
-bool StartsWithTwoDigits(std::string_view text) {
-  return text.size() >= 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' &&
-         text[1] <= '9';
-}
+// True when the first two bytes are "0"-"9".
+bool StartsWithTwoDigits(std::string_view text);
 
 struct Separators {
   std::string_view year, month, day;  // day empty: the day runs to the end
@@ -101,6 +97,14 @@ void ParseEditionDate(std::string_view text) {
 }
 
 namespace {
+
+std::string TwoDigits(std::string_view value) {
+  return std::string(LastTwoBytes("00" + std::string(value)));
+}
+
+bool StartsWithTwoDigits(std::string_view text) {
+  return text.size() >= 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' && text[1] <= '9';
+}
 
 IntegerText ReadInteger(std::string_view text) {
   IntegerText read;

@@ -13,9 +13,10 @@ namespace kanadeya {
 
 namespace {
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c);
 
-inline int64_t Length(std::string_view text) { return static_cast<int64_t>(text.size()); }
+// The length of `text` as a 1-based position count.
+int64_t Length(std::string_view text);
 
 // The bracketed content with "第", "巻" and "集" removed: "第3巻" -> "3".
 std::string WithoutVolumeWords(std::string_view group);
@@ -30,9 +31,7 @@ void SplitInnerVolume(std::string& t, std::string& r, std::string& volume);
 
 }  // namespace
 
-bool IsAllDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), IsDigit);
-}
+bool IsAllDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), IsDigit); }
 
 bool IsKanjiNumeral(std::string_view text) {
   for (size_t i = 0; i + 1 < text.size(); i += 2) {
@@ -101,6 +100,10 @@ std::string SplitTitleVolume(std::string_view name) {
 }
 
 namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int64_t Length(std::string_view text) { return static_cast<int64_t>(text.size()); }
 
 // Looks for the volume inside what is left of the name once the trailing
 // groups are gone. The forms are tried from the most explicit to the least;
