@@ -209,9 +209,9 @@ TEST(NormaliseDictionaryKey, Steps) {
       {"\x83\x6a", "\x93\xf1"},          // katakana ニ -> kanji 二
       {" a b\t", "ab"},                   // spaces removed, ends trimmed
       {"\xb0" "a", "-a"},                 // half-width ｰ -> "-"
-      {"\x88\x83j", "\x88\x83j"},         // ニ's bytes across two characters stay
-      {"\x88\xb0", "\x88\xb0"},           // ｰ's byte as a second byte stays
-      {"\x88\x81\x45", "\x88\x81\x45"},   // a lead byte, then ・'s bytes from its second: kept
+      {"\x89\x83j", "\x89\x83j"},         // 宴j: ニ's bytes across two characters stay
+      {"\x89\xb0", "\x89\xb0"},           // 臆: ｰ's byte as a second byte stays
+      {"\x89\x81\x45", "\x89\x81\x45"},   // 堰E: ・'s bytes from a second byte on stay
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(test::Hex(row.text));
