@@ -1,0 +1,36 @@
+// Private-profile reading through GetPrivateProfileStringA.
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/profile.h"
+#include "text/strings.h"
+
+namespace kanadeya::platform {
+
+namespace {
+
+// The settings reader's buffer.
+constexpr DWORD kBufferSize = 2048;
+
+}  // namespace
+
+// The buffer starts zero-filled, so that a value cut inside a double-byte
+// character leaves no stray byte behind (the call does not write that
+// character's first byte, or writes it alone: either way it is dropped).
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view fallback) {
+  const std::string sectionName(section), keyName(key), fallbackText(fallback);
+  char buffer[kBufferSize] = {};
+  ::GetPrivateProfileStringA(sectionName.c_str(), keyName.c_str(), fallbackText.c_str(), buffer,
+                             kBufferSize, path.c_str());
+  std::string value(buffer, ::strnlen(buffer, kBufferSize - 1));
+  if (value.size() == kBufferSize - 1) {
+    size_t i = 0;
+    while (i + 1 < value.size()) i += IsLeadByte(value[i]) ? 2 : 1;
+    if (i + 1 == value.size() && IsLeadByte(value[i])) value.pop_back();
+  }
+  return value;
+}
+
+}  // namespace kanadeya::platform
