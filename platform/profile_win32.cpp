@@ -1,4 +1,5 @@
-// Private-profile reading through GetPrivateProfileStringA.
+// Private-profile reading through GetPrivateProfileStringA. The system looks
+// for a path without a folder in the Windows folder; callers pass full paths.
 #include <windows.h>
 
 #include <cstring>

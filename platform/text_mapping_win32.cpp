@@ -30,7 +30,7 @@ std::string AnsiHalfWidth(std::string_view text) {
   if (::LCMapStringA(locale, LCMAP_HALFWIDTH, source.c_str(), sourceLength, mapped.data(),
                      needed) <= 0)
     return source;
-  mapped.resize(mapped.find('\0') == std::string::npos ? mapped.size() : mapped.find('\0'));
+  if (const size_t end = mapped.find('\0'); end != std::string::npos) mapped.resize(end);
   return mapped;
 }
 
