@@ -1,7 +1,6 @@
 #include "scrape/detail_page.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <exception>
 #include <optional>
 #include <vector>

@@ -29,7 +29,8 @@ std::array<unsigned char, 2> JisToShiftJis(unsigned char row, unsigned char cell
 // two bytes, top bits cleared, go through JisToShiftJis. The three-byte
 // prefix 0x8F gets no treatment of its own: it starts a pair like any other.
 // A two-byte step that starts at the last byte takes 0x00 as its missing
-// byte. The result is never more than one byte longer than the text.
+// byte, so a final 0x8E gives a zero byte. The result is never more than one
+// byte longer than the text.
 std::string EucToShiftJis(std::string_view euc);
 
 }  // namespace kanadeya

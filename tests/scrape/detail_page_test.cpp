@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <string_view>
@@ -179,14 +178,13 @@ TEST_F(DetailPageTest, LineRulesOfTheFile) {
     dir_.Write("Temp.html", row.bytes);
     EXPECT_EQ(row.result, ParseDetailPage(PagePath(), kBase));
   }
-}
-
-TEST_F(DetailPageTest, MissingPageOrFolderLeavesTheRecord) {
+  // Missing, or a folder in its place: false, and the record is untouched.
+  std::filesystem::remove(PagePath());
   BookRecord.Memo = " memo ";
   EXPECT_FALSE(ParseDetailPage(PagePath(), kBase));
   std::filesystem::create_directory(PagePath());
   EXPECT_FALSE(ParseDetailPage(PagePath(), kBase));
-  EXPECT_BYTES_EQ(" memo ", BookRecord.Memo);  // not even tidied
+  EXPECT_BYTES_EQ(" memo ", BookRecord.Memo);
 }
 
 struct ValueRow {
@@ -210,9 +208,7 @@ TEST_F(DetailPageTest, CharacterReferencesOverTheWholePage) {
     ASSERT_TRUE(ParseWithTail({std::string(kMarkerPublisher), Div(row.value_line)}));
     EXPECT_BYTES_EQ(row.expected, BookRecord.Publisher);
   }
-}
-
-TEST_F(DetailPageTest, ImageLine) {
+  // The image path is cut out of its line without stripping tags.
   ASSERT_TRUE(ParseWithTail(
       {"\t<div align=\"center\"><img src=\"/img/a&amp;b&lt;1&gt; c.jpg\" alt=\"x\"></div>"}));
   EXPECT_BYTES_EQ("http://catalog.example/img/a&b<1> c.jpg", BookRecord.ImageUrl);
@@ -232,27 +228,6 @@ TEST_F(DetailPageTest, PriceLine) {
     ASSERT_TRUE(ParseWithTail({std::string(kMarkerPrice), Div(row.value_line)}));
     EXPECT_BYTES_EQ(row.expected, BookRecord.Price);
   }
-}
-
-TEST_F(DetailPageTest, ProductNameAndHalfWidthKatakana) {
-  ASSERT_TRUE(ParseWithTail({
-      std::string(kMarkerProductName),
-      Div(kTitle + " \x81\x40\x91\xe6" "3\x8a\xaa"),  // ピアノ名曲集 　第3巻
-      std::string(kMarkerSize) + "\x81\x46</div>",
-      Div("\xb6\xc0\xb6\xc5"),  // ｶﾀｶﾅ
-  }));
-  EXPECT_BYTES_EQ(kTitle, BookRecord.Title);
-  EXPECT_BYTES_EQ("3", BookRecord.Volume);
-  EXPECT_BYTES_EQ(kTitle, BookRecord.Author);
-  EXPECT_BYTES_EQ("\xb6\xc0\xb6\xc5", BookRecord.Size);
-}
-
-TEST_F(DetailPageTest, TwoMemoLinesJoinWithoutSeparator) {
-  ASSERT_TRUE(ParseWithTail({
-      std::string(kMarkerMemo), Div("\x81\x40" + kMemoText + " A"),  // 　メモ A
-      std::string(kMarkerMemo), Div("B"),
-  }));
-  EXPECT_BYTES_EQ(kMemoText + "AB", BookRecord.Memo);
 }
 
 struct ContentsRow {
@@ -287,6 +262,10 @@ TEST_F(DetailPageTest, ContentsBlocks) {
       {"full-width space at the ends becomes a space and is trimmed",
        {Item("\x81\x40" + kItem1), Div(composer + "\x81\x40"), end},
        kItem1 + composer},
+      {"two memo lines join without a separator, full-width spaces gone",
+       {std::string(kMarkerMemo), Div("\x81\x40" + kMemoText + " A"), std::string(kMarkerMemo),
+        Div("B"), end},
+       kMemoText + "AB"},
       {"other markers inside the block are handled too, after the block",
        {std::string(kMarkerMemo), Div(kMemoText), Item(kItem1), Div(composer), end},
        kItem1 + composer + kMemoText},
@@ -307,41 +286,32 @@ TEST_F(DetailPageTest, ContentsItemOnTheLastLine) {
 }
 
 struct ProfileRow {
-  std::string_view size_before, size_after;
+  enum { kNone, kFile, kFolder } marker;  // what stands at Temp.html.kagami_private
+  std::string_view size, profiled_size;
 };
 
 TEST_F(DetailPageTest, PrivateProfile) {
   static const ProfileRow rows[] = {
-      {"\x95\xb6\x8c\xc9", "A6"},                                       // 文庫
-      {"\x83\x52\x83\x7e\x83\x62\x83\x4e\x95\xb6\x8c\xc9", "A6"},       // コミック文庫
-      {"B5", "B5"},
+      {ProfileRow::kNone, "\x95\xb6\x8c\xc9", ""},                       // 文庫 stays
+      {ProfileRow::kFile, "\x95\xb6\x8c\xc9", "A6"},                     // 文庫 -> A6
+      {ProfileRow::kFile, "\x83\x52\x83\x7e\x83\x62\x83\x4e\x95\xb6\x8c\xc9", "A6"},  // コミック文庫
+      {ProfileRow::kFolder, "B5", ""},                                    // a folder is no marker file
   };
   const std::string marker = PagePath() + ".kagami_private";
   for (const auto& row : rows) {
+    std::filesystem::remove(marker);
+    if (row.marker == ProfileRow::kFile) dir_.Write("Temp.html.kagami_private", "anything");
+    if (row.marker == ProfileRow::kFolder) std::filesystem::create_directory(marker);
     ClearBookRecord();
-    BookRecord.Size = std::string(row.size_before);
     BookRecord.PageUrl = "http://catalog.example/detail/view.php?id=1";
     BookRecord.Reserved18 = "x";
-    EXPECT_TRUE(ApplyPrivateProfile(marker, kPrivateAgeRating, ""));  // no marker file
-    EXPECT_BYTES_EQ(row.size_before, BookRecord.Size);
-    EXPECT_BYTES_EQ("", BookRecord.AgeRating);
-    EXPECT_BYTES_EQ("x", BookRecord.Reserved18);
-
-    dir_.Write("Temp.html.kagami_private", "");
-    EXPECT_TRUE(ApplyPrivateProfile(marker, kPrivateAgeRating, ""));
-    std::filesystem::remove(marker);
-    EXPECT_BYTES_EQ(row.size_after, BookRecord.Size);
-    EXPECT_BYTES_EQ("\x91\x53\x94\x4e\x97\xee", BookRecord.AgeRating);  // 全年齢
-    EXPECT_BYTES_EQ("", BookRecord.Reserved18);
-    EXPECT_BYTES_EQ("", BookRecord.PageUrl);
+    ASSERT_TRUE(ParseWithTail({std::string(kMarkerSize) + "</div>", Div(row.size)}));
+    const bool applied = row.marker == ProfileRow::kFile;
+    EXPECT_BYTES_EQ(applied ? row.profiled_size : row.size, BookRecord.Size);
+    EXPECT_BYTES_EQ(applied ? "\x91\x53\x94\x4e\x97\xee" : "", BookRecord.AgeRating);  // 全年齢
+    EXPECT_BYTES_EQ(applied ? "" : "x", BookRecord.Reserved18);
+    EXPECT_EQ(applied, BookRecord.PageUrl.empty());
   }
-
-  // The parser applies it with the page path + ".kagami_private".
-  ClearBookRecord();
-  dir_.Write("Temp.html.kagami_private", "anything");
-  ASSERT_TRUE(ParseWithTail({std::string(kMarkerSize) + "</div>", Div("\x95\xb6\x8c\xc9")}));
-  EXPECT_BYTES_EQ("A6", BookRecord.Size);
-  EXPECT_BYTES_EQ("\x91\x53\x94\x4e\x97\xee", BookRecord.AgeRating);
 }
 
 TEST_F(DetailPageTest, StopRequestedBeforeTheFirstLine) {
@@ -365,11 +335,11 @@ TEST_F(DetailPageTest, StopRequestedDuringTheWalk) {
 }
 
 TEST_F(DetailPageTest, PageWithoutMarkersStillFinishes) {
-  BookRecord.Memo = "\x81\x40 memo\x81\x40";  // 　 memo　
+  BookRecord.Memo = "\x81\x40 memo\x81\x40";  // 　 memo　: full-width spaces become spaces
   BookRecord.OtherAuthors = "\r\nA";
   EXPECT_TRUE(ParseWithTail({"<html>"}));
   EXPECT_BYTES_EQ("memo", BookRecord.Memo);
-  EXPECT_BYTES_EQ("A", BookRecord.OtherAuthors);
+  EXPECT_BYTES_EQ("A", BookRecord.OtherAuthors);  // the author slots trim field 9
 }
 
 // Pages of marker pieces and random bytes: nothing may crash or read out of
