@@ -1,31 +1,37 @@
 // hakobune: the stand-in host program. It loads the plug-in as the real
 // catalogue application does and calls its exports, so that a lookup can be
-// run without the Windows application.
+// run without the Windows application. It also exports the host functions
+// that the plug-in binds (host_functions.h).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "host/calling_convention.h"
+#include "host/commands.h"
+#include "host/folders.h"
 #include "host/plugin_module.h"
 #include "host/utf8.h"
 
 namespace hakobune {
-namespace {
 
-#if defined(_WIN32)
-using GetInfoFunction = void(__stdcall*)(int32_t, char*, char*, char*, char*, char*, int32_t);
-#else
-using GetInfoFunction = void (*)(int32_t, char*, char*, char*, char*, char*, int32_t);
-#endif
-
-constexpr const char* kUsage =
-    "usage: hakobune info [--size N]\n";
+const char* const kUsage =
+    "usage: hakobune info [--size N]\n"
+    "       hakobune lookup --data-dir DIR --out FILE [--site DIR] [--no-check]\n"
+    "                       [--connect-fail-from N] [--quiet] [--plugin PATH]\n"
+    "                       (--codes FILE | [--] CODE...)\n"
+    "       hakobune show FILE\n";
 
 int UsageError(const std::string& why) {
   std::fprintf(stderr, "hakobune: %s\n%s", why.c_str(), kUsage);
   return 2;
 }
+
+namespace {
+
+using GetInfoFunction = void(HAKOBUNE_STDCALL*)(int32_t, char*, char*, char*, char*, char*,
+                                                int32_t);
 
 bool ParseCount(const char* text, unsigned long& value) {
   char* end = nullptr;
@@ -34,7 +40,9 @@ bool ParseCount(const char* text, unsigned long& value) {
   return *end == '\0';
 }
 
-int Info(int argc, char** argv) {
+}  // namespace
+
+int InfoCommand(int argc, char** argv) {
   unsigned long size = 2048;
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
@@ -48,12 +56,14 @@ int Info(int argc, char** argv) {
   std::string error;
   void* module = LoadPluginModule(path, error);
   if (module == nullptr) {
-    std::fprintf(stderr, "hakobune: cannot load the plug-in %s: %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "hakobune: cannot load the plug-in %s: %s\n", DisplayPath(path).c_str(),
+                 error.c_str());
     return 1;
   }
   auto get_info = reinterpret_cast<GetInfoFunction>(PluginSymbol(module, "funcGetInfo"));
   if (get_info == nullptr) {
-    std::fprintf(stderr, "hakobune: the plug-in %s has no funcGetInfo\n", path.c_str());
+    std::fprintf(stderr, "hakobune: the plug-in %s has no funcGetInfo\n",
+                 DisplayPath(path).c_str());
     UnloadPluginModule(module);
     return 1;
   }
@@ -71,12 +81,17 @@ int Info(int argc, char** argv) {
   return 0;
 }
 
-}  // namespace
 }  // namespace hakobune
 
 int main(int argc, char** argv) {
   if (argc < 2) return hakobune::UsageError("no command given");
   const std::string command = argv[1];
-  if (command == "info") return hakobune::Info(argc - 2, argv + 2);
+  if (command == "info") return hakobune::InfoCommand(argc - 2, argv + 2);
+  if (command == "lookup") return hakobune::LookupCommand(argc - 2, argv + 2);
+  if (command == "show") return hakobune::ShowCommand(argc - 2, argv + 2);
+  if (command == "help" || command == "--help" || command == "-h") {
+    std::fputs(hakobune::kUsage, stdout);
+    return 0;
+  }
   return hakobune::UsageError("unknown command: " + command);
 }

@@ -1,0 +1,71 @@
+// The host program's exported functions: the table that the plug-in binds at
+// the start of each lookup run by loading the host program as a library.
+//
+// Conventions of all 16 (the plug-in calls the first three below):
+// - extern "C", stdcall on 32-bit Windows, exported under their plain names
+//   (hakobune.def); on POSIX they are the program's own dynamic symbols;
+// - texts are zero-terminated code page 932 byte strings;
+// - a text that the host returns is the host's and stays valid until the
+//   next call of the same function; the caller copies it.
+//
+// What the three answer is set for a run with ConfigureHost.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/calling_convention.h"
+
+#if defined(_WIN32)
+#define HAKOBUNE_EXPORT extern "C"
+#else
+#define HAKOBUNE_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace hakobune {
+
+struct HostSettings {
+  // The folder that serves the catalogue site (see site_folder.h); empty:
+  // downloads would go over HTTP, which this program does not do yet.
+  std::string site_dir;
+  // False: ISBNChkFunc returns its argument unchanged.
+  bool check_codes = true;
+  // InternetConnectFunc answers false from this call on (1-based); 0: never.
+  uint32_t connect_fail_from = 0;
+  // Progress lines on standard error, one per ISBNChkFunc call.
+  bool show_progress = true;
+  // The number of lines in the code list handed to the plug-in.
+  size_t code_count = 0;
+};
+
+// Sets what the host functions answer and restarts their call counts.
+void ConfigureHost(const HostSettings& settings);
+
+}  // namespace hakobune
+
+// Nonzero when the site can be reached: 1 for the first connect_fail_from-1
+// calls, then 0.
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL InternetConnectFunc(const char* url);
+
+// Deletes the file `path`, then saves the page at `url` there. Returns 1 when
+// the file was written, 0 when not (and then no file is left at `path`).
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL HTTPDownloadFunc(const char* path, const char* url);
+
+// The search key for the code (host-owned): see isbn_check.h; the code itself
+// when codes are not checked.
+HAKOBUNE_EXPORT const char* HAKOBUNE_STDCALL ISBNChkFunc(const char* code);
+
+// The other 13 exist for the binding only: each does nothing and returns 0.
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL HTTPBinaryDownloadFunc();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL HTTPFlagDownloadFunc();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL RefreshFunc();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL ExportFunc();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL InportFunc();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL JANChkFunc();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL ASINChkFunc();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL PluginListFunc();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL AcquireCDShow();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL WaitWindowView();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL WaitBarView();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL WaitWindowClose();
+HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL SelectExportFunc();

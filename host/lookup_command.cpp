@@ -1,0 +1,195 @@
+// hakobune lookup: one lookup run. The program loads the plug-in, sets up
+// its own exported host functions (host_functions.h) and calls DownlaodFunc
+// once with the data directory, the output file and the code list.
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/calling_convention.h"
+#include "host/commands.h"
+#include "host/folders.h"
+#include "host/host_functions.h"
+#include "host/import_file.h"
+#include "host/plugin_module.h"
+#include "host/utf8.h"
+#include "platform/files.h"
+#include "text/strings.h"
+
+namespace hakobune {
+
+namespace {
+
+using DownloadFunction = void(HAKOBUNE_STDCALL*)(const char*, const char*, const char*);
+
+struct LookupOptions {
+  std::string data_dir;
+  std::string out;
+  std::string site_dir;
+  std::string plugin;
+  std::optional<std::string> codes_file;
+  std::vector<std::string> codes;
+  bool check_codes = true;
+  bool quiet = false;
+  uint32_t connect_fail_from = 0;
+};
+
+// A decimal number from 1 to 2^31 - 1.
+bool ParsePositive(const char* text, uint32_t& value) {
+  if (text == nullptr || *text == '\0') return false;
+  uint64_t n = 0;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    n = n * 10 + static_cast<uint64_t>(*p - '0');
+    if (n > 0x7FFFFFFF) return false;
+  }
+  if (n == 0) return false;
+  value = static_cast<uint32_t>(n);
+  return true;
+}
+
+// Fills `options` from the arguments; the empty text, or why they are wrong.
+std::string ParseArguments(int argc, char** argv, LookupOptions& options) {
+  bool seen_data_dir = false, seen_out = false;
+  std::vector<std::string> seen;
+  bool only_codes = false;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (only_codes || arg.empty() || arg[0] != '-') {
+      options.codes.push_back(ArgumentToAnsi(arg));
+      continue;
+    }
+    if (arg == "--") {
+      only_codes = true;
+      continue;
+    }
+    for (const auto& name : seen)
+      if (name == arg) return arg + " is given twice";
+    seen.push_back(arg);
+    if (arg == "--no-check") {
+      options.check_codes = false;
+      continue;
+    }
+    if (arg == "--quiet") {
+      options.quiet = true;
+      continue;
+    }
+    const bool takes_value = arg == "--data-dir" || arg == "--out" || arg == "--site" ||
+                             arg == "--codes" || arg == "--plugin" ||
+                             arg == "--connect-fail-from";
+    if (!takes_value) return "unknown option: " + arg;
+    if (i + 1 >= argc) return arg + " needs a value";
+    const char* value = argv[++i];
+    if (arg == "--data-dir") {
+      options.data_dir = value;
+      seen_data_dir = true;
+    } else if (arg == "--out") {
+      options.out = value;
+      seen_out = true;
+    } else if (arg == "--site") {
+      options.site_dir = value;
+      if (options.site_dir.empty()) return "--site needs a folder";
+    } else if (arg == "--codes") {
+      options.codes_file = value;
+    } else if (arg == "--plugin") {
+      options.plugin = value;
+    } else if (!ParsePositive(value, options.connect_fail_from)) {
+      return "--connect-fail-from takes a number of 1 or more";
+    }
+  }
+  if (!seen_data_dir) return "--data-dir is missing";
+  if (!seen_out) return "--out is missing";
+  if (options.codes_file && !options.codes.empty())
+    return "give the codes either with --codes or as arguments, not both";
+  if (!options.codes_file && options.codes.empty())
+    return "no codes: give --codes FILE or CODE arguments";
+  return std::string();
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string out;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) out += "\r\n";
+    out += lines[i];
+  }
+  return out;
+}
+
+// The number of code lines, split as the plug-in splits them.
+size_t CountLines(std::string_view text) {
+  size_t n = 0;
+  kanadeya::SplitLines(text, [&](std::string_view) { ++n; });
+  return n;
+}
+
+// The number of lines in the output file the plug-in wrote.
+size_t CountOutputLines(const std::string& contents) {
+  const ImportFile file = ReadImportFile(contents);
+  if (file.error_line == 0) return file.lines.size();
+  size_t n = 0;  // a file that does not read: its CR LF pairs
+  for (size_t at = contents.find("\r\n"); at != std::string::npos;
+       at = contents.find("\r\n", at + 2))
+    ++n;
+  return n;
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "hakobune: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int LookupCommand(int argc, char** argv) {
+  LookupOptions options;
+  const std::string wrong = ParseArguments(argc, argv, options);
+  if (!wrong.empty()) return UsageError(wrong);
+
+  std::string codes;
+  if (options.codes_file) {
+    if (!kanadeya::platform::ReadWholeFile(*options.codes_file, codes))
+      return Fail("cannot read the code list " + DisplayPath(*options.codes_file));
+  } else {
+    codes = JoinLines(options.codes);
+  }
+  if (!DirectoryExists(options.data_dir))
+    return Fail("the data directory " + DisplayPath(options.data_dir) + " does not exist");
+
+  const std::string plugin_path =
+      options.plugin.empty() ? ProgramDirectory() + PluginFileName() : options.plugin;
+  std::string error;
+  void* module = LoadPluginModule(plugin_path, error);
+  if (module == nullptr)
+    return Fail("cannot load the plug-in " + DisplayPath(plugin_path) + ": " + error);
+  auto download = reinterpret_cast<DownloadFunction>(PluginSymbol(module, "DownlaodFunc"));
+  if (download == nullptr) {
+    UnloadPluginModule(module);
+    return Fail("the plug-in " + DisplayPath(plugin_path) + " has no DownlaodFunc");
+  }
+
+  HostSettings settings;
+  settings.site_dir = options.site_dir;
+  settings.check_codes = options.check_codes;
+  settings.connect_fail_from = options.connect_fail_from;
+  settings.show_progress = !options.quiet;
+  settings.code_count = CountLines(codes);
+  ConfigureHost(settings);
+
+  const std::string data_dir = WithTrailingSeparator(options.data_dir);
+  download(data_dir.c_str(), options.out.c_str(), codes.c_str());
+  UnloadPluginModule(module);
+
+  if (!options.quiet) {
+    std::string contents;
+    const std::string summary =
+        kanadeya::platform::ReadWholeFile(options.out, contents)
+            ? std::to_string(CountOutputLines(contents)) + " lines written to " +
+                  DisplayPath(options.out)
+            : std::string("no output file written");
+    std::fprintf(stderr, "%s\n", summary.c_str());
+  }
+  return 0;
+}
+
+}  // namespace hakobune

@@ -1,0 +1,62 @@
+#include "host/site_folder.h"
+
+#include "host/folders.h"
+
+namespace hakobune {
+
+namespace {
+
+constexpr std::string_view kSearchPrefix = "/search/keyword.php?keyword=";
+constexpr std::string_view kDetailPrefix = "/detail/view.php?id=";
+
+bool IsPlain(unsigned char b) {
+  return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
+         b == '_' || b == '.' || b == '-';
+}
+
+// The path and query of a URL: what follows the host after "scheme://", or
+// the whole text when it has no scheme.
+std::string_view PathAndQuery(std::string_view url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string_view::npos) return url;
+  const std::string_view rest = url.substr(scheme + 3);
+  const size_t slash = rest.find('/');
+  return slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+}
+
+}  // namespace
+
+std::string EscapeKey(std::string_view key) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : key) {
+    const auto b = static_cast<unsigned char>(c);
+    if (IsPlain(b)) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 0x0F];
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> SiteFilePath(std::string_view site_dir, std::string_view url) {
+  const std::string_view path = PathAndQuery(url);
+  std::string_view folder;
+  std::string_view key;
+  if (path.substr(0, kSearchPrefix.size()) == kSearchPrefix) {
+    folder = "search";
+    key = path.substr(kSearchPrefix.size());
+  } else if (path.substr(0, kDetailPrefix.size()) == kDetailPrefix) {
+    folder = "detail";
+    key = path.substr(kDetailPrefix.size());
+  } else {
+    return std::nullopt;
+  }
+  return WithTrailingSeparator(site_dir) + std::string(folder) + std::string(Separator()) +
+         EscapeKey(key) + ".html";
+}
+
+}  // namespace hakobune
