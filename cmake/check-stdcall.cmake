@@ -1,13 +1,14 @@
 # Checks in the disassembly of a DLL that each named function removes its own
 # arguments from the stack (stdcall): every return of the function is
 # "ret $N" with N the bytes of its arguments.
-#   cmake -DOBJDUMP=... -DDLL=... -DFUNCTIONS="funcGetInfo@28;DownlaodFunc@12" -P check-stdcall.cmake
+#   cmake -DOBJDUMP=... -DDLL=... -DFUNCTIONS=funcGetInfo@28,DownlaodFunc@12 -P check-stdcall.cmake
 execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn ${DLL}
                 OUTPUT_VARIABLE disassembly RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${DLL}")
 endif()
 string(REPLACE "\n" ";" lines "${disassembly}")
+string(REPLACE "," ";" FUNCTIONS "${FUNCTIONS}")
 foreach(function IN LISTS FUNCTIONS)
   string(REGEX MATCH "@([0-9]+)$" _ "${function}")
   math(EXPR bytes "${CMAKE_MATCH_1}" OUTPUT_FORMAT HEXADECIMAL)
@@ -16,7 +17,9 @@ foreach(function IN LISTS FUNCTIONS)
   set(returns 0)
   foreach(line IN LISTS lines)
     if(line MATCHES "^[0-9a-f]+ <(.*)>:$")
-      if(CMAKE_MATCH_1 STREQUAL function)
+      # The symbol may carry a leading underscore and a ".cold" part.
+      string(REGEX REPLACE "^_|\\.cold$" "" name "${CMAKE_MATCH_1}")
+      if(name STREQUAL function)
         set(inside TRUE)
       else()
         set(inside FALSE)
