@@ -22,6 +22,7 @@ stage "install packages" tools/install-deps.sh
 stage "native: configure, build, test" cmake --workflow --preset native
 stage "wine prefix" tools/wine-prefix.sh
 stage "win32: configure, build, test under Wine" cmake --workflow --preset win32
+stage "win32: release zip" tools/package.sh
 
 echo
 echo "stage times:"
