@@ -24,27 +24,39 @@
 // where they stand as characters.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kanadeya {
 
 // The sorted authors of one detail page: entries are role code byte + name +
-// role suffix, kept in ascending order of platform::CompareAnsiIgnoreCase
+// role suffix, in ascending order of platform::CompareAnsiIgnoreCase
 // (platform/text_mapping.h), so grouped by role code and, within one code,
-// ordered by name without regard to the case of ASCII letters. An entry that
-// compares equal to one present is not added.
+// ordered by name without regard to the case of ASCII letters. Of entries
+// that compare equal only the one added first is kept.
+//
+// Entries are put in order when they are next read, not one by one as they
+// are added, so that a credit of a million authors costs n log n.
 class AuthorList {
  public:
-  // Inserts `entry` in order; ignores an entry equal to one present.
-  void Add(std::string entry);
-  const std::vector<std::string>& Entries() const { return entries_; }
+  // Adds `entry`; it is dropped when an equal entry was added before.
+  void Add(std::string entry) { entries_.push_back(std::move(entry)); }
+  // The entries in order, without equal ones.
+  const std::vector<std::string>& Entries() const;
   bool Empty() const { return entries_.empty(); }
-  void Clear() { entries_.clear(); }
+  void Clear() {
+    entries_.clear();
+    ordered_ = 0;
+  }
 
  private:
-  std::vector<std::string> entries_;
+  // entries_[0, ordered_) are in order without equal ones; the rest were
+  // added since, in the order they came.
+  mutable std::vector<std::string> entries_;
+  mutable size_t ordered_ = 0;
 };
 
 // Splits `credit` into authors and adds one entry per author to `list`.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "record/book_record.h"
 #include "text/char_scan.h"
@@ -24,6 +25,22 @@ std::string WithoutVolumeWords(std::string_view group);
 // Full-width brackets, "！", "．" and the full-width space in their ASCII
 // forms, full-width letters and digits narrowed, blanks trimmed.
 std::string NormaliseName(std::string_view name);
+
+// The positions of the "(" that stand as characters in a name, for finding
+// the last one within ever shorter prefixes of it.
+class OpenBrackets {
+ public:
+  // `name` must outlive this object.
+  explicit OpenBrackets(std::string_view name);
+  // LastDelimiter("(", CopyView(name, 1, length)): the 1-based position of
+  // the last "(" within the first `length` bytes, 0 if none.
+  // REQUIRES: `length` is no greater than in the call before.
+  size_t LastWithin(int64_t length);
+
+ private:
+  std::vector<size_t> positions_;  // ascending
+  size_t candidates_;              // positions_[0, candidates_) may still count
+};
 
 // Finds a volume in `t` by the forms that follow the trailing groups; cuts
 // the title in `t`, sets `volume` and puts text in front of `r`.
@@ -77,20 +94,38 @@ std::string SplitTitleVolume(std::string_view name) {
   // Trailing bracketed groups, from the end backwards: the last one that reads
   // as a volume becomes the volume, the others go to the remainder in their
   // left-to-right order. A group holding one nested group is taken whole.
-  while (LastByte(t) == ")") {
-    auto b = static_cast<int64_t>(LastDelimiter("(", t)) + 1;
-    std::string g = Copy(t, b, Length(t) - b);
-    if (Contains(g, ")")) {
-      b = static_cast<int64_t>(LastDelimiter("(", CopyView(t, 1, b - 2))) + 1;
-      g = Copy(t, b, Length(t) - b);
+  // Each group only shortens the name, so the name is kept whole and cut by
+  // its length, and the groups for the remainder are joined once at the end:
+  // a name of a million groups costs no more than its length.
+  {
+    const std::string_view name = t;
+    size_t length = name.size();
+    OpenBrackets opens(name);
+    std::vector<std::string_view> notes;  // right to left
+    while (length > 0 && name[length - 1] == ')') {
+      auto b = static_cast<int64_t>(opens.LastWithin(length)) + 1;
+      std::string_view g = CopyView(name, b, static_cast<int64_t>(length) - b);
+      if (Contains(g, ")")) {
+        b = static_cast<int64_t>(opens.LastWithin(b - 2)) + 1;
+        g = CopyView(name, b, static_cast<int64_t>(length) - b);
+      }
+      const std::string c = WithoutVolumeWords(g);
+      length = TrimRightView(CopyView(name.substr(0, length), 1, b - 2)).size();
+      if (IsVolumeNumber(c) && volume.empty()) {
+        volume = c;
+      } else {
+        notes.push_back(g);
+      }
     }
-    const std::string c = WithoutVolumeWords(g);
-    t = TrimRight(CopyView(t, 1, b - 2));
-    if (IsVolumeNumber(c) && volume.empty()) {
-      volume = c;
-    } else {
-      r = g + " " + r;
+    if (!notes.empty()) {
+      std::string joined;
+      for (auto note = notes.rbegin(); note != notes.rend(); ++note) {
+        joined += *note;
+        joined += ' ';
+      }
+      r = joined + r;
     }
+    t.resize(length);
   }
 
   if (volume.empty()) SplitInnerVolume(t, r, volume);
@@ -184,6 +219,19 @@ void SplitInnerVolume(std::string& t, std::string& r, std::string& volume) {
     }
   }
   t += s;
+}
+
+OpenBrackets::OpenBrackets(std::string_view name) {
+  // A prefix has the character boundaries of the whole name.
+  for (size_t i = 0; i < name.size(); i += IsLeadByte(name[i]) ? 2 : 1)
+    if (name[i] == '(') positions_.push_back(i + 1);
+  candidates_ = positions_.size();
+}
+
+size_t OpenBrackets::LastWithin(int64_t length) {
+  while (candidates_ > 0 && static_cast<int64_t>(positions_[candidates_ - 1]) > length)
+    --candidates_;
+  return candidates_ > 0 ? positions_[candidates_ - 1] : 0;
 }
 
 std::string WithoutVolumeWords(std::string_view group) {
