@@ -1,0 +1,111 @@
+// The detail-page parser over any page bytes, as the driver calls it: the
+// page in "Temp.html" of a data directory, with or without the private
+// profile's marker file beside it, with or without an author dictionary, and
+// with a stop requested at some line or never.
+//
+// The page counts exactly when it has at least 6 lines and no stop came
+// before its first line; a page that does not count leaves the record as it
+// was. The parser writes only the fields it fills, the memo ends trimmed, the
+// record grows no more than linearly with the page, and the output line built
+// from it is sound (68 columns by both readers, nothing breaks its line).
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz/fuzz_support.h"
+#include "record/book_record.h"
+#include "record/dictionaries.h"
+#include "record/output_line.h"
+#include "record/stop_request.h"
+#include "scrape/detail_page.h"
+#include "text/strings.h"
+
+namespace {
+
+constexpr std::string_view kSiteBaseUrl = "http://catalog.example";
+constexpr std::string_view kAllAges = "\x91\x53\x94\x4e\x97\xee";  // 全年齢
+
+// The line at which a stop is requested; -1 for none.
+long stop_line = -1;
+
+void RequestStopAt(size_t line) {
+  if (static_cast<long>(line) == stop_line) kanadeya::StopRequested = true;
+}
+
+// The fields the parser fills (and the finishing step rewrites).
+bool IsParserField(int i) {
+  using namespace kanadeya;
+  switch (i) {
+    case kTitle: case kVolume: case kAuthor: case kAuthorReading: case kAuthor2:
+    case kAuthor2Reading: case kOtherAuthors: case kAuthorExtra: case kImageUrl:
+    case kPublisher: case kSize: case kLabel: case kEditionYear: case kEditionMonth:
+    case kEditionDay: case kPrice: case kMemo: case kAgeRating: case kReserved18:
+    case kPageUrl:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace kanadeya;
+  using fuzz::Check;
+  FuzzedDataProvider provider(data, size);
+  const bool private_profile = provider.ConsumeBool();
+  const bool has_dictionary = provider.ConsumeBool();
+  stop_line = provider.ConsumeBool() ? provider.ConsumeIntegralInRange<long>(0, 40) : -1;
+  const std::string dictionary =
+      has_dictionary ? provider.ConsumeRandomLengthString(1024) : std::string();
+  const std::string page = provider.ConsumeRemainingBytesAsString();
+
+  const std::string& dir = fuzz::ScratchFolder();
+  const std::string page_path = dir + "Temp.html";
+  fuzz::WriteFile(page_path, page);
+  fuzz::PlaceFile(page_path + ".kagami_private", private_profile, "");
+  fuzz::PlaceFile(dir + "AuthDB.dat", has_dictionary, dictionary);
+  LoadAuthorDictionary(dir);
+
+  // The record as the driver hands it over: cleared, with the code and the
+  // page's address; the other fields hold texts of their own to show a
+  // stray write.
+  for (int i = 0; i < kFieldCount; ++i) BookRecord[i] = "field " + std::to_string(i);
+  for (int i = 0; i < kFieldCount; ++i)
+    if (IsParserField(i)) BookRecord[i].clear();
+  BookRecord.PageUrl = std::string(kSiteBaseUrl) + "/detail/view.php?id=1";
+  const TBase before = BookRecord;
+
+  DetailPageLineHook = &RequestStopAt;
+  const bool counted = ParseDetailPage(page_path, kSiteBaseUrl);
+  DetailPageLineHook = nullptr;
+  StopRequested = false;
+  FreeAuthorDictionary();
+
+  Check(counted == (fuzz::CountLines(page) >= 6 && stop_line != 0),
+        "the page counts when it should not, or the other way round", page);
+  size_t record_size = 0;
+  for (int i = 0; i < kFieldCount; ++i) {
+    record_size += BookRecord[i].size();
+    if (!counted || !IsParserField(i))
+      Check(BookRecord[i] == before[i], "the parser wrote a field it should not have", page);
+  }
+  if (!counted) return 0;
+
+  Check(BookRecord.Memo == Trim(BookRecord.Memo), "the memo is not trimmed", BookRecord.Memo);
+  Check(record_size <= 8 * page.size() + 1024, "the record grew faster than the page", page);
+  if (private_profile)
+    Check(BookRecord.AgeRating == kAllAges && BookRecord.Reserved18.empty() &&
+              BookRecord.PageUrl.empty(),
+          "the private profile was not applied", page);
+  else
+    Check(BookRecord.AgeRating.empty() && BookRecord.PageUrl == before.PageUrl,
+          "the private profile was applied without its marker file", page);
+
+  const std::string line = BuildOutputLine();
+  fuzz::CheckOutputFile(line + "\r\n", true);
+  return 0;
+}
