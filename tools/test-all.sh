@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of the project on a Debian machine: installs what is
 # missing, then builds and tests the native build and the win32 build (its
-# tests under Wine). Prints how long each stage took. Exits non-zero when any
-# stage fails.
+# tests under Wine), and runs each fuzz target briefly. Prints how long each
+# stage took. Exits non-zero when any stage fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +22,7 @@ stage "install packages" tools/install-deps.sh
 stage "native: configure, build, test" cmake --workflow --preset native
 stage "wine prefix" tools/wine-prefix.sh
 stage "win32: configure, build, test under Wine" cmake --workflow --preset win32
+stage "fuzz: build, run each target for 10s" tools/fuzz-smoke.sh
 stage "win32: release zip" tools/package.sh
 
 echo
