@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test of the project on a Debian machine: installs what is
-# missing, then builds and tests the native build and the win32 build (its
-# tests under Wine), and runs each fuzz target briefly. Prints how long each
-# stage took. Exits non-zero when any stage fails.
+# missing, then builds and tests the native build, the same under
+# AddressSanitizer and UndefinedBehaviorSanitizer (leaks included) and the
+# win32 build (its tests under Wine), and runs each fuzz target briefly.
+# Prints how long each stage took. Exits non-zero when any stage fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +21,7 @@ stage() {
 
 stage "install packages" tools/install-deps.sh
 stage "native: configure, build, test" cmake --workflow --preset native
+stage "sanitize: configure, build, test" cmake --workflow --preset sanitize
 stage "wine prefix" tools/wine-prefix.sh
 stage "win32: configure, build, test under Wine" cmake --workflow --preset win32
 stage "fuzz: build, run each target for 10s" tools/fuzz-smoke.sh
