@@ -4,13 +4,24 @@
 // join the file's lines each followed by CR LF, take the first occurrence of
 // the "|"-framed key anywhere in that text, and the value behind it up to the
 // end mark. The library may keep its dictionaries in any form that does so
-// faster; the plain rule is written out here once more.
+// faster (an index built once a dictionary has served a few searches, a text
+// kept while its file is unchanged); the plain rule is written out here once
+// more.
+//
+// So that such forms are reached, each loaded dictionary serves many lookups:
+// the fuzzed ones and keys taken from its own lines. Half of the inputs give
+// the files a last-write time well in the past, each input a time of its own,
+// so that a reader may keep a file's text from one load to the next; the
+// other half leave them just written.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "record/book_record.h"
@@ -74,14 +85,87 @@ std::string PlainPublisher(const std::string& publishers, const std::string& cod
   return publisher;
 }
 
+// The lines of a dictionary text (each ends in CR LF), at most `most`.
+std::vector<std::string> LinesOf(const std::string& text, size_t most) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size() && lines.size() < most;) {
+    const size_t end = text.find("\r\n", at);
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+// Gives the file a last-write time an hour back, one microsecond later for
+// every input, so that no two inputs' files share a time.
+void MakeOld(const std::string& path) {
+  using std::chrono::microseconds;
+  static const auto base = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  static long inputs = 0;
+  std::error_code error;
+  std::filesystem::last_write_time(path, base + microseconds(++inputs), error);
+}
+
+void CheckPublisher(const std::string& dir, bool has_file, const std::string& text,
+                    const std::string& code, const std::string& publisher) {
+  using namespace kanadeya;
+  ClearBookRecord();
+  BookRecord.Code = code;
+  BookRecord.Publisher = publisher;
+  Check(LookupPublisherByCode(dir) == has_file, "the publisher lookup misreports the file");
+  Check(BookRecord.Publisher == PlainPublisher(text, code, publisher),
+        "the publisher differs from the plain lookup", code);
+  if (BookRecord.Publisher != publisher)
+    Check(BookRecord.Publisher.find_first_of("\r\n") == std::string::npos,
+          "a publisher from the dictionary holds a line break", BookRecord.Publisher);
+}
+
+void CheckLabel(const std::string& text, const std::string& publisher, const std::string& label) {
+  using namespace kanadeya;
+  BookRecord.Publisher = publisher;
+  BookRecord.Label = label;
+  LookupLabel();
+  std::string expected = label;
+  if (!text.empty()) {
+    std::string value;
+    const std::string key = "|" + publisher + "|" + NormaliseDictionaryKey(label) + "|";
+    if (PlainFind(text, key, "\r\n", value)) expected = value;
+  }
+  Check(BookRecord.Label == expected, "the label differs from the plain lookup",
+        publisher + "|" + label);
+}
+
+void CheckAuthor(const std::string& text, const std::string& name) {
+  using namespace kanadeya;
+  AuthorDictionaryEntry entry;
+  const bool hit = LookupAuthor(name, entry);
+  const std::string key = NormaliseDictionaryKey(name);
+  std::string value;
+  const bool plain_hit = !key.empty() && PlainFind(text, "|" + key + "|", "|\r\n", value);
+  Check(hit == plain_hit, "the author lookup differs from the plain lookup", name);
+  if (hit)
+    Check(entry.name == kanadeya::NthField(value, '|', 1) &&
+              entry.reading == kanadeya::NthField(value, '|', 2) &&
+              entry.extra == kanadeya::NthField(value, '|', 3),
+          "the author entry differs from the plain lookup", name);
+
+  // The key form itself: no blank left where a character starts (a malformed
+  // text can hold one as the second byte of a pair), nothing to trim.
+  for (size_t i = 0; i < key.size(); i += IsLeadByte(key[i]) ? 2 : 1)
+    Check(key[i] != ' ', "a normalised key holds a space", name);
+  Check(key == Trim(key), "a normalised key is not trimmed", name);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kanadeya;
+  using kanadeya::NthField;
   FuzzedDataProvider provider(data, size);
   const bool has_authors = provider.ConsumeBool();
   const bool has_publishers = provider.ConsumeBool();
   const bool has_labels = provider.ConsumeBool();
+  const bool old_files = provider.ConsumeBool();
   const std::string code = provider.ConsumeRandomLengthString(32);
   const std::string publisher = provider.ConsumeRandomLengthString(64);
   const std::string label = provider.ConsumeRandomLengthString(64);
@@ -89,62 +173,46 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string authors = provider.ConsumeRandomLengthString(4096);
   const std::string publishers = provider.ConsumeRandomLengthString(4096);
   const std::string labels = provider.ConsumeRemainingBytesAsString();
-  const std::string inputs = code + "\n" + publisher + "\n" + label + "\n" + name;
 
   const std::string& dir = fuzz::ScratchFolder();
-  fuzz::PlaceFile(dir + "AuthDB.dat", has_authors, authors);
-  fuzz::PlaceFile(dir + "PubDB.dat", has_publishers, publishers);
-  fuzz::PlaceFile(dir + "LabelsDB.dat", has_labels, labels);
-
-  // Publisher by code, as the driver calls it: with the whole code line.
-  ClearBookRecord();
-  BookRecord.Code = code;
-  BookRecord.Publisher = publisher;
-  Check(LookupPublisherByCode(dir) == has_publishers, "the publisher lookup misreports the file");
-  const std::string publisher_text = PlainDictionaryText(has_publishers ? &publishers : nullptr);
-  Check(BookRecord.Publisher == PlainPublisher(publisher_text, code, publisher),
-        "the publisher differs from the plain lookup", inputs);
-  if (BookRecord.Publisher != publisher)
-    Check(BookRecord.Publisher.find_first_of("\r\n") == std::string::npos,
-          "a publisher from the dictionary holds a line break", BookRecord.Publisher);
-
-  // Label by publisher and genre.
-  Check(LoadLabelDictionary(dir) == has_labels, "the label load misreports the file");
-  const std::string label_text = PlainDictionaryText(has_labels ? &labels : nullptr);
-  BookRecord.Label = label;
-  LookupLabel();
-  std::string expected_label = label;
-  if (!label_text.empty()) {
-    std::string value;
-    const std::string key =
-        "|" + BookRecord.Publisher + "|" + NormaliseDictionaryKey(label) + "|";
-    if (PlainFind(label_text, key, "\r\n", value)) expected_label = value;
-  }
-  Check(BookRecord.Label == expected_label, "the label differs from the plain lookup", inputs);
-
-  // Author by name.
-  Check(LoadAuthorDictionary(dir) == has_authors, "the author load misreports the file");
+  const std::string paths[] = {dir + "AuthDB.dat", dir + "PubDB.dat", dir + "LabelsDB.dat"};
+  fuzz::PlaceFile(paths[0], has_authors, authors);
+  fuzz::PlaceFile(paths[1], has_publishers, publishers);
+  fuzz::PlaceFile(paths[2], has_labels, labels);
+  if (old_files)
+    for (const std::string& path : paths) MakeOld(path);
   const std::string author_text = PlainDictionaryText(has_authors ? &authors : nullptr);
+  const std::string publisher_text = PlainDictionaryText(has_publishers ? &publishers : nullptr);
+  const std::string label_text = PlainDictionaryText(has_labels ? &labels : nullptr);
+
+  // Publisher by code, as the driver calls it (with the whole code line),
+  // once for the fuzzed code and once for codes made from the file's prefixes.
+  CheckPublisher(dir, has_publishers, publisher_text, code, publisher);
+  for (const std::string& line : LinesOf(publisher_text, 12)) {
+    const std::string digits = NthField(line, '|', 2);
+    CheckPublisher(dir, has_publishers, publisher_text, "9784" + digits + "000000", publisher);
+    CheckPublisher(dir, has_publishers, publisher_text, "4" + digits + "0000", "");
+  }
+
+  // Label by publisher and genre: the fuzzed pair, then the pairs of the
+  // file's lines, then the fuzzed pair again once an index may be built.
+  Check(LoadLabelDictionary(dir) == has_labels, "the label load misreports the file");
+  CheckLabel(label_text, publisher, label);
+  for (const std::string& line : LinesOf(label_text, 16))
+    CheckLabel(label_text, NthField(line, '|', 2), NthField(line, '|', 3));
+  CheckLabel(label_text, publisher, label);
+
+  // Author by name, in the same way.
+  Check(LoadAuthorDictionary(dir) == has_authors, "the author load misreports the file");
   Check(AuthorDictionaryHasLines() == !author_text.empty(),
         "the author dictionary misreports its lines");
-  AuthorDictionaryEntry entry;
-  const bool hit = LookupAuthor(name, entry);
-  const std::string key_text = NormaliseDictionaryKey(name);
-  std::string value;
-  const bool plain_hit =
-      !key_text.empty() && PlainFind(author_text, "|" + key_text + "|", "|\r\n", value);
-  Check(hit == plain_hit, "the author lookup differs from the plain lookup", inputs);
-  if (hit)
-    Check(entry.name == NthField(value, '|', 1) && entry.reading == NthField(value, '|', 2) &&
-              entry.extra == NthField(value, '|', 3),
-          "the author entry differs from the plain lookup", inputs);
+  CheckAuthor(author_text, name);
+  for (const std::string& line : LinesOf(author_text, 16)) {
+    CheckAuthor(author_text, NthField(line, '|', 2));
+    CheckAuthor(author_text, NthField(line, '|', 3));
+  }
+  CheckAuthor(author_text, name);
   FreeAuthorDictionary();
   Check(!AuthorDictionaryHasLines(), "the author dictionary is held after its release");
-
-  // The key form itself: no blank left where a character starts (a malformed
-  // text can hold one as the second byte of a pair), nothing to trim.
-  for (size_t i = 0; i < key_text.size(); i += IsLeadByte(key_text[i]) ? 2 : 1)
-    Check(key_text[i] != ' ', "a normalised key holds a space", name);
-  Check(key_text == Trim(key_text), "a normalised key is not trimmed", name);
   return 0;
 }
