@@ -22,4 +22,8 @@ std::string_view Separator();
 //   WithTrailingSeparator("data") == "data/"  (POSIX)
 std::string WithTrailingSeparator(std::string_view path);
 
+// Renames the file `from` to `to`, replacing a file that is there already;
+// false when it cannot (and then `from` is still there).
+bool MoveIntoPlace(const std::string& from, const std::string& to);
+
 }  // namespace hakobune

@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "host/folders.h"
 
 namespace hakobune {
@@ -15,6 +17,10 @@ std::string WithTrailingSeparator(std::string_view path) {
   std::string out(path);
   if (!path.empty() && path.back() != '/') out += '/';
   return out;
+}
+
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 }  // namespace hakobune

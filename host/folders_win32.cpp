@@ -26,4 +26,8 @@ std::string WithTrailingSeparator(std::string_view path) {
   return out;
 }
 
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
+  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 }  // namespace hakobune

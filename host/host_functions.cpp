@@ -1,23 +1,33 @@
 #include "host/host_functions.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <map>
 #include <string_view>
+#include <thread>
 
+#include "host/folders.h"
+#include "host/http_client.h"
 #include "host/isbn_check.h"
 #include "host/site_folder.h"
 #include "host/utf8.h"
+#include "host/web_address.h"
 #include "platform/files.h"
 
 namespace hakobune {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct HostState {
   HostSettings settings;
   uint32_t connect_calls = 0;
   size_t check_calls = 0;
-  bool told_about_http = false;
   std::string search_key;  // what ISBNChkFunc last returned
+  // When the last download from each site ended.
+  std::map<std::string, Clock::time_point> last_download;
 };
 
 HostState& State() {
@@ -26,6 +36,32 @@ HostState& State() {
 }
 
 constexpr size_t kProgressCodeCharacters = 40;
+constexpr std::string_view kSiteFolder = "(site folder)";
+constexpr std::string_view kPartSuffix = ".part";
+
+// One line on standard error about a failure over HTTP, unless quiet.
+void Report(const std::string& line) {
+  if (!State().settings.show_progress) return;
+  std::fprintf(stderr, "hakobune: %s\n", line.c_str());
+  std::fflush(stderr);
+}
+
+// The URL that goes on the wire for the plug-in's `url`.
+std::string WireUrl(std::string_view url) {
+  const std::string& site = State().settings.site_url;
+  return EscapeForWire(site.empty() ? std::string(url) : OnSite(site, url));
+}
+
+// Waits until the pause after the last download from `site` is over.
+void PauseBefore(const std::string& site) {
+  const auto& last = State().last_download;
+  const auto found = last.find(site);
+  if (found == last.end() || State().settings.delay_ms == 0) return;
+  std::this_thread::sleep_until(found->second +
+                                std::chrono::milliseconds(State().settings.delay_ms));
+}
+
+void Downloaded(const std::string& site) { State().last_download[site] = Clock::now(); }
 
 // Copies the site folder's file for `url` to `path`; false when there is
 // none (an unknown URL, a missing file, a folder) or it cannot be copied.
@@ -36,6 +72,33 @@ bool CopyFromSite(const std::string& path, std::string_view url) {
   if (!kanadeya::platform::ReadWholeFile(*source, page)) return false;
   if (kanadeya::platform::WriteWholeFile(path, page)) return true;
   kanadeya::platform::DeleteFileAt(path);  // no half-written page
+  return false;
+}
+
+// Downloads `url` over HTTP into `target` by way of a ".part" file beside it;
+// true when `target` holds the whole 2xx body.
+bool DownloadOverHttp(const std::string& target, std::string_view url) {
+  const std::string wire = WireUrl(url);
+  const std::string site = SiteOf(wire);
+  if (site.empty()) {
+    Report("download failed: " + wire + ": not an http or https URL");
+    return false;
+  }
+  FetchLimits limits;
+  limits.connect_ms = kConnectTimeoutMs;
+  limits.total_ms = State().settings.timeout_ms;
+  limits.user_agent = "hakobune/" KANADEYA_VERSION;
+  const std::string part = target + std::string(kPartSuffix);
+  PauseBefore(site);
+  const FetchResult result = Fetch(wire, part, limits);
+  Downloaded(site);
+  if (result.Complete() && MoveIntoPlace(part, target)) return true;
+  kanadeya::platform::DeleteFileAt(part);
+  std::string why = result.error;
+  if (why.empty())
+    why = result.Complete() ? "cannot rename " + DisplayPath(part)
+                            : "HTTP " + std::to_string(result.status);
+  Report("download failed: " + wire + ": " + why);
   return false;
 }
 
@@ -50,10 +113,20 @@ void ConfigureHost(const HostSettings& settings) {
 
 using hakobune::State;
 
-int32_t HAKOBUNE_STDCALL InternetConnectFunc(const char*) {
-  const uint32_t call = ++State().connect_calls;
-  const uint32_t fail_from = State().settings.connect_fail_from;
-  return fail_from != 0 && call >= fail_from ? 0 : 1;
+int32_t HAKOBUNE_STDCALL InternetConnectFunc(const char* url) {
+  auto& state = State();
+  const uint32_t call = ++state.connect_calls;
+  const uint32_t fail_from = state.settings.connect_fail_from;
+  if (fail_from != 0 && call >= fail_from) return 0;
+  if (!state.settings.site_dir.empty()) return 1;
+  if (url == nullptr) return 0;
+  const std::string wire = hakobune::WireUrl(url);
+  const uint32_t timeout = std::min(hakobune::kConnectTimeoutMs, state.settings.timeout_ms);
+  std::string why;
+  if (hakobune::TestConnection(wire, timeout, why)) return 1;
+  const std::string site = hakobune::SiteOf(wire);
+  hakobune::Report("cannot connect to " + (site.empty() ? wire : site) + ": " + why);
+  return 0;
 }
 
 int32_t HAKOBUNE_STDCALL HTTPDownloadFunc(const char* path, const char* url) {
@@ -61,16 +134,12 @@ int32_t HAKOBUNE_STDCALL HTTPDownloadFunc(const char* path, const char* url) {
   const std::string target(path);
   kanadeya::platform::DeleteFileAt(target);
   if (url == nullptr) return 0;
-  if (State().settings.site_dir.empty()) {
-    if (!State().told_about_http) {
-      State().told_about_http = true;
-      std::fprintf(stderr,
-                   "hakobune: HTTP downloads are not built yet; serve the site from a folder "
-                   "with --site DIR\n");
-    }
-    return 0;
-  }
-  return hakobune::CopyFromSite(target, url) ? 1 : 0;
+  if (State().settings.site_dir.empty()) return hakobune::DownloadOverHttp(target, url) ? 1 : 0;
+  const std::string site(hakobune::kSiteFolder);
+  hakobune::PauseBefore(site);
+  const bool copied = hakobune::CopyFromSite(target, url);
+  hakobune::Downloaded(site);
+  return copied ? 1 : 0;
 }
 
 const char* HAKOBUNE_STDCALL ISBNChkFunc(const char* code) {

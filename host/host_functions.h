@@ -25,30 +25,46 @@
 namespace hakobune {
 
 struct HostSettings {
-  // The folder that serves the catalogue site (see site_folder.h); empty:
-  // downloads would go over HTTP, which this program does not do yet.
+  // Where the pages come from. A folder that serves the catalogue site (see
+  // site_folder.h); else a web site (web_address.h: SiteBase) whose scheme
+  // and host stand in for those of every URL; with both empty, the URLs as
+  // the plug-in gives them, over HTTP.
   std::string site_dir;
+  std::string site_url;
   // False: ISBNChkFunc returns its argument unchanged.
   bool check_codes = true;
   // InternetConnectFunc answers false from this call on (1-based); 0: never.
   uint32_t connect_fail_from = 0;
-  // Progress lines on standard error, one per ISBNChkFunc call.
+  // Lines on standard error: one per ISBNChkFunc call, one per failed
+  // download or connection test over HTTP.
   bool show_progress = true;
   // The number of lines in the code list handed to the plug-in.
   size_t code_count = 0;
+  // How long one download over HTTP may take in all.
+  uint32_t timeout_ms = 60000;
+  // The pause between the end of one download and the start of the next
+  // from the same site (the connection test neither waits nor counts).
+  uint32_t delay_ms = 0;
 };
+
+// How long a connection may take to be made, in the connection test and in
+// a download (never longer than the download's own time-out).
+inline constexpr uint32_t kConnectTimeoutMs = 5000;
 
 // Sets what the host functions answer and restarts their call counts.
 void ConfigureHost(const HostSettings& settings);
 
 }  // namespace hakobune
 
-// Nonzero when the site can be reached: 1 for the first connect_fail_from-1
-// calls, then 0.
+// Nonzero when the site can be reached: 0 from the connect_fail_from-th call
+// on; before that 1 for a site folder, and over HTTP 1 when a connection to
+// the URL's host (after the site stands in for it) is made in time.
 HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL InternetConnectFunc(const char* url);
 
 // Deletes the file `path`, then saves the page at `url` there. Returns 1 when
 // the file was written, 0 when not (and then no file is left at `path`).
+// Over HTTP the body goes to `path` + ".part" first and is renamed to `path`
+// only when all of it arrived with a 2xx status; redirects are followed.
 HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL HTTPDownloadFunc(const char* path, const char* url);
 
 // The search key for the code (host-owned): see isbn_check.h; the code itself

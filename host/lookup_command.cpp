@@ -14,6 +14,7 @@
 #include "host/import_file.h"
 #include "host/plugin_module.h"
 #include "host/utf8.h"
+#include "host/web_address.h"
 #include "platform/files.h"
 #include "text/strings.h"
 
@@ -27,13 +28,19 @@ struct LookupOptions {
   std::string data_dir;
   std::string out;
   std::string site_dir;
+  std::string site_url;  // from SiteBase
   std::string plugin;
   std::optional<std::string> codes_file;
   std::vector<std::string> codes;
   bool check_codes = true;
   bool quiet = false;
   uint32_t connect_fail_from = 0;
+  uint32_t timeout_ms = 60000;
+  std::optional<uint32_t> delay_ms;  // none given: 1 s over HTTP, 0 for a folder
 };
+
+constexpr uint32_t kDefaultDelayMs = 1000;
+constexpr uint64_t kMaxSecondsMs = 86400 * 1000ull;  // a day
 
 // A decimal number from 1 to 2^31 - 1.
 bool ParsePositive(const char* text, uint32_t& value) {
@@ -46,6 +53,35 @@ bool ParsePositive(const char* text, uint32_t& value) {
   }
   if (n == 0) return false;
   value = static_cast<uint32_t>(n);
+  return true;
+}
+
+// Seconds as a decimal number with up to three decimals ("1", "0.25"), at
+// most a day, in milliseconds.
+bool ParseSeconds(const char* text, uint32_t& ms) {
+  if (text == nullptr || *text == '\0') return false;
+  uint64_t whole = 0, fraction = 0;
+  int decimals = -1;  // -1 until the decimal point
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == '.' && decimals < 0 && p != text && p[1] != '\0') {
+      decimals = 0;
+      continue;
+    }
+    if (*p < '0' || *p > '9') return false;
+    const auto digit = static_cast<uint64_t>(*p - '0');
+    if (decimals < 0) {
+      whole = whole * 10 + digit;
+      if (whole * 1000 > kMaxSecondsMs) return false;
+    } else if (++decimals > 3) {
+      return false;
+    } else {
+      fraction = fraction * 10 + digit;
+    }
+  }
+  for (int d = decimals < 0 ? 0 : decimals; d < 3; ++d) fraction *= 10;
+  const uint64_t total = whole * 1000 + fraction;
+  if (total > kMaxSecondsMs) return false;
+  ms = static_cast<uint32_t>(total);
   return true;
 }
 
@@ -77,7 +113,8 @@ std::string ParseArguments(int argc, char** argv, LookupOptions& options) {
     }
     const bool takes_value = arg == "--data-dir" || arg == "--out" || arg == "--site" ||
                              arg == "--codes" || arg == "--plugin" ||
-                             arg == "--connect-fail-from";
+                             arg == "--connect-fail-from" || arg == "--timeout" ||
+                             arg == "--delay";
     if (!takes_value) return "unknown option: " + arg;
     if (i + 1 >= argc) return arg + " needs a value";
     const char* value = argv[++i];
@@ -88,8 +125,21 @@ std::string ParseArguments(int argc, char** argv, LookupOptions& options) {
       options.out = value;
       seen_out = true;
     } else if (arg == "--site") {
-      options.site_dir = value;
-      if (options.site_dir.empty()) return "--site needs a folder";
+      if (LooksLikeWebAddress(value)) {
+        const auto base = SiteBase(value);
+        if (!base) return "--site takes a folder or http[s]://HOST[:PORT][/PATH]";
+        options.site_url = *base;
+      } else {
+        options.site_dir = value;
+        if (options.site_dir.empty()) return "--site needs a folder or a URL";
+      }
+    } else if (arg == "--timeout") {
+      if (!ParseSeconds(value, options.timeout_ms) || options.timeout_ms == 0)
+        return "--timeout takes a number of seconds above 0 (at most a day)";
+    } else if (arg == "--delay") {
+      uint32_t ms = 0;
+      if (!ParseSeconds(value, ms)) return "--delay takes a number of seconds (at most a day)";
+      options.delay_ms = ms;
     } else if (arg == "--codes") {
       options.codes_file = value;
     } else if (arg == "--plugin") {
@@ -170,6 +220,9 @@ int LookupCommand(int argc, char** argv) {
 
   HostSettings settings;
   settings.site_dir = options.site_dir;
+  settings.site_url = options.site_url;
+  settings.timeout_ms = options.timeout_ms;
+  settings.delay_ms = options.delay_ms.value_or(options.site_dir.empty() ? kDefaultDelayMs : 0);
   settings.check_codes = options.check_codes;
   settings.connect_fail_from = options.connect_fail_from;
   settings.show_progress = !options.quiet;

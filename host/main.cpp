@@ -18,7 +18,8 @@ namespace hakobune {
 
 const char* const kUsage =
     "usage: hakobune info [--size N]\n"
-    "       hakobune lookup --data-dir DIR --out FILE [--site DIR] [--no-check]\n"
+    "       hakobune lookup --data-dir DIR --out FILE [--site DIR|URL] [--no-check]\n"
+    "                       [--timeout SECONDS] [--delay SECONDS]\n"
     "                       [--connect-fail-from N] [--quiet] [--plugin PATH]\n"
     "                       (--codes FILE | [--] CODE...)\n"
     "       hakobune show FILE\n";

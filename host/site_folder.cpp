@@ -1,6 +1,7 @@
 #include "host/site_folder.h"
 
 #include "host/folders.h"
+#include "host/web_address.h"
 
 namespace hakobune {
 
@@ -9,9 +10,10 @@ namespace {
 constexpr std::string_view kSearchPrefix = "/search/keyword.php?keyword=";
 constexpr std::string_view kDetailPrefix = "/detail/view.php?id=";
 
-bool IsPlain(unsigned char b) {
-  return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
-         b == '_' || b == '.' || b == '-';
+bool IsNotPlain(unsigned char b) {
+  const bool plain = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') ||
+                     (b >= 'a' && b <= 'z') || b == '_' || b == '.' || b == '-';
+  return !plain;
 }
 
 // The path and query of a URL: what follows the host after "scheme://", or
@@ -26,21 +28,7 @@ std::string_view PathAndQuery(std::string_view url) {
 
 }  // namespace
 
-std::string EscapeKey(std::string_view key) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char c : key) {
-    const auto b = static_cast<unsigned char>(c);
-    if (IsPlain(b)) {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 0x0F];
-    }
-  }
-  return out;
-}
+std::string EscapeKey(std::string_view key) { return PercentEscape(key, IsNotPlain); }
 
 std::optional<std::string> SiteFilePath(std::string_view site_dir, std::string_view url) {
   const std::string_view path = PathAndQuery(url);

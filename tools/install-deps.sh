@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ python3 libgtest-dev libgmock-dev googletest lib
           g++-mingw-w64-i686-posix wine wine32:i386 clang libclang-rt-14-dev
           libcurl4-openssl-dev zip unzip time)
 if [ "${1:-}" = "--native-only" ]; then
-  packages=(cmake ninja-build g++ python3 libgtest-dev libgmock-dev googletest)
+  packages=(cmake ninja-build g++ python3 libgtest-dev libgmock-dev googletest libcurl4-openssl-dev)
 fi
 
 SUDO=""
