@@ -10,6 +10,11 @@ program and the plug-in (and a "Setting.ini" when it needs one) in a folder of
 its own, with its own data directory and, where the sample catalogue does not
 serve, a catalogue site folder of its own.
 
+The HTTP cases serve a site folder from a server of their own on 127.0.0.1
+(CatalogueServer) and hand its address to the host with --site; no case
+reaches beyond the loopback address, and the proxy variables are unset for
+every run.
+
 Under Wine the plug-in's messages go to message boxes that return at once;
 the tests read them from the OutputDebugStringA trace (WINEDEBUG=+debugstr).
 Natively the plug-in writes them to standard error in UTF-8.
@@ -18,13 +23,18 @@ Natively the plug-in writes them to standard error in UTF-8.
 Do so only after checking the new run by eye with `hakobune show`.
 """
 import argparse
+import http.server
 import os
 import re
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 import unittest
+import urllib.parse
 
 OPTIONS = None  # the parsed command line, set in main()
 
@@ -32,6 +42,10 @@ NO_CODES_MESSAGE = "検索するISBNを取得できませんでした"
 NO_CONNECTION_MESSAGE = "インターネットに接続されていません"
 HOST_MISSING_SUFFIX = "がありません。"
 FUNCTION_MISSING_MESSAGE = "関数がありません。ハコブネ、または、プラグインのバージョンが古い可能性があります。"
+
+USER_AGENT = "hakobune/1.1.3"
+PROXY_VARIABLES = ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY",
+                   "all_proxy", "no_proxy", "NO_PROXY")
 
 COLUMN_COUNT = 68
 COL_CODE, COL_TITLE, COL_VOLUME, COL_CCODE = 1, 2, 5, 11
@@ -173,6 +187,129 @@ class Site:
         self.detail(detail_id, detail_page(title, price))
 
 
+# --- A catalogue site over HTTP -------------------------------------------------
+
+SEARCH_PATH = "/search/keyword.php"
+DETAIL_PATH = "/detail/view.php"
+
+
+class CatalogueServer:
+    """An HTTP server on 127.0.0.1 that serves a site folder as the catalogue
+    site does: "/search/keyword.php?keyword=KEY" is search/KEY.html and
+    "/detail/view.php?id=ID" is detail/ID.html (KEY and ID %-decoded, then
+    named as the host names them), as EUC-JP pages; anything else is 404.
+
+    `special` maps a request target (path and query, as sent) to another
+    answer: ("status", CODE), ("redirect", CODE, LOCATION), ("short", BYTES),
+    which announces the page's length but sends only its first BYTES bytes
+    and closes, or ("chunk-short", BYTES), the same in one chunk of chunked
+    transfer coding. `requests` lists (arrival time, target, User-Agent)."""
+
+    def __init__(self, test, root):
+        self.root = root
+        self.special = {}
+        self.requests = []
+        server = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                server.requests.append((time.monotonic(), self.path,
+                                        self.headers.get("User-Agent")))
+                server.answer(self)
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.httpd.daemon_threads = True
+        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
+        self.thread.start()
+        test.addCleanup(self.stop)
+
+    @property
+    def url(self):
+        return "http://127.0.0.1:%d" % self.httpd.server_address[1]
+
+    def stop(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+        self.thread.join(10)
+
+    def page_file(self, target):
+        path, _, query = target.partition("?")
+        for prefix, name, folder in ((SEARCH_PATH, "keyword=", "search"),
+                                     (DETAIL_PATH, "id=", "detail")):
+            if path == prefix and query.startswith(name):
+                raw = urllib.parse.unquote_to_bytes(query[len(name):])
+                return os.path.join(self.root, folder, escape_key(raw) + ".html")
+        return None
+
+    def answer(self, handler):
+        how = self.special.get(handler.path)
+        if how is not None and how[0] == "status":
+            handler.send_error(how[1])
+            return
+        if how is not None and how[0] == "redirect":
+            handler.send_response(how[1])
+            handler.send_header("Location", how[2])
+            handler.send_header("Content-Length", "0")
+            handler.end_headers()
+            return
+        page_file = self.page_file(handler.path)
+        if page_file is None or not os.path.isfile(page_file):
+            handler.send_error(404)
+            return
+        page = read(page_file)
+        chunked = how is not None and how[0] == "chunk-short"
+        if chunked:
+            handler.protocol_version = "HTTP/1.1"
+        handler.send_response(200)
+        handler.send_header("Content-Type", "text/html; charset=EUC-JP")
+        if chunked:
+            handler.send_header("Transfer-Encoding", "chunked")
+        else:
+            handler.send_header("Content-Length", str(len(page)))
+        handler.end_headers()
+        if how is None:
+            handler.wfile.write(page)
+            return
+        # Cut short: part of the page, then the connection ends.
+        if chunked:
+            handler.wfile.write(b"%x\r\n" % len(page))
+        handler.wfile.write(page[:how[1]])
+        handler.wfile.flush()
+        handler.close_connection = True
+        handler.connection.shutdown(socket.SHUT_RDWR)
+
+
+class SilentServer:
+    """A port on 127.0.0.1 that takes connections and never answers."""
+
+    def __init__(self, test):
+        self.socket = socket.socket()
+        self.socket.bind(("127.0.0.1", 0))
+        self.socket.listen(16)
+        test.addCleanup(self.socket.close)
+
+    @property
+    def url(self):
+        return "http://127.0.0.1:%d" % self.socket.getsockname()[1]
+
+
+class ClosedPort:
+    """A port on 127.0.0.1 that is bound but not listening: every
+    connection to it is refused."""
+
+    def __init__(self, test):
+        self.socket = socket.socket()
+        self.socket.bind(("127.0.0.1", 0))
+        test.addCleanup(self.socket.close)
+
+    @property
+    def url(self):
+        return "http://127.0.0.1:%d" % self.socket.getsockname()[1]
+
+
 # --- Running the program --------------------------------------------------------
 
 class Result:
@@ -268,7 +405,7 @@ class Stage:
 
     def run(self, *args):
         command = list(OPTIONS.emulator or []) + [self.host] + list(args)
-        env = dict(os.environ)
+        env = {k: v for k, v in os.environ.items() if k not in PROXY_VARIABLES}
         if self.win32:
             env["WINEDEBUG"] = "-all,+debugstr"
         # Output goes to files, not pipes: a wineserver that the program
@@ -281,11 +418,14 @@ class Stage:
             err.seek(0)
             return Result(completed.returncode, out.read(), err.read(), self.win32)
 
-    def lookup(self, *args, codes=None, site=True, out="out.csv"):
+    def lookup(self, *args, codes=None, site=True, out="out.csv", timeout="10"):
         """hakobune lookup with this stage's data directory, output file and
-        site; `codes` (bytes) goes in a code list file."""
+        site: its site folder, or with `site` a text, that web site (at once,
+        with the time-out `timeout`); `codes` (bytes) goes in a code list file."""
         command = ["lookup", "--data-dir", self.arg(self.data), "--out", self.arg(self.path(out))]
-        if site:
+        if isinstance(site, str):
+            command += ["--site", site, "--delay", "0", "--timeout", timeout]
+        elif site:
             command += ["--site", self.arg(self.path("site"))]
         if codes is not None:
             command += ["--codes", self.arg(self.write("codes.txt", codes))]
@@ -315,15 +455,29 @@ def read(path):
 
 # --- The sample catalogue -------------------------------------------------------
 
+def examples_path(*parts):
+    return os.path.join(OPTIONS.source_dir, "examples", *parts)
+
+
+def expected_path(*parts):
+    return os.path.join(OPTIONS.source_dir, "tests", "e2e", "expected", *parts)
+
+
+def sample_stage(test):
+    """A stage with the sample "Setting.ini" and a copy of the sample data."""
+    stage = Stage(test, settings=read(examples_path("Setting.ini")))
+    for name in os.listdir(examples_path("data")):
+        shutil.copy2(examples_path("data", name), stage.data)
+    return stage
+
+
 class SampleCatalogue(unittest.TestCase):
     """The sample catalogue of examples/, as tools/run-example.sh runs it."""
 
     def test_lookup_and_show(self):
-        examples = os.path.join(OPTIONS.source_dir, "examples")
-        expected = os.path.join(OPTIONS.source_dir, "tests", "e2e", "expected")
-        stage = Stage(self, settings=read(os.path.join(examples, "Setting.ini")))
-        for name in os.listdir(os.path.join(examples, "data")):
-            shutil.copy2(os.path.join(examples, "data", name), stage.data)
+        examples = examples_path()
+        expected = expected_path()
+        stage = sample_stage(self)
         out = stage.arg(stage.path("books.csv"))
         result = stage.run("lookup", "--data-dir", stage.arg(stage.data), "--out", out,
                            "--site", stage.arg(os.path.join(examples, "site")),
@@ -538,14 +692,6 @@ class Runs(unittest.TestCase):
         lines = check_import_file(self, stage.output())
         self.assertEqual(["-1", last], [column(l, COL_CODE) for l in lines])
 
-    def test_without_a_site_folder_nothing_is_downloaded(self):
-        stage = Stage(self)
-        result = stage.lookup("9784888100113", "9784888300056", site=False)
-        self.assertEqual(0, result.status)
-        told = [l for l in result.stderr_lines if "HTTP downloads are not built yet" in l]
-        self.assertEqual(1, len(told), result.stderr_lines)
-        self.assertEqual(b"", stage.output())
-
     def test_plugin_from_another_folder(self):
         stage = Stage(self, plugin=False)
         os.makedirs(stage.path("plugins"))
@@ -568,6 +714,172 @@ class Runs(unittest.TestCase):
                         result.messages)
         self.assertEqual(FUNCTION_MISSING_MESSAGE, result.messages[1])
         self.assertIsNone(stage.output())
+
+# --- Downloads over HTTP ----------------------------------------------------------
+
+def leftovers(stage):
+    """Files in the data directory that a download left half-done."""
+    return [n for n in os.listdir(stage.data) if n.endswith(".part")]
+
+
+BOOKS = [b"9784888100113", b"9784888300056", b"9784888300131", b"9784888400022"]
+
+
+class Http(unittest.TestCase):
+    """The host's own downloads, from a server of the test's own on 127.0.0.1."""
+
+    def serve(self, *titles):
+        """A stage and a server of its site where BOOKS[i] finds titles[i]."""
+        stage = Stage(self)
+        site = stage.site()
+        for code, title in zip(BOOKS, titles):
+            site.book(code, title)
+        return stage, CatalogueServer(self, site.root)
+
+    def test_sample_catalogue_as_over_a_folder(self):
+        # The same import file as from --site DIR (the expected file), every
+        # request naming the program, nothing half-done left behind.
+        stage = sample_stage(self)
+        server = CatalogueServer(self, examples_path("site"))
+        result = stage.lookup(codes=read(examples_path("codes.txt")), site=server.url)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        self.assertEqual([], result.messages)
+        self.assertEqual(read(expected_path("sample.csv")), stage.output())
+        check_import_file(self, stage.output())
+        self.assertTrue(server.requests)
+        self.assertEqual({USER_AGENT}, {agent for _, _, agent in server.requests})
+        self.assertTrue(os.path.isfile(os.path.join(stage.data, "Temp.html")))
+        self.assertEqual([], leftovers(stage))
+
+    def test_error_statuses_skip_the_code(self):
+        # A search that is not found (404) and one that fails (500) skip
+        # their codes and leave no page; the codes around them are found.
+        stage, server = self.serve("一", "二", "三")
+        server.special[SEARCH_PATH + "?keyword=9784888300131"] = ("status", 500)
+        codes = [BOOKS[0], BOOKS[3], BOOKS[1], BOOKS[2]]  # BOOKS[3]: no page, 404
+        result = stage.lookup(codes=b"\r\n".join(codes), site=server.url)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        self.assertEqual([], result.messages)
+        lines = check_import_file(self, stage.output())
+        self.assertEqual(["一", "二"], [column(l, COL_TITLE) for l in lines])
+        self.assertFalse(os.path.exists(os.path.join(stage.data, "Temp.html")),
+                         "the 500 page of the last code is not kept")
+        self.assertEqual([], leftovers(stage))
+        failed = [l for l in result.stderr_lines if l.startswith("hakobune: download failed")]
+        self.assertEqual(2, len(failed), result.stderr_lines)
+        self.assertIn("404", failed[0])
+        self.assertIn("500", failed[1])
+
+    def test_redirects_are_followed(self):
+        # The search is moved twice (an absolute and a relative Location), the
+        # detail page once.
+        stage = Stage(self)
+        site = stage.site()
+        site.book(b"9784888300056", "転送")
+        server = CatalogueServer(self, site.root)
+        server.special[SEARCH_PATH + "?keyword=9784888100113"] = (
+            "redirect", 302, server.url + "/moved?9784888100113")
+        server.special["/moved?9784888100113"] = (
+            "redirect", 301, SEARCH_PATH + "?keyword=9784888300056")
+        site.detail(b"id-9784888300056", search_page(b"nothing"))  # not reached
+        site.detail(b"new", detail_page("転送"))
+        server.special[DETAIL_PATH + "?id=id-9784888300056"] = (
+            "redirect", 307, DETAIL_PATH + "?id=new")
+        result = stage.lookup("9784888100113", site=server.url)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        lines = check_import_file(self, stage.output())
+        self.assertEqual([("9784888100113", "転送")],
+                         [(column(l, COL_CODE), column(l, COL_TITLE)) for l in lines])
+        self.assertEqual(5, len(server.requests))
+
+    def test_refused_connection(self):
+        # The connection test fails: the plug-in's message, no output file
+        # (the old one is gone too), no download tried.
+        stage = Stage(self)
+        stage.write("out.csv", b"old\r\n")
+        result = stage.lookup("9784888100113", site=ClosedPort(self).url)
+        self.assertEqual(0, result.status)
+        self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
+        self.assertIsNone(stage.output())
+        self.assertTrue(any(l.startswith("hakobune: cannot connect to http://127.0.0.1:")
+                            for l in result.stderr_lines), result.stderr_lines)
+        self.assertEqual("no output file written", result.stderr_lines[-1])
+
+    def test_server_that_never_answers(self):
+        # The connection is made, the answer never comes: the time-out ends
+        # the download and the code is skipped.
+        stage = Stage(self)
+        started = time.monotonic()
+        result = stage.lookup("9784888100113", site=SilentServer(self).url, timeout="2")
+        took = time.monotonic() - started
+        self.assertEqual(0, result.status)
+        self.assertEqual([], result.messages)
+        self.assertEqual(b"", stage.output())
+        self.assertTrue(any("timed out" in l for l in result.stderr_lines), result.stderr_lines)
+        self.assertGreaterEqual(took, 1.9)
+        self.assertLess(took, 30)
+        self.assertFalse(os.path.exists(os.path.join(stage.data, "Temp.html")))
+        self.assertEqual([], leftovers(stage))
+
+    def test_body_cut_short(self):
+        # A page that stops before its Content-Length leaves no file: the
+        # search page of one code, the detail page of another.
+        stage, server = self.serve("一", "二", "三")
+        server.special[SEARCH_PATH + "?keyword=9784888100113"] = ("short", 40)
+        server.special[DETAIL_PATH + "?id=id-9784888300131"] = ("short", 60)
+        result = stage.lookup(codes=b"\r\n".join(BOOKS[:3]), site=server.url)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        lines = check_import_file(self, stage.output())
+        self.assertEqual(["二"], [column(l, COL_TITLE) for l in lines])
+        self.assertFalse(os.path.exists(os.path.join(stage.data, "Temp.html")))
+        self.assertEqual([], leftovers(stage))
+        failed = [l for l in result.stderr_lines if l.startswith("hakobune: download failed")]
+        self.assertEqual(2, len(failed), result.stderr_lines)
+
+    def test_chunked_body_cut_short(self):
+        if OPTIONS.emulator:
+            self.skipTest("Wine's WinINet ends a chunked body cut short as if it were whole")
+        stage, server = self.serve("一")
+        server.special[DETAIL_PATH + "?id=id-9784888100113"] = ("chunk-short", 60)
+        result = stage.lookup("9784888100113", site=server.url)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        self.assertEqual(b"", stage.output())
+        self.assertFalse(os.path.exists(os.path.join(stage.data, "Temp.html")))
+        self.assertEqual([], leftovers(stage))
+
+    def test_keys_are_escaped_on_the_wire(self):
+        # Without the code check a key holds any bytes; what is sent is a
+        # valid request, and the server finds each key's page.
+        stage = Stage(self)
+        site = stage.site()
+        keys = [b"a b\tc", "表ソ".encode("cp932"), b"q<>{}|#^`", b"50%"]
+        for n, key in enumerate(keys, 1):
+            site.book(key, "本%d" % n)
+        server = CatalogueServer(self, site.root)
+        result = stage.lookup("--no-check", codes=b"\r\n".join(keys), site=server.url)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        lines = check_import_file(self, stage.output())
+        self.assertEqual(["本%d" % n for n in range(1, len(keys) + 1)],
+                         [column(l, COL_TITLE) for l in lines])
+        sent = [target for _, target, _ in server.requests if target.startswith(SEARCH_PATH)]
+        self.assertEqual([SEARCH_PATH + "?keyword=a%20b%09c",
+                          SEARCH_PATH + "?keyword=%95%5C%83%5C",
+                          SEARCH_PATH + "?keyword=q%3C%3E%7B%7D%7C%23%5E%60",
+                          SEARCH_PATH + "?keyword=50%"],  # "%" is sent as it stands
+                         sent)
+
+    def test_pause_between_downloads(self):
+        # --delay: at least that long between two downloads from the site.
+        stage, server = self.serve("一", "二")
+        result = stage.run("lookup", "--data-dir", stage.arg(stage.data),
+                           "--out", stage.arg(stage.path("out.csv")), "--site", server.url,
+                           "--delay", "0.4", "9784888100113", "9784888300056")
+        self.assertEqual(0, result.status, result.stderr_lines)
+        self.assertEqual(2, len(check_import_file(self, stage.output())))
+        times = [t for t, _, _ in server.requests]
+        self.assertEqual(4, len(times))
+        gaps = [b - a for a, b in zip(times, times[1:])]
+        self.assertGreaterEqual(min(gaps), 0.35, gaps)
 
 
 # --- Exit statuses ------------------------------------------------------------------
@@ -615,6 +927,14 @@ class ExitStatus(unittest.TestCase):
             ["lookup", "--data-dir", d, "--out", o, "--connect-fail-from", "0", "1"],
             ["lookup", "--data-dir", d, "--out", o, "--connect-fail-from", "x", "1"],
             ["lookup", "--data-dir", d, "--out", o, "--bogus", "1"],
+            ["lookup", "--data-dir", d, "--out", o, "--site", "http://", "1"],
+            ["lookup", "--data-dir", d, "--out", o, "--site", "https://h:99999", "1"],
+            ["lookup", "--data-dir", d, "--out", o, "--site", "http://h/?q", "1"],
+            ["lookup", "--data-dir", d, "--out", o, "--timeout", "0", "1"],
+            ["lookup", "--data-dir", d, "--out", o, "--timeout", "-1", "1"],
+            ["lookup", "--data-dir", d, "--out", o, "--delay", "1.0001", "1"],
+            ["lookup", "--data-dir", d, "--out", o, "--delay", "86401", "1"],
+            ["lookup", "--data-dir", d, "--out", o, "--delay", "", "1"],
             ["lookup", "--data-dir", d, "--out", o, "-5"],                 # "-5" needs "--"
             ["lookup", "--data-dir", d, "1", "--out"],                     # no value
             ["lookup", "--data-dir", d, "--out", o, "--out", o, "1"],      # twice
