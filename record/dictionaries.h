@@ -16,6 +16,14 @@
 // it ends with a path separator. The author and label dictionaries are held
 // in this module between their load and the next load (or, for the author
 // dictionary, FreeAuthorDictionary); nothing here is thread-safe.
+//
+// A load reads its file only when the file may have changed since the text
+// held was read from it: another file, another size, another last-write
+// time, or a file written within a few seconds of that read (platform/
+// file_stamp.h); otherwise the held text stays. The publisher dictionary is
+// kept from one LookupPublisherByCode to the next in the same way, until
+// FreeAuthorDictionary. Lookups go through an index of the text built once
+// per read, and give what the first-occurrence search gives.
 #pragma once
 
 #include <string>
@@ -29,7 +37,8 @@ struct AuthorDictionaryEntry { std::string name, reading, extra; };
 // (empty when the file is missing or unreadable). True if the file exists.
 bool LoadAuthorDictionary(const std::string& data_dir);   // true if "AuthDB.dat" exists
 
-// Releases the held author dictionary; nothing happens when none is held.
+// Releases the held author dictionary and the kept publisher dictionary;
+// nothing happens when none is held.
 bool FreeAuthorDictionary();                                // true
 
 // True when the held author dictionary has at least one line (an empty line
@@ -43,8 +52,8 @@ bool AuthorDictionaryHasLines();
 // hit: its key "||" would match any empty column of the file.
 bool LookupAuthor(std::string_view name, AuthorDictionaryEntry& entry);   // true on a hit
 
-// Reads data_dir + "PubDB.dat" for this call only and sets
-// BookRecord.Publisher from BookRecord.Code. For a code starting with "9"
+// Reads data_dir + "PubDB.dat" (unless the kept text is still its text) and
+// sets BookRecord.Publisher from BookRecord.Code. For a code starting with "9"
 // the keys are "|" + 2, 3, 4, 5, 6 bytes of the code from its 5th byte + "|";
 // for a code starting with "4" the same from its 2nd byte (a short code gives
 // shorter keys). The first key that occurs wins, and Publisher becomes the
