@@ -1,6 +1,6 @@
 // The catalogue site's pages arrive in EUC-JP; everything else in the system
 // is Shift_JIS (code page 932). This is the system's own conversion between
-// the two: a byte walk with the arithmetic mapping of JIS X 0208, no tables.
+// the two: a byte walk with the arithmetic mapping of JIS X 0208.
 //
 // Any bytes are accepted; malformed EUC-JP is converted by the same walk and
 // never read beyond its end.
@@ -31,6 +31,13 @@ std::array<unsigned char, 2> JisToShiftJis(unsigned char row, unsigned char cell
 // A two-byte step that starts at the last byte takes 0x00 as its missing
 // byte, so a final 0x8E gives a zero byte. The result is never more than one
 // byte longer than the text.
+//
+// Runs of ASCII and runs of double-byte characters are converted eight bytes
+// at a time; the result is always that of EucToShiftJisReference.
 std::string EucToShiftJis(std::string_view euc);
+
+// The same conversion as a plain walk of one step at a time: the reference
+// that the fast walk is tested and fuzzed against.
+std::string EucToShiftJisReference(std::string_view euc);
 
 }  // namespace kanadeya
