@@ -1,6 +1,7 @@
 #include "scrape/detail_page.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "record/book_record.h"
 #include "record/stop_request.h"
 #include "scrape/euc_jp.h"
+#include "scrape/page_lines.h"
 #include "scrape/system_texts.h"
 #include "text/author_credit.h"
 #include "text/edition_date.h"
@@ -45,9 +47,12 @@ std::string CleanPrice(std::string_view line);
 // more than twice the page is left out whole and the work stays linear.
 class ContentsBlocks {
  public:
+  // The starts of the lines holding the end marker, the item marker and the
+  // item-end marker (LinesHolding).
   // REQUIRES: `page` is a page text of whole lines each followed by CR LF,
   // holding no other CR; it outlives this object.
-  explicit ContentsBlocks(std::string_view page);
+  ContentsBlocks(std::string_view page, const std::vector<size_t>& ends,
+                 const std::vector<size_t>& items, const std::vector<size_t>& item_ends);
 
   // Appends to `memo` the block whose first line starts at `block_start`.
   void AppendBlock(size_t block_start, std::string& memo) const;
@@ -65,6 +70,7 @@ class ContentsBlocks {
 
   std::string_view page_;
   std::vector<size_t> marked_;  // starts of the lines holding a block marker
+  std::vector<Step> steps_;     // the step at each marked line
   std::vector<size_t> sizes_;   // text of the block walk from each marked line
 };
 
@@ -83,37 +89,49 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
   bool found = false;
   std::optional<ContentsBlocks> contents;
   const size_t line_count = CountLines(page);
+  // The lines holding each marker, found in one pass over the whole page
+  // (every marker begins with "<").
+  std::vector<std::vector<size_t>> marked = LinesHoldingEach(
+      page, {kMarkerProductName, kMarkerImage, kMarkerPublisher, kMarkerSize, kMarkerAuthor,
+             kMarkerGenre, kMarkerEditionDate, kMarkerPrice, kMarkerMemo, kMarkerContentsStart,
+             kMarkerContentsEnd, kMarkerContentsItem, kMarkerContentsItemEnd});
+  MarkedLines product_names(std::move(marked[0])), images(std::move(marked[1])),
+      publishers(std::move(marked[2])), sizes(std::move(marked[3])),
+      author_rows(std::move(marked[4])), genres(std::move(marked[5])),
+      edition_dates(std::move(marked[6])), prices(std::move(marked[7])),
+      memos(std::move(marked[8])), contents_starts(std::move(marked[9]));
   size_t start = 0;
+  std::string_view next;  // the line after line i
   for (size_t i = 0; i + kUntestedTailLines < line_count; ++i) {
     if (DetailPageLineHook != nullptr) DetailPageLineHook(i);
     if (StopRequested) break;
     found = true;
-    const std::string_view line = LineAt(page, start);
+    const std::string_view line = i == 0 ? LineAt(page, start) : next;
     const size_t next_start = start + line.size() + 2;
     // Line i + 1 exists: at least five lines follow line i.
-    const std::string_view next = LineAt(page, next_start);
+    next = LineAt(page, next_start);
 
-    if (Contains(line, kMarkerProductName)) {
+    if (product_names.Holds(start)) {
       SplitTitleVolume(StripMarkup(CleanLine(next, true)));
       BookRecord.Author = BookRecord.Title;
     }
-    if (Contains(line, kMarkerImage)) {
+    if (images.Holds(start)) {
       BookRecord.ImageUrl = std::string(site_base_url) +
                             ExtractBetween(CleanLine(line, false), kMarkerImage, kImageEnd);
     }
-    if (Contains(line, kMarkerPublisher)) BookRecord.Publisher = StripMarkup(CleanLine(next, true));
-    if (Contains(line, kMarkerSize)) BookRecord.Size = StripMarkup(CleanLine(next, true));
-    if (Contains(line, kMarkerAuthor)) {
+    if (publishers.Holds(start)) BookRecord.Publisher = StripMarkup(CleanLine(next, true));
+    if (sizes.Holds(start)) BookRecord.Size = StripMarkup(CleanLine(next, true));
+    if (author_rows.Holds(start)) {
       const std::string credit =
           ExtractBetween(CleanLine(line, false), kAuthorKeyStart, kAuthorKeyEnd);
       ParseAuthorCredit(authors, credit, kAuthorRoleMark, kFullWidthSpace, "");
     }
-    if (Contains(line, kMarkerGenre)) BookRecord.Label = StripMarkup(CleanLine(next, true));
-    if (Contains(line, kMarkerEditionDate)) ParseEditionDate(StripMarkup(CleanLine(next, true)));
-    if (Contains(line, kMarkerPrice)) BookRecord.Price = CleanPrice(next);
-    if (Contains(line, kMarkerMemo)) BookRecord.Memo += StripMarkup(CleanLine(next, true));
-    if (Contains(line, kMarkerContentsStart)) {
-      if (!contents) contents.emplace(page);
+    if (genres.Holds(start)) BookRecord.Label = StripMarkup(CleanLine(next, true));
+    if (edition_dates.Holds(start)) ParseEditionDate(StripMarkup(CleanLine(next, true)));
+    if (prices.Holds(start)) BookRecord.Price = CleanPrice(next);
+    if (memos.Holds(start)) BookRecord.Memo += StripMarkup(CleanLine(next, true));
+    if (contents_starts.Holds(start)) {
+      if (!contents) contents.emplace(page, marked[10], marked[11], marked[12]);
       contents->AppendBlock(next_start, BookRecord.Memo);
     }
     start = next_start;
@@ -139,23 +157,29 @@ bool ApplyPrivateProfile(const std::string& marker_path, std::string_view age_ra
 
 namespace {
 
-// The text split into lines (CR LF, lone CR, lone LF; the first zero byte
-// ends it) and joined again with every line followed by CR LF.
-std::string JoinLines(std::string_view text) {
-  size_t size = 0;
-  SplitLines(text, [&size](std::string_view line) { size += line.size() + 2; });
-  std::string joined;
-  joined.reserve(size);
-  SplitLines(text, [&joined](std::string_view line) {
-    joined += line;
-    joined += "\r\n";
-  });
-  return joined;
+// The four character references the page decodes, in their order.
+constexpr std::array<std::string_view, 4> kReferences = {kReferenceAmp, kReferenceQuot,
+                                                         kReferenceLt, kReferenceGt};
+
+// Which of the four references the text holds (byte search), found in one
+// pass over its "&".
+std::array<bool, 4> ReferencesIn(std::string_view text) {
+  std::array<bool, 4> held{};
+  for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1)) {
+    for (size_t k = 0; k < kReferences.size(); ++k) {
+      // The byte after "&" tells the references apart.
+      if (at + 1 < text.size() && text[at + 1] == kReferences[k][1] &&
+          text.compare(at, kReferences[k].size(), kReferences[k]) == 0)
+        held[k] = true;
+    }
+  }
+  return held;
 }
 
-// Replaces every `reference` on the whole page (character search).
-void DecodeReference(std::string& page, std::string_view reference, std::string_view text) {
-  if (Contains(page, reference)) page = ReplaceAll(page, reference, text);
+// Replaces every occurrence of `pattern` (character search), as ReplaceAll
+// does, when the text holds it at all.
+void Replace(std::string& text, std::string_view pattern, std::string_view replacement) {
+  if (Contains(text, pattern)) text = ReplaceAll(text, pattern, replacement);
 }
 
 // The page file as Shift_JIS lines, each followed by CR LF, with the four
@@ -173,10 +197,13 @@ bool ReadPage(const std::string& path, std::string& page) {
     std::string().swap(text);
     // "&amp;" goes first, so "&amp;lt;" ends as "<"; each pass replaces only
     // what stood in the text before it.
-    DecodeReference(page, kReferenceAmp, "&");
-    DecodeReference(page, kReferenceQuot, kClosingQuotationMark);
-    DecodeReference(page, kReferenceLt, "<");
-    DecodeReference(page, kReferenceGt, ">");
+    const std::array<std::string_view, 4> decoded = {"&", kClosingQuotationMark, "<", ">"};
+    std::array<bool, 4> held = ReferencesIn(page);
+    for (size_t k = 0; k < kReferences.size(); ++k) {
+      if (!held[k]) continue;
+      page = ReplaceAllOnPage(page, kReferences[k], decoded[k]);
+      held = ReferencesIn(page);  // "&amp;lt;" has become "&lt;"
+    }
     return true;
   } catch (const std::exception&) {
     std::string().swap(page);
@@ -185,7 +212,10 @@ bool ReadPage(const std::string& path, std::string& page) {
 }
 
 size_t CountLines(std::string_view page) {
-  return static_cast<size_t>(std::count(page.begin(), page.end(), '\n'));
+  size_t lines = 0;
+  for (size_t at = page.find('\n'); at != std::string_view::npos; at = page.find('\n', at + 1))
+    ++lines;
+  return lines;
 }
 
 // The line that starts at byte offset `start`, without its CR LF.
@@ -198,49 +228,55 @@ std::string_view LineAt(std::string_view page, size_t start) {
 // Tabs removed, then CR LF pairs; with `remove_spaces` also spaces and then
 // full-width spaces.
 std::string CleanLine(std::string_view line, bool remove_spaces) {
-  std::string text = ReplaceAll(line, "\t", "");
-  text = ReplaceAll(text, "\r\n", "");
+  std::string text(line);
+  Replace(text, "\t", "");
+  Replace(text, "\r\n", "");
   if (remove_spaces) {
-    text = ReplaceAll(text, " ", "");
-    text = ReplaceAll(text, kFullWidthSpace, "");
+    Replace(text, " ", "");
+    Replace(text, kFullWidthSpace, "");
   }
   return text;
 }
 
 // The bare price of a value line such as "：1,980円（税込）".
 std::string CleanPrice(std::string_view line) {
-  std::string text = ReplaceAll(line, "\t", "");
-  text = ReplaceAll(text, "\r\n", "");
-  text = ReplaceAll(text, ",", "");
+  std::string text(line);
+  Replace(text, "\t", "");
+  Replace(text, "\r\n", "");
+  Replace(text, ",", "");
   text = StripMarkup(text);
   for (std::string_view noise : {std::string_view(" "), kFullWidthSpace, kPriceColon, kPriceYen,
                                  kPriceTaxIncluded})
-    text = ReplaceAll(text, noise, "");
+    Replace(text, noise, "");
   return text;
 }
 
 // The text a contents line gives to the memo: tabs and CR LF pairs removed,
 // each "<br>" made a CR LF, the tags stripped.
 std::string ContentsText(std::string_view line) {
-  std::string text = ReplaceAll(line, "\t", "");
-  text = ReplaceAll(text, "\r\n", "");
-  text = ReplaceAll(text, kLineBreakTag, "\r\n");
+  std::string text(line);
+  Replace(text, "\t", "");
+  Replace(text, "\r\n", "");
+  Replace(text, kLineBreakTag, "\r\n");
   return StripMarkup(text);
 }
 
 
-ContentsBlocks::ContentsBlocks(std::string_view page) : page_(page) {
-  for (size_t start = 0; start < page_.size();) {
-    const std::string_view line = LineAt(page_, start);
-    if (Contains(line, kMarkerContentsEnd) || Contains(line, kMarkerContentsItem) ||
-        Contains(line, kMarkerContentsItemEnd))
-      marked_.push_back(start);
-    start += line.size() + 2;
-  }
-  // A walk from a marked line goes on from a later one: sum from the end.
+ContentsBlocks::ContentsBlocks(std::string_view page, const std::vector<size_t>& ends,
+                               const std::vector<size_t>& items,
+                               const std::vector<size_t>& item_ends)
+    : page_(page) {
+  for (const auto* starts : {&ends, &items, &item_ends})
+    marked_.insert(marked_.end(), starts->begin(), starts->end());
+  std::sort(marked_.begin(), marked_.end());
+  marked_.erase(std::unique(marked_.begin(), marked_.end()), marked_.end());
+  // Each step is taken once. A walk from a marked line goes on from a later
+  // one: sum from the end.
+  steps_.reserve(marked_.size());
+  for (size_t start : marked_) steps_.push_back(TakeStep(start));
   sizes_.assign(marked_.size(), 0);
   for (size_t m = marked_.size(); m-- > 0;) {
-    const Step step = TakeStep(marked_[m]);
+    const Step& step = steps_[m];
     sizes_[m] = step.text.size() + (step.last ? 0 : SizeFrom(step.next_start));
   }
 }
@@ -250,7 +286,7 @@ void ContentsBlocks::AppendBlock(size_t block_start, std::string& memo) const {
   const size_t limit = 2 * page_.size();
   if (size == 0 || size > limit || memo.size() > limit - size) return;
   for (size_t m = FirstMarkedFrom(block_start); m < marked_.size();) {
-    const Step step = TakeStep(marked_[m]);
+    const Step& step = steps_[m];
     memo += step.text;
     if (step.last) break;
     m = FirstMarkedFrom(step.next_start);

@@ -1,0 +1,123 @@
+#include "scrape/page_lines.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "text/strings.h"
+
+namespace kanadeya {
+
+namespace {
+
+size_t LineStartOf(std::string_view page, size_t at);
+
+}  // namespace
+
+std::string JoinLines(std::string_view text) {
+  const size_t zero = text.find('\0');
+  if (zero != std::string_view::npos) text = text.substr(0, zero);
+  const size_t n = text.size();
+  std::string joined;
+  joined.reserve(n + n / 32 + 2);
+  // The next CR and the next LF at or after `start`, each looked for again
+  // only once the walk has passed it.
+  size_t cr = text.find('\r');
+  size_t lf = text.find('\n');
+  size_t start = 0;
+  while (start < n) {
+    if (cr < start) cr = text.find('\r', start);
+    if (lf < start) lf = text.find('\n', start);
+    const size_t end = std::min({cr, lf, n});
+    joined.append(text, start, end - start);
+    joined += "\r\n";
+    if (end == n) break;
+    start = end + ((text[end] == '\r' && end + 1 < n && text[end + 1] == '\n') ? 2 : 1);
+  }
+  return joined;
+}
+
+std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
+                                                  const std::vector<std::string_view>& markers) {
+  std::vector<std::vector<size_t>> starts(markers.size());
+  if (markers.empty()) return starts;
+  // Markers grouped by their first eight bytes (or all of a shorter one),
+  // compared as one number with the page's eight bytes at each place where
+  // the markers' first byte stands.
+  struct Group {
+    uint64_t key, mask;
+    std::vector<size_t> members;
+  };
+  std::vector<Group> groups;
+  for (size_t m = 0; m < markers.size(); ++m) {
+    const size_t length = std::min<size_t>(markers[m].size(), 8);
+    uint64_t key = 0, mask = 0;
+    std::memcpy(&key, markers[m].data(), length);
+    std::memset(&mask, 0xFF, length);
+    auto group = std::find_if(groups.begin(), groups.end(),
+                              [&](const Group& g) { return g.key == key && g.mask == mask; });
+    if (group == groups.end()) group = groups.insert(groups.end(), Group{key, mask, {}});
+    group->members.push_back(m);
+  }
+  const char first = markers[0][0];
+  for (size_t at = page.find(first); at != std::string_view::npos; at = page.find(first, at + 1)) {
+    uint64_t here = 0;
+    if (page.size() - at >= 8)
+      std::memcpy(&here, page.data() + at, 8);
+    else
+      std::memcpy(&here, page.data() + at, page.size() - at);
+    for (const Group& group : groups) {
+      if ((here & group.mask) != group.key) continue;
+      for (size_t m : group.members) {
+        if (page.compare(at, markers[m].size(), markers[m]) != 0) continue;
+        const size_t line_start = LineStartOf(page, at);
+        if (starts[m].empty() || starts[m].back() != line_start) starts[m].push_back(line_start);
+      }
+    }
+  }
+  return starts;
+}
+
+std::vector<size_t> LinesHolding(std::string_view page, std::string_view marker) {
+  return std::move(LinesHoldingEach(page, {marker})[0]);
+}
+
+std::string ReplaceAllOnPage(std::string_view page, std::string_view pattern,
+                             std::string_view replacement) {
+  if (pattern.empty() || page.empty()) return std::string(page);
+  std::string out;
+  size_t done = 0;      // the page is copied up to here
+  size_t boundary = 0;  // a character starts here
+  for (size_t search = 0;;) {
+    const size_t candidate = page.find(pattern, search);
+    if (candidate == std::string_view::npos) break;
+    if (boundary < candidate) {
+      const size_t line_break = page.substr(boundary, candidate - boundary).rfind('\n');
+      if (line_break != std::string_view::npos) boundary += line_break + 1;
+      while (boundary < candidate) boundary += IsLeadByte(page[boundary]) ? 2 : 1;
+    }
+    if (boundary != candidate) {  // the second byte of a character
+      search = candidate + 1;
+      continue;
+    }
+    if (out.empty()) out.reserve(page.size());
+    out.append(page, done, candidate - done);
+    out.append(replacement);
+    done = boundary = search = candidate + pattern.size();
+  }
+  if (done == 0) return std::string(page);
+  out.append(page, done, std::string_view::npos);
+  return out;
+}
+
+namespace {
+
+// The offset at which the line holding byte `at` starts.
+size_t LineStartOf(std::string_view page, size_t at) {
+  const size_t line_break = page.rfind('\n', at);
+  return line_break == std::string_view::npos ? 0 : line_break + 1;
+}
+
+}  // namespace
+
+}  // namespace kanadeya

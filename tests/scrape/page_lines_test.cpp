@@ -1,0 +1,134 @@
+// The page helpers of the detail-page parser against the plain rules they
+// stand for: joining as SplitLines splits, markers tested line by line with
+// Contains, replacement with ReplaceAll. Random texts (fixed seeds) are built
+// from pieces that meet each other often: line breaks of every kind, zero
+// bytes, lead bytes alone and in pairs, markers and parts of markers.
+#include "scrape/page_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/support/bytes.h"
+#include "text/strings.h"
+
+namespace kanadeya {
+namespace {
+
+std::string PlainJoin(std::string_view text) {
+  std::string joined;
+  SplitLines(text, [&joined](std::string_view line) {
+    joined += line;
+    joined += "\r\n";
+  });
+  return joined;
+}
+
+std::vector<size_t> PlainLinesHolding(std::string_view page, std::string_view marker) {
+  std::vector<size_t> starts;
+  for (size_t start = 0; start < page.size();) {
+    const size_t end = page.find("\r\n", start);
+    if (Contains(page.substr(start, end - start), marker)) starts.push_back(start);
+    start = end + 2;
+  }
+  return starts;
+}
+
+std::string RandomText(std::mt19937& random, const std::vector<std::string_view>& pieces,
+                       size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
+  return text;
+}
+
+TEST(JoinLines, AsSplitLinesSplits) {
+  static const struct {
+    std::string_view text, joined;
+  } rows[] = {
+      {"", ""},
+      {"a", "a\r\n"},                         // no break at the end: the line still counts
+      {"a\n", "a\r\n"},                       // a break at the end adds no line
+      {"a\r\nb\rc\nd", "a\r\nb\r\nc\r\nd\r\n"},  // CR LF, lone CR, lone LF
+      {"a\n\rb", "a\r\n\r\nb\r\n"},           // LF then CR: two breaks
+      {"\r\n\r\n", "\r\n\r\n"},               // empty lines
+      {std::string_view("a\nb\0c\nd", 7), "a\r\nb\r\n"},  // a zero byte ends the text
+      {"\x83\r\n", "\x83\r\n"},               // a lead byte before a break stays
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(test::Hex(row.text));
+    EXPECT_BYTES_EQ(row.joined, JoinLines(row.text));
+  }
+  std::mt19937 random(1);
+  const std::vector<std::string_view> pieces = {"a", "bc", "\r", "\n", "\r\n", "\x83",
+                                                std::string_view("\0", 1)};
+  for (int round = 0; round < 3000; ++round) {
+    const std::string text = RandomText(random, pieces, random() % 40);
+    ASSERT_BYTES_EQ(PlainJoin(text), JoinLines(text)) << test::Hex(text);
+  }
+}
+
+TEST(LinesHoldingEach, AsContainsOnEveryLine) {
+  // Markers that begin alike, run into each other and overlap themselves.
+  const std::vector<std::string_view> markers = {"<div id=\"A\">", "<div id=\"AB\">", "<d",
+                                                 "<td>\x92\x98</td>", "<<a<<", "<div id=\"A\">x"};
+  const std::vector<std::string_view> pieces = {
+      "<div id=\"A\">", "<div id=\"AB\">", "<div id=", "\"A\">", "<td>", "\x92\x98</td>",
+      "<", "<<a", "<<", "a", "x", " ", "\x83", "\x83<", "\r\n", "\r\n", "\r\n"};
+  std::mt19937 random(2);
+  for (int round = 0; round < 3000; ++round) {
+    std::string page = JoinLines(RandomText(random, pieces, random() % 60));
+    if (round % 3 == 0) page += "<div";  // a page that stops inside a marker
+    page = JoinLines(page);
+    const auto each = LinesHoldingEach(page, markers);
+    ASSERT_EQ(markers.size(), each.size());
+    for (size_t m = 0; m < markers.size(); ++m) {
+      ASSERT_EQ(PlainLinesHolding(page, markers[m]), each[m])
+          << "marker " << markers[m] << " in " << test::Hex(page);
+      ASSERT_EQ(PlainLinesHolding(page, markers[m]), LinesHolding(page, markers[m]));
+    }
+  }
+}
+
+TEST(MarkedLines, WalksAlongThePage) {
+  const std::string page = "a<b>\r\nc\r\n<b>\r\n<b><b>\r\n";
+  MarkedLines marked(LinesHolding(page, "<b>"));
+  std::vector<bool> holds;
+  for (size_t start = 0; start < page.size(); start = page.find("\r\n", start) + 2)
+    holds.push_back(marked.Holds(start));
+  EXPECT_EQ((std::vector<bool>{true, false, true, true}), holds);
+}
+
+TEST(ReplaceAllOnPage, AsReplaceAll) {
+  static const struct {
+    std::string_view text, pattern, replacement;
+  } rows[] = {
+      {"a&amp;b\r\n&amp;\r\n", "&amp;", "&"},
+      {"\x83&amp;", "&amp;", "&"},      // "&" as the second byte of a character
+      {"\x83\n&amp;", "&amp;", "&"},    // a LF taken as a second byte: the next byte starts
+      {"&amp;amp;", "&amp;", "&"},       // the replacement is not scanned again
+      {"\x83|\x83||", "|", "-"},         // ポ holds "|" as its second byte
+      {"a\r\nb\r\n", "\r\n", "$$"},      // a pattern that is a line break
+      {"abc", "", "x"},                  // an empty pattern changes nothing
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(test::Hex(row.text));
+    EXPECT_BYTES_EQ(ReplaceAll(row.text, row.pattern, row.replacement),
+                    ReplaceAllOnPage(row.text, row.pattern, row.replacement));
+  }
+  const std::vector<std::string_view> pieces = {"&amp;", "&", "amp;", "\x83", "\x81\x40", "|",
+                                                "\x83|", "\r\n", "\n", "\r", "a", "\x8e"};
+  const std::string_view patterns[] = {"&amp;", "|", "\r\n", "\x83|", "\n", "\x40"};
+  std::mt19937 random(3);
+  for (int round = 0; round < 5000; ++round) {
+    const std::string text = RandomText(random, pieces, random() % 50);
+    const std::string_view pattern = patterns[random() % std::size(patterns)];
+    ASSERT_BYTES_EQ(ReplaceAll(text, pattern, "#"), ReplaceAllOnPage(text, pattern, "#"))
+        << "pattern " << test::Hex(pattern) << " in " << test::Hex(text);
+  }
+}
+
+}  // namespace
+}  // namespace kanadeya
