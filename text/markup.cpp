@@ -56,24 +56,31 @@ std::string StripMarkup(std::string_view line) {
   const std::string protectedLine =
       ReplaceAll(ReplaceAll(line, kCommentOpen, kProtectedOpen), kCommentClose, kProtectedClose);
   std::string out;
-  std::string_view rest = protectedLine;
+  // The rest of the line starts at `at`. The first "<" and ">" of the rest
+  // are kept from one pass to the next and looked for again only once the
+  // rest has moved past them, so that no part of the line is searched twice.
+  const std::string_view text = protectedLine;
+  constexpr size_t npos = std::string_view::npos;
+  size_t at = 0;
+  size_t lt = text.find('<');
+  size_t gt = text.find('>');
   for (;;) {
-    const size_t lt = rest.find('<');
-    const size_t gt = rest.find('>');
-    if (lt == std::string_view::npos && gt == std::string_view::npos) break;
-    if (lt == std::string_view::npos) {  // the line began inside a tag
-      rest.remove_prefix(gt + 1);
-    } else if (gt == std::string_view::npos) {  // a tag runs past the end
-      out.append(rest.substr(0, lt));
-      rest = {};
+    if (lt != npos && lt < at) lt = text.find('<', at);
+    if (gt != npos && gt < at) gt = text.find('>', at);
+    if (lt == npos && gt == npos) break;
+    if (lt == npos) {  // the line began inside a tag
+      at = gt + 1;
+    } else if (gt == npos) {  // a tag runs past the end
+      out.append(text.substr(at, lt - at));
+      at = text.size();
     } else if (gt > lt) {
-      out.append(rest.substr(0, lt));
-      rest.remove_prefix(gt + 1);
+      out.append(text.substr(at, lt - at));
+      at = gt + 1;
     } else {
-      rest.remove_prefix(gt + 1);
+      at = gt + 1;
     }
   }
-  out.append(rest);
+  out.append(text.substr(at));
   out = ReplaceAll(out, kProtectedOpen, kCommentOpen);
   out = ReplaceAll(out, kProtectedClose, kCommentClose);
   out = ReplaceAll(out, "&lt;", "<");
