@@ -1,10 +1,12 @@
 // Bad input that the stand-in host program refuses before it calls the
 // plug-in (a data directory that does not exist or is a file), and host
-// answers it never gives (a null search key, null texts), handed to the
-// export in process. The run must end normally, write nothing where it
-// should not, and leave an output file that reads as 68 columns a line.
+// behaviour it never shows (a null search key, null texts, a failure inside
+// a host function), handed to the export in process. The run must end
+// without taking the host down, write nothing where it should not, and
+// leave an output file that reads as 68 columns a line.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -21,14 +23,16 @@ namespace kanadeya {
 namespace {
 
 // A host whose site holds one book for every key; its code check can give a
-// null pointer.
+// null pointer, and its download can run out of memory.
 struct OneBookHost {
   static inline bool null_key = false;
+  static inline bool out_of_memory = false;
   static inline std::vector<std::string> targets;  // where it was asked to save pages
 
   static int32_t KANADEYA_HOST_CALL Connect(const char*) { return 1; }
   static int32_t KANADEYA_HOST_CALL Download(const char* path, const char* url) {
     targets.emplace_back(path);
+    if (out_of_memory) throw std::bad_alloc();
     const bool detail = std::string(url).find("/detail/") != std::string::npos;
     return platform::WriteWholeFile(
                path, detail
@@ -55,6 +59,7 @@ class BadInputTest : public ::testing::Test {
     SupplyHostFunctions(functions);
     platform::SetMessageObserver([this](std::string_view text) { messages.emplace_back(text); });
     OneBookHost::null_key = false;
+    OneBookHost::out_of_memory = false;
     OneBookHost::targets.clear();
   }
   void TearDown() override {
@@ -97,6 +102,22 @@ TEST_F(BadInputTest, DataDirectoryThatCannotHoldThePage) {
   }
   EXPECT_FALSE(platform::FileExists(dir.File("missing")));
   EXPECT_EQ("keep", dir.Read("a-file"));
+}
+
+TEST_F(BadInputTest, FailureThatTheRunDoesNotHandle) {
+  // It reaches the export, not the host: the run cleans up, writes no output
+  // file, and tells the user. The next run works as if nothing had happened.
+  OneBookHost::out_of_memory = true;
+  DownlaodFunc(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
+  EXPECT_FALSE(platform::FileExists(dir.File("out.txt")));
+  ASSERT_EQ(1u, messages.size());
+  EXPECT_EQ(0u, messages[0].rfind(std::string(kRunFailedMessage), 0));
+
+  OneBookHost::out_of_memory = false;
+  messages.clear();
+  DownlaodFunc(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(1u, OutputLines());
 }
 
 TEST_F(BadInputTest, NullSearchKeySkipsTheCode) {
