@@ -304,11 +304,16 @@ class DetailPages(BadInput):
         # authors: the first supervises, the others have no role word and so
         # come first; a thousand of them have names of their own, the rest
         # name n1 to n999 again and again. A price of ten megabytes of blanks.
+        # A publisher of five million tag ends and a genre of three million
+        # tags, which leave nothing.
         name = marker("ピアノ曲集") + b"(ab)" * 2500000
         credit = marker("監修／") + marker("　").join(
             b"n%d" % (i % 1000) if i % 1000 else b"m%d" % i for i in range(1000000))
         price = b"1" + b" " * (10 << 20) + marker("円")
-        _, [line] = self.lookup_page(page(NAME_MARK, name, author_row(credit), PRICE_MARK, price))
+        _, [line] = self.lookup_page(page(NAME_MARK, name, author_row(credit), PRICE_MARK, price,
+                                          PUBLISHER_MARK, b"x>" * 5000000,
+                                          GENRE_MARK, b"<i>" * 3000000 + b"G"))
+        self.assertEqual(("", "G"), (column(line, COL_PUBLISHER), column(line, COL_LABEL)))
         self.assertEqual("ピアノ曲集", column(line, COL_TITLE))
         self.assertEqual("m1000", column(line, COL_AUTHOR2))
         others = column(line, COL_OTHERS).split("$$")
