@@ -8,12 +8,18 @@
 // was. The parser writes only the fields it fills, the memo ends trimmed, the
 // record grows no more than linearly with the page, and the output line built
 // from it is sound (68 columns by both readers, nothing breaks its line).
+//
+// The page-text helpers that make the parser fast (scrape/page_lines.h) are
+// compared on the same page with the plain ways they stand for: splitting
+// and joining line by line, testing each line for a marker, replacing with
+// ReplaceAll.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "record/book_record.h"
@@ -21,6 +27,9 @@
 #include "record/output_line.h"
 #include "record/stop_request.h"
 #include "scrape/detail_page.h"
+#include "scrape/euc_jp.h"
+#include "scrape/page_lines.h"
+#include "scrape/system_texts.h"
 #include "text/strings.h"
 
 namespace {
@@ -48,6 +57,59 @@ bool IsParserField(int i) {
     default:
       return false;
   }
+}
+
+std::string PlainJoinLines(std::string_view text) {
+  std::string joined;
+  kanadeya::SplitLines(text, [&joined](std::string_view line) {
+    joined += line;
+    joined += "\r\n";
+  });
+  return joined;
+}
+
+// The starts of the lines of `page` (lines each followed by CR LF) that hold
+// `marker`.
+std::vector<size_t> PlainLinesHolding(std::string_view page, std::string_view marker) {
+  std::vector<size_t> starts;
+  for (size_t start = 0; start < page.size();) {
+    const size_t end = page.find("\r\n", start);
+    if (kanadeya::Contains(page.substr(start, end - start), marker)) starts.push_back(start);
+    start = end + 2;
+  }
+  return starts;
+}
+
+void CheckPageLines(std::string_view raw) {
+  using namespace kanadeya;
+  using fuzz::Check;
+  const std::string joined = JoinLines(raw);
+  Check(joined == PlainJoinLines(raw), "JoinLines differs from splitting and joining", raw);
+  const std::string page = JoinLines(EucToShiftJisReference(joined));
+
+  std::vector<std::string_view> markers = {
+      kMarkerProductName, kMarkerImage,       kMarkerPublisher,     kMarkerSize,
+      kMarkerAuthor,      kMarkerGenre,       kMarkerEditionDate,   kMarkerPrice,
+      kMarkerMemo,        kMarkerContentsStart, kMarkerContentsEnd, kMarkerContentsItem,
+      kMarkerContentsItemEnd};
+  // And a marker from the page itself: the start of its first line that
+  // begins with "<", up to 12 bytes.
+  const size_t tag = page.find("\r\n<");
+  const std::string own = tag == std::string::npos ? std::string("<")
+                                                   : page.substr(tag + 2, 12);
+  if (own.find_first_of("\r\n") == std::string::npos) markers.push_back(own);
+  const auto each = LinesHoldingEach(page, markers);
+  Check(each.size() == markers.size(), "LinesHoldingEach gave a list too many or too few", raw);
+  for (size_t m = 0; m < markers.size(); ++m) {
+    const std::vector<size_t> plain = PlainLinesHolding(page, markers[m]);
+    Check(LinesHolding(page, markers[m]) == plain, "LinesHolding differs from the plain test",
+          raw);
+    Check(each[m] == plain, "LinesHoldingEach differs from the plain test", raw);
+  }
+
+  for (std::string_view reference : {kReferenceAmp, kReferenceQuot, kReferenceLt, kReferenceGt})
+    Check(ReplaceAllOnPage(page, reference, "&#") == ReplaceAll(page, reference, "&#"),
+          "ReplaceAllOnPage differs from ReplaceAll", raw);
 }
 
 }  // namespace
@@ -93,6 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!counted || !IsParserField(i))
       Check(BookRecord[i] == before[i], "the parser wrote a field it should not have", page);
   }
+  CheckPageLines(page);
   if (!counted) return 0;
 
   Check(BookRecord.Memo == Trim(BookRecord.Memo), "the memo is not trimmed", BookRecord.Memo);

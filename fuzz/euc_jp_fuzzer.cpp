@@ -1,7 +1,8 @@
 // The EUC-JP conversion over any bytes. It must never read past its input,
 // must write at most one byte more than it reads (so never more than twice
-// its input), and must agree with the plain byte-at-a-time walk below, which
-// is the conversion's rule written out without any care for speed.
+// its input), and the fast conversion must agree with the library's plain
+// walk (EucToShiftJisReference) and with the walk below, which is the
+// conversion's rule written out once more without any care for speed.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(sjis.size() <= 2 * euc.size(), "the conversion wrote more than twice its input", euc);
   Check(sjis.size() <= euc.size() + 1, "the conversion wrote more than one byte beyond its input",
         euc);
+  Check(sjis == kanadeya::EucToShiftJisReference(euc),
+        "the conversion differs from EucToShiftJisReference", euc);
   Check(sjis == PlainEucToShiftJis(euc), "the conversion differs from the plain walk", euc);
 
   // The pair arithmetic on its own, with the first two bytes as row and cell.
