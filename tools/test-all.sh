@@ -21,6 +21,7 @@ stage() {
 
 stage "install packages" tools/install-deps.sh
 stage "native: configure, build, test" cmake --workflow --preset native
+stage "benchmarks: each once, briefly" tools/bench-run.sh --smoke
 stage "sanitize: configure, build, test" cmake --workflow --preset sanitize
 stage "wine prefix" tools/wine-prefix.sh
 stage "win32: configure, build, test under Wine" cmake --workflow --preset win32

@@ -1,0 +1,38 @@
+// The detail-page parser on whole pages of 50 KB, 1 MB and 2 MB: read from
+// the file (from the page cache), converted, decoded, walked. Every page has
+// all ten markers; larger pages have longer contents blocks and more rows of
+// other books, as a catalogue's page grows.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "bench/bench_inputs.h"
+#include "record/book_record.h"
+#include "scrape/detail_page.h"
+
+namespace kanadeya {
+namespace {
+
+constexpr uint32_t kSeed = 7;
+
+void BM_ParseDetailPage(benchmark::State& state) {
+  const auto bytes = static_cast<size_t>(state.range(0));
+  const std::string& page = bench::DetailPageEuc(bytes, kSeed);
+  const std::string path =
+      bench::WriteSettledFile("page-" + std::to_string(bytes) + "/Temp.html", page);
+  for (auto _ : state) {
+    ClearBookRecord();
+    const bool parsed = ParseDetailPage(path, "http://catalog.example");
+    benchmark::DoNotOptimize(parsed);
+    if (!parsed || BookRecord.Title.empty() || BookRecord.Memo.empty()) {
+      state.SkipWithError("the page did not give its title and memo");
+      break;
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_ParseDetailPage)->Arg(50'000)->Arg(1'000'000)->Arg(2'000'000)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kanadeya

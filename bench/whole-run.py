@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""The whole-run benchmark: `hakobune lookup --quiet` over a generated offline
+site, measured in the same run as its floor.
+
+    bench/whole-run.py --build-dir build/native --site build/bench-site [--codes 1000] [--runs 5]
+
+The site folder is what bench/make-site.py wrote (its codes-N.txt and
+floor-N.txt for N and 2N codes must be there). The floor is
+bench_file_floor: one process doing only the file work the run's design
+makes unavoidable, for each code copying its search page and its detail page
+into "Temp.html" and reading each back once.
+
+Each round runs the floor, the N-code lookup and the 2N-code lookup, in that
+order, so that a busy machine slows all three alike; the figures are medians
+over the rounds. Times are wall-clock time and CPU time (user + system) of the
+child process; on a machine shared with other work the CPU time is the steadier
+of the two. The host's dictionaries are copied into a fresh data folder with a
+last-write time an hour ago, as a host's files are that nobody is editing.
+Exits non-zero when a lookup fails or writes other than one line per code.
+"""
+import argparse
+import os
+import resource
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def timed(command):
+    """Runs the command; its wall-clock and CPU seconds."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    done = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    wall = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    if done.returncode != 0:
+        sys.exit("failed (%d): %s\n%s" % (done.returncode, " ".join(command),
+                                          done.stderr.decode(errors="replace")))
+    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return wall, cpu
+
+
+def line_count(path):
+    with open(path, "rb") as f:
+        return f.read().count(b"\r\n")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--site", required=True, help="what bench/make-site.py wrote")
+    parser.add_argument("--codes", type=int, default=1000)
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+
+    host = os.path.join(args.build_dir, "hakobune")
+    floor = os.path.join(args.build_dir, "bench", "bench_file_floor")
+    site = os.path.join(args.site, "site")
+    small, large = args.codes, 2 * args.codes
+    for needed in (host, floor, os.path.join(args.site, "codes-%d.txt" % large)):
+        if not os.path.exists(needed):
+            sys.exit("missing: %s" % needed)
+
+    work = tempfile.mkdtemp(prefix="kanadeya-whole-run-", dir=args.build_dir)
+    try:
+        data = os.path.join(work, "data")
+        shutil.copytree(os.path.join(args.site, "data"), data)
+        settled = time.time() - 3600
+        for name in os.listdir(data):
+            os.utime(os.path.join(data, name), (settled, settled))
+        out = os.path.join(work, "books.csv")
+
+        def lookup(count):
+            return [host, "lookup", "--quiet", "--data-dir", data + os.sep, "--out", out,
+                    "--site", site, "--codes", os.path.join(args.site, "codes-%d.txt" % count)]
+
+        times = {"floor": [], "run": [], "run2": []}
+        for _ in range(args.runs):
+            times["floor"].append(timed([floor, data, os.path.join(args.site,
+                                                                   "floor-%d.txt" % small)]))
+            times["run"].append(timed(lookup(small)))
+            if line_count(out) != small:
+                sys.exit("the %d-code run wrote %d lines" % (small, line_count(out)))
+            times["run2"].append(timed(lookup(large)))
+            if line_count(out) != large:
+                sys.exit("the %d-code run wrote %d lines" % (large, line_count(out)))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+    def median(key, which):
+        return statistics.median(t[which] for t in times[key])
+
+    print("whole run: %d and %d codes, %d rounds, medians" % (small, large, args.runs))
+    print("%-28s %10s %10s" % ("", "wall s", "CPU s"))
+    for key, label in (("run", "lookup, %d codes" % small), ("floor", "floor, %d codes" % small),
+                       ("run2", "lookup, %d codes" % large)):
+        print("%-28s %10.3f %10.3f" % (label, median(key, 0), median(key, 1)))
+    print("%-28s %10.2f %10.2f" % ("run / floor", median("run", 0) / median("floor", 0),
+                                   median("run", 1) / median("floor", 1)))
+    print("%-28s %10.2f %10.2f" % ("%d / %d codes" % (large, small),
+                                   median("run2", 0) / median("run", 0),
+                                   median("run2", 1) / median("run", 1)))
+
+
+if __name__ == "__main__":
+    main()
