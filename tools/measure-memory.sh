@@ -94,7 +94,7 @@ page_site() {
 }
 
 mb() { awk -v k="$1" 'BEGIN { printf "%8.1f MB", k / 1024 }'; }
-row() { printf '%-44s %s   output %s\n' "$1" "$(mb "$2")" "$(mb $(($3 / 1024)))"; }
+row() { printf '%-44s %s   output %8d kB\n' "$1" "$(mb "$2")" $(($3 / 1024)); }
 
 read -r small_peak small_out < <(page_site small)
 read -r random_peak random_out < <(page_site random)
