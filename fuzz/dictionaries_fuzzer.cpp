@@ -16,9 +16,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
-#include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,16 +94,6 @@ std::vector<std::string> LinesOf(const std::string& text, size_t most) {
   return lines;
 }
 
-// Gives the file a last-write time an hour back, one microsecond later for
-// every input, so that no two inputs' files share a time.
-void MakeOld(const std::string& path) {
-  using std::chrono::microseconds;
-  static const auto base = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-  static long inputs = 0;
-  std::error_code error;
-  std::filesystem::last_write_time(path, base + microseconds(++inputs), error);
-}
-
 void CheckPublisher(const std::string& dir, bool has_file, const std::string& text,
                     const std::string& code, const std::string& publisher) {
   using namespace kanadeya;
@@ -180,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::PlaceFile(paths[1], has_publishers, publishers);
   fuzz::PlaceFile(paths[2], has_labels, labels);
   if (old_files)
-    for (const std::string& path : paths) MakeOld(path);
+    for (const std::string& path : paths) fuzz::MakeOld(path);
   const std::string author_text = PlainDictionaryText(has_authors ? &authors : nullptr);
   const std::string publisher_text = PlainDictionaryText(has_publishers ? &publishers : nullptr);
   const std::string label_text = PlainDictionaryText(has_labels ? &labels : nullptr);

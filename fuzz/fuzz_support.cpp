@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -118,6 +120,13 @@ void PlaceFile(const std::string& path, bool present, std::string_view contents)
     WriteFile(path, contents);
   else
     RemoveFile(path);
+}
+
+void MakeOld(const std::string& path) {
+  static const auto base = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  static int64_t calls = 0;
+  std::error_code error;
+  std::filesystem::last_write_time(path, base + std::chrono::microseconds(++calls), error);
 }
 
 size_t CountLines(std::string_view text) {

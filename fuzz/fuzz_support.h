@@ -31,6 +31,12 @@ void RemoveFile(const std::string& path);
 // Writes the file when `present`, removes it otherwise.
 void PlaceFile(const std::string& path, bool present, std::string_view contents);
 
+// Gives the file a last-write time an hour back, one microsecond later at
+// every call, so that no two calls give the same time: a reader that keeps a
+// file's text while its time stays may keep it, and must read it again after
+// the next call.
+void MakeOld(const std::string& path);
+
 // The number of lines of a text as SplitLines (text/strings.h) counts them.
 size_t CountLines(std::string_view text);
 

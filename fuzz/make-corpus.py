@@ -200,19 +200,20 @@ def main():
 
     # Whole run: code list, key, search page, the three dictionaries,
     # "Setting.ini", detail page; then the host's choices, last consumed
-    # first: no null code list, private profile off, all files present, both
-    # downloads served, no stop, no missing function, no connection failure,
-    # the code is its own key.
-    tail = bytes([1, 0, 1, 1, 1, 1, 1, 1, 0, 255, 0, 0])
+    # first: dictionaries just written (or long ago), no null code list,
+    # private profile off, all files present, both downloads served, no stop,
+    # no missing function, no connection failure, the code is its own key.
     runs = []
-    for search, detail in [("9784888100113", "K1001"), ("4888300054", "K2001"),
-                           ("9784888400107", "K3001")]:
+    for (search, detail), old in zip([("9784888100113", "K1001"), ("4888300054", "K2001"),
+                                      ("9784888400107", "K3001")], [0, 1, 0]):
+        tail = bytes([old, 1, 0, 1, 1, 1, 1, 1, 1, 0, 255, 0, 0])
         runs.append(frame(search.encode()) + frame(b"") +
                     frame((EXAMPLES / "site/search" / (search + ".html")).read_bytes()) +
                     frame(authors) + frame(publishers) + frame(labels) + frame(settings) +
                     (EXAMPLES / "site/detail" / (detail + ".html")).read_bytes() + tail)
     runs.append(frame(codes) + frame(b"") + frame(searches[0].read_bytes()) + frame(authors) +
-                frame(publishers) + frame(labels) + frame(settings) + details[0].read_bytes() + tail)
+                frame(publishers) + frame(labels) + frame(settings) + details[0].read_bytes() +
+                bytes([1, 1, 0, 1, 1, 1, 1, 1, 1, 0, 255, 0, 0]))
     write_corpus("whole_run", runs)
     write_dict("whole_run", page_dict + [b"<td><a href=\"/detail/view.php?id=", b"[Entry]",
                                          b"PurachaseSet=", b"TaxSet=", b"ReadSet=", b"\r\n"])

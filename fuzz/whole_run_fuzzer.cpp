@@ -2,7 +2,9 @@
 // functions that serve what the fuzzer made: the code list, the search key,
 // the search page, the detail page, the three dictionaries and "Setting.ini",
 // and a host that may refuse a connection, lack a function, lose a download
-// or have the stop button pressed before some code.
+// or have the stop button pressed before some code. The dictionaries are
+// just written or, for some inputs, have a last-write time long past, so
+// that their texts may be kept from one code to the next.
 //
 // No failure may leave the run (the export would show its run-failed
 // message), and the output file must always be writable. A run without codes,
@@ -116,6 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool has_settings = provider.ConsumeBool();
   const bool private_profile = provider.ConsumeBool();
   const bool null_codes = provider.ConsumeIntegralInRange<int>(0, 31) == 0;
+  const bool old_files = provider.ConsumeBool();
 
   const std::string codes = provider.ConsumeRandomLengthString(256);
   host.key = provider.ConsumeRandomLengthString(64);
@@ -134,6 +137,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::PlaceFile(dir + "LabelsDB.dat", has_labels, labels);
   fuzz::PlaceFile(dir + "Temp.html.kagami_private", private_profile, "");
   fuzz::PlaceFile(settings.path, has_settings, settings_text);
+  // Dictionaries written long ago may be kept from one code to the next.
+  if (old_files)
+    for (const char* name : {"AuthDB.dat", "PubDB.dat", "LabelsDB.dat"})
+      fuzz::MakeOld(dir + name);
   const std::string output = dir + "books.csv";
   fuzz::WriteFile(output, "an old output file\r\n");
 
