@@ -22,12 +22,6 @@ std::string DataDirectory;
 
 namespace {
 
-std::vector<std::string> SplitIntoLines(std::string_view text) {
-  std::vector<std::string> lines;
-  SplitLines(text, [&](std::string_view line) { lines.emplace_back(line); });
-  return lines;
-}
-
 // Writes every line followed by CR LF. False when the file cannot be written.
 bool WriteOutputFile(const std::string& path, const std::vector<std::string>& lines) {
   size_t size = 0;
@@ -67,10 +61,10 @@ std::string DecimalValue(std::string_view text) {
 
 // The 18-byte form: a 10-byte code, a 4-byte classification code and a
 // 4-byte price ("0950" gives "950", "0000" gives nothing).
-void SplitEighteenByteCode(const std::string& line) {
-  BookRecord.Code = line.substr(0, 10);
-  BookRecord.CCode = line.substr(10, 4);
-  const std::string price = line.substr(14, 4);
+void SplitEighteenByteCode(std::string_view line) {
+  BookRecord.Code = std::string(line.substr(0, 10));
+  BookRecord.CCode = std::string(line.substr(10, 4));
+  const std::string price(line.substr(14, 4));
   if (price == "0000")
     BookRecord.Price.clear();
   else if (price[0] == '0')
@@ -110,19 +104,21 @@ bool Download(const std::string& path, const std::string& url) {
 
 enum class CodeOutcome { kSkipped, kLine, kNoConnection };
 
-CodeOutcome LookUpOneCode(std::vector<std::string>& codes, size_t i, std::string& line) {
+// Looks up one code line. The code list's line is not kept: the search key
+// that takes its place is only ever used for this code's search.
+CodeOutcome LookUpOneCode(std::string_view code_line, std::string& line) {
   ClearBookRecord();
-  BookRecord.Code = codes[i];
+  BookRecord.Code = std::string(code_line);
   LoadAuthorDictionary(DataDirectory);
   LookupPublisherByCode(DataDirectory);
   LoadLabelDictionary(DataDirectory);
-  if (codes[i].size() == 18) SplitEighteenByteCode(codes[i]);
+  if (code_line.size() == 18) SplitEighteenByteCode(code_line);
 
   const char* key = BoundHostApi.ISBNChkFunc()(BookRecord.Code.c_str());
-  codes[i] = key != nullptr ? std::string(key) : std::string();
-  if (codes[i].empty()) return CodeOutcome::kSkipped;
+  const std::string searchKey = key != nullptr ? std::string(key) : std::string();
+  if (searchKey.empty()) return CodeOutcome::kSkipped;
 
-  const std::string searchUrl = std::string(SiteBaseUrl) + std::string(kSearchPath) + codes[i];
+  const std::string searchUrl = std::string(SiteBaseUrl) + std::string(kSearchPath) + searchKey;
   if ((BoundHostApi.InternetConnectFunc()(searchUrl.c_str()) & 0xFF) == 0)
     return CodeOutcome::kNoConnection;
 
@@ -184,16 +180,21 @@ void RunLookup(const char* data_dir, const char* output_file, const char* codes_
   }
 
   std::vector<std::string> output;
-  std::vector<std::string> codes = SplitIntoLines(codes_text);
+  // The code list is read line by line from the host's text, which lives
+  // through the call; only its line count is needed up front.
+  const std::string_view codes(codes_text);
+  const size_t count = CountTextLines(codes);
+  LineReader reader(codes);
   RunCleanup cleanup;
   if (!BindHostApi()) return;
   CreateWaitWindow();
 
-  for (size_t i = 0; i < codes.size(); ++i) {
-    ReportProgress(static_cast<int>(i + 1), static_cast<int>(codes.size()));
+  std::string_view code_line;
+  for (size_t i = 0; i < count && reader.Next(code_line); ++i) {
+    ReportProgress(static_cast<int>(i + 1), static_cast<int>(count));
     if (StopRequested) break;
     std::string line;
-    switch (LookUpOneCode(codes, i, line)) {
+    switch (LookUpOneCode(code_line, line)) {
       case CodeOutcome::kLine:
         output.push_back(std::move(line));
         break;

@@ -91,4 +91,27 @@ std::string_view TrimView(std::string_view text) {
   return TrimRightView(TrimLeftView(text));
 }
 
+LineReader::LineReader(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
+
+bool LineReader::Next(std::string_view& line) {
+  if (position_ >= text_.size()) return false;
+  const size_t end = text_.find_first_of("\r\n", position_);
+  if (end == std::string_view::npos) {
+    line = text_.substr(position_);
+    position_ = text_.size();
+    return true;
+  }
+  line = text_.substr(position_, end - position_);
+  const bool crlf = text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n';
+  position_ = end + (crlf ? 2 : 1);
+  return true;
+}
+
+size_t CountTextLines(std::string_view text) {
+  LineReader reader(text);
+  size_t count = 0;
+  for (std::string_view line; reader.Next(line);) ++count;
+  return count;
+}
+
 }  // namespace kanadeya

@@ -80,27 +80,29 @@ inline std::string TrimRight(std::string_view text) {
   return std::string(TrimRightView(text));
 }
 
-// Splits a text into lines: a line ends at CR LF, a lone CR or a lone LF;
-// a break at the very end adds no empty line; the first zero byte ends the
-// text. "a\n\rb" gives "a", "", "b".
+// Reads a text line by line: a line ends at CR LF, a lone CR or a lone LF; a
+// break at the very end adds no empty line; the first zero byte ends the
+// text. "a\n\rb" gives "a", "", "b". The text must outlive the reader and
+// the lines it gives.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text);
+  // The next line, or false when there is none left.
+  bool Next(std::string_view& line);
+
+ private:
+  std::string_view text_;
+  size_t position_ = 0;
+};
+
+// Calls `emit` with every line of `text`, as LineReader reads them.
 template <typename Out>
 void SplitLines(std::string_view text, Out&& emit) {
-  const size_t zero = text.find('\0');
-  if (zero != std::string_view::npos) text = text.substr(0, zero);
-  size_t start = 0;
-  const size_t n = text.size();
-  size_t i = 0;
-  while (i < n) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      emit(text.substr(start, i - start));
-      i += (c == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < n) emit(text.substr(start));
+  LineReader reader(text);
+  for (std::string_view line; reader.Next(line);) emit(line);
 }
+
+// The number of lines LineReader reads from `text`.
+size_t CountTextLines(std::string_view text);
 
 }  // namespace kanadeya

@@ -139,6 +139,7 @@ TEST(SplitLines, BreaksAtCrLfLoneCrAndLoneLf) {
     std::vector<std::string> lines;
     SplitLines(row.text, [&](std::string_view line) { lines.emplace_back(line); });
     EXPECT_EQ(lines, row.lines) << test::Hex(row.text);
+    EXPECT_EQ(CountTextLines(row.text), row.lines.size()) << test::Hex(row.text);
   }
 }
 
