@@ -8,12 +8,6 @@
 
 namespace kanadeya {
 
-namespace {
-
-size_t LineStartOf(std::string_view page, size_t at);
-
-}  // namespace
-
 std::string JoinLines(std::string_view text) {
   const size_t zero = text.find('\0');
   if (zero != std::string_view::npos) text = text.substr(0, zero);
@@ -59,6 +53,10 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
     if (group == groups.end()) group = groups.insert(groups.end(), Group{key, mask, {}});
     group->members.push_back(m);
   }
+  // The start of the line of the last match, and how far the page has been
+  // looked through for line breaks: each byte is looked at once, also when
+  // one long line holds very many matches.
+  size_t line_start = 0, scanned = 0;
   const char first = markers[0][0];
   for (size_t at = page.find(first); at != std::string_view::npos; at = page.find(first, at + 1)) {
     uint64_t here = 0;
@@ -70,7 +68,11 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
       if ((here & group.mask) != group.key) continue;
       for (size_t m : group.members) {
         if (page.compare(at, markers[m].size(), markers[m]) != 0) continue;
-        const size_t line_start = LineStartOf(page, at);
+        if (scanned < at) {
+          const size_t line_break = page.substr(scanned, at - scanned).rfind('\n');
+          if (line_break != std::string_view::npos) line_start = scanned + line_break + 1;
+          scanned = at;
+        }
         if (starts[m].empty() || starts[m].back() != line_start) starts[m].push_back(line_start);
       }
     }
@@ -109,15 +111,5 @@ std::string ReplaceAllOnPage(std::string_view page, std::string_view pattern,
   out.append(page, done, std::string_view::npos);
   return out;
 }
-
-namespace {
-
-// The offset at which the line holding byte `at` starts.
-size_t LineStartOf(std::string_view page, size_t at) {
-  const size_t line_break = page.rfind('\n', at);
-  return line_break == std::string_view::npos ? 0 : line_break + 1;
-}
-
-}  // namespace
 
 }  // namespace kanadeya

@@ -92,6 +92,21 @@ TEST(LinesHoldingEach, AsContainsOnEveryLine) {
   }
 }
 
+// Lines of megabytes that hold a marker at every few bytes: each byte of the
+// page is looked at a bounded number of times (a search back to the line's
+// start for every match would take minutes here).
+TEST(LinesHoldingEach, LongLinesOfMarkers) {
+  std::string page = "x\r\n";
+  for (int i = 0; i < 500'000; ++i) page += "<a><b>";
+  page += "\r\n<b>\r\n";
+  for (int i = 0; i < 500'000; ++i) page += "<a";
+  page += "\r\n";
+  const auto each = LinesHoldingEach(page, {"<a>", "<b>", "<a<"});
+  EXPECT_EQ((std::vector<size_t>{3}), each[0]);
+  EXPECT_EQ((std::vector<size_t>{3, page.find("\r\n<b>") + 2}), each[1]);
+  EXPECT_EQ((std::vector<size_t>{page.find("\r\n<a<") + 2}), each[2]);
+}
+
 TEST(MarkedLines, WalksAlongThePage) {
   const std::string page = "a<b>\r\nc\r\n<b>\r\n<b><b>\r\n";
   MarkedLines marked(LinesHolding(page, "<b>"));
