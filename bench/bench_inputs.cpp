@@ -1,5 +1,7 @@
 #include "bench/bench_inputs.h"
 
+#include <malloc.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +19,15 @@
 namespace kanadeya::bench {
 
 namespace {
+
+// Buffers of megabytes are taken from the heap and kept there when freed,
+// so that a benchmark that makes the same large text again and again
+// measures its own work rather than the kernel handing out fresh pages.
+const bool kKeepLargeBuffers = [] {
+  mallopt(M_MMAP_THRESHOLD, 512 << 20);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  return true;
+}();
 
 // A small deterministic source of choices: the same seed gives the same
 // sequence everywhere (mt19937's output is fixed by the standard, and only
