@@ -4,60 +4,14 @@
 
 namespace hakobune {
 
-namespace {
-void Append(std::string& out, char16_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-}  // namespace
 
 std::string ToUtf8(std::string_view sjis) { return ToUtf8Cut(sjis, std::string::npos); }
 
 std::string ToUtf8Cut(std::string_view sjis, size_t max_characters) {
-  std::string out;
-  size_t count = 0;
-  for (char16_t c : kanadeya::platform::AnsiToWide(sjis)) {
-    if (count++ == max_characters) break;
-    Append(out, c);
-  }
-  return out;
+  std::u16string wide = kanadeya::platform::AnsiToWide(sjis);
+  if (wide.size() > max_characters) wide.resize(max_characters);
+  return kanadeya::platform::WideToUtf8(wide);
 }
 
-std::optional<std::u16string> Utf8ToWide(std::string_view utf8) {
-  std::u16string out;
-  size_t i = 0;
-  while (i < utf8.size()) {
-    const auto b = static_cast<unsigned char>(utf8[i]);
-    size_t length;
-    char32_t c;
-    if (b < 0x80) {
-      length = 1, c = b;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-      length = 2, c = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      length = 3, c = b & 0x0F;
-    } else {
-      return std::nullopt;  // a stray continuation byte, an overlong or a 4-byte form
-    }
-    if (i + length > utf8.size()) return std::nullopt;
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) return std::nullopt;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if ((length == 3 && c < 0x800) || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-    out += static_cast<char16_t>(c);
-    i += length;
-  }
-  return out;
-}
 
 }  // namespace hakobune

@@ -2,7 +2,6 @@
 // the host program's terminal speaks.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,11 +12,6 @@ std::string ToUtf8(std::string_view sjis);
 
 // The text converted to UTF-8 and cut to at most `max_characters` characters.
 std::string ToUtf8Cut(std::string_view sjis, size_t max_characters);
-
-// UTF-8 decoded to UTF-16; nullopt when the text is not valid UTF-8 or holds
-// a character beyond U+FFFF (code page 932 has none).
-//   Utf8ToWide("\xe3\x81\x82") == u"\u3042"
-std::optional<std::u16string> Utf8ToWide(std::string_view utf8);
 
 // A path as messages show it: on Win32 converted from code page 932 to
 // UTF-8, on POSIX the bytes as the file system gave them.

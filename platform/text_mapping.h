@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,5 +34,14 @@ std::u16string MapWideText(std::u16string_view text, uint32_t flags);
 // CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, b): negative, zero
 // or positive. Texts that differ only in the case of letters compare equal.
 int CompareAnsiIgnoreCase(std::string_view a, std::string_view b);
+
+// UTF-16 written as UTF-8, for terminals and logs. Code page 932 has no
+// character beyond U+FFFF; a lone surrogate is written as three bytes.
+//   WideToUtf8(u"\u3042") == "\xe3\x81\x82"
+std::string WideToUtf8(std::u16string_view text);
+
+// UTF-8 read as UTF-16; nullopt when the text is not valid UTF-8 or holds a
+// character beyond U+FFFF (which code page 932 lacks anyway).
+std::optional<std::u16string> Utf8ToWide(std::string_view utf8);
 
 }  // namespace kanadeya::platform

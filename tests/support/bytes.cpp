@@ -6,48 +6,11 @@
 
 namespace kanadeya::test {
 
-namespace {
-
-std::u16string Utf8ToUtf16(std::string_view s) {
-  std::u16string out;
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    char32_t cp = b;
-    size_t n = 1;
-    if (b >= 0xF0) { cp = b & 0x07; n = 4; }
-    else if (b >= 0xE0) { cp = b & 0x0F; n = 3; }
-    else if (b >= 0xC0) { cp = b & 0x1F; n = 2; }
-    for (size_t k = 1; k < n && i + k < s.size(); ++k)
-      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    i += n;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
-  }
-  return out;
+std::string Sjis(std::string_view utf8) {
+  const auto wide = platform::Utf8ToWide(utf8);
+  EXPECT_TRUE(wide.has_value()) << "not UTF-8: " << Hex(utf8);
+  return platform::WideToAnsi(wide.value_or(u""));
 }
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-}  // namespace
-
-std::string Sjis(std::string_view utf8) { return platform::WideToAnsi(Utf8ToUtf16(utf8)); }
 
 std::string Utf8(std::string_view sjis) {
   std::string out;
@@ -57,7 +20,7 @@ std::string Utf8(std::string_view sjis) {
       std::snprintf(buf, sizeof buf, "\\x%02x", static_cast<unsigned>(c));
       out += buf;
     } else {
-      AppendUtf8(out, c);
+      out += platform::WideToUtf8(std::u16string_view(&c, 1));
     }
   }
   return out;

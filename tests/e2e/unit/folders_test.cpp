@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "host/utf8.h"
+#include "platform/text_mapping.h"
 
 namespace hakobune {
 namespace {
@@ -39,8 +40,8 @@ TEST(WithTrailingSeparator, PosixPathsAreBytes) {
 #endif
 
 TEST(Utf8ToWide, ValidAndInvalid) {
-  EXPECT_EQ(u"a\u3042\u00e9", Utf8ToWide("a\xe3\x81\x82\xc3\xa9"));
-  EXPECT_EQ(u"", Utf8ToWide(""));
+  EXPECT_EQ(u"a\u3042\u00e9", kanadeya::platform::Utf8ToWide("a\xe3\x81\x82\xc3\xa9"));
+  EXPECT_EQ(u"", kanadeya::platform::Utf8ToWide(""));
   static const std::string_view invalid[] = {
       "\x82\xa0",          // Shift_JIS あ
       "\xe3\x81",          // cut short
@@ -49,7 +50,7 @@ TEST(Utf8ToWide, ValidAndInvalid) {
       "\xed\xa0\x80",      // a surrogate
       "\xf0\x9f\x8e\xb5",  // beyond U+FFFF
   };
-  for (auto text : invalid) EXPECT_FALSE(Utf8ToWide(text).has_value());
+  for (auto text : invalid) EXPECT_FALSE(kanadeya::platform::Utf8ToWide(text).has_value());
 }
 
 }  // namespace
