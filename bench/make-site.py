@@ -71,9 +71,9 @@ def sample_catalogue():
     have its layout (HEADER, FOOTER) and its ISBNs' check digits (isbn13)."""
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples",
                         "make-site.py")
-    spec = importlib.util.spec_from_file_location("sample_catalogue", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("sample_catalogue", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
