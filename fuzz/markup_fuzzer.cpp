@@ -6,9 +6,9 @@
 //
 // One input gives: a pattern and a second text (a replacement or an end
 // marker), two numbers (a field number that is also a copy's start, and the
-// copy's count), and the text. Inputs above 64 KiB are skipped: the plain tag stripper copies the
-// rest of the line after every tag, which is quadratic, and a page line is far
-// shorter anyway.
+// copy's count), and the text. Inputs above 64 KiB are skipped: the plain tag
+// stripper copies the rest of the line after every tag, which is quadratic,
+// and a page line is far shorter anyway.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
