@@ -7,9 +7,9 @@
 // role code; the slots write only the fields they may, and OtherAuthors ends
 // trimmed. The list and the slots are built for speed (the list orders what
 // came when it is read, the slots watch the taken text for the names); both
-// must give what the plain ways below give: sorted insertion that leaves out
-// an entry equal to one present, and the taken text searched afresh for
-// every name.
+// must give what the plain ways in tests/support/plain_walks.h give: sorted
+// insertion that leaves out an entry equal to one present, and the taken text
+// searched afresh for every name.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -22,6 +22,7 @@
 #include "platform/text_mapping.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
+#include "tests/support/plain_walks.h"
 #include "text/author_credit.h"
 #include "text/strings.h"
 
@@ -30,62 +31,6 @@ namespace {
 // The page's own separators: role mark "／", author break "　", none.
 constexpr std::string_view kRoleMark = "\x81\x5e";
 constexpr std::string_view kAuthorBreak = "\x81\x40";
-
-// The list as sorted insertion builds it, an entry equal to one present (by
-// the list's comparison) left out.
-std::vector<std::string> PlainOrder(const std::vector<std::string>& added) {
-  std::vector<std::string> entries;
-  for (const std::string& entry : added) {
-    size_t at = 0;
-    while (at < entries.size() && kanadeya::platform::CompareAnsiIgnoreCase(entries[at], entry) < 0)
-      ++at;
-    if (at < entries.size() && kanadeya::platform::CompareAnsiIgnoreCase(entries[at], entry) == 0)
-      continue;
-    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), entry);
-  }
-  return entries;
-}
-
-// The authors placed one by one: the name without its role code, a reading
-// in "［...］" cut off it, the dictionary's name and reading on a hit; a name
-// that is empty or occurs in the taken text (Author, Author2, OtherAuthors
-// joined by CR LF, made again for every entry) is left out.
-void PlainAssignAuthorSlots(const std::vector<std::string>& entries, bool use_first,
-                            bool use_second, bool use_others, std::string_view prefix) {
-  using namespace kanadeya;
-  constexpr std::string_view kOpen = "\x81\x6d", kClose = "\x81\x6e";  // ［ ］
-  TBase& book = BookRecord;
-  for (const std::string& entry : entries) {
-    const std::string taken = book.Author + "\r\n" + book.Author2 + "\r\n" + book.OtherAuthors;
-    std::string name = entry.substr(1);
-    std::string reading;
-    if (const size_t open = CharFind(name, kOpen); open != 0) {
-      const std::string after = name.substr(open - 1 + kOpen.size());
-      const size_t close = CharFind(after, kClose);
-      reading = close == 0 ? after : after.substr(0, close - 1);
-      name.resize(open - 1);
-    }
-    std::string extra;
-    AuthorDictionaryEntry found;
-    if (AuthorDictionaryHasLines() && LookupAuthor(name, found)) {
-      name = found.name;
-      if (!found.reading.empty()) reading = found.reading;
-      extra = found.extra;
-    }
-    if (name.empty() || CharFind(taken, name) != 0) continue;
-    if (use_first && book.Author.empty()) {
-      book.Author = name;
-      book.AuthorReading = reading;
-      book.AuthorExtra = extra;
-    } else if (use_second && book.Author2.empty()) {
-      book.Author2 = name;
-      book.Author2Reading = reading;
-    } else if (use_others) {
-      book.OtherAuthors += "\r\n" + std::string(prefix) + name;
-    }
-  }
-  book.OtherAuthors = Trim(book.OtherAuthors);
-}
 
 // Fields that AssignAuthorSlots may write.
 bool IsAuthorField(int i) {
@@ -149,12 +94,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       added.push_back(credits.substr(start, i - start));
       words.Add(added.back());
       if (added.size() == 5)
-        Check(words.Entries() == PlainOrder(added), "the list differs from sorted insertion",
-              credits);
+        Check(words.Entries() == test::PlainAuthorOrder(added),
+              "the list differs from sorted insertion", credits);
       start = i + 1;
     }
-    Check(words.Entries() == PlainOrder(added), "the list differs from sorted insertion",
-          credits);
+    Check(words.Entries() == test::PlainAuthorOrder(added),
+          "the list differs from sorted insertion", credits);
   }
 
   const auto set_up = [&title] {
@@ -167,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BookRecord.AuthorExtra.clear();
   };
   set_up();
-  PlainAssignAuthorSlots(entries, use_first, use_second, use_others, others_prefix);
+  test::PlainAssignAuthorSlots(entries, use_first, use_second, use_others, others_prefix);
   const TBase plain = BookRecord;
   set_up();
   const TBase before = BookRecord;

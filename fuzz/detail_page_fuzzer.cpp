@@ -30,6 +30,7 @@
 #include "scrape/euc_jp.h"
 #include "scrape/page_lines.h"
 #include "scrape/system_texts.h"
+#include "tests/support/plain_walks.h"
 #include "text/strings.h"
 
 namespace {
@@ -59,32 +60,12 @@ bool IsParserField(int i) {
   }
 }
 
-std::string PlainJoinLines(std::string_view text) {
-  std::string joined;
-  kanadeya::SplitLines(text, [&joined](std::string_view line) {
-    joined += line;
-    joined += "\r\n";
-  });
-  return joined;
-}
-
-// The starts of the lines of `page` (lines each followed by CR LF) that hold
-// `marker`.
-std::vector<size_t> PlainLinesHolding(std::string_view page, std::string_view marker) {
-  std::vector<size_t> starts;
-  for (size_t start = 0; start < page.size();) {
-    const size_t end = page.find("\r\n", start);
-    if (kanadeya::Contains(page.substr(start, end - start), marker)) starts.push_back(start);
-    start = end + 2;
-  }
-  return starts;
-}
-
 void CheckPageLines(std::string_view raw) {
   using namespace kanadeya;
   using fuzz::Check;
   const std::string joined = JoinLines(raw);
-  Check(joined == PlainJoinLines(raw), "JoinLines differs from splitting and joining", raw);
+  Check(joined == test::PlainJoinLines(raw), "JoinLines differs from splitting and joining",
+        raw);
   const std::string page = JoinLines(EucToShiftJisReference(joined));
 
   std::vector<std::string_view> markers = {
@@ -101,7 +82,7 @@ void CheckPageLines(std::string_view raw) {
   const auto each = LinesHoldingEach(page, markers);
   Check(each.size() == markers.size(), "LinesHoldingEach gave a list too many or too few", raw);
   for (size_t m = 0; m < markers.size(); ++m) {
-    const std::vector<size_t> plain = PlainLinesHolding(page, markers[m]);
+    const std::vector<size_t> plain = test::PlainLinesHolding(page, markers[m]);
     Check(LinesHolding(page, markers[m]) == plain, "LinesHolding differs from the plain test",
           raw);
     Check(each[m] == plain, "LinesHoldingEach differs from the plain test", raw);

@@ -13,29 +13,11 @@
 #include <vector>
 
 #include "tests/support/bytes.h"
+#include "tests/support/plain_walks.h"
 #include "text/strings.h"
 
 namespace kanadeya {
 namespace {
-
-std::string PlainJoin(std::string_view text) {
-  std::string joined;
-  SplitLines(text, [&joined](std::string_view line) {
-    joined += line;
-    joined += "\r\n";
-  });
-  return joined;
-}
-
-std::vector<size_t> PlainLinesHolding(std::string_view page, std::string_view marker) {
-  std::vector<size_t> starts;
-  for (size_t start = 0; start < page.size();) {
-    const size_t end = page.find("\r\n", start);
-    if (Contains(page.substr(start, end - start), marker)) starts.push_back(start);
-    start = end + 2;
-  }
-  return starts;
-}
 
 std::string RandomText(std::mt19937& random, const std::vector<std::string_view>& pieces,
                        size_t count) {
@@ -66,7 +48,7 @@ TEST(JoinLines, AsSplitLinesSplits) {
                                                 std::string_view("\0", 1)};
   for (int round = 0; round < 3000; ++round) {
     const std::string text = RandomText(random, pieces, random() % 40);
-    ASSERT_BYTES_EQ(PlainJoin(text), JoinLines(text)) << test::Hex(text);
+    ASSERT_BYTES_EQ(test::PlainJoinLines(text), JoinLines(text)) << test::Hex(text);
   }
 }
 
@@ -85,9 +67,9 @@ TEST(LinesHoldingEach, AsContainsOnEveryLine) {
     const auto each = LinesHoldingEach(page, markers);
     ASSERT_EQ(markers.size(), each.size());
     for (size_t m = 0; m < markers.size(); ++m) {
-      ASSERT_EQ(PlainLinesHolding(page, markers[m]), each[m])
+      ASSERT_EQ(test::PlainLinesHolding(page, markers[m]), each[m])
           << "marker " << markers[m] << " in " << test::Hex(page);
-      ASSERT_EQ(PlainLinesHolding(page, markers[m]), LinesHolding(page, markers[m]));
+      ASSERT_EQ(test::PlainLinesHolding(page, markers[m]), LinesHolding(page, markers[m]));
     }
   }
 }

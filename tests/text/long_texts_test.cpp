@@ -1,11 +1,11 @@
 // A downloaded page can hold a product name or a credit line of many
 // megabytes. Ordering the authors, placing them in their fields and cutting
 // the bracketed groups off a name take about linear time, and they must give
-// byte for byte what the plain ways give: the references below (sorted
-// insertion, the taken text searched afresh for every name, the name copied
-// for every group), compared on texts built at random from a fixed seed. The
-// long cases then show that a credit of a million authors and a name of a
-// million groups are done rather than hang.
+// byte for byte what the plain ways give (sorted insertion and the taken text
+// searched afresh for every name, from tests/support/plain_walks.h; the name
+// copied for every group, below), compared on texts built at random from a
+// fixed seed. The long cases then show that a credit of a million authors
+// and a name of a million groups are done rather than hang.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,10 +15,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text_mapping.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
 #include "tests/support/bytes.h"
+#include "tests/support/plain_walks.h"
 #include "tests/support/temp_dir.h"
 #include "text/author_credit.h"
 #include "text/strings.h"
@@ -43,19 +43,6 @@ std::string Pick(std::mt19937& engine, const std::vector<std::string_view>& piec
 
 // --- Author list order -------------------------------------------------------
 
-std::vector<std::string> ReferenceOrder(const std::vector<std::string>& added) {
-  std::vector<std::string> entries;
-  for (const std::string& entry : added) {
-    const auto at = std::lower_bound(entries.begin(), entries.end(), entry,
-                                     [](const std::string& a, const std::string& b) {
-                                       return platform::CompareAnsiIgnoreCase(a, b) < 0;
-                                     });
-    if (at != entries.end() && platform::CompareAnsiIgnoreCase(*at, entry) == 0) continue;
-    entries.insert(at, entry);
-  }
-  return entries;
-}
-
 TEST(AuthorList, SameAsSortedInsertion) {
   // Letters of both cases (equal entries that differ), katakana and their
   // half-width forms, digits.
@@ -71,55 +58,15 @@ TEST(AuthorList, SameAsSortedInsertion) {
       list.Add(added.back());
       // Reading in between orders what came so far; later entries join them.
       if (engine() % 4 == 0) {
-        ASSERT_EQ(ReferenceOrder(added), list.Entries());
+        ASSERT_EQ(test::PlainAuthorOrder(added), list.Entries());
       }
     }
-    ASSERT_EQ(ReferenceOrder(added), list.Entries());
+    ASSERT_EQ(test::PlainAuthorOrder(added), list.Entries());
     ASSERT_EQ(added.empty(), list.Empty());
   }
 }
 
 // --- Author slots --------------------------------------------------------------
-
-// The placing of authors as first written: the taken text is built again and
-// searched for every entry.
-void ReferenceAssignAuthorSlots(const std::vector<std::string>& entries, bool use_first_slot,
-                                bool use_second_slot, bool use_others,
-                                std::string_view others_prefix) {
-  TBase& book = BookRecord;
-  const bool use_dictionary = AuthorDictionaryHasLines();
-  for (const std::string& entry : entries) {
-    const std::string taken = book.Author + "\r\n" + book.Author2 + "\r\n" + book.OtherAuthors;
-    std::string name(From(entry, 2));
-    std::string bracket_reading;
-    if (const size_t open = CharFind(name, "\x81\x6d"); open != 0) {  // ［
-      const std::string_view after = From(name, static_cast<int64_t>(open + 2));
-      const size_t close = CharFind(after, "\x81\x6e");  // ］
-      bracket_reading = close == 0 ? after : after.substr(0, close - 1);
-      name.resize(open - 1);
-    }
-    std::string reading;
-    std::string extra;
-    if (AuthorDictionaryEntry found; use_dictionary && LookupAuthor(name, found)) {
-      name = found.name;
-      reading = found.reading;
-      extra = found.extra;
-    }
-    if (reading.empty()) reading = bracket_reading;
-    if (name.empty() || CharFind(taken, name) != 0) continue;
-    if (use_first_slot && book.Author.empty()) {
-      book.Author = name;
-      book.AuthorReading = reading;
-      book.AuthorExtra = extra;
-    } else if (use_second_slot && book.Author2.empty()) {
-      book.Author2 = name;
-      book.Author2Reading = reading;
-    } else if (use_others) {
-      book.OtherAuthors += "\r\n" + std::string(others_prefix) + name;
-    }
-  }
-  book.OtherAuthors = Trim(book.OtherAuthors);
-}
 
 std::vector<std::string> AuthorFields() {
   return {BookRecord.Author,         BookRecord.AuthorReading, BookRecord.Author2,
@@ -161,7 +108,7 @@ TEST(AssignAuthorSlots, SameAsSearchingTheTakenTextAgain) {
       BookRecord.OtherAuthors = start[2];
     };
     set_up();
-    ReferenceAssignAuthorSlots(list.Entries(), first, second, others, prefix);
+    test::PlainAssignAuthorSlots(list.Entries(), first, second, others, prefix);
     const std::vector<std::string> expected = AuthorFields();
     set_up();
     AssignAuthorSlots(list, first, second, others, prefix);

@@ -1,0 +1,32 @@
+// Plain transcriptions of rules that the library carries out in faster ways,
+// written with no care for speed. The unit tests and the fuzz targets both
+// compare the library against them, so they stand here once.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kanadeya::test {
+
+// The lines of `text` as SplitLines splits them, each followed by CR LF.
+std::string PlainJoinLines(std::string_view text);
+
+// The starts of the lines of `page` (lines each followed by CR LF) that hold
+// `marker`.
+std::vector<size_t> PlainLinesHolding(std::string_view page, std::string_view marker);
+
+// The author list as sorted insertion builds it from `added`, an entry equal
+// to one present (by the list's comparison) left out.
+std::vector<std::string> PlainAuthorOrder(const std::vector<std::string>& added);
+
+// The authors of `entries` placed into BookRecord one by one: the name
+// without its role code, a reading in "［...］" cut off it, the dictionary's
+// name, reading (when it has one) and extra on a hit; a name that is empty or
+// occurs in the taken text (Author, Author2, OtherAuthors joined by CR LF,
+// made again for every entry) is left out. OtherAuthors ends trimmed.
+void PlainAssignAuthorSlots(const std::vector<std::string>& entries, bool use_first,
+                            bool use_second, bool use_others, std::string_view others_prefix);
+
+}  // namespace kanadeya::test
