@@ -5,8 +5,8 @@
 // the "|"-framed key anywhere in that text, and the value behind it up to the
 // end mark. The library may keep its dictionaries in any form that does so
 // faster (an index built once a dictionary has served a few searches, a text
-// kept while its file is unchanged); the plain rule is written out here once
-// more.
+// kept while its file is unchanged); the plain rule is written out here, its
+// first-occurrence search shared with the unit tests (PlainFind).
 //
 // So that such forms are reached, each loaded dictionary serves many lookups:
 // the fuzzed ones and keys taken from its own lines. Half of the inputs give
@@ -24,12 +24,14 @@
 #include "fuzz/fuzz_support.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
+#include "tests/support/plain_walks.h"
 #include "text/markup.h"
 #include "text/strings.h"
 
 namespace {
 
 using kanadeya::fuzz::Check;
+using kanadeya::test::PlainFind;
 
 // A missing file is the empty text. Otherwise its lines (ended by CR LF, a
 // lone CR or a lone LF; the first zero byte ends the text), each followed by
@@ -53,17 +55,6 @@ std::string PlainDictionaryText(const std::string* file) {
   }
   if (open) text += line + "\r\n";
   return text;
-}
-
-// The value behind the first occurrence of `key`, up to the first `end` after
-// it or the end of the text; false when the key does not occur.
-bool PlainFind(const std::string& dictionary, const std::string& key, std::string_view end,
-               std::string& value) {
-  const size_t at = dictionary.find(key);
-  if (at == std::string::npos) return false;
-  const std::string rest = dictionary.substr(at + key.size());
-  value = rest.substr(0, rest.find(end));
-  return true;
 }
 
 std::string PlainPublisher(const std::string& publishers, const std::string& code,

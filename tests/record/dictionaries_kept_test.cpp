@@ -15,6 +15,7 @@
 #include "record/book_record.h"
 #include "record/dictionaries.h"
 #include "tests/support/bytes.h"
+#include "tests/support/plain_walks.h"
 #include "tests/support/temp_dir.h"
 #include "text/markup.h"
 #include "text/strings.h"
@@ -23,6 +24,7 @@ namespace kanadeya {
 namespace {
 
 namespace fs = std::filesystem;
+using test::PlainFind;
 using test::TempDir;
 
 // Gives the file a last write an hour (plus `minutes`) ago, as a host's
@@ -30,26 +32,6 @@ using test::TempDir;
 void Settle(const std::string& path, int minutes = 0) {
   fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1) -
                                 std::chrono::minutes(minutes));
-}
-
-std::string PlainText(std::string_view file) {
-  std::string text;
-  SplitLines(file, [&text](std::string_view line) {
-    text += line;
-    text += "\r\n";
-  });
-  return text;
-}
-
-// The plain rule: the value after the first occurrence of `key`, up to the
-// first `end` after it; false when the key does not occur.
-bool PlainFind(std::string_view text, const std::string& key, std::string_view end,
-               std::string& value) {
-  const size_t at = text.find(key);
-  if (at == std::string_view::npos) return false;
-  const std::string_view rest = text.substr(at + key.size());
-  value = std::string(rest.substr(0, rest.find(end)));
-  return true;
 }
 
 std::string RandomText(std::mt19937& random, const std::vector<std::string_view>& pieces,
@@ -77,9 +59,9 @@ TEST(KeptDictionaries, LookupsGiveThePlainFirstOccurrence) {
     dir.Write("PubDB.dat", publishers);
     dir.Write("LabelsDB.dat", labels);
     for (const char* name : {"AuthDB.dat", "PubDB.dat", "LabelsDB.dat"}) Settle(dir.File(name));
-    const std::string author_text = PlainText(authors);
-    const std::string publisher_text = PlainText(publishers);
-    const std::string label_text = PlainText(labels);
+    const std::string author_text = test::PlainJoinLines(authors);
+    const std::string publisher_text = test::PlainJoinLines(publishers);
+    const std::string label_text = test::PlainJoinLines(labels);
 
     // Each lookup goes with a load, as the driver loads for every code; the
     // first lookups search the text, the later ones ask the index.

@@ -16,6 +16,15 @@ std::string PlainJoinLines(std::string_view text) {
   return joined;
 }
 
+bool PlainFind(std::string_view text, std::string_view key, std::string_view end,
+               std::string& value) {
+  const size_t at = text.find(key);
+  if (at == std::string_view::npos) return false;
+  const std::string_view rest = text.substr(at + key.size());
+  value = std::string(rest.substr(0, rest.find(end)));
+  return true;
+}
+
 std::vector<size_t> PlainLinesHolding(std::string_view page, std::string_view marker) {
   std::vector<size_t> starts;
   for (size_t start = 0; start < page.size();) {

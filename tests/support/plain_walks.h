@@ -13,6 +13,11 @@ namespace kanadeya::test {
 // The lines of `text` as SplitLines splits them, each followed by CR LF.
 std::string PlainJoinLines(std::string_view text);
 
+// The value behind the first occurrence of `key` in `text`, up to the first
+// `end` after it or the end of the text; false when the key does not occur.
+bool PlainFind(std::string_view text, std::string_view key, std::string_view end,
+               std::string& value);
+
 // The starts of the lines of `page` (lines each followed by CR LF) that hold
 // `marker`.
 std::vector<size_t> PlainLinesHolding(std::string_view page, std::string_view marker);
