@@ -128,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   StopRequested = false;
   FreeAuthorDictionary();
 
-  Check(counted == (fuzz::CountLines(page) >= 6 && stop_line != 0),
+  Check(counted == (CountTextLines(page) >= 6 && stop_line != 0),
         "the page counts when it should not, or the other way round", page);
   size_t record_size = 0;
   for (int i = 0; i < kFieldCount; ++i) {

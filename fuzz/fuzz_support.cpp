@@ -11,7 +11,6 @@
 
 #include "platform/files.h"
 #include "tests/support/csv.h"
-#include "text/strings.h"
 
 namespace kanadeya::fuzz {
 
@@ -127,12 +126,6 @@ void MakeOld(const std::string& path) {
   static int64_t calls = 0;
   std::error_code error;
   std::filesystem::last_write_time(path, base + std::chrono::microseconds(++calls), error);
-}
-
-size_t CountLines(std::string_view text) {
-  size_t lines = 0;
-  SplitLines(text, [&lines](std::string_view) { ++lines; });
-  return lines;
 }
 
 size_t CheckOutputFile(std::string_view contents, bool strict) {

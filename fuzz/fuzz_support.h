@@ -37,9 +37,6 @@ void PlaceFile(const std::string& path, bool present, std::string_view contents)
 // the next call.
 void MakeOld(const std::string& path);
 
-// The number of lines of a text as SplitLines (text/strings.h) counts them.
-size_t CountLines(std::string_view text);
-
 // Checks a whole output file: every line ends in CR LF, reads as 68 columns
 // byte-wise and by Shift_JIS characters, holds no CR LF inside an item, and
 // (when `strict`) holds no CR or LF byte outside double quotes other than its

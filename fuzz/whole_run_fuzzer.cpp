@@ -35,6 +35,7 @@
 #include "plugin/system_texts.h"
 #include "plugin/wait_window.h"
 #include "record/stop_request.h"
+#include "text/strings.h"
 
 namespace {
 
@@ -190,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(written, "a run wrote no output file", code_text);
   const size_t lines = fuzz::CheckOutputFile(contents, true);
   const size_t looked_up =
-      stopped ? static_cast<size_t>(codes_begun - 1) : fuzz::CountLines(code_text);
+      stopped ? static_cast<size_t>(codes_begun - 1) : CountTextLines(code_text);
   Check(lines <= looked_up, "more output lines than codes looked up", code_text);
   return 0;
 }

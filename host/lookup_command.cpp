@@ -166,13 +166,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return out;
 }
 
-// The number of code lines, split as the plug-in splits them.
-size_t CountLines(std::string_view text) {
-  size_t n = 0;
-  kanadeya::SplitLines(text, [&](std::string_view) { ++n; });
-  return n;
-}
-
 // The number of lines in the output file the plug-in wrote.
 size_t CountOutputLines(const std::string& contents) {
   const ImportFile file = ReadImportFile(contents);
@@ -226,7 +219,7 @@ int LookupCommand(int argc, char** argv) {
   settings.check_codes = options.check_codes;
   settings.connect_fail_from = options.connect_fail_from;
   settings.show_progress = !options.quiet;
-  settings.code_count = CountLines(codes);
+  settings.code_count = kanadeya::CountTextLines(codes);
   ConfigureHost(settings);
 
   const std::string data_dir = WithTrailingSeparator(options.data_dir);
