@@ -11,10 +11,10 @@
 #include <set>
 #include <tuple>
 
+#include "fields/system_texts.h"
 #include "record/dictionaries.h"
 #include "scrape/euc_jp.h"
 #include "scrape/system_texts.h"
-#include "text/system_texts.h"
 
 namespace kanadeya::bench {
 

@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "platform/files.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
-#include "text/author_credit.h"
+#include "fields/author_credit.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
 
+#include "fields/system_texts.h"
+#include "markup/markup.h"
 #include "platform/text_mapping.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
-#include "text/char_scan.h"
-#include "text/markup.h"
-#include "text/strings.h"
-#include "text/system_texts.h"
+#include "strings/char_scan.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

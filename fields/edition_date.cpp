@@ -1,12 +1,12 @@
-#include "text/edition_date.h"
+#include "fields/edition_date.h"
 
 #include <cstdint>
 #include <string>
 
+#include "fields/system_texts.h"
+#include "markup/markup.h"
 #include "record/book_record.h"
-#include "text/markup.h"
-#include "text/strings.h"
-#include "text/system_texts.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

@@ -1,14 +1,14 @@
-#include "text/title_volume.h"
+#include "fields/title_volume.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "fields/system_texts.h"
+#include "markup/markup.h"
 #include "record/book_record.h"
-#include "text/char_scan.h"
-#include "text/markup.h"
-#include "text/strings.h"
-#include "text/system_texts.h"
+#include "strings/char_scan.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

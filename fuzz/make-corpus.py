@@ -147,20 +147,20 @@ def main():
 
     # Title and volume: the names of the tests' tables; no volume known (the
     # last byte is the flag).
-    write_corpus("title_volume", [name + b"\x00" for name in table_inputs("text/title_volume_test.cpp")])
+    write_corpus("title_volume", [name + b"\x00" for name in table_inputs("fields/title_volume_test.cpp")])
     write_dict("title_volume", [b for b in sjis_texts if len(b) <= 8]
                + [b"VOL", b"NO", b"Vol.", b"No.", b"(", b")", b" "])
 
     # Author credits: dictionary, title, one credit row, the page's
     # separators and all three slots (flags at the end, last consumed first).
-    credit_rows = table_inputs("text/author_credit_test.cpp")
+    credit_rows = table_inputs("fields/author_credit_test.cpp")
     write_corpus("author_credit",
                  [frame(authors if i % 2 else b"") + frame(b"") + frame(credit) + b"\x01\x01\x01\x01"
                   for i, credit in enumerate(credit_rows)])
     write_dict("author_credit", [b for b in sjis_texts if len(b) <= 16] + [b"\x81\x5e", b"\x81\x40"])
 
     # First-edition dates: the texts of the tests' tables, as they are.
-    write_corpus("edition_date", table_inputs("text/edition_date_test.cpp"))
+    write_corpus("edition_date", table_inputs("fields/edition_date_test.cpp"))
     write_dict("edition_date", [b"\x94\x4e", b"\x8c\x8e", b"\x93\xfa", b".", b"/", b"19", b"20"])
 
     # Dictionaries: code, publisher, genre, name, the three files.

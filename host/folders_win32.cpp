@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "host/folders.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace hakobune {
 

@@ -16,7 +16,7 @@
 #include "host/utf8.h"
 #include "host/web_address.h"
 #include "platform/files.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace hakobune {
 

@@ -1,7 +1,7 @@
-#include "text/markup.h"
+#include "markup/markup.h"
 
 #include "platform/text_mapping.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

@@ -8,7 +8,7 @@
 #include "platform/profile.h"
 
 #include "platform/files.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya::platform {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/profile.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya::platform {
 

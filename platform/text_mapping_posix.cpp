@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "platform/text_mapping.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya::platform {
 

@@ -14,7 +14,7 @@
 #include "record/output_line.h"
 #include "record/stop_request.h"
 #include "scrape/detail_page.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

@@ -1,7 +1,7 @@
 // The system texts of the plug-in interface and the lookup driver.
 #pragma once
 
-#include "text/system_text.h"
+#include "strings/system_text.h"
 
 namespace kanadeya {
 #include "plugin/system_texts.inc"

@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "markup/markup.h"
 #include "platform/file_stamp.h"
 #include "platform/files.h"
 #include "record/book_record.h"
 #include "record/output_line.h"
 #include "record/system_texts.h"
-#include "text/markup.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

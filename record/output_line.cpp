@@ -2,7 +2,7 @@
 
 #include "platform/text_mapping.h"
 #include "record/book_record.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

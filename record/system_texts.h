@@ -1,7 +1,7 @@
 // The system texts of the reference dictionaries.
 #pragma once
 
-#include "text/system_text.h"
+#include "strings/system_text.h"
 
 namespace kanadeya {
 #include "record/system_texts.inc"

@@ -6,18 +6,18 @@
 #include <optional>
 #include <vector>
 
+#include "fields/author_credit.h"
+#include "fields/edition_date.h"
+#include "fields/system_texts.h"
+#include "fields/title_volume.h"
+#include "markup/markup.h"
 #include "platform/files.h"
 #include "record/book_record.h"
 #include "record/stop_request.h"
 #include "scrape/euc_jp.h"
 #include "scrape/page_lines.h"
 #include "scrape/system_texts.h"
-#include "text/author_credit.h"
-#include "text/edition_date.h"
-#include "text/markup.h"
-#include "text/strings.h"
-#include "text/system_texts.h"
-#include "text/title_volume.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

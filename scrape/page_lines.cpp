@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

@@ -18,14 +18,14 @@
 
 namespace kanadeya {
 
-// The text split into lines as SplitLines (text/strings.h) splits it (at CR
+// The text split into lines as SplitLines (strings/strings.h) splits it (at CR
 // LF, a lone CR or a lone LF; the first zero byte ends the text; a break at
 // the end adds no line) and joined again with every line followed by CR LF.
 std::string JoinLines(std::string_view text);
 
 // The byte offsets at which the lines holding `marker` start, in increasing
 // order, each once. Plain byte search: a match may start at the second byte
-// of a double-byte character, as Contains (text/strings.h) finds it.
+// of a double-byte character, as Contains (strings/strings.h) finds it.
 // REQUIRES: `page` is a text of lines each followed by CR LF, with no other
 // CR or LF; `marker` is not empty and holds no CR or LF.
 std::vector<size_t> LinesHolding(std::string_view page, std::string_view marker);
@@ -38,7 +38,7 @@ std::vector<size_t> LinesHolding(std::string_view page, std::string_view marker)
 std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
                                                   const std::vector<std::string_view>& markers);
 
-// What ReplaceAll (text/strings.h) gives, found faster in a text of many
+// What ReplaceAll (strings/strings.h) gives, found faster in a text of many
 // lines: whether a match starts on a character boundary is told by walking
 // the characters from the start of its line, since the byte after a LF
 // always starts a character (a LF is never a lead byte), rather than from

@@ -1,6 +1,6 @@
-#include "text/char_scan.h"
+#include "strings/char_scan.h"
 
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 

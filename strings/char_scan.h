@@ -1,4 +1,4 @@
-// Character-aware tests on Shift_JIS texts that complement text/strings.h:
+// Character-aware tests on Shift_JIS texts that complement strings/strings.h:
 // whether a text ends with a given character sequence, and where a pattern
 // last occurs. Both count a match only where it begins on a character
 // boundary, so the second byte of a double-byte character never starts one.

@@ -1,4 +1,4 @@
-#include "text/strings.h"
+#include "strings/strings.h"
 
 #include <algorithm>
 

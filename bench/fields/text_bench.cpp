@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "bench/bench_inputs.h"
+#include "fields/author_credit.h"
+#include "fields/edition_date.h"
+#include "fields/system_texts.h"
+#include "fields/title_volume.h"
+#include "markup/markup.h"
 #include "record/book_record.h"
-#include "text/author_credit.h"
-#include "text/edition_date.h"
-#include "text/markup.h"
-#include "text/strings.h"
-#include "text/system_texts.h"
-#include "text/title_volume.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 namespace {

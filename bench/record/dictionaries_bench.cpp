@@ -13,7 +13,7 @@
 #include "platform/files.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 namespace {

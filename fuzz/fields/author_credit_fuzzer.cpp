@@ -18,13 +18,13 @@
 #include <string_view>
 #include <vector>
 
+#include "fields/author_credit.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/text_mapping.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
+#include "strings/strings.h"
 #include "tests/support/plain_walks.h"
-#include "text/author_credit.h"
-#include "text/strings.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "fields/edition_date.h"
 #include "fuzz/fuzz_support.h"
 #include "record/book_record.h"
-#include "text/edition_date.h"
 
 namespace {
 

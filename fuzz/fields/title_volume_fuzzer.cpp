@@ -13,10 +13,10 @@
 #include <cstdint>
 #include <string>
 
+#include "fields/title_volume.h"
 #include "fuzz/fuzz_support.h"
 #include "record/book_record.h"
-#include "text/strings.h"
-#include "text/title_volume.h"
+#include "strings/strings.h"
 
 namespace {
 

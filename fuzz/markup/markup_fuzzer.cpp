@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
+#include "markup/markup.h"
 #include "record/output_line.h"
-#include "text/markup.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace {
 

@@ -35,7 +35,7 @@
 #include "plugin/system_texts.h"
 #include "plugin/wait_window.h"
 #include "record/stop_request.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace {
 

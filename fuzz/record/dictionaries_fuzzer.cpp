@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
+#include "markup/markup.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
+#include "strings/strings.h"
 #include "tests/support/plain_walks.h"
-#include "text/markup.h"
-#include "text/strings.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "fuzz/fuzz_support.h"
 #include "record/book_record.h"
 #include "record/output_line.h"
+#include "strings/strings.h"
 #include "tests/support/csv.h"
-#include "text/strings.h"
 
 namespace {
 

@@ -30,8 +30,8 @@
 #include "scrape/euc_jp.h"
 #include "scrape/page_lines.h"
 #include "scrape/system_texts.h"
+#include "strings/strings.h"
 #include "tests/support/plain_walks.h"
-#include "text/strings.h"
 
 namespace {
 

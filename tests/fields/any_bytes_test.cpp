@@ -10,12 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "fields/author_credit.h"
+#include "fields/edition_date.h"
+#include "fields/title_volume.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
 #include "tests/support/bytes.h"
-#include "text/author_credit.h"
-#include "text/edition_date.h"
-#include "text/title_volume.h"
 
 namespace kanadeya {
 namespace {

@@ -1,4 +1,4 @@
-#include "text/author_credit.h"
+#include "fields/author_credit.h"
 
 #include <gtest/gtest.h>
 

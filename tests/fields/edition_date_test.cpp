@@ -1,4 +1,4 @@
-#include "text/edition_date.h"
+#include "fields/edition_date.h"
 
 #include <gtest/gtest.h>
 

@@ -15,14 +15,14 @@
 #include <string_view>
 #include <vector>
 
+#include "fields/author_credit.h"
+#include "fields/title_volume.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
+#include "strings/strings.h"
 #include "tests/support/bytes.h"
 #include "tests/support/plain_walks.h"
 #include "tests/support/temp_dir.h"
-#include "text/author_credit.h"
-#include "text/strings.h"
-#include "text/title_volume.h"
 
 namespace kanadeya {
 namespace {

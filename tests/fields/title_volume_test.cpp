@@ -1,4 +1,4 @@
-#include "text/title_volume.h"
+#include "fields/title_volume.h"
 
 #include <gtest/gtest.h>
 

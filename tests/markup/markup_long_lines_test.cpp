@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "text/markup.h"
+#include "markup/markup.h"
 
 namespace kanadeya {
 namespace {

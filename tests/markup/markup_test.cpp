@@ -1,4 +1,4 @@
-#include "text/markup.h"
+#include "markup/markup.h"
 
 #include <gtest/gtest.h>
 

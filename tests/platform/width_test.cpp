@@ -6,11 +6,11 @@
 #include <map>
 #include <string>
 
+#include "markup/markup.h"
 #include "platform/text_mapping.h"
 #include "tests/platform/helpers.h"
 #include "tests/support/bytes.h"
 #include "tests/support/reference_tables.h"
-#include "text/markup.h"
 
 namespace kanadeya::platform {
 namespace {

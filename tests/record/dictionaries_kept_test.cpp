@@ -12,13 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "markup/markup.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
+#include "strings/strings.h"
 #include "tests/support/bytes.h"
 #include "tests/support/plain_walks.h"
 #include "tests/support/temp_dir.h"
-#include "text/markup.h"
-#include "text/strings.h"
 
 namespace kanadeya {
 namespace {

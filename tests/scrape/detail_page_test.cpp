@@ -14,9 +14,9 @@
 #include "record/stop_request.h"
 #include "scrape/euc_jp.h"
 #include "scrape/system_texts.h"
+#include "strings/strings.h"
 #include "tests/support/bytes.h"
 #include "tests/support/temp_dir.h"
-#include "text/strings.h"
 
 namespace kanadeya {
 namespace {

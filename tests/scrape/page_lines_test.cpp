@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "strings/strings.h"
 #include "tests/support/bytes.h"
 #include "tests/support/plain_walks.h"
-#include "text/strings.h"
 
 namespace kanadeya {
 namespace {

@@ -1,4 +1,4 @@
-#include "text/char_scan.h"
+#include "strings/char_scan.h"
 
 #include <gtest/gtest.h>
 

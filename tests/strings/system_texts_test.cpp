@@ -4,8 +4,8 @@
 
 #include <string_view>
 
+#include "strings/system_text.h"
 #include "tests/support/bytes.h"
-#include "text/system_text.h"
 
 namespace kanadeya {
 namespace {
@@ -17,7 +17,7 @@ struct SystemText {
 #undef KANADEYA_TEXT
 #define KANADEYA_TEXT(name, sjis, utf8) {#name, std::string_view{sjis, sizeof(sjis) - 1}, utf8},
 const SystemText kSystemTexts[] = {
-#include "text/system_texts.inc"
+#include "fields/system_texts.inc"
 #include "plugin/system_texts.inc"
 #if __has_include("record/system_texts.inc")
 #include "record/system_texts.inc"

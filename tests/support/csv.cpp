@@ -1,6 +1,6 @@
 #include "tests/support/csv.h"
 
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya::test {
 

@@ -3,7 +3,7 @@
 #include "platform/text_mapping.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
-#include "text/strings.h"
+#include "strings/strings.h"
 
 namespace kanadeya::test {
 
