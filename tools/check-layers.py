@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""Checks that the code's folders include only downwards.
+
+The folders are layers, bottom first (LAYERS). A file in one layer may
+include its own folder and the layers below it, never one above; an include
+of a folder that the list does not name fails too. The tests, fuzz targets
+and benchmarks stand above every layer (USERS). Within the plug-in only
+platform/ includes windows.h; elsewhere only files named *_win32.cpp do.
+
+    tools/check-layers.py [--root DIR]
+
+Prints each offending include as FILE:LINE: and why, and exits 1 if any.
+"""
+import argparse
+import re
+import sys
+from pathlib import Path
+
+# Bottom first; each may include itself and everything before it.
+LAYERS = [
+    "strings",   # Shift_JIS byte-string primitives, line splitting, the system-text helper
+    "platform",  # what differs between Win32 and POSIX
+    "markup",    # markers, tags, width folding: text helpers on the platform's mapping
+    "record",    # the book record, the output line, the dictionaries, the stop request
+    "fields",    # the parsers that fill the record: title and volume, credits, dates
+    "scrape",    # the EUC-JP conversion, page lines, the detail page
+    "plugin",    # the exports, the lookup driver, the host callback table
+    "host",      # hakobune, the stand-in host program
+]
+# Above every layer: each may include all layers and the folders it names.
+USERS = {
+    "tests": ["tests"],
+    "fuzz": ["fuzz", "tests"],
+    "bench": ["bench"],
+}
+SOURCES = ("*.cpp", "*.h", "*.inc")
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]')
+WIN32_HEADERS = {"windows.h", "wininet.h", "winsock2.h", "ws2tcpip.h", "commctrl.h"}
+
+
+def allowed(folder: str):
+    if folder in USERS:
+        return set(LAYERS) | set(USERS[folder])
+    return set(LAYERS[: LAYERS.index(folder) + 1])
+
+
+def check(root: Path):
+    faults = []
+    for folder in LAYERS + list(USERS):
+        may = allowed(folder)
+        for pattern in SOURCES:
+            for path in sorted((root / folder).rglob(pattern)):
+                rel = path.relative_to(root).as_posix()
+                lines = path.read_text(encoding="utf-8", errors="replace").splitlines()
+                for number, line in enumerate(lines, 1):
+                    match = INCLUDE.match(line)
+                    if not match:
+                        continue
+                    bracket, target = match.groups()
+                    where = f"{rel}:{number}: {line.strip()}"
+                    if bracket == "<":
+                        if (target.lower() in WIN32_HEADERS and folder != "platform"
+                                and not path.name.endswith("_win32.cpp")):
+                            faults.append(f"{where}: Win32 header outside platform/ "
+                                          "and *_win32.cpp files")
+                        continue
+                    top = target.split("/")[0] if "/" in target else None
+                    if top is None:
+                        faults.append(f"{where}: names no folder (write it from the top)")
+                    elif top not in may:
+                        if top in LAYERS and folder in LAYERS:
+                            faults.append(f"{where}: {folder}/ includes {top}/, a layer above it")
+                        else:
+                            faults.append(f"{where}: {folder}/ may not include {top}/")
+    return faults
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--root", default=Path(__file__).resolve().parent.parent, type=Path)
+    root = parser.parse_args().root
+    faults = check(root)
+    for fault in faults:
+        print(fault)
+    if faults:
+        print(f"check-layers: {len(faults)} include(s) against the layers "
+              f"({' < '.join(LAYERS)})", file=sys.stderr)
+        return 1
+    print(f"check-layers: every include goes downwards ({' < '.join(LAYERS)})")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
