@@ -2,6 +2,9 @@
 // full-width letters and digits ASCII, stripping the tags of one HTML line,
 // picking a field out of a "|"-separated line, and the upper-case full-width
 // copy of a text. All are pure functions over Shift_JIS byte strings.
+//
+// markup/ stands on strings/ and on the platform's width mapping; the record,
+// the parsers and the detail page use it.
 #pragma once
 
 #include <cstdint>

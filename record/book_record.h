@@ -2,6 +2,10 @@
 // Shift_JIS text fields indexed 0 to 65, each empty when cleared. A field is
 // reachable by name (BookRecord.Title) and by index (BookRecord[kTitle] or
 // BookRecord[1]).
+//
+// record/ holds the record, the output line made of it, the host's reference
+// dictionaries and the stop request; it stands on strings/, platform/ and
+// markup/, and the parsers of fields/ fill it.
 #pragma once
 
 #include <array>
