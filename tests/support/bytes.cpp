@@ -1,6 +1,10 @@
 #include "tests/support/bytes.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <utility>
 
 #include "platform/text_mapping.h"
 
@@ -61,3 +65,20 @@ std::string DataPath(std::string_view relative) {
 }
 
 }  // namespace kanadeya::test
+
+const std::string& SJ(std::string_view utf8) {
+  namespace platform = kanadeya::platform;
+  // A map's elements never move, so a view of one stays valid.
+  static std::mutex mutex;
+  static std::map<std::string, std::string, std::less<>> converted;
+  const std::lock_guard lock(mutex);
+  if (const auto found = converted.find(utf8); found != converted.end()) return found->second;
+  const auto wide = platform::Utf8ToWide(utf8);
+  std::string sjis = wide ? platform::WideToAnsi(*wide) : std::string();
+  if (!wide || platform::AnsiToWide(sjis) != *wide) {
+    std::fprintf(stderr, "SJ: \"%.*s\" is not text that code page 932 holds\n",
+                 static_cast<int>(utf8.size()), utf8.data());
+    std::abort();
+  }
+  return converted.emplace(std::string(utf8), std::move(sjis)).first->second;
+}

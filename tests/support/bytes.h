@@ -1,5 +1,5 @@
 // Test helpers for byte strings: Shift_JIS literals written as UTF-8 in the
-// test source, and comparisons that print both sides as hex rows and as
+// test source (SJ("ピアノ")), and comparisons that print both sides as hex rows and as
 // UTF-8, since raw Shift_JIS in a log is unreadable.
 #pragma once
 
@@ -29,6 +29,15 @@ std::string Unhex(std::string_view hex);
 std::string DataPath(std::string_view relative);
 
 }  // namespace kanadeya::test
+
+// SJ("ピアノ名曲集 第3巻"): the code page 932 bytes of a UTF-8 literal, through
+// the platform's mapping, as tables of test cases write their texts. Each text
+// is converted once and kept for the whole run, so that a table of
+// string_views may hold it. A text that is not UTF-8 or that code page 932
+// cannot hold unchanged stops the program: bytes that are not text are
+// written in hex. Outside any namespace, so that the tests of every program
+// (the plug-in's and the host program's) write it alike.
+const std::string& SJ(std::string_view utf8);
 
 // EXPECT_BYTES_EQ(expected, actual): on failure prints hex and UTF-8 of both.
 #define EXPECT_BYTES_EQ(expected, actual) \
