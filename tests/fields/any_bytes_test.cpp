@@ -20,7 +20,7 @@
 namespace kanadeya {
 namespace {
 
-constexpr std::string_view kPieces[] = {
+const std::string_view kPieces[] = {
     "(",
     ")",
     " ",
@@ -37,25 +37,25 @@ constexpr std::string_view kPieces[] = {
     "-",
     "+",
     "\x81",              // a lead byte on its own
-    "\x81\x40",          // 　
-    "\x81\x5e",          // ／
-    "\x81\x69",          // （
-    "\x81\x6a",          // ）
-    "\x81\x6d",          // ［
-    "\x81\x6e",          // ］
-    "\x81\x71",          // 〈
-    "\x81\x72",          // 〉
-    "\x81\x8f",          // ￥
-    "\x81\x45",          // ・
-    "\x8a\xaa",          // 巻
-    "\x8f\x57",          // 集
-    "\x91\xe6",          // 第
-    "\x95\xd2",          // 編
-    "\x94\x4e",          // 年
-    "\x8c\x8e",          // 月
-    "\x93\xfa",          // 日
-    "\x8a\xc4\x8f\x43",  // 監修
-    "\x82\x50",          // １
+    SJ("　"),
+    SJ("／"),
+    SJ("（"),
+    SJ("）"),
+    SJ("［"),
+    SJ("］"),
+    SJ("〈"),
+    SJ("〉"),
+    SJ("￥"),
+    SJ("・"),
+    SJ("巻"),
+    SJ("集"),
+    SJ("第"),
+    SJ("編"),
+    SJ("年"),
+    SJ("月"),
+    SJ("日"),
+    SJ("監修"),
+    SJ("１"),
 };
 
 class RandomTexts {
@@ -114,7 +114,7 @@ TEST(AnyBytes, AuthorCredits) {
     const std::string credit = texts.Next();
     const std::string sub_separator = i % 4 == 0 ? texts.Next() : std::string();
     AuthorList list;
-    const int offered = ParseAuthorCredit(list, credit, "\x81\x5e", "\x81\x40", sub_separator);
+    const int offered = ParseAuthorCredit(list, credit, SJ("／"), SJ("　"), sub_separator);
     ASSERT_GE(offered, static_cast<int>(list.Entries().size())) << test::Hex(credit);
     ClearBookRecord();
     AssignAuthorSlots(list, i % 2 == 0, true, true, "");

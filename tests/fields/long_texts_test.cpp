@@ -47,7 +47,7 @@ TEST(AuthorList, SameAsSortedInsertion) {
   // Letters of both cases (equal entries that differ), katakana and their
   // half-width forms, digits.
   const std::vector<std::string_view> pieces = {"1", "0",        "9",    "a",        "A", "b",
-                                                "B", "\x83\x41", "\xb1", "\x82\xa0", " ", "-"};
+                                                "B", SJ("ア"), SJ("ｱ"), SJ("あ"), " ", "-"};
   std::mt19937 engine(7);
   for (int round = 0; round < 2000; ++round) {
     AuthorList list;
@@ -78,13 +78,13 @@ TEST(AssignAuthorSlots, SameAsSearchingTheTakenTextAgain) {
   // bytes, "ポ" whose second byte is "|", a lead byte before CR, line breaks
   // that a prefix or a title can bring, brackets that cut a reading.
   const std::vector<std::string_view> pieces = {
-      "a",  "b",    "ab", "|",        "\x81",     "\x83\x7c", "\x83", "\r",
-      "\n", "\r\n", " ",  "\x81\x6d", "\x81\x6e", "\x82\xa0", "A"};
+      "a",  "b",    "ab", "|",        "\x81",     SJ("ポ"), "\x83", "\r",
+      "\n", "\r\n", " ",  SJ("［"), SJ("］"), SJ("あ"), "A"};
   const std::vector<std::string_view> codes = {"0", "1", "4", "9"};
   const std::vector<std::string_view> prefixes = {"", "P:", "\x81", "\r\n", "b"};
   test::TempDir dir;
   // "|ab|x|y|z|", "|ポ|ab||w|", "|A|ポ|r|"
-  dir.Write("AuthDB.dat", "|ab|x|y|z|\r\n|\x83\x7c|ab||w|\r\n|A|\x83\x7c|r|\r\n");
+  dir.Write("AuthDB.dat", SJ("|ab|x|y|z|\r\n|ポ|ab||w|\r\n|A|ポ|r|\r\n"));
   std::mt19937 engine(11);
   for (int round = 0; round < 20000; ++round) {
     if (round % 2 == 0)
@@ -133,14 +133,14 @@ TEST(AssignAuthorSlots, MillionAuthors) {
   // one that comes before it in order).
   std::string credit;
   for (size_t i = 0; i < kLongCount; ++i) {
-    if (i > 0) credit += "\x81\x40";
+    if (i > 0) credit += SJ("　");
     credit += "n" + std::to_string(i);
   }
-  credit += "\x81\x5e";
+  credit += SJ("／");
   FreeAuthorDictionary();
   AuthorList list;
   EXPECT_EQ(static_cast<int>(kLongCount),
-            ParseAuthorCredit(list, credit, "\x81\x5e", "\x81\x40", ""));
+            ParseAuthorCredit(list, credit, SJ("／"), SJ("　"), ""));
   ASSERT_EQ(kLongCount, list.Entries().size());
   ClearBookRecord();
   BookRecord.Author = "T";
@@ -173,7 +173,7 @@ TEST(AssignAuthorSlots, MillionTimesTheSameAuthorAndTheirParts) {
 void ReferenceTrailingGroups(std::string& t, std::string& r, std::string& volume) {
   const auto length = [](std::string_view text) { return static_cast<int64_t>(text.size()); };
   const auto without_volume_words = [](std::string_view g) {
-    return ReplaceAll(ReplaceAll(ReplaceAll(g, "\x91\xe6", ""), "\x8a\xaa", ""), "\x8f\x57", "");
+    return ReplaceAll(ReplaceAll(ReplaceAll(g, SJ("第"), ""), SJ("巻"), ""), SJ("集"), "");
   };
   while (LastByte(t) == ")") {
     auto b = static_cast<int64_t>(LastDelimiter("(", t)) + 1;
@@ -198,7 +198,7 @@ TEST(SplitTitleVolume, TrailingGroupsSameAsCopyingTheName) {
   // bracket as its second byte, "ポ".
   const std::vector<std::string_view> pieces = {
       "(", "(",        ")",        ")",        ")",        "a",    "1",        "2",
-      " ", "\x91\xe6", "\x8a\xaa", "\x8f\x57", "\x8f\xe3", "\x83", "\x83\x7c", "X"};
+      " ", SJ("第"), SJ("巻"), SJ("集"), SJ("上"), "\x83", SJ("ポ"), "X"};
   std::mt19937 engine(5);
   int compared = 0;
   for (int round = 0; round < 20000; ++round) {

@@ -26,62 +26,44 @@ void ExpectSplits(const SplitRow& row) {
 
 TEST(SplitTitleVolume, Examples) {
   static const SplitRow rows[] = {
-      // {"ピアノ名曲集 第3巻", "ピアノ名曲集", "3", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 \x91\xe6" "3\x8a\xaa", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "3", ""},
-      // {"ピアノ名曲集（２）", "ピアノ名曲集", "2", ""}: full-width brackets and digit
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57\x81\x69\x82\x51\x81\x6a", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "2", ""},
-      // {"ピアノ名曲集 (上)", "ピアノ名曲集", "上", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 (\x8f\xe3)", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "\x8f\xe3", ""},
-      // {"ピアノ名曲集 下巻", "ピアノ名曲集", "下", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 \x89\xba\x8a\xaa", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "\x89\xba", ""},
-      // {"ギター教本 3", "ギター教本", "3", ""}
-      {"\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b 3", "\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b", "3", ""},
-      // {"合唱曲集 第二十三集", "合唱曲集", "二十三", ""}
-      {"\x8d\x87\x8f\xa5\x8b\xc8\x8f\x57 \x91\xe6\x93\xf1\x8f\x5c\x8e\x4f\x8f\x57", "\x8d\x87\x8f\xa5\x8b\xc8\x8f\x57", "\x93\xf1\x8f\x5c\x8e\x4f", ""},
-      // {"ピアノ名曲集 IV", "ピアノ名曲集", "IV", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 IV", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "IV", ""},
-      // {"合唱曲集〈混声〉", "合唱曲集", "", "混声"}
-      {"\x8d\x87\x8f\xa5\x8b\xc8\x8f\x57\x81\x71\x8d\xac\x90\xba\x81\x72", "\x8d\x87\x8f\xa5\x8b\xc8\x8f\x57", "", "\x8d\xac\x90\xba"},
-      // {"合唱曲集 第1集〈混声〉", "合唱曲集", "1", "混声"}
-      {"\x8d\x87\x8f\xa5\x8b\xc8\x8f\x57 \x91\xe6" "1\x8f\x57\x81\x71\x8d\xac\x90\xba\x81\x72", "\x8d\x87\x8f\xa5\x8b\xc8\x8f\x57", "1", "\x8d\xac\x90\xba"},
-      // {"ピアノ名曲集 (やさしい編曲) (2)", "ピアノ名曲集", "2", "やさしい編曲"}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 (\x82\xe2\x82\xb3\x82\xb5\x82\xa2\x95\xd2\x8b\xc8) (2)", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "2", "\x82\xe2\x82\xb3\x82\xb5\x82\xa2\x95\xd2\x8b\xc8"},
-      // {"ピアノ (3) (4)", "ピアノ", "4", "3"}: the last volume-like group wins
-      {"\x83\x73\x83\x41\x83\x6d (3) (4)", "\x83\x73\x83\x41\x83\x6d", "4", "3"},
-      // {"ピアノ名曲集 (2) 改訂版", "ピアノ名曲集", "2", "改訂版"}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 (2) \x89\xfc\x92\xf9\x94\xc5", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "2", "\x89\xfc\x92\xf9\x94\xc5"},
-      // {"ピアノ名曲集 （ＣＤ付）", "ピアノ名曲集", "", "CD付"}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 \x81\x69\x82\x62\x82\x63\x95\x74\x81\x6a", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "", "CD\x95\x74"},
-      // {"ピアノ名曲集 2 (CD付)", "ピアノ名曲集", "2", "CD付"}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 2 (CD\x95\x74)", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "2", "CD\x95\x74"},
-      // {"ギター曲集 (改訂版(2))", "ギター曲集", "", "改訂版(2)"}: nested group taken whole
-      {"\x83\x4d\x83\x5e\x81\x5b\x8b\xc8\x8f\x57 (\x89\xfc\x92\xf9\x94\xc5(2))", "\x83\x4d\x83\x5e\x81\x5b\x8b\xc8\x8f\x57", "", "\x89\xfc\x92\xf9\x94\xc5(2)"},
-      // {"ピアノ名曲集12巻", "ピアノ名曲集", "12", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57" "12\x8a\xaa", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "12", ""},
-      // {"ピアノ名曲集巻", "ピアノ名曲集巻", "", ""}: suffix put back
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57\x8a\xaa", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57\x8a\xaa", "", ""},
-      // {"ピアノ名曲集 初級編2", "ピアノ名曲集 初級編", "2", ""}: "編" stays in the title
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 \x8f\x89\x8b\x89\x95\xd2" "2", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 \x8f\x89\x8b\x89\x95\xd2", "2", ""},
-      // {"ピアノ名曲集 後編", "ピアノ名曲集 後編", "", ""}: nothing after "編"
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 \x8c\xe3\x95\xd2", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 \x8c\xe3\x95\xd2", "", ""},
-      // {"ギター教本 vol 12", "ギター教本 vol", "12", ""}: the last word comes first
-      {"\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b vol 12", "\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b vol", "12", ""},
-      // {"ピアノ名曲集！ 第２巻", "ピアノ名曲集!", "2", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57\x81\x49 \x91\xe6\x82\x51\x8a\xaa", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57!", "2", ""},
-      // {"ピアノ名曲集 A", "ピアノ名曲集", "A", ""}: any one-byte word
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 A", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "A", ""},
-      // {"ピアノ名曲集 1A", "ピアノ名曲集 1A", "", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 1A", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 1A", "", ""},
-      // {"ピアノ名曲集第3巻", "ピアノ名曲集", "3", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57\x91\xe6" "3\x8a\xaa", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "3", ""},
-      // {"ピアノ名曲集下巻", "ピアノ名曲集下巻", "", ""}: no blank before "下"
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57\x89\xba\x8a\xaa", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57\x89\xba\x8a\xaa", "", ""},
-      // {"ピアノ名曲集2", "ピアノ名曲集2", "", ""}: digits count only before a suffix
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57" "2", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57" "2", "", ""},
-      // {"ピアノ名曲集(第3巻)", "ピアノ名曲集", "3", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57(\x91\xe6" "3\x8a\xaa)", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "3", ""},
-      // {"ピアノ名曲集（上巻）", "ピアノ名曲集", "上", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57\x81\x69\x8f\xe3\x8a\xaa\x81\x6a", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "\x8f\xe3", ""},
+      {SJ("ピアノ名曲集 第3巻"), SJ("ピアノ名曲集"), "3", ""},
+      // full-width brackets and digit
+      {SJ("ピアノ名曲集（２）"), SJ("ピアノ名曲集"), "2", ""},
+      {SJ("ピアノ名曲集 (上)"), SJ("ピアノ名曲集"), SJ("上"), ""},
+      {SJ("ピアノ名曲集 下巻"), SJ("ピアノ名曲集"), SJ("下"), ""},
+      {SJ("ギター教本 3"), SJ("ギター教本"), "3", ""},
+      {SJ("合唱曲集 第二十三集"), SJ("合唱曲集"), SJ("二十三"), ""},
+      {SJ("ピアノ名曲集 IV"), SJ("ピアノ名曲集"), "IV", ""},
+      {SJ("合唱曲集〈混声〉"), SJ("合唱曲集"), "", SJ("混声")},
+      {SJ("合唱曲集 第1集〈混声〉"), SJ("合唱曲集"), "1", SJ("混声")},
+      {SJ("ピアノ名曲集 (やさしい編曲) (2)"), SJ("ピアノ名曲集"), "2", SJ("やさしい編曲")},
+      // the last volume-like group wins
+      {SJ("ピアノ (3) (4)"), SJ("ピアノ"), "4", "3"},
+      {SJ("ピアノ名曲集 (2) 改訂版"), SJ("ピアノ名曲集"), "2", SJ("改訂版")},
+      {SJ("ピアノ名曲集 （ＣＤ付）"), SJ("ピアノ名曲集"), "", SJ("CD付")},
+      {SJ("ピアノ名曲集 2 (CD付)"), SJ("ピアノ名曲集"), "2", SJ("CD付")},
+      // nested group taken whole
+      {SJ("ギター曲集 (改訂版(2))"), SJ("ギター曲集"), "", SJ("改訂版(2)")},
+      {SJ("ピアノ名曲集12巻"), SJ("ピアノ名曲集"), "12", ""},
+      // suffix put back
+      {SJ("ピアノ名曲集巻"), SJ("ピアノ名曲集巻"), "", ""},
+      // "編" stays in the title
+      {SJ("ピアノ名曲集 初級編2"), SJ("ピアノ名曲集 初級編"), "2", ""},
+      // nothing after "編"
+      {SJ("ピアノ名曲集 後編"), SJ("ピアノ名曲集 後編"), "", ""},
+      // the last word comes first
+      {SJ("ギター教本 vol 12"), SJ("ギター教本 vol"), "12", ""},
+      {SJ("ピアノ名曲集！ 第２巻"), SJ("ピアノ名曲集!"), "2", ""},
+      // any one-byte word
+      {SJ("ピアノ名曲集 A"), SJ("ピアノ名曲集"), "A", ""},
+      {SJ("ピアノ名曲集 1A"), SJ("ピアノ名曲集 1A"), "", ""},
+      {SJ("ピアノ名曲集第3巻"), SJ("ピアノ名曲集"), "3", ""},
+      // no blank before "下"
+      {SJ("ピアノ名曲集下巻"), SJ("ピアノ名曲集下巻"), "", ""},
+      // digits count only before a suffix
+      {SJ("ピアノ名曲集2"), SJ("ピアノ名曲集2"), "", ""},
+      {SJ("ピアノ名曲集(第3巻)"), SJ("ピアノ名曲集"), "3", ""},
+      {SJ("ピアノ名曲集（上巻）"), SJ("ピアノ名曲集"), SJ("上"), ""},
   };
   for (const auto& row : rows) ExpectSplits(row);
 }
@@ -91,24 +73,20 @@ TEST(SplitTitleVolume, OddShapes) {
       {"", "", "", ""},
       {"(2)", "", "2", ""},
       {"abc)", "", "", "abc"},  // a closing bracket alone
-      // {"ピアノ名曲集 ()", "ピアノ名曲集", "", ""}: an empty group leaves no trace
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 ()", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "", ""},
-      // {"ピアノ名曲集 (巻)", "ピアノ名曲集", "", ""}
-      {"\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57 (\x8a\xaa)", "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57", "", ""},
-      // {"(上)(下)", "", "下", "上"}
-      {"(\x8f\xe3)(\x89\xba)", "", "\x89\xba", "\x8f\xe3"},
-      // {"ピアノ〈2〉", "ピアノ", "", "2"}: an angle-bracket note is never a volume
-      {"\x83\x73\x83\x41\x83\x6d\x81\x71" "2\x81\x72", "\x83\x73\x83\x41\x83\x6d", "", "2"},
-      // {"ピアノ〈A〉(3)", "ピアノ〈A〉", "3", ""}: a note only at the very end
-      {"\x83\x73\x83\x41\x83\x6d\x81\x71" "A\x81\x72(3)", "\x83\x73\x83\x41\x83\x6d\x81\x71" "A\x81\x72", "3", ""},
-      // {"巻", "巻", "", ""}
-      {"\x8a\xaa", "\x8a\xaa", "", ""},
-      // {"ピアノ 十十", "ピアノ", "十十", ""}: kanji numerals are not validated
-      {"\x83\x73\x83\x41\x83\x6d \x8f\x5c\x8f\x5c", "\x83\x73\x83\x41\x83\x6d", "\x8f\x5c\x8f\x5c", ""},
-      // {"ピアノ XVX", "ピアノ", "XVX", ""}
-      {"\x83\x73\x83\x41\x83\x6d XVX", "\x83\x73\x83\x41\x83\x6d", "XVX", ""},
-      // {"abc 巻", "abc", "", ""}: an empty last word is a volume: consumed, none set
-      {"abc \x8a\xaa", "abc", "", ""},
+      // an empty group leaves no trace
+      {SJ("ピアノ名曲集 ()"), SJ("ピアノ名曲集"), "", ""},
+      {SJ("ピアノ名曲集 (巻)"), SJ("ピアノ名曲集"), "", ""},
+      {SJ("(上)(下)"), "", SJ("下"), SJ("上")},
+      // an angle-bracket note is never a volume
+      {SJ("ピアノ〈2〉"), SJ("ピアノ"), "", "2"},
+      // a note only at the very end
+      {SJ("ピアノ〈A〉(3)"), SJ("ピアノ〈A〉"), "3", ""},
+      {SJ("巻"), SJ("巻"), "", ""},
+      // kanji numerals are not validated
+      {SJ("ピアノ 十十"), SJ("ピアノ"), SJ("十十"), ""},
+      {SJ("ピアノ XVX"), SJ("ピアノ"), "XVX", ""},
+      // an empty last word is a volume: consumed, none set
+      {SJ("abc 巻"), "abc", "", ""},
       {"a()b", "a", "", "b"},  // an empty inner group likewise
       {"a)b(c", "", "a", "b(c"},  // brackets the wrong way round
       {"  x  ", "x", "", ""},
@@ -120,18 +98,16 @@ TEST(SplitTitleVolume, OddShapes) {
 // and the title is cut from that copy.
 TEST(SplitTitleVolume, LatinMarker) {
   static const SplitRow rows[] = {
-      // {"ギター教本 Vol.3", "ギター教本　", "3", ""}: the blank comes back full-width
-      {"\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b Vol.3", "\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b\x81\x40", "3", ""},
-      // {"ギター教本Vol.3", "ギター教本", "3", ""}
-      {"\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7bVol.3", "\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b", "3", ""},
-      // {"ギター教本No.5(CD付)", "ギター教本", "5", "CD付"}
-      {"\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7bNo.5(CD\x95\x74)", "\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b", "5", "CD\x95\x74"},
-      // {"PIANO No.3", "PIANO　", "3", ""}: the last marker, not the "NO" in PIANO
-      {"PIANO No.3", "PIANO\x81\x40", "3", ""},
-      // {"Piano no.2", "PIANO　", "2", ""}: the title is upper-cased
-      {"Piano no.2", "PIANO\x81\x40", "2", ""},
-      // {"ギター教本 Vol.III", "ギター教本 Vol.III", "", ""}: only digits follow a marker
-      {"\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b Vol.III", "\x83\x4d\x83\x5e\x81\x5b\x8b\xb3\x96\x7b Vol.III", "", ""},
+      // the blank comes back full-width
+      {SJ("ギター教本 Vol.3"), SJ("ギター教本　"), "3", ""},
+      {SJ("ギター教本Vol.3"), SJ("ギター教本"), "3", ""},
+      {SJ("ギター教本No.5(CD付)"), SJ("ギター教本"), "5", SJ("CD付")},
+      // the last marker, not the "NO" in PIANO
+      {"PIANO No.3", SJ("PIANO　"), "3", ""},
+      // the title is upper-cased
+      {"Piano no.2", SJ("PIANO　"), "2", ""},
+      // only digits follow a marker
+      {SJ("ギター教本 Vol.III"), SJ("ギター教本 Vol.III"), "", ""},
   };
   for (const auto& row : rows) ExpectSplits(row);
 }
@@ -139,12 +115,12 @@ TEST(SplitTitleVolume, LatinMarker) {
 // Double-byte markers count only where they stand as characters.
 TEST(SplitTitleVolume, MarkersStandAsCharacters) {
   static const SplitRow rows[] = {
-      // {"ピアノ 炎ｪ", "ピアノ 炎ｪ", "", ""}: 炎ｪ ends with the bytes of 巻
-      {"\x83\x73\x83\x41\x83\x6d \x89\x8a\xaa", "\x83\x73\x83\x41\x83\x6d \x89\x8a\xaa", "", ""},
-      // {"ピアノヱ襦", "ピアノヱ襦", "", ""}: ヱ襦 holds the bytes of 第
-      {"\x83\x73\x83\x41\x83\x6d\x83\x91\xe6\x40", "\x83\x73\x83\x41\x83\x6d\x83\x91\xe6\x40", "", ""},
-      // {"ピアノ〈メr", "ピアノ〈メr", "", ""}: メr ends with the bytes of 〉
-      {"\x83\x73\x83\x41\x83\x6d\x81\x71\x83\x81r", "\x83\x73\x83\x41\x83\x6d\x81\x71\x83\x81r", "", ""},
+      // 炎ｪ ends with the bytes of 巻
+      {SJ("ピアノ 炎ｪ"), SJ("ピアノ 炎ｪ"), "", ""},
+      // ヱ襦 holds the bytes of 第
+      {SJ("ピアノヱ襦"), SJ("ピアノヱ襦"), "", ""},
+      // メr ends with the bytes of 〉
+      {SJ("ピアノ〈メr"), SJ("ピアノ〈メr"), "", ""},
   };
   for (const auto& row : rows) ExpectSplits(row);
 }
@@ -152,17 +128,13 @@ TEST(SplitTitleVolume, MarkersStandAsCharacters) {
 TEST(SplitTitleVolume, VolumeAlreadyKnown) {
   ClearBookRecord();
   BookRecord.Volume = "9";
-  // "2 CD付", "ピアノ (2) (CD付)"
-  EXPECT_BYTES_EQ("2 CD\x95\x74", SplitTitleVolume("\x83\x73\x83\x41\x83\x6d (2) (CD\x95\x74)"));
-  // "ピアノ"
-  EXPECT_BYTES_EQ("\x83\x73\x83\x41\x83\x6d", BookRecord.Title);
+  EXPECT_BYTES_EQ(SJ("2 CD付"), SplitTitleVolume(SJ("ピアノ (2) (CD付)")));
+  EXPECT_BYTES_EQ(SJ("ピアノ"), BookRecord.Title);
   EXPECT_BYTES_EQ("9", BookRecord.Volume);
 
   // No other form is tried.
-  // "ピアノ 第3巻"
-  EXPECT_BYTES_EQ("", SplitTitleVolume("\x83\x73\x83\x41\x83\x6d \x91\xe6" "3\x8a\xaa"));
-  // "ピアノ 第3巻"
-  EXPECT_BYTES_EQ("\x83\x73\x83\x41\x83\x6d \x91\xe6" "3\x8a\xaa", BookRecord.Title);
+  EXPECT_BYTES_EQ("", SplitTitleVolume(SJ("ピアノ 第3巻")));
+  EXPECT_BYTES_EQ(SJ("ピアノ 第3巻"), BookRecord.Title);
   EXPECT_BYTES_EQ("9", BookRecord.Volume);
 }
 
@@ -175,18 +147,13 @@ TEST(IsVolumeNumber, Forms) {
       {"", true},  // empty
       {"A", true},  // any one byte
       {"12", true},
-      // {"上", true}
-      {"\x8f\xe3", true},
-      // {"上下", false}
-      {"\x8f\xe3\x89\xba", false},
-      // {"二十三", true}
-      {"\x93\xf1\x8f\x5c\x8e\x4f", true},
-      // {"壱拾", true}
-      {"\x88\xeb\x8f\x45", true},
-      // {"二X", true}: the last byte of an odd length is not examined
-      {"\x93\xf1X", true},
-      // {"第3", false}
-      {"\x91\xe6" "3", false},
+      {SJ("上"), true},
+      {SJ("上下"), false},
+      {SJ("二十三"), true},
+      {SJ("壱拾"), true},
+      // the last byte of an odd length is not examined
+      {SJ("二X"), true},
+      {SJ("第3"), false},
       {"iv", true},
       {"XVX", true},
       {"1A", false},

@@ -30,15 +30,14 @@ TEST(NarrowAlnum, MakesFullWidthLettersAndDigitsAscii) {
     std::string_view text, expected;
   };
   static const Row rows[] = {
-      // ＡＢＣ１２３ａｂｃ
-      {"\x82\x60\x82\x61\x82\x62\x82\x50\x82\x51\x82\x52\x82\x81\x82\x82\x82\x83", "ABC123abc"},
+      {SJ("ＡＢＣ１２３ａｂｃ"), "ABC123abc"},
       // （１） keeps its full-width brackets
-      {"\x81\x69\x82\x50\x81\x6a", "\x81\x69" "1\x81\x6a"},
-      {"\x82\xa0\x88\x9f", "\x82\xa0\x88\x9f"},   // あ亜 unchanged
-      {"\x82\x59", "\x3a"},                        // an unassigned code in the range
-      {"\x82\x4e\x82\x7a", "\x82\x4e\x82\x7a"},    // just outside the ranges
+      {SJ("（１）"), SJ("（1）")},
+      {SJ("あ亜"), SJ("あ亜")},                  // あ亜 unchanged
+      {"\x82\x59", "\x3a"},                      // an unassigned code in the range
+      {"\x82\x4e\x82\x7a", "\x82\x4e\x82\x7a"},  // just outside the ranges
       {"\x82\x80\x82\x9b", "\x82\x80\x82\x9b"},
-      {"a\x82", "a\x82"},                          // a lead byte at the end is copied
+      {"a\x82", "a\x82"},                        // a lead byte at the end is copied
       {"", ""},
   };
   for (const auto& row : rows) EXPECT_BYTES_EQ(row.expected, NarrowAlnum(row.text));
@@ -58,7 +57,7 @@ TEST(StripMarkup, RemovesTagsKeepsCommentsDecodesThreeReferences) {
       {"&lt;b&gt;", "<b>"},        // a decoded tag stays
       {"a&nbsp;b", "a b"},
       {"&amp;", "&amp;"},
-      {"\x81\x83!--x", "<!--x"},   // ＜!-- already on the line comes back as <!--
+      {SJ("＜!--x"), "<!--x"},   // ＜!-- already on the line comes back as <!--
       {"", ""},
       {"<<>>", ""},
       {"a<b>c>d<e", "ad"},   // "c>" reads as the end of a tag begun before the line
@@ -82,7 +81,7 @@ TEST(NthField, SplitsAtTheDelimiter) {
       {"A|B|C", 2, "B"},     {"A|B|C", 3, "C"}, {"A|B|C", 4, ""},
       {"ABC", 1, "ABC"},     {"ABC", 2, ""},    {"A||C", 2, ""},
       {"A|B", 0, ""},        {"A|B", -1, ""},   {"|A", 1, ""},
-      {"\x83\x7c|x", 1, "\x83\x7c"},            // ポ's second byte is no delimiter
+      {SJ("ポ|x"), 1, SJ("ポ")},            // ポ's second byte is no delimiter
       {"A|B|", 3, ""},
   };
   for (const auto& row : rows)

@@ -26,7 +26,7 @@ TEST(WritePluginInfo, WholeTexts) {
   Buffers buffers;
   buffers.Write(64);
   EXPECT_STREQ(buffers.b[0].data(), "DownlaodFunc");
-  EXPECT_BYTES_EQ("ISBN\x8c\x9f\x8d\xf5kanadeya", buffers.b[1].data());
+  EXPECT_BYTES_EQ(SJ("ISBN検索kanadeya"), buffers.b[1].data());
   EXPECT_STREQ(buffers.b[2].data(), "yorin based on MUSORI & Kagami");
   EXPECT_STREQ(buffers.b[3].data(), "1.1.3");
   EXPECT_STREQ(buffers.b[4].data(), "3");
@@ -74,7 +74,7 @@ TEST(WritePluginInfo, SizeZeroWritesNothing) {
 TEST(WritePluginInfo, NullBuffersArePassedOver) {
   char name[16];
   WritePluginInfo(nullptr, name, nullptr, nullptr, nullptr, sizeof name);
-  EXPECT_STREQ(name, "ISBN\x8c\x9f\x8d\xf5kanadey");
+  EXPECT_STREQ(name, SJ("ISBN検索kanadey").c_str());
 }
 
 }  // namespace

@@ -46,10 +46,10 @@ TEST(LookupAuthor, FirstOccurrenceOfTheKey) {
   ASSERT_TRUE(AuthorDictionaryHasLines());
   static const AuthorRow rows[] = {
       // あい・う is looked up as |あいう|
-      {"\x82\xa0\x82\xa2\x81\x45\x82\xa4", true, "\x82\xa0\x82\xa2\x81\x45\x82\xa4",
-       "\x83\x41\x83\x43\x83\x45", "\x8d\xec\x8b\xc8\x89\xc6"},
+      {SJ("あい・う"), true, SJ("あい・う"),
+       SJ("アイウ"), SJ("作曲家")},
       // かきく: empty reading and third value
-      {"\x82\xa9\x82\xab\x82\xad", true, "\x82\xa9\x82\xab\x82\xad", "", ""},
+      {SJ("かきく"), true, SJ("かきく"), "", ""},
       {"beta", true, "Mid", "m", "x"},       // found mid-line before its own line
       {"dup", true, "First", "F", "1"},      // the first line wins
       {"cr", true, "C", "c", "3"},           // lone CR became a line end
@@ -153,12 +153,12 @@ TEST(LookupPublisherByCode, MissingFileKeepsThePublisher) {
   EXPECT_BYTES_EQ("", BookRecord.Publisher);
 }
 
-constexpr std::string_view kLabels =
-    "|Pub|ab|Label AB\r\n"
+const std::string_view kLabels =
+    SJ("|Pub|ab|Label AB\r\n"
     // |Pub|二長調|Key
-    "|Pub|\x93\xf1\x92\xb7\x92\xb2|Key\r\n"
+    "|Pub|二長調|Key\r\n"
     // |P・Q|ab|Dotted publisher : the publisher is not normalised
-    "|P\x81\x45Q|ab|Dotted publisher\r\n";
+    "|P・Q|ab|Dotted publisher\r\n");
 
 struct LabelRow {
   std::string_view publisher, label, result;
@@ -169,12 +169,12 @@ TEST(LookupLabel, PublisherAndNormalisedGenre) {
   dir.Write("LabelsDB.dat", kLabels);
   ASSERT_TRUE(LoadLabelDictionary(dir.path()));
   static const LabelRow rows[] = {
-      {"Pub", "a\x81\x45" "b", "Label AB"},     // a・b is looked up as ab
-      {"Pub", " a b ", "Label AB"},             // spaces go
-      {"Pub", "\x83\x6a\x92\xb7\x92\xb2", "Key"},  // ニ長調 is looked up as 二長調
-      {"P\x81\x45Q", "ab", "Dotted publisher"},
-      {"PQ", "ab", "ab"},                       // not found: the label stays
-      {"Pub", "a\x81\x45" "c", "a\x81\x45" "c"},  // not found: kept as scraped, not normalised
+      {"Pub", SJ("a・b"), "Label AB"},  // a・b is looked up as ab
+      {"Pub", " a b ", "Label AB"},     // spaces go
+      {"Pub", SJ("ニ長調"), "Key"},     // ニ長調 is looked up as 二長調
+      {SJ("P・Q"), "ab", "Dotted publisher"},
+      {"PQ", "ab", "ab"},               // not found: the label stays
+      {"Pub", SJ("a・c"), SJ("a・c")},  // not found: kept as scraped, not normalised
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(test::Utf8(row.label));
@@ -201,19 +201,17 @@ struct KeyRow {
 TEST(NormaliseDictionaryKey, StepsInOrder) {
   static const KeyRow rows[] = {
       {"", ""},
-      // ☆あ★い♪う -> あいう
-      {"\x81\x99\x82\xa0\x81\x9a\x82\xa2\x81\xf4\x82\xa4", "\x82\xa0\x82\xa2\x82\xa4"},
-      {"\x83\x6a", "\x93\xf1"},          // katakana ニ -> kanji 二
-      {" a b\t", "ab"},                   // spaces removed, ends trimmed
-      {"\xb0" "a", "-a"},                 // half-width ｰ -> "-"
-      {"\x89\x83j", "\x89\x83j"},         // 宴j: ニ's bytes across two characters stay
-      {"\x89\xb0", "\x89\xb0"},           // 臆: ｰ's byte as a second byte stays
-      {"\x89\x81\x45", "\x89\x81\x45"},   // 堰E: ・'s bytes from a second byte on stay
-      // ピアノ・ソロ -> ﾋﾟｱﾉｿﾛ
-      {"\x83\x73\x83\x41\x83\x6d\x81\x45\x83\x5c\x83\x8d", "\xcb\xdf\xb1\xc9\xbf\xdb"},
-      {"\x83\x4d\x83\x5e\x81\x5b", "\xb7\xde\xc0-"},  // ギター -> ｷﾞﾀ-
-      {"\x82\x60\x82\x61\x81\x40\x82\x62", "ABC"},      // ＡＢ　Ｃ -> ABC
-      {"\x82\xa0\x82\xa2\x82\xa4", "\x82\xa0\x82\xa2\x82\xa4"},  // hiragana stay
+      {SJ("☆あ★い♪う"), SJ("あいう")},
+      {SJ("ニ"), SJ("二")},          // katakana ニ -> kanji 二
+      {" a b\t", "ab"},              // spaces removed, ends trimmed
+      {SJ("ｰa"), "-a"},              // half-width ｰ -> "-"
+      {SJ("宴j"), SJ("宴j")},        // ニ's bytes across two characters stay
+      {SJ("臆"), SJ("臆")},          // ｰ's byte as a second byte stays
+      {SJ("堰E"), SJ("堰E")},        // ・'s bytes from a second byte on stay
+      {SJ("ピアノ・ソロ"), SJ("ﾋﾟｱﾉｿﾛ")},
+      {SJ("ギター"), SJ("ｷﾞﾀ-")},
+      {SJ("ＡＢ　Ｃ"), "ABC"},
+      {SJ("あいう"), SJ("あいう")},  // hiragana stay
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(test::Hex(row.text));

@@ -36,8 +36,8 @@ TEST(EscapeCsvField, ReplacesLineBreaksQuotesAndCommas) {
   static const Row rows[] = {
       {"a\r\nb", "a$$b"},
       {"a\rb\nc", "a\rb\nc"},          // lone CR and LF stay
-      {"\"x\"", "\x81\x68x\x81\x68"},  // ”x”
-      {"1,000", "1\x81\x43" "000"},    // 1，000
+      {"\"x\"", SJ("”x”")},
+      {"1,000", SJ("1，000")},
       {"\r\r\n", "\r$$"},
       {"", ""},
       // A malformed pair whose second byte is a quote or a comma: replaced
@@ -67,15 +67,15 @@ TEST_F(OutputLineTest, QuotingRule) {
     std::string_view title, item;
   };
   static const Row rows[] = {
-      {"a b", "\"a b\""},                 // a space encloses
-      {"a\x81\x40" "b", "a\x81\x40" "b"},  // a full-width space does not
-      {"a\r\nb", "a$$b"},                 // CR LF becomes $$, not enclosed
-      {"a\nb", "\"a\nb\""},               // a lone LF encloses and stays
+      {"a b", "\"a b\""},        // a space encloses
+      {SJ("a　b"), SJ("a　b")},  // a full-width space does not
+      {"a\r\nb", "a$$b"},        // CR LF becomes $$, not enclosed
+      {"a\nb", "\"a\nb\""},      // a lone LF encloses and stays
       {"a\tb", "\"a\tb\""},
-      {"a\"b", "a\x81\x68" "b"},          // a quote becomes ” and does not enclose
-      {"a,b", "a\x81\x43" "b"},
-      {"ab\x81", "ab"},                   // a lone lead byte at the end is dropped
-      {"\x83\x7c", "\x83\x7c"},           // ポ whole
+      {"a\"b", SJ("a”b")},       // a quote becomes ” and does not enclose
+      {"a,b", SJ("a，b")},
+      {"ab\x81", "ab"},          // a lone lead byte at the end is dropped
+      {SJ("ポ"), SJ("ポ")},      // ポ whole
   };
   for (const auto& row : rows) {
     ClearBookRecord();
@@ -101,22 +101,22 @@ TEST_F(OutputLineTest, OtherAuthorsJoinedByDollars) {
 }
 
 TEST_F(OutputLineTest, ReadingFieldsBecomeHalfWidthInTheRecordToo) {
-  BookRecord.AuthorReading = "\x83\x41\x83\x43";      // アイ
-  BookRecord.Author2Reading = "\x82\x60\x81\x40\x82\x61";  // Ａ　Ｂ
+  BookRecord.AuthorReading = SJ("アイ");
+  BookRecord.Author2Reading = SJ("Ａ　Ｂ");
   const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine());
   ASSERT_EQ(columns.size(), 68u);
-  EXPECT_BYTES_EQ("\xb1\xb2", columns[6]);
-  EXPECT_BYTES_EQ("\xb1\xb2", BookRecord.AuthorReading);
+  EXPECT_BYTES_EQ(SJ("ｱｲ"), columns[6]);
+  EXPECT_BYTES_EQ(SJ("ｱｲ"), BookRecord.AuthorReading);
   EXPECT_BYTES_EQ("A B", columns[8]);  // the full-width space became a space: enclosed
   EXPECT_BYTES_EQ("A B", BookRecord.Author2Reading);
 }
 
 TEST(ToHalfWidth, MapsLongValuesWhole) {
   std::string value;
-  for (int i = 0; i < 150; ++i) value += "\x82\x60";  // 300 bytes of Ａ
+  for (int i = 0; i < 150; ++i) value += SJ("Ａ");  // 300 bytes of Ａ
   EXPECT_EQ(ToHalfWidth(value), std::string(150, 'A'));
   std::string marks;
-  for (int i = 0; i < 200; ++i) marks += "\x81\x53";  // ヾ grows to three bytes
+  for (int i = 0; i < 200; ++i) marks += SJ("ヾ");  // ヾ grows to three bytes
   EXPECT_EQ(ToHalfWidth(marks).size(), 600u);
 }
 

@@ -26,13 +26,13 @@ using test::TempDir;
 constexpr std::string_view kBase = "http://catalog.example";
 
 // Values used on the pages (Shift_JIS).
-const std::string kPublisherName = "\x8a\x79\x95\x88\x8f\x6f\x94\xc5";  // 楽譜出版
-const std::string kTitle = "\x83\x73\x83\x41\x83\x6d\x96\xbc\x8b\xc8\x8f\x57";  // ピアノ名曲集
-const std::string kItem1 = "1. \x8f\x74\x82\xcc\x89\xcc";  // 1. 春の歌
-const std::string kItem2 = "2. \x89\xc4\x82\xcc\x89\xcc";  // 2. 夏の歌
-const std::string kComposer = "\x8d\xec\x8b\xc8\x81\x46\x82\xa0\x82\xa2\x82\xa4";  // 作曲：あいう
-const std::string kArranger = "\x95\xd2\x8b\xc8\x81\x46\x82\xa9\x82\xab\x82\xad";  // 編曲：かきく
-const std::string kMemoText = "\x83\x81\x83\x82";  // メモ
+const std::string kPublisherName = SJ("楽譜出版");
+const std::string kTitle = SJ("ピアノ名曲集");
+const std::string kItem1 = SJ("1. 春の歌");
+const std::string kItem2 = SJ("2. 夏の歌");
+const std::string kComposer = SJ("作曲：あいう");
+const std::string kArranger = SJ("編曲：かきく");
+const std::string kMemoText = SJ("メモ");
 const std::string kFiller = "<p></p>";
 
 // Shift_JIS to EUC-JP, the inverse of the arithmetic mapping; half-width
@@ -101,7 +101,7 @@ class DetailPageTest : public ::testing::Test {
 };
 
 TEST(ToEucJpHelper, RoundTripsThroughTheConversion) {
-  const std::string sjis = kTitle + kItem1 + kComposer + "\xb6\xc0 abc\x81\x40\xea\xa4";
+  const std::string sjis = kTitle + kItem1 + kComposer + SJ("ｶﾀ abc　熙");
   EXPECT_BYTES_EQ(sjis, EucToShiftJis(ToEucJp(sjis)));
 }
 
@@ -111,24 +111,24 @@ TEST_F(DetailPageTest, WholeBookPage) {
   EXPECT_BYTES_EQ(kTitle, BookRecord.Title);
   EXPECT_BYTES_EQ("3", BookRecord.Volume);
   EXPECT_BYTES_EQ(kTitle, BookRecord.Author);  // the title, so authors start at field 7
-  EXPECT_BYTES_EQ("\x82\xa0\x82\xa2\x82\xa4", BookRecord.Author2);  // あいう
-  EXPECT_BYTES_EQ("\x82\xa9\x82\xab\x82\xad [\x8a\xc4\x8f\x43]", BookRecord.OtherAuthors);  // かきく [監修]
+  EXPECT_BYTES_EQ(SJ("あいう"), BookRecord.Author2);
+  EXPECT_BYTES_EQ(SJ("かきく [監修]"), BookRecord.OtherAuthors);
   EXPECT_BYTES_EQ("http://catalog.example/images/item/12345.jpg", BookRecord.ImageUrl);
   EXPECT_BYTES_EQ(kPublisherName, BookRecord.Publisher);
-  EXPECT_BYTES_EQ("\x8b\x65\x94\x7b\x94\xbb/96\x83\x79\x81\x5b\x83\x57", BookRecord.Size);  // 菊倍判/96ページ
-  EXPECT_BYTES_EQ("\x83\x73\x83\x41\x83\x6d\x81\x45\x83\x5c\x83\x8d", BookRecord.Label);  // ピアノ・ソロ
+  EXPECT_BYTES_EQ(SJ("菊倍判/96ページ"), BookRecord.Size);
+  EXPECT_BYTES_EQ(SJ("ピアノ・ソロ"), BookRecord.Label);
   EXPECT_BYTES_EQ("2005", BookRecord.EditionYear);
   EXPECT_BYTES_EQ("03", BookRecord.EditionMonth);
   EXPECT_BYTES_EQ("10", BookRecord.EditionDay);
   EXPECT_BYTES_EQ("1980", BookRecord.Price);
   EXPECT_BYTES_EQ(
       // やさしい編曲で”弾ける”: spaces gone, &quot; decoded as ”
-      "\x82\xe2\x82\xb3\x82\xb5\x82\xa2\x95\xd2\x8b\xc8\x82\xc5\x81\x68\x92\x65\x82\xaf\x82\xe9\x81\x68"
-      "\r\n" + kItem1 + kComposer +
-          "\r\n" + kArranger + "<!-- SysSyusaiNaiyou end -->\r\n"
+      SJ("やさしい編曲で”弾ける”"
+      "\r\n") + kItem1 + kComposer +
+          "\r\n" + kArranger + SJ("<!-- SysSyusaiNaiyou end -->\r\n"
           // 2. ﾄﾛｲﾒﾗｲ作曲：さしす: half-width katakana, read from the last five lines
-          "\r\n2. \xc4\xdb\xb2\xd2\xd7\xb2\x8d\xec\x8b\xc8\x81\x46\x82\xb3\x82\xb5\x82\xb7"
-          "<!-- SysSyusaiNaiyou end -->",
+          "\r\n2. ﾄﾛｲﾒﾗｲ作曲：さしす"
+          "<!-- SysSyusaiNaiyou end -->"),
       BookRecord.Memo);
   EXPECT_BYTES_EQ("", BookRecord.AgeRating);  // no private profile
 }
@@ -194,13 +194,13 @@ struct ValueRow {
 
 TEST_F(DetailPageTest, CharacterReferencesOverTheWholePage) {
   static const ValueRow rows[] = {
-      {"&quot;A&quot;", "\x81\x68" "A\x81\x68"},  // ”A”: the full-width quotation mark
+      {"&quot;A&quot;", SJ("”A”")},  // the full-width quotation mark
       {"A&amp;B", "A&B"},
-      {"&amp;quot;", "\x81\x68"},        // &amp; goes first, then &quot;
-      {"&amp;amp;", "&amp;"},            // a doubly encoded ampersand keeps one level
-      {"A&amp;nbsp;B", "A B"},           // &nbsp; is the markup stripper's
-      {"A&lt;b&gt;B", "AB"},             // decoded before the tags are stripped
-      {"\xea\xa4&quot;", "\xea\xa4\x81\x68"},  // after a double-byte character
+      {"&amp;quot;", SJ("”")},       // &amp; goes first, then &quot;
+      {"&amp;amp;", "&amp;"},        // a doubly encoded ampersand keeps one level
+      {"A&amp;nbsp;B", "A B"},       // &nbsp; is the markup stripper's
+      {"A&lt;b&gt;B", "AB"},         // decoded before the tags are stripped
+      {SJ("熙&quot;"), SJ("熙”")},   // after a double-byte character
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.value_line);
@@ -216,10 +216,9 @@ TEST_F(DetailPageTest, CharacterReferencesOverTheWholePage) {
 
 TEST_F(DetailPageTest, PriceLine) {
   static const ValueRow rows[] = {
-      // ：1,980円（税込）
-      {"\x81\x46" "1,980\x89\x7e\x81\x69\x90\xc5\x8d\x9e\x81\x6a", "1980"},
+      {SJ("：1,980円（税込）"), "1980"},
       // <b>：　2,500 円</b> with a tab
-      {"<b>\x81\x46\x81\x40" "2,500\t \x89\x7e</b>", "2500"},
+      {SJ("<b>：　2,500\t 円</b>"), "2500"},
       {"", ""},
   };
   for (const auto& row : rows) {
@@ -260,10 +259,10 @@ TEST_F(DetailPageTest, ContentsBlocks) {
        {std::string(kMarkerContentsStart), Item(kItem1), Div(composer), end},
        kItem1 + composer + "\r\n" + kItem1 + composer},
       {"full-width space at the ends becomes a space and is trimmed",
-       {Item("\x81\x40" + kItem1), Div(composer + "\x81\x40"), end},
+       {Item(SJ("　") + kItem1), Div(composer + SJ("　")), end},
        kItem1 + composer},
       {"two memo lines join without a separator, full-width spaces gone",
-       {std::string(kMarkerMemo), Div("\x81\x40" + kMemoText + " A"), std::string(kMarkerMemo),
+       {std::string(kMarkerMemo), Div(SJ("　") + kMemoText + " A"), std::string(kMarkerMemo),
         Div("B"), end},
        kMemoText + "AB"},
       {"other markers inside the block are handled too, after the block",
@@ -292,10 +291,10 @@ struct ProfileRow {
 
 TEST_F(DetailPageTest, PrivateProfile) {
   static const ProfileRow rows[] = {
-      {ProfileRow::kNone, "\x95\xb6\x8c\xc9", ""},                       // 文庫 stays
-      {ProfileRow::kFile, "\x95\xb6\x8c\xc9", "A6"},                     // 文庫 -> A6
-      {ProfileRow::kFile, "\x83\x52\x83\x7e\x83\x62\x83\x4e\x95\xb6\x8c\xc9", "A6"},  // コミック文庫
-      {ProfileRow::kFolder, "B5", ""},                                    // a folder is no marker file
+      {ProfileRow::kNone, SJ("文庫"), ""},  // 文庫 stays
+      {ProfileRow::kFile, SJ("文庫"), "A6"},
+      {ProfileRow::kFile, SJ("コミック文庫"), "A6"},
+      {ProfileRow::kFolder, "B5", ""},      // a folder is no marker file
   };
   const std::string marker = PagePath() + ".kagami_private";
   for (const auto& row : rows) {
@@ -308,7 +307,7 @@ TEST_F(DetailPageTest, PrivateProfile) {
     ASSERT_TRUE(ParseWithTail({std::string(kMarkerSize) + "</div>", Div(row.size)}));
     const bool applied = row.marker == ProfileRow::kFile;
     EXPECT_BYTES_EQ(applied ? row.profiled_size : row.size, BookRecord.Size);
-    EXPECT_BYTES_EQ(applied ? "\x91\x53\x94\x4e\x97\xee" : "", BookRecord.AgeRating);  // 全年齢
+    EXPECT_BYTES_EQ(applied ? SJ("全年齢") : "", BookRecord.AgeRating);
     EXPECT_BYTES_EQ(applied ? "" : "x", BookRecord.Reserved18);
     EXPECT_EQ(applied, BookRecord.PageUrl.empty());
   }
@@ -335,7 +334,7 @@ TEST_F(DetailPageTest, StopRequestedDuringTheWalk) {
 }
 
 TEST_F(DetailPageTest, PageWithoutMarkersStillFinishes) {
-  BookRecord.Memo = "\x81\x40 memo\x81\x40";  // 　 memo　: full-width spaces become spaces
+  BookRecord.Memo = SJ("　 memo　");  // full-width spaces become spaces
   BookRecord.OtherAuthors = "\r\nA";
   EXPECT_TRUE(ParseWithTail({"<html>"}));
   EXPECT_BYTES_EQ("memo", BookRecord.Memo);
@@ -352,7 +351,7 @@ TEST_F(DetailPageTest, ArbitraryBytes) {
       std::string(kMarkerContentsStart), std::string(kMarkerContentsEnd),
       std::string(kMarkerContentsItem), std::string(kMarkerContentsItemEnd), "<br>", "&amp;",
       "&quot;", "&lt;", "&gt;", "\r", "\n", "\r\n", std::string(1, '\0'), "\x8e", "\x8f", "\xff",
-      "\"", "<", ">", "<!--", "-->", "\x81\x40", "\x81\x5e"};
+      "\"", "<", ">", "<!--", "-->", SJ("　"), SJ("／")};
   std::mt19937 random(20240501);
   for (int page = 0; page < 400; ++page) {
     std::string text;

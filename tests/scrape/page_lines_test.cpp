@@ -55,9 +55,9 @@ TEST(JoinLines, AsSplitLinesSplits) {
 TEST(LinesHoldingEach, AsContainsOnEveryLine) {
   // Markers that begin alike, run into each other and overlap themselves.
   const std::vector<std::string_view> markers = {"<div id=\"A\">", "<div id=\"AB\">", "<d",
-                                                 "<td>\x92\x98</td>", "<<a<<", "<div id=\"A\">x"};
+                                                 SJ("<td>著</td>"), "<<a<<", "<div id=\"A\">x"};
   const std::vector<std::string_view> pieces = {
-      "<div id=\"A\">", "<div id=\"AB\">", "<div id=", "\"A\">", "<td>", "\x92\x98</td>",
+      "<div id=\"A\">", "<div id=\"AB\">", "<div id=", "\"A\">", "<td>", SJ("著</td>"),
       "<", "<<a", "<<", "a", "x", " ", "\x83", "\x83<", "\r\n", "\r\n", "\r\n"};
   std::mt19937 random(2);
   for (int round = 0; round < 3000; ++round) {
@@ -115,7 +115,7 @@ TEST(ReplaceAllOnPage, AsReplaceAll) {
     EXPECT_BYTES_EQ(ReplaceAll(row.text, row.pattern, row.replacement),
                     ReplaceAllOnPage(row.text, row.pattern, row.replacement));
   }
-  const std::vector<std::string_view> pieces = {"&amp;", "&", "amp;", "\x83", "\x81\x40", "|",
+  const std::vector<std::string_view> pieces = {"&amp;", "&", "amp;", "\x83", SJ("　"), "|",
                                                 "\x83|", "\r\n", "\n", "\r", "a", "\x8e"};
   const std::string_view patterns[] = {"&amp;", "|", "\r\n", "\x83|", "\n", "\x40"};
   std::mt19937 random(3);

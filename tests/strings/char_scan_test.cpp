@@ -7,8 +7,8 @@
 namespace kanadeya {
 namespace {
 
-constexpr std::string_view kVolume = "\x8a\xaa";  // 巻
-constexpr std::string_view kDot = "\x81\x45";     // ・
+const std::string_view kVolume = SJ("巻");
+const std::string_view kDot = SJ("・");
 
 TEST(EndsWithChars, OnlyAtACharacterBoundary) {
   struct Row {
@@ -16,9 +16,9 @@ TEST(EndsWithChars, OnlyAtACharacterBoundary) {
     bool expected;
   };
   static const Row rows[] = {
-      {"a\x8a\xaa", kVolume, true},
+      {SJ("a巻"), kVolume, true},
       {"\x89\x8a\xaa", kVolume, false},     // 炎 then ｪ: the bytes straddle
-      {"\x89\x8a\x8a\xaa", kVolume, true},  // 炎巻
+      {SJ("炎巻"), kVolume, true},
       {"\x83\x81"
        "E",
        kDot, false},  // メE ends with the bytes of ・

@@ -61,7 +61,7 @@ TEST(ReplaceAll, ReplacesOnCharacterBoundariesOnly) {
       {"", "a", "b", ""},
       {"xx\x81", "\x81", "y", "xxy"},            // a lone lead byte at the end
       {"\x83\x5c\x5c", "\x5c", "#", "\x83\x5c#"},   // ソ then a real backslash
-      {"\x81\x40\x81\x40", "\x81\x40", " ", "  "},
+      {SJ("　　"), SJ("　"), " ", "  "},
   };
   for (const auto& row : rows)
     EXPECT_BYTES_EQ(row.expected, ReplaceAll(row.text, row.pattern, row.replacement));
@@ -114,7 +114,7 @@ TEST(LastBytes, OnShortTexts) {
 }
 
 TEST(Trim, RemovesControlBytesAndSpacesOnly) {
-  EXPECT_BYTES_EQ("\x81\x40" "abc\x81\x40", Trim("\x81\x40" "abc\x81\x40"));
+  EXPECT_BYTES_EQ(SJ("　abc　"), Trim(SJ("　abc　")));
   EXPECT_EQ(Trim(" \tabc\r\n"), "abc");
   EXPECT_EQ(Trim(std::string_view("\0a\0", 3)), "a");
   EXPECT_EQ(Trim(" \t "), "");

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "tests/support/bytes.h"
+
 namespace hakobune {
 namespace {
 
@@ -37,7 +39,7 @@ TEST(CheckBookCode, Forms) {
       // 18 bytes: the plug-in passes only the first 10, so the whole is no ISBN.
       {"488840002400730950", ""},
       // Full-width digits are not digits.
-      {"\x82\x53\x82\x4f\x82\x4f\x82\x4f\x82\x4f\x82\x4f\x82\x4f\x82\x4f\x82\x4f\x82\x53", ""},
+      {SJ("４００００００００４"), ""},
       {std::string_view("4000\0000004", 10), ""},  // a zero byte
   };
   for (const auto& row : rows) EXPECT_EQ(row.key, CheckBookCode(row.code)) << row.code;
