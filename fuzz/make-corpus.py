@@ -69,10 +69,19 @@ def c_literals(line: str):
     return strings
 
 
+def sjis_literals(line: str) -> str:
+    """The line with each SJ("...") (UTF-8 text) written as the literal of its Shift_JIS bytes."""
+    def hex_literal(m):
+        text = c_literals('"' + m.group(1) + '"')[0].decode("utf-8")
+        return '"' + "".join("\\x%02x" % b for b in text.encode("cp932")) + '"'
+    return re.sub(r'SJ\("((?:\\.|[^"\\])*)"\)', hex_literal, line)
+
+
 def table_inputs(test_file: str):
-    """The first string of every table row ({"...", ...}) of a test file."""
+    """The first string of every table row ({"...", ...} or {SJ("..."), ...}) of a test file."""
     out = []
     for line in (ROOT / "tests" / test_file).read_text(encoding="utf-8").splitlines():
+        line = sjis_literals(line)
         if re.match(r'\s*\{"', line):
             literals = c_literals(line)
             if literals:
