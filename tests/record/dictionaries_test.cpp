@@ -155,10 +155,8 @@ TEST(LookupPublisherByCode, MissingFileKeepsThePublisher) {
 
 const std::string_view kLabels =
     SJ("|Pub|ab|Label AB\r\n"
-    // |Pub|二長調|Key
-    "|Pub|二長調|Key\r\n"
-    // |P・Q|ab|Dotted publisher : the publisher is not normalised
-    "|P・Q|ab|Dotted publisher\r\n");
+       "|Pub|二長調|Key\r\n"
+       "|P・Q|ab|Dotted publisher\r\n");  // the publisher is not normalised
 
 struct LabelRow {
   std::string_view publisher, label, result;

@@ -122,13 +122,11 @@ TEST_F(DetailPageTest, WholeBookPage) {
   EXPECT_BYTES_EQ("10", BookRecord.EditionDay);
   EXPECT_BYTES_EQ("1980", BookRecord.Price);
   EXPECT_BYTES_EQ(
-      // やさしい編曲で”弾ける”: spaces gone, &quot; decoded as ”
-      SJ("やさしい編曲で”弾ける”"
-      "\r\n") + kItem1 + kComposer +
-          "\r\n" + kArranger + SJ("<!-- SysSyusaiNaiyou end -->\r\n"
-          // 2. ﾄﾛｲﾒﾗｲ作曲：さしす: half-width katakana, read from the last five lines
-          "\r\n2. ﾄﾛｲﾒﾗｲ作曲：さしす"
-          "<!-- SysSyusaiNaiyou end -->"),
+      // spaces gone, &quot; decoded as ”
+      SJ("やさしい編曲で”弾ける”\r\n") + kItem1 + kComposer + "\r\n" + kArranger +
+          "<!-- SysSyusaiNaiyou end -->\r\n"
+          // half-width katakana, read from the last five lines
+          + SJ("\r\n2. ﾄﾛｲﾒﾗｲ作曲：さしす<!-- SysSyusaiNaiyou end -->"),
       BookRecord.Memo);
   EXPECT_BYTES_EQ("", BookRecord.AgeRating);  // no private profile
 }
