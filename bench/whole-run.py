@@ -10,8 +10,9 @@ bench_file_floor: one process doing only the file work the run's design
 makes unavoidable, for each code copying its search page and its detail page
 into "Temp.html" and reading each back once.
 
-Each round runs the floor, the N-code lookup and the 2N-code lookup, in that
-order, so that a busy machine slows all three alike; the figures are medians
+Each round runs the floor, the N-code lookup, the N-code lookup with a lookup
+log set in kanadeya.ini and the 2N-code lookup, in that order, so that a busy
+machine slows them alike; the figures are medians
 over the rounds. Times are wall-clock time and CPU time (user + system) of the
 child process; on a machine shared with other work the CPU time is the steadier
 of the two. The host's dictionaries are copied into a fresh data folder with a
@@ -66,6 +67,14 @@ def main():
 
     work = tempfile.mkdtemp(prefix="kanadeya-whole-run-", dir=args.build_dir)
     try:
+        # The lookup with a log: the host program and the plug-in copied into
+        # a folder of their own, with a kanadeya.ini beside the plug-in.
+        logged = os.path.join(work, "logged")
+        os.makedirs(logged)
+        for name in ("hakobune", "libkanadeya.so"):
+            shutil.copy2(os.path.join(args.build_dir, name), logged)
+        with open(os.path.join(logged, "kanadeya.ini"), "wb") as f:
+            f.write(b"[Log]\r\nFile=lookup.log\r\n")
         data = os.path.join(work, "data")
         shutil.copytree(os.path.join(args.site, "data"), data)
         settled = time.time() - 3600
@@ -73,17 +82,20 @@ def main():
             os.utime(os.path.join(data, name), (settled, settled))
         out = os.path.join(work, "books.csv")
 
-        def lookup(count):
-            return [host, "lookup", "--quiet", "--data-dir", data + os.sep, "--out", out,
+        def lookup(count, program=host):
+            return [program, "lookup", "--quiet", "--data-dir", data + os.sep, "--out", out,
                     "--site", site, "--codes", os.path.join(args.site, "codes-%d.txt" % count)]
 
-        times = {"floor": [], "run": [], "run2": []}
+        times = {"floor": [], "run": [], "logged": [], "run2": []}
         for _ in range(args.runs):
             times["floor"].append(timed([floor, data, os.path.join(args.site,
                                                                    "floor-%d.txt" % small)]))
             times["run"].append(timed(lookup(small)))
             if line_count(out) != small:
                 sys.exit("the %d-code run wrote %d lines" % (small, line_count(out)))
+            times["logged"].append(timed(lookup(small, os.path.join(logged, "hakobune"))))
+            if line_count(out) != small:
+                sys.exit("the %d-code run with a log wrote %d lines" % (small, line_count(out)))
             times["run2"].append(timed(lookup(large)))
             if line_count(out) != large:
                 sys.exit("the %d-code run wrote %d lines" % (large, line_count(out)))
@@ -96,10 +108,13 @@ def main():
     print("whole run: %d and %d codes, %d rounds, medians" % (small, large, args.runs))
     print("%-28s %10s %10s" % ("", "wall s", "CPU s"))
     for key, label in (("run", "lookup, %d codes" % small), ("floor", "floor, %d codes" % small),
+                       ("logged", "lookup with log, %d codes" % small),
                        ("run2", "lookup, %d codes" % large)):
         print("%-28s %10.3f %10.3f" % (label, median(key, 0), median(key, 1)))
     print("%-28s %10.2f %10.2f" % ("run / floor", median("run", 0) / median("floor", 0),
                                    median("run", 1) / median("floor", 1)))
+    print("%-28s %10.2f %10.2f" % ("with log / without", median("logged", 0) / median("run", 0),
+                                   median("logged", 1) / median("run", 1)))
     print("%-28s %10.2f %10.2f" % ("%d / %d codes" % (large, small),
                                    median("run2", 0) / median("run", 0),
                                    median("run2", 1) / median("run", 1)))

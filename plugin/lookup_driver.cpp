@@ -7,6 +7,8 @@
 #include "platform/message.h"
 #include "platform/profile.h"
 #include "plugin/host_api.h"
+#include "plugin/lookup_log.h"
+#include "plugin/plugin_settings.h"
 #include "plugin/system_texts.h"
 #include "plugin/wait_window.h"
 #include "record/book_record.h"
@@ -35,9 +37,10 @@ bool WriteOutputFile(const std::string& path, const std::vector<std::string>& li
   return platform::WriteWholeFile(path, contents);
 }
 
-void WriteOutputOrSay(const std::string& path, const std::vector<std::string>& lines) {
-  if (!WriteOutputFile(path, lines))
-    platform::ShowErrorMessage(std::string(kOutputNotWrittenMessage) + "\r\n" + path);
+bool WriteOutputOrSay(const std::string& path, const std::vector<std::string>& lines) {
+  if (WriteOutputFile(path, lines)) return true;
+  platform::ShowErrorMessage(std::string(kOutputNotWrittenMessage) + "\r\n" + path);
+  return false;
 }
 
 bool IsWholeNumber(std::string_view text) {
@@ -102,11 +105,18 @@ bool Download(const std::string& path, const std::string& url) {
   return platform::FileExists(path);
 }
 
-enum class CodeOutcome { kSkipped, kLine, kNoConnection };
+// What the lookup of one code gave besides its outcome.
+struct CodeResult {
+  std::string line;          // the output line, for kLineWritten
+  std::string key;           // the search key the host's check returned
+  size_t markers_found = 0;  // known markers on the detail page, for kLineWritten
+};
 
-// Looks up one code line. The code list's line is not kept: the search key
-// that takes its place is only ever used for this code's search.
-CodeOutcome LookUpOneCode(std::string_view code_line, std::string& line) {
+// Looks up one code line on the site at `site` (scheme and host, no trailing
+// slash). The code list's line is not kept: the search key that takes its
+// place is only ever used for this code's search.
+CodeOutcome LookUpOneCode(std::string_view code_line, const std::string& site,
+                          CodeResult& result) {
   ClearBookRecord();
   BookRecord.Code = std::string(code_line);
   LoadAuthorDictionary(DataDirectory);
@@ -115,30 +125,31 @@ CodeOutcome LookUpOneCode(std::string_view code_line, std::string& line) {
   if (code_line.size() == 18) SplitEighteenByteCode(code_line);
 
   const char* key = BoundHostApi.ISBNChkFunc()(BookRecord.Code.c_str());
-  const std::string searchKey = key != nullptr ? std::string(key) : std::string();
-  if (searchKey.empty()) return CodeOutcome::kSkipped;
+  result.key = key != nullptr ? std::string(key) : std::string();
+  if (result.key.empty()) return CodeOutcome::kNoSearchKey;
 
-  const std::string searchUrl = std::string(SiteBaseUrl) + std::string(kSearchPath) + searchKey;
+  const std::string searchUrl = site + std::string(kSearchPath) + result.key;
   if ((BoundHostApi.InternetConnectFunc()(searchUrl.c_str()) & 0xFF) == 0)
     return CodeOutcome::kNoConnection;
 
   const std::string pagePath = DataDirectory + std::string(kTempPageName);
-  if (!Download(pagePath, searchUrl)) return CodeOutcome::kSkipped;
   std::string page;
-  if (!platform::ReadWholeFile(pagePath, page)) return CodeOutcome::kSkipped;
+  if (!Download(pagePath, searchUrl) || !platform::ReadWholeFile(pagePath, page))
+    return CodeOutcome::kSearchNotDownloaded;
   const std::string id = FindDetailId(page);
   page.clear();
   page.shrink_to_fit();
-  if (id.empty()) return CodeOutcome::kSkipped;
+  if (id.empty()) return CodeOutcome::kNoDetailLink;
 
-  BookRecord.PageUrl = std::string(SiteBaseUrl) + std::string(kDetailPath) + id;
-  if (!Download(pagePath, BookRecord.PageUrl)) return CodeOutcome::kSkipped;
-  if (!ParseDetailPage(pagePath, SiteBaseUrl)) return CodeOutcome::kSkipped;
+  BookRecord.PageUrl = site + std::string(kDetailPath) + id;
+  if (!Download(pagePath, BookRecord.PageUrl)) return CodeOutcome::kDetailNotDownloaded;
+  if (!ParseDetailPage(pagePath, site, &result.markers_found))
+    return CodeOutcome::kDetailNotReadable;
   if (BookRecord.Code.size() == 26) CompleteTwentySixByteCode();
   LookupLabel();
   FillFromSettings();
-  line = BuildOutputLine();
-  return CodeOutcome::kLine;
+  result.line = BuildOutputLine();
+  return CodeOutcome::kLineWritten;
 }
 
 // Releases what a run holds, however the run ends.
@@ -187,25 +198,35 @@ void RunLookup(const char* data_dir, const char* output_file, const char* codes_
   LineReader reader(codes);
   RunCleanup cleanup;
   if (!BindHostApi()) return;
+  PluginSettings settings;
+  if (!ReadPluginSettings(platform::ModuleDirectory(), SiteBaseUrl, settings)) return;
   CreateWaitWindow();
 
+  LookupLog log(settings.log_path);
+  log.Start(settings.site_base_url, count);
+  size_t searched = 0;
   std::string_view code_line;
   for (size_t i = 0; i < count && reader.Next(code_line); ++i) {
     ReportProgress(static_cast<int>(i + 1), static_cast<int>(count));
-    if (StopRequested) break;
-    std::string line;
-    switch (LookUpOneCode(code_line, line)) {
-      case CodeOutcome::kLine:
-        output.push_back(std::move(line));
-        break;
-      case CodeOutcome::kSkipped:
-        break;
-      case CodeOutcome::kNoConnection:
-        platform::ShowMessage(kNoConnectionMessage);
-        return;
+    if (StopRequested) {
+      log.Stopped(i + 1);
+      break;
+    }
+    ++searched;
+    CodeResult result;
+    const CodeOutcome outcome = LookUpOneCode(code_line, settings.site_base_url, result);
+    log.Code(i + 1, code_line, result.key, outcome, BookRecord.Title);
+    if (outcome == CodeOutcome::kLineWritten) {
+      if (result.markers_found == 0) log.PagesMayHaveChanged(i + 1);
+      output.push_back(std::move(result.line));
+    } else if (outcome == CodeOutcome::kNoConnection) {
+      log.Finish(searched, 0, "", false);
+      platform::ShowMessage(kNoConnectionMessage);
+      return;
     }
   }
-  WriteOutputOrSay(outputPath, output);
+  const bool written = WriteOutputOrSay(outputPath, output);
+  log.Finish(searched, output.size(), outputPath, written);
 }
 
 }  // namespace kanadeya

@@ -11,7 +11,8 @@
 
 namespace kanadeya {
 
-// The catalogue site's scheme and host, no trailing slash (a build setting).
+// The catalogue site's scheme and host, no trailing slash (a build setting):
+// the site of every run unless kanadeya.ini names another.
 inline constexpr std::string_view SiteBaseUrl = KANADEYA_SITE_BASE_URL;
 
 // The data directory of the latest run, stored unchanged (it ends with a
@@ -19,7 +20,8 @@ inline constexpr std::string_view SiteBaseUrl = KANADEYA_SITE_BASE_URL;
 extern std::string DataDirectory;
 
 // One run. `codes` may be null. Failures that the run handles (no codes, no
-// host, no connection) are shown to the user; any other failure is thrown
+// host, a bad site address in kanadeya.ini, no connection) are shown to the
+// user; any other failure is thrown
 // after the run's clean-up, and the export reports it.
 void RunLookup(const char* data_dir, const char* output_file, const char* codes);
 

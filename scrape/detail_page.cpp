@@ -78,9 +78,11 @@ class ContentsBlocks {
 
 void (*DetailPageLineHook)(size_t line) = nullptr;
 
-bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url) {
+bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url,
+                     size_t* markers_found) {
   AuthorList authors;
   std::string page;
+  if (markers_found != nullptr) *markers_found = 0;
   if (!platform::FileExists(page_path) || !ReadPage(page_path, page)) return false;
 
   // The page text holds its lines each followed by CR LF, and no other CR
@@ -95,6 +97,10 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
       page, {kMarkerProductName, kMarkerImage, kMarkerPublisher, kMarkerSize, kMarkerAuthor,
              kMarkerGenre, kMarkerEditionDate, kMarkerPrice, kMarkerMemo, kMarkerContentsStart,
              kMarkerContentsEnd, kMarkerContentsItem, kMarkerContentsItemEnd});
+  // The first line of each of the ten walked markers, to count those met.
+  std::array<size_t, 10> first_marked;
+  for (size_t k = 0; k < first_marked.size(); ++k)
+    first_marked[k] = marked[k].empty() ? page.size() : marked[k].front();
   MarkedLines product_names(std::move(marked[0])), images(std::move(marked[1])),
       publishers(std::move(marked[2])), sizes(std::move(marked[3])),
       author_rows(std::move(marked[4])), genres(std::move(marked[5])),
@@ -137,6 +143,9 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
     start = next_start;
   }
   if (!found) return false;
+  if (markers_found != nullptr)  // `start` is the first line not examined
+    *markers_found = static_cast<size_t>(
+        std::count_if(first_marked.begin(), first_marked.end(), [&](size_t at) { return at < start; }));
 
   AssignAuthorSlots(authors, true, true, true, "");
   BookRecord.Memo = Trim(ReplaceAll(BookRecord.Memo, kFullWidthSpace, " "));

@@ -29,8 +29,11 @@ namespace kanadeya {
 // cannot be read, when it has fewer than 6 lines, or when a stop was requested
 // before the first line. A stop requested during the walk ends it at the next
 // line and the page still counts. The private-profile marker file is the page
-// path followed by ".kagami_private".
-bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url);
+// path followed by ".kagami_private". With `markers_found`, it receives how
+// many of the ten markers stood on a line that was examined (0 tells of a
+// page that no longer looks like a detail page).
+bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url,
+                     size_t* markers_found = nullptr);
 
 // When set, called with the number (from 0) of every line the walk is about
 // to examine, just before its stop test. Null in the product; a test sets it

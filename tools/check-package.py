@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Checks the release zip: exactly kanadeya.dll, readme.txt and LICENSE; the
-guide in Shift_JIS with CR LF line ends; the DLL's version resource saying
+"""Checks the release zip: exactly kanadeya.dll, kanadeya.ini.sample,
+readme.txt and LICENSE; the guide and the sample in Shift_JIS with CR LF line
+ends, the guide stating the oldest Windows; the DLL's version resource saying
 1.1.3.0 (file) and 1.1.3 (product).
 
     tools/check-package.py build/win32/kanadeya-1.1.3-win32.zip 1.1.3
@@ -32,14 +33,26 @@ def version_strings(dll: bytes) -> dict:
     return found
 
 
+def japanese_text(name: str, data: bytes) -> str:
+    """The text of a Shift_JIS file with CR LF line ends."""
+    try:
+        text = data.decode("cp932")
+    except UnicodeDecodeError:
+        fail(name + " is not Shift_JIS")
+    if b"\n" in data.replace(b"\r\n", b"") or not data.endswith(b"\r\n"):
+        fail(name + " does not use CR LF line ends")
+    return text
+
+
 def main() -> None:
     path, version = sys.argv[1], sys.argv[2]
     with zipfile.ZipFile(path) as archive:
         names = sorted(archive.namelist())
-        if names != ["LICENSE", "kanadeya.dll", "readme.txt"]:
+        if names != ["LICENSE", "kanadeya.dll", "kanadeya.ini.sample", "readme.txt"]:
             fail("the zip holds %s" % names)
         dll = archive.read("kanadeya.dll")
         readme = archive.read("readme.txt")
+        sample = archive.read("kanadeya.ini.sample")
     if not dll.startswith(b"MZ"):
         fail("kanadeya.dll is not a Windows module")
     fixed = dll.find(struct.pack("<I", 0xFEEF04BD))
@@ -54,14 +67,12 @@ def main() -> None:
         fail("product version %r" % strings.get("ProductVersion"))
     if strings.get("ProductName") != "ISBN検索kanadeya":
         fail("product name %r" % strings.get("ProductName"))
-    try:
-        text = readme.decode("cp932")
-    except UnicodeDecodeError:
-        fail("readme.txt is not Shift_JIS")
-    if b"\n" in readme.replace(b"\r\n", b"") or not readme.endswith(b"\r\n"):
-        fail("readme.txt does not use CR LF line ends")
+    text = japanese_text("readme.txt", readme)
+    japanese_text("kanadeya.ini.sample", sample)
     if version not in text:
         fail("readme.txt does not name version " + version)
+    if "Windows Vista 以降" not in text:
+        fail("readme.txt does not state the oldest Windows")
     print("package ok: %s (%s, file version %s)" % (path, ", ".join(names), file_version))
 
 

@@ -882,6 +882,203 @@ class Http(unittest.TestCase):
         self.assertGreaterEqual(min(gaps), 0.35, gaps)
 
 
+# --- kanadeya.ini: the site's address and the lookup log -----------------------------
+
+BASE_URL_FAULTS = {
+    "scheme": "の [Site] BaseUrl が http:// または https:// で始まっていません。",
+    "too long": "の [Site] BaseUrl が200バイトを超えています。",
+    "character": "の [Site] BaseUrl に使えない文字（空白、引用符、制御文字、半角英数字と記号以外の文字）があります。",
+    "no host": "の [Site] BaseUrl にホスト名がありません。",
+}
+LOG_OUTCOMES = {
+    "written": "書き出しました",
+    "no key": "ハコブネのコード検査で検索キーが得られませんでした",
+    "no search page": "検索ページをダウンロードできませんでした",
+    "no link": "検索ページに詳細ページへのリンクがありません",
+    "no detail page": "詳細ページをダウンロードできませんでした",
+    "unreadable": "詳細ページを読み取れませんでした",
+    "no connection": "接続テストに失敗しました",
+}
+PAGES_CHANGED_NOTE = "注意：詳細ページに既知の見出しがひとつもありません。サイトのページが変わった可能性があります"
+
+
+def settings_file(base_url=None, log=None):
+    """A kanadeya.ini (bytes) with the values that are given."""
+    text = b""
+    if base_url is not None:
+        text += b"[Site]\r\nBaseUrl=" + base_url.encode("cp932") + b"\r\n"
+    if log is not None:
+        text += b"[Log]\r\nFile=" + log.encode("cp932") + b"\r\n"
+    return text
+
+
+def read_log(path):
+    """The log's lines, each a list of its tab-separated fields."""
+    return [line.split("\t") for line in read(path).decode("cp932").split("\r\n")[:-1]]
+
+
+class PluginSettings(unittest.TestCase):
+    """kanadeya.ini beside the plug-in that hakobune loads; the site over HTTP
+    from the tests' own server, named only by the file (no --site)."""
+
+    def lookup(self, stage, *args, codes):
+        return stage.lookup("--delay", "0", "--timeout", "10", *args, codes=codes, site=False)
+
+    def test_base_url_gives_the_books_of_the_site_folder(self):
+        # With and without a trailing "/": the sample catalogue's import file
+        # with every PageUrl and ImageUrl under the server's address. An empty
+        # BaseUrl keeps the built-in address: today's file, byte for byte.
+        server = CatalogueServer(self, examples_path("site"))
+        expected = read(expected_path("sample.csv"))
+        for base_url in (server.url, server.url + "/", ""):
+            with self.subTest(base_url=base_url):
+                stage = sample_stage(self)
+                stage.write("kanadeya.ini", settings_file(base_url))
+                if base_url:
+                    result = self.lookup(stage, codes=read(examples_path("codes.txt")))
+                    want = expected.replace(b"http://catalog.example", server.url.encode())
+                    self.assertIn(server.url.encode() + b"/images/cover/K1001.jpg", want)
+                else:
+                    result = stage.lookup(codes=read(examples_path("codes.txt")),
+                                          site=stage.arg(examples_path("site")))
+                    want = expected
+                self.assertEqual(0, result.status, result.stderr_lines)
+                self.assertEqual([], result.messages)
+                self.assertEqual(want, stage.output())
+
+    def test_https_address_where_nothing_answers(self):
+        stage = Stage(self)
+        port = ClosedPort(self).url.rsplit(":", 1)[1]
+        stage.write("kanadeya.ini", settings_file("https://127.0.0.1:%s/" % port))
+        result = self.lookup(stage, "9784888100113", codes=None)
+        self.assertEqual(0, result.status)
+        self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
+        self.assertIsNone(stage.output())
+
+    def test_invalid_base_urls_end_the_run_before_any_code(self):
+        server = CatalogueServer(self, examples_path("site"))
+        host = server.url[len("http://"):]
+        cases = [("ftp://" + host, "scheme"),
+                 ("HTTP://" + host, "scheme"),
+                 ("http://" + host + "/a b", "character"),
+                 ("http://" + host + "/a\x01b", "character"),
+                 ('http://' + host + '/"a', "character"),
+                 ("http://" + host + "/" + "a" * (193 - len(host)), "too long"),
+                 ("http://", "no host"),
+                 ("http:///" + host, "no host"),
+                 ("https://:443", "no host")]
+        stage = Stage(self)
+        for base_url, fault in cases:
+            with self.subTest(base_url=base_url):
+                stage.write("kanadeya.ini", settings_file(base_url, log="k.log"))
+                stage.write("out.csv", b"old\r\n")
+                result = self.lookup(stage, "9784888100113", codes=None)
+                self.assertEqual(0, result.status)
+                # Wine's trace shows only the start of a long message.
+                said = "\n".join(result.messages)
+                self.assertIn("kanadeya.ini" + BASE_URL_FAULTS[fault][:24], said)
+                self.assertNotIn(NO_CONNECTION_MESSAGE, said)
+                self.assertEqual([], server.requests)
+                self.assertIsNone(stage.output())
+                self.assertEqual([], result.progress)
+        self.assertFalse(os.path.exists(stage.path("k.log")))
+        # 200 bytes are not too long: the search is asked for.
+        stage.write("kanadeya.ini", settings_file(("http://" + host + "/").ljust(200, "a")))
+        result = self.lookup(stage, "9784888100113", codes=None)
+        self.assertEqual([], result.messages)
+        self.assertEqual(1, len(server.requests))
+
+    def test_log_names_every_code_with_its_outcome(self):
+        # The plug-in in a folder of its own, with its kanadeya.ini: the log
+        # is made there, not beside the host program.
+        stage = Stage(self, plugin=False)
+        plugins = stage.path("plugins")
+        os.makedirs(plugins)
+        shutil.copy2(os.path.join(OPTIONS.build_dir, plugin_file_name()), plugins)
+        plugin = stage.arg(os.path.join(plugins, plugin_file_name()))
+        site = stage.site()
+        site.book(b"9784888100113", "一")
+        site.search(b"9784888300056", search_page(b"plain"))
+        site.detail(b"plain", b"<html>\n" + b"<p>x</p>\n" * 8)         # no known marker
+        site.search(b"9784888400022", b"<html>\n<p>no hits</p>\n")
+        site.search(b"9784888400107", search_page(b"missing"))
+        site.search(b"9791000000015", search_page(b"short"))
+        site.detail(b"short", detail_page("短い", lines=5))
+        server = CatalogueServer(self, site.root)
+        codes = [b"9784888100113", b"12345", b"9784888300131", b"9784888400022",
+                 b"9784888400107", b"9791000000015", b"978-4-88830-005-6"]
+        plugin_ini = os.path.join(plugins, "kanadeya.ini")
+        with open(plugin_ini, "wb") as f:
+            f.write(settings_file(server.url, log="k.log"))
+        out = stage.arg(stage.path("out.csv"))
+        result = self.lookup(stage, "--plugin", plugin, codes=b"\r\n".join(codes))
+        self.assertEqual(0, result.status, result.stderr_lines)
+        self.assertEqual([], result.messages)
+        self.assertEqual(2, len(check_import_file(self, stage.output())))
+        log = read_log(os.path.join(plugins, "k.log"))
+        self.assertFalse(os.path.exists(stage.path("k.log")))
+        self.assertRegex(log[0][0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
+        self.assertEqual(["kanadeya 1.1.3", "サイト " + server.url, "コード 7件"], log[0][1:])
+        o = LOG_OUTCOMES
+        self.assertEqual([["1", "9784888100113", "9784888100113", o["written"], "一"],
+                          ["2", "12345", "", o["no key"]],
+                          ["3", "9784888300131", "9784888300131", o["no search page"]],
+                          ["4", "9784888400022", "9784888400022", o["no link"]],
+                          ["5", "9784888400107", "9784888400107", o["no detail page"]],
+                          ["6", "9791000000015", "9791000000015", o["unreadable"]],
+                          ["7", "978-4-88830-005-6", "9784888300056", o["written"], ""],
+                          ["7", PAGES_CHANGED_NOTE],
+                          ["終了", "検索 7件", "書き出し 2件", out]], log[1:])
+
+        # A failed connection test: its line, and no import file.
+        result = self.lookup(stage, "--plugin", plugin, "--connect-fail-from", "2",
+                             codes=b"\r\n".join(codes[:3]))
+        self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
+        log = read_log(os.path.join(plugins, "k.log"))
+        self.assertEqual(10 + 5, len(log), log)
+        self.assertEqual([["2", "12345", "", o["no key"]],
+                          ["3", "9784888300131", "9784888300131", o["no connection"]],
+                          ["終了", "検索 3件", "書き出し 0件", "出力ファイルなし"]], log[-3:])
+
+    def test_log_rolls_over_past_one_megabyte(self):
+        stage = Stage(self)
+        stage.site().book(b"9784888100113", "一")
+        server = CatalogueServer(self, stage.path("site"))
+        stage.write("kanadeya.ini", settings_file(server.url, log=stage.arg(stage.path("k.log"))))
+        for size, rolled in ((1024 * 1024, False), (1024 * 1024 + 1, True)):
+            with self.subTest(size=size):
+                old = b"x" * (size - 2) + b"\r\n"
+                stage.write("k.log", old)
+                stage.write("k.log.old", b"older\r\n")
+                result = self.lookup(stage, "9784888100113", codes=None)
+                self.assertEqual(0, result.status, result.stderr_lines)
+                log = read(stage.path("k.log"))
+                self.assertEqual(old if rolled else b"older\r\n", read(stage.path("k.log.old")))
+                self.assertEqual(not rolled, log.startswith(old))
+                self.assertEqual(3, log.count(b"\r\n") - (0 if rolled else 1))
+
+    def test_log_that_cannot_be_written_changes_nothing(self):
+        stage = Stage(self)
+        site = stage.site()
+        for code, title in zip(BOOKS, ("一", "二", "三")):
+            site.book(code, title)
+        server = CatalogueServer(self, site.root)
+        os.makedirs(stage.path("a folder"))
+        stage.write("kanadeya.ini", settings_file(server.url))
+        result = self.lookup(stage, codes=b"\r\n".join(BOOKS))
+        without_log = stage.output()
+        self.assertEqual(3, len(check_import_file(self, without_log)))
+        for log in ("a folder", "no folder/k.log", stage.arg(stage.path("no folder", "k.log"))):
+            with self.subTest(log=log):
+                stage.write("kanadeya.ini", settings_file(server.url, log=log))
+                result = self.lookup(stage, codes=b"\r\n".join(BOOKS))
+                self.assertEqual(0, result.status, result.stderr_lines)
+                self.assertEqual([], result.messages)
+                self.assertEqual(without_log, stage.output())
+        self.assertEqual([], os.listdir(stage.path("a folder")))
+        self.assertFalse(os.path.exists(stage.path("no folder")))
+
+
 # --- Exit statuses ------------------------------------------------------------------
 
 class ExitStatus(unittest.TestCase):

@@ -335,6 +335,27 @@ TEST_F(LookupDriverTest, StopButtonDuringTheRunKeepsTheLinesFound) {
   EXPECT_EQ(Lines().size(), 1u);
 }
 
+TEST_F(LookupDriverTest, LogTellsOfAStopRequest) {
+  // kanadeya.ini beside the module: here the test program itself.
+  const std::string ini = platform::ModuleDirectory() + "kanadeya.ini";
+  platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
+  host.AddBook("A", "1", "T");
+  SetProgressObserver([](int i, int) {
+    if (i == 2) BtnStopClick();
+  });
+  Run("A\r\nA\r\nA");
+  std::filesystem::remove(ini);
+  std::string log;
+  ASSERT_TRUE(platform::ReadWholeFile(dir.File("k.log"), log));
+  const std::string tail = log.substr(log.find("\r\n") + 2);
+  EXPECT_BYTES_EQ("1\tA\tA\t" + std::string(kLogLineWritten) + "\tT\r\n" +
+                      "2\t" + std::string(kLogStopped) + "\r\n" + std::string(kLogEnd) + "\t" +
+                      std::string(kLogSearchedLabel) + "1" + std::string(kLogCountSuffix) + "\t" +
+                      std::string(kLogWrittenLabel) + "1" + std::string(kLogCountSuffix) + "\t" +
+                      Output() + "\r\n",
+                  tail);
+}
+
 TEST_F(LookupDriverTest, HostLackingOneFunction) {
   for (int missing : {0, 7, 15}) {
     messages.clear();

@@ -88,7 +88,7 @@ class DetailPageTest : public ::testing::Test {
     std::string page;
     for (const auto& line : lines) page += line + "\r\n";
     dir_.Write("Temp.html", ToEucJp(page));
-    return ParseDetailPage(PagePath(), kBase);
+    return ParseDetailPage(PagePath(), kBase, &markers_found_);
   }
 
   // The lines followed by five filler lines, which are never tested.
@@ -98,6 +98,7 @@ class DetailPageTest : public ::testing::Test {
   }
 
   TempDir dir_;
+  size_t markers_found_ = 99;  // what the last Parse told
 };
 
 TEST(ToEucJpHelper, RoundTripsThroughTheConversion) {
@@ -107,7 +108,9 @@ TEST(ToEucJpHelper, RoundTripsThroughTheConversion) {
 
 TEST_F(DetailPageTest, WholeBookPage) {
   std::filesystem::copy_file(test::DataPath("pages/book.html"), PagePath());
-  ASSERT_TRUE(ParseDetailPage(PagePath(), kBase));
+  size_t markers = 0;
+  ASSERT_TRUE(ParseDetailPage(PagePath(), kBase, &markers));
+  EXPECT_EQ(10u, markers);  // each of the ten markers, some more than once
   EXPECT_BYTES_EQ(kTitle, BookRecord.Title);
   EXPECT_BYTES_EQ("3", BookRecord.Volume);
   EXPECT_BYTES_EQ(kTitle, BookRecord.Author);  // the title, so authors start at field 7
@@ -153,6 +156,7 @@ TEST_F(DetailPageTest, LastFiveLinesAreNotTested) {
     lines[static_cast<size_t>(row.marker_line) + 1] = Div(kPublisherName);
     EXPECT_EQ(row.result, Parse(lines));
     EXPECT_BYTES_EQ(row.acted ? kPublisherName : "", BookRecord.Publisher);
+    EXPECT_EQ(row.acted ? 1u : 0u, markers_found_);  // only examined lines count
   }
 }
 
@@ -328,6 +332,7 @@ TEST_F(DetailPageTest, StopRequestedDuringTheWalk) {
                              std::string(kMarkerPrice), Div("100")}));
   EXPECT_BYTES_EQ(kPublisherName, BookRecord.Publisher);  // line 0 was examined
   EXPECT_BYTES_EQ("", BookRecord.Price);                  // line 2 was not
+  EXPECT_EQ(1u, markers_found_);
   EXPECT_BYTES_EQ("memo", BookRecord.Memo);                // the finish ran
 }
 
