@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "tests/support/bytes.h"
+
 namespace kanadeya {
 namespace {
 
@@ -37,7 +39,7 @@ TEST(CheckBaseUrl, AcceptsAndRejects) {
       {"http://a\x7f", BaseUrlFault::kCharacter, ""},
       {"http://a\"b", BaseUrlFault::kCharacter, ""},
       {"http://a'b", BaseUrlFault::kCharacter, ""},
-      {"http://\x83\x73\x83\x41", BaseUrlFault::kCharacter, ""},  // ピア
+      {SJ("http://ピア"), BaseUrlFault::kCharacter, ""},
   };
   for (const auto& row : rows) {
     std::string url = "untouched";
