@@ -19,8 +19,10 @@ void ShowErrorMessageWithPath(const std::string& path, std::string_view text);
 // A plain modal message with an OK button.
 void ShowMessage(std::string_view text);
 
-// Every message shown is also passed to the observer, if one is set (tests
-// see messages this way). Pass an empty function to remove it.
+// While an observer is set, every message goes to it instead of to the user:
+// no message box opens (none waits for a click on a test's display) and
+// nothing goes to standard error. Tests see messages this way. Pass an empty
+// function to remove it.
 void SetMessageObserver(std::function<void(std::string_view)> observer);
 
 }  // namespace kanadeya::platform

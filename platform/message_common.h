@@ -5,7 +5,8 @@
 
 namespace kanadeya::platform::detail {
 
-// Passes the text to the observer set with SetMessageObserver, if any.
-void NotifyMessageObserver(std::string_view text);
+// Passes the text to the observer set with SetMessageObserver; false when
+// none is set, and then the message goes to the user.
+bool NotifyMessageObserver(std::string_view text);
 
 }  // namespace kanadeya::platform::detail

@@ -18,8 +18,10 @@ void SetMessageObserver(std::function<void(std::string_view)> observer) {
 }
 
 namespace detail {
-void NotifyMessageObserver(std::string_view text) {
-  if (Observer()) Observer()(text);
+bool NotifyMessageObserver(std::string_view text) {
+  if (!Observer()) return false;
+  Observer()(text);
+  return true;
 }
 }  // namespace detail
 

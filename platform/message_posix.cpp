@@ -18,18 +18,15 @@ void WriteToStandardError(std::string_view text, std::string_view raw_prefix = {
 }  // namespace
 
 void ShowErrorMessage(std::string_view text) {
-  detail::NotifyMessageObserver(text);
-  WriteToStandardError(text);
+  if (!detail::NotifyMessageObserver(text)) WriteToStandardError(text);
 }
 
 void ShowErrorMessageWithPath(const std::string& path, std::string_view text) {
-  detail::NotifyMessageObserver(path + std::string(text));
-  WriteToStandardError(text, path);
+  if (!detail::NotifyMessageObserver(path + std::string(text))) WriteToStandardError(text, path);
 }
 
 void ShowMessage(std::string_view text) {
-  detail::NotifyMessageObserver(text);
-  WriteToStandardError(text);
+  if (!detail::NotifyMessageObserver(text)) WriteToStandardError(text);
 }
 
 }  // namespace kanadeya::platform

@@ -9,7 +9,7 @@ namespace kanadeya::platform {
 
 namespace {
 void Show(std::string_view text, UINT flags) {
-  detail::NotifyMessageObserver(text);
+  if (detail::NotifyMessageObserver(text)) return;
   const std::string copy(text);
   // Also to the debugger (Wine prints it with WINEDEBUG=+debugstr), so that a
   // run without a display still shows what the user would have seen.

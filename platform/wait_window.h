@@ -6,8 +6,10 @@
 
 namespace kanadeya::platform {
 
-// Creates a new hidden wait window; `on_stop` runs when its stop button is
-// clicked. False when no window could be made (no display): runs go on.
+// Creates a new hidden wait window in place of the previous one, which is
+// destroyed: a library load holds at most one. `on_stop` runs when its stop
+// button is clicked. False when no window could be made (no display): runs
+// go on.
 bool CreateWaitForm(void (*on_stop)());
 
 // Processes every window message pending for the calling thread, with
@@ -19,5 +21,14 @@ std::string WaitFormCounterText();
 
 // Clicks the latest window's stop button, as the user would (tests).
 void ClickWaitFormStop();
+
+// Shows the latest window in front, active, its stop button focused; false
+// when there is none. Only tests call it: the plug-in never shows the window.
+bool ShowWaitFormForTests();
+
+// Library unload: destroys the window, unregisters its class and frees its
+// drawing objects, so that nothing left behind points into the unloaded
+// library.
+void ReleaseWaitForm() noexcept;
 
 }  // namespace kanadeya::platform

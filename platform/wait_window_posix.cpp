@@ -19,4 +19,8 @@ void ClickWaitFormStop() {
   if (g_on_stop != nullptr) g_on_stop();
 }
 
+bool ShowWaitFormForTests() { return false; }
+
+void ReleaseWaitForm() noexcept {}
+
 }  // namespace kanadeya::platform

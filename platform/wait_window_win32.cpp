@@ -1,12 +1,13 @@
 // The wait window "TfrmWait", made with the Win32 API: a label, a progress
 // bar, a counter label and a stop button with a red cross. It is created
-// hidden for each run; closing it only hides it. All windows made are
-// destroyed when the library unloads.
+// hidden for each run, in place of the previous run's window, so that a host
+// that keeps the library loaded for days holds one window, not one per run;
+// closing it only hides it. At library unload the window is destroyed and
+// its class unregistered (ReleaseWaitForm, called from DllMain).
 #include <windows.h>
 #include <commctrl.h>
-#include <float.h>
 
-#include <vector>
+#include <cstdint>
 
 #include "platform/wait_window.h"
 
@@ -32,18 +33,9 @@ struct Resources {
   HFONT font = nullptr;
   HBITMAP cross = nullptr;
   HBRUSH white = nullptr;
-  std::vector<WaitForm> forms;
+  bool registered = false;
+  WaitForm form;  // the latest run's window; none before the first
   void (*on_stop)() = nullptr;
-  DWORD thread = 0;
-
-  // Library unload: destroy every window made, then the drawing objects.
-  ~Resources() {
-    if (::GetCurrentThreadId() == thread)
-      for (const WaitForm& form : forms) ::DestroyWindow(form.window);
-    if (font) ::DeleteObject(font);
-    if (cross) ::DeleteObject(cross);
-    if (white) ::DeleteObject(white);
-  }
 };
 
 Resources& State() {
@@ -151,7 +143,7 @@ LRESULT CALLBACK WaitFormProc(HWND window, UINT message, WPARAM wparam, LPARAM l
 }
 
 bool RegisterFormClass() {
-  static bool registered = false;
+  bool& registered = State().registered;
   if (registered) return true;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&controls);
@@ -176,12 +168,63 @@ HWND Child(HWND parent, const char* control_class, const char* text, DWORD style
   return child;
 }
 
+// Every floating-point exception masked while it lives, on the x87 unit and
+// on SSE; then the caller's control words exactly as they were, its pending
+// exception flags cleared. The two units are saved each by itself: a host may
+// unmask exceptions on the x87 unit only (control word 0x1332), and
+// _controlfp, which reports both units as one, would give it back both
+// masked.
+class FloatingPointMasked {
+ public:
+  FloatingPointMasked() {
+    asm volatile("fnstcw %0" : "=m"(x87_));
+    const uint16_t all_masked = x87_ | 0x3F;
+    asm volatile("fnclex\n\tfldcw %0" : : "m"(all_masked));
+    if (kHasSse) {
+      asm volatile("stmxcsr %0" : "=m"(sse_));
+      const uint32_t all_masked_sse = sse_ | 0x1F80;
+      asm volatile("ldmxcsr %0" : : "m"(all_masked_sse));
+    }
+  }
+  ~FloatingPointMasked() {
+    asm volatile("fnclex\n\tfldcw %0" : : "m"(x87_));
+    if (kHasSse) {
+      const uint32_t flags_cleared = sse_ & ~0x3Fu;
+      asm volatile("ldmxcsr %0" : : "m"(flags_cleared));
+    }
+  }
+  FloatingPointMasked(const FloatingPointMasked&) = delete;
+  FloatingPointMasked& operator=(const FloatingPointMasked&) = delete;
+
+ private:
+  static inline const bool kHasSse =
+      ::IsProcessorFeaturePresent(PF_XMMI_INSTRUCTIONS_AVAILABLE) != FALSE;
+  uint16_t x87_ = 0;
+  uint32_t sse_ = 0;
+};
+
+// Destroys the window, at once when it belongs to the calling thread. A window
+// of another thread cannot be destroyed from here: it is handed the default
+// window procedure (nothing of it points into this library any more) and
+// asked to close, which the default procedure answers by destroying it when
+// its own thread next processes messages.
+void DestroyForm(HWND window) {
+  if (window == nullptr || !::IsWindow(window)) return;
+  if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()) {
+    ::DestroyWindow(window);
+    return;
+  }
+  ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcA));
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
 }  // namespace
 
 bool CreateWaitForm(void (*on_stop)()) {
   Resources& state = State();
   state.on_stop = on_stop;
-  state.thread = ::GetCurrentThreadId();
+  DestroyForm(state.form.window);
+  state.form = WaitForm{};
   if (!RegisterFormClass()) return false;
   if (state.font == nullptr)
     state.font = ::CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
@@ -212,52 +255,72 @@ bool CreateWaitForm(void (*on_stop)()) {
   form.counter = Child(window, "STATIC", "-/-", SS_RIGHT, 183, 52, 18, 12, 2);
   form.stop = Child(window, "BUTTON", kStopCaption, BS_OWNERDRAW | WS_TABSTOP, 56, 64, 105, 25,
                     kStopButtonId);
-  state.forms.push_back(form);
+  state.form = form;
   return true;
 }
 
 void ProcessPendingMessages() {
   // A message handler's floating-point failure must not end the run: mask
-  // the exceptions meanwhile and give the caller its own mask back.
-  const unsigned int saved = _controlfp(0, 0);
-  _clearfp();
-  _controlfp(_MCW_EM, _MCW_EM);
+  // the exceptions meanwhile and give the caller its own settings back.
+  const FloatingPointMasked masked;
   MSG message;
   while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       ::PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
-    bool handled = false;
-    for (const WaitForm& form : State().forms)
-      if (::IsDialogMessageA(form.window, &message)) {
-        handled = true;
-        break;
-      }
-    if (!handled) {
+    const HWND form = State().form.window;
+    if (form == nullptr || !::IsDialogMessageA(form, &message)) {
       ::TranslateMessage(&message);
       ::DispatchMessageA(&message);
     }
   }
-  _clearfp();
-  _controlfp(saved, _MCW_EM);
 }
 
 std::string WaitFormCounterText() {
-  if (State().forms.empty()) return {};
+  if (State().form.window == nullptr) return {};
   char text[32] = {};
-  ::GetWindowTextA(State().forms.back().counter, text, sizeof text);
+  ::GetWindowTextA(State().form.counter, text, sizeof text);
   return text;
 }
 
 void ClickWaitFormStop() {
-  if (State().forms.empty()) {
+  const WaitForm& form = State().form;
+  if (form.window == nullptr) {
     if (State().on_stop != nullptr) State().on_stop();
     return;
   }
-  const WaitForm& form = State().forms.back();
   ::SendMessageA(form.window, WM_COMMAND, MAKEWPARAM(kStopButtonId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form.stop));
+}
+
+bool ShowWaitFormForTests() {
+  const HWND window = State().form.window;
+  if (window == nullptr) return false;
+  ::ShowWindow(window, SW_SHOWNORMAL);
+  ::SetForegroundWindow(window);
+  ::SetActiveWindow(window);
+  ::SetFocus(State().form.stop);
+  ::UpdateWindow(window);
+  return true;
+}
+
+void ReleaseWaitForm() noexcept {
+  Resources& state = State();
+  const HWND window = state.form.window;
+  DestroyForm(window);
+  state.form = WaitForm{};
+  if (state.registered && !::UnregisterClassA(kClassName, ThisModule()) && window != nullptr &&
+      ::IsWindow(window))
+    // Still alive on another thread: the class too forgets this library.
+    ::SetClassLongPtrA(window, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcA));
+  state.registered = false;
+  if (state.font != nullptr) ::DeleteObject(state.font);
+  if (state.cross != nullptr) ::DeleteObject(state.cross);
+  if (state.white != nullptr) ::DeleteObject(state.white);
+  state.font = nullptr;
+  state.cross = nullptr;
+  state.white = nullptr;
 }
 
 }  // namespace kanadeya::platform

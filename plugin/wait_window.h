@@ -1,14 +1,16 @@
 // The wait window and the stop request. Each run creates a hidden wait
-// window; before each code the driver lets the thread's pending window
-// messages run (the only moment the stop button's handler can run) and then
-// tests StopRequested (record/stop_request.h).
+// window in place of the previous run's; before each code the driver lets
+// the thread's pending window messages run (the only moment the stop
+// button's handler can run) and then tests StopRequested
+// (record/stop_request.h).
 #pragma once
 
 #include <functional>
 
 namespace kanadeya {
 
-// Creates a new hidden wait window (none without a display).
+// Creates a new hidden wait window, the previous one destroyed (none
+// without a display).
 void CreateWaitWindow();
 
 // Processes the pending window messages. Both numbers are ignored by the

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ python3 libgtest-dev libgmock-dev googletest libbenchmark-dev
           g++-mingw-w64-i686-posix wine wine32:i386 clang libclang-rt-14-dev
-          libcurl4-openssl-dev zip unzip time)
+          libcurl4-openssl-dev zip unzip time xvfb xauth xfonts-base)
 if [ "${1:-}" = "--native-only" ]; then
   packages=(cmake ninja-build g++ python3 libgtest-dev libgmock-dev googletest libcurl4-openssl-dev)
 fi

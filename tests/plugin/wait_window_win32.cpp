@@ -1,10 +1,14 @@
 // The wait window on Win32: hidden, its counter untouched by the progress
-// report, its stop button setting the stop request; and a message handler's
+// report, its stop button setting the stop request; one window at a time,
+// even when runs come from different threads; and a message handler's
 // floating-point failure during the progress report does not end the run.
 #include <windows.h>
 #include <float.h>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include "platform/wait_window.h"
 #include "plugin/wait_window.h"
@@ -15,7 +19,7 @@ namespace {
 
 TEST(WaitWindow, ProgressLeavesTheCounterAndStopSetsTheRequest) {
   CreateWaitWindow();
-  if (platform::WaitFormCounterText().empty()) GTEST_SKIP() << "no window without a display";
+  ASSERT_FALSE(platform::WaitFormCounterText().empty()) << "no wait window: no display?";
   HWND form = ::FindWindowA("TfrmWait", nullptr);
   ASSERT_NE(form, nullptr);
   EXPECT_FALSE(::IsWindowVisible(form));
@@ -28,6 +32,33 @@ TEST(WaitWindow, ProgressLeavesTheCounterAndStopSetsTheRequest) {
   EXPECT_TRUE(StopRequested);
   EXPECT_FALSE(::IsWindowVisible(form));
   StopRequested = false;
+}
+
+// A run on one thread, the next on another: the first thread's window cannot
+// be destroyed from the second, so it is asked to close and goes when its
+// own thread next processes messages.
+TEST(WaitWindow, TheWindowOfARunOnAnotherThreadGoesWhenTheNextRunMakesItsOwn) {
+  std::atomic<HWND> earlier{nullptr};
+  std::atomic<bool> made{false}, gone{false};
+  std::thread other([&] {
+    CreateWaitWindow();
+    earlier = ::FindWindowA("TfrmWait", nullptr);
+    made = true;
+    for (int wait = 0; wait < 500 && ::IsWindow(earlier); ++wait) {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      MSG message;
+      while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
+    }
+    gone = !::IsWindow(earlier);
+  });
+  while (!made) ::Sleep(1);
+  EXPECT_NE(::GetWindowThreadProcessId(earlier, nullptr), ::GetCurrentThreadId());
+  CreateWaitWindow();
+  other.join();
+  EXPECT_TRUE(gone);
+  HWND latest = ::FindWindowA("TfrmWait", nullptr);
+  EXPECT_NE(latest, nullptr);
+  EXPECT_NE(latest, earlier.load());
 }
 
 volatile double g_zero = 0.0;

@@ -1,0 +1,181 @@
+// The wait window on a display, as a user would meet it if it were shown:
+// its layout, and its stop button pressed with real mouse and keyboard input
+// while a run of the sample codes is under way. The plug-in's own code runs
+// in this process (the window is shown through a call that only tests make),
+// bound to this program's host functions as the plug-in binds any host.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/wait_window.h"
+#include "plugin/lookup_driver.h"
+#include "plugin/wait_window.h"
+#include "record/stop_request.h"
+#include "tests/programs/host_lifetime/sample_stage.h"
+#include "tests/support/bytes.h"
+
+namespace hakobune_test {
+namespace {
+
+using kanadeya::test::Sjis;
+
+struct Control {
+  const char* class_name;
+  int x, y, width, height;
+  std::string text;
+};
+
+// The window's controls in creation (and tab) order, in client coordinates.
+const Control kLayout[] = {
+    {"Static", 20, 7, 109, 12, Sjis("しばらくお待ちください")},
+    {"msctls_progress32", 16, 24, 185, 25, ""},
+    {"Static", 183, 52, 18, 12, "-/-"},
+    {"Button", 56, 64, 105, 25, Sjis("中止(&X)")},
+};
+constexpr int kStopButton = 3;  // in kLayout
+
+// The first `count` lines of `codes`.
+std::string FirstLines(const std::string& codes, int count) {
+  size_t end = 0;
+  for (int i = 0; i < count; ++i) end = codes.find('\n', end) + 1;
+  return codes.substr(0, end);
+}
+
+// Waits until the thread's queue holds a message from `first` to `last`
+// (input sent to the X server comes back asynchronously); the message stays
+// queued for the plug-in's message processing.
+bool AwaitQueued(UINT first, UINT last) {
+  for (int i = 0; i < 500; ++i) {
+    MSG message;
+    if (::PeekMessageA(&message, nullptr, first, last, PM_NOREMOVE)) return true;
+    ::Sleep(10);
+  }
+  return false;
+}
+
+RECT ScreenRect(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  return rect;
+}
+
+void ExpectLayout(HWND form) {
+  RECT client{};
+  ::GetClientRect(form, &client);
+  EXPECT_EQ(client.right - client.left, 219);
+  EXPECT_EQ(client.bottom - client.top, 98);
+  HWND control = ::GetWindow(form, GW_CHILD);
+  for (const Control& expected : kLayout) {
+    SCOPED_TRACE(expected.class_name + (" " + std::to_string(expected.x)));
+    ASSERT_NE(control, nullptr);
+    char name[64] = {};
+    ::GetClassNameA(control, name, sizeof name);
+    EXPECT_EQ(::lstrcmpiA(name, expected.class_name), 0) << name;
+    RECT place = ScreenRect(control);
+    ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(place.left, expected.x);
+    EXPECT_EQ(place.top, expected.y);
+    EXPECT_EQ(place.right - place.left, expected.width);
+    EXPECT_EQ(place.bottom - place.top, expected.height);
+    char text[64] = {};
+    ::GetWindowTextA(control, text, sizeof text);
+    EXPECT_BYTES_EQ(expected.text, text);
+    control = ::GetWindow(control, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(control, nullptr) << "more controls than the layout's";
+}
+
+// The stop button's centre on the screen.
+POINT StopButtonCentre(HWND form) {
+  HWND control = ::GetWindow(form, GW_CHILD);
+  for (int i = 0; i < kStopButton && control != nullptr; ++i)
+    control = ::GetWindow(control, GW_HWNDNEXT);
+  const RECT rect = ScreenRect(control);
+  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+INPUT MouseInput(POINT at, DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  // Absolute coordinates run from 0 to 65535 across the screen.
+  input.mi.dx = at.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = at.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
+INPUT KeyInput(WORD key, DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = flags;
+  return input;
+}
+
+class WaitWindowOnScreen : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    kanadeya::SetProgressObserver({});
+    kanadeya::StopRequested = false;
+  }
+
+  // A run of `codes`; `before` is called at the progress report before each
+  // code, with the code's 1-based number, ahead of the window's messages.
+  std::string Run(const std::string& codes, const std::function<void(int)>& before = {}) {
+    kanadeya::SetProgressObserver([&before](int code, int) {
+      if (before) before(code);
+    });
+    kanadeya::RunLookup(stage_.DataDir().c_str(), stage_.Output().c_str(), codes.c_str());
+    kanadeya::SetProgressObserver({});
+    return stage_.TakeOutput();
+  }
+
+  // Shows the window at the first code, checks its layout, and presses the
+  // stop button with `press` before the third: the lines of the first two
+  // codes must be written, and no more.
+  void StopBeforeTheThirdCode(const std::function<void(HWND form)>& press) {
+    const std::string codes = stage_.Codes();
+    const std::string first_two = Run(FirstLines(codes, 2));
+    ASSERT_NE(first_two, Run(FirstLines(codes, 3))) << "the third code must add a line";
+    const std::string stopped = Run(codes, [&press](int code) {
+      HWND form = ::FindWindowA("TfrmWait", nullptr);
+      ASSERT_NE(form, nullptr);
+      if (code == 1) {
+        ASSERT_TRUE(kanadeya::platform::ShowWaitFormForTests());
+        ExpectLayout(form);
+      } else if (code == 3) {
+        ASSERT_EQ(::GetForegroundWindow(), form);
+        press(form);
+      }
+    });
+    EXPECT_TRUE(kanadeya::StopRequested);
+    EXPECT_BYTES_EQ(first_two, stopped);
+  }
+
+  SampleStage stage_;
+};
+
+TEST_F(WaitWindowOnScreen, StopButtonClickedWithTheMouse) {
+  StopBeforeTheThirdCode([](HWND form) {
+    const POINT centre = StopButtonCentre(form);
+    INPUT click[] = {MouseInput(centre, MOUSEEVENTF_MOVE), MouseInput(centre, MOUSEEVENTF_LEFTDOWN),
+                     MouseInput(centre, MOUSEEVENTF_LEFTUP)};
+    ASSERT_EQ(::SendInput(3, click, sizeof(INPUT)), 3u);
+    ASSERT_TRUE(AwaitQueued(WM_LBUTTONUP, WM_LBUTTONUP));
+  });
+}
+
+TEST_F(WaitWindowOnScreen, StopButtonPressedWithAltX) {
+  StopBeforeTheThirdCode([](HWND) {
+    INPUT keys[] = {KeyInput(VK_MENU, 0), KeyInput('X', 0), KeyInput('X', KEYEVENTF_KEYUP),
+                    KeyInput(VK_MENU, KEYEVENTF_KEYUP)};
+    ASSERT_EQ(::SendInput(4, keys, sizeof(INPUT)), 4u);
+    ASSERT_TRUE(AwaitQueued(WM_SYSKEYUP, WM_SYSKEYUP));
+  });
+}
+
+}  // namespace
+}  // namespace hakobune_test
