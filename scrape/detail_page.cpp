@@ -4,6 +4,7 @@
 #include <array>
 #include <exception>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -64,7 +65,7 @@ class ContentsBlocks {
     size_t next_start;
   };
 
-  Step TakeStep(size_t start) const;
+  Step TakeStep(size_t start);
   size_t FirstMarkedFrom(size_t start) const;
   size_t SizeFrom(size_t start) const;
 
@@ -72,6 +73,10 @@ class ContentsBlocks {
   std::vector<size_t> marked_;  // starts of the lines holding a block marker
   std::vector<Step> steps_;     // the step at each marked line
   std::vector<size_t> sizes_;   // text of the block walk from each marked line
+  // The text of the line last taken as an item's second line: the next step
+  // mostly starts at that line and needs its text again.
+  size_t second_start_ = std::string_view::npos;
+  std::string second_text_;
 };
 
 }  // namespace
@@ -189,11 +194,16 @@ bool ReadPage(const std::string& path, std::string& page) {
   try {
     std::string text;
     if (!platform::ReadWholeFile(path, text)) return false;
-    text = JoinLines(text);
+    // Each join is skipped where it would give the text unchanged (a page
+    // with CR LF line ends; a converted page where no pair took a CR).
+    if (!IsJoined(text)) text = JoinLines(text);
     text = EucToShiftJis(text);
     // A pair can take a line's CR as its second byte; the LF after it still
     // ends the line, and joining again makes it CR LF.
-    page = JoinLines(text);
+    if (IsJoined(text))
+      page = std::move(text);
+    else
+      page = JoinLines(text);
     std::string().swap(text);
     // "&amp;" goes first, so "&amp;lt;" ends as "<"; each pass replaces only
     // what stood in the text before it.
@@ -294,7 +304,7 @@ void ContentsBlocks::AppendBlock(size_t block_start, std::string& memo) const {
 }
 
 // One step of a block at a line that holds a block marker.
-ContentsBlocks::Step ContentsBlocks::TakeStep(size_t start) const {
+ContentsBlocks::Step ContentsBlocks::TakeStep(size_t start) {
   Step step{{}, false, 0};
   const std::string_view line = LineAt(page_, start);
   if (Contains(line, kMarkerContentsEnd)) {
@@ -303,13 +313,15 @@ ContentsBlocks::Step ContentsBlocks::TakeStep(size_t start) const {
   }
   size_t next_start = start + line.size() + 2;
   if (Contains(line, kMarkerContentsItem)) {
-    step.text = "\r\n" + ContentsText(line);
+    step.text = "\r\n" + (start == second_start_ ? second_text_ : ContentsText(line));
     if (next_start >= page_.size()) {  // the item line is the last line
       step.last = true;
       return step;
     }
     const std::string_view second = LineAt(page_, next_start);
-    step.text += ContentsText(second);
+    second_text_ = ContentsText(second);
+    second_start_ = next_start;
+    step.text += second_text_;
     if (Contains(second, kMarkerContentsItemEnd)) step.text += "\r\n";
     next_start += second.size() + 2;
   } else {

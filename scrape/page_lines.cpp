@@ -31,6 +31,18 @@ std::string JoinLines(std::string_view text) {
   return joined;
 }
 
+bool IsJoined(std::string_view text) {
+  if (text.empty()) return true;
+  if (text.back() != '\n' || text.find('\0') != std::string_view::npos) return false;
+  // The CRs and the LFs must pair up, each CR right before an LF.
+  size_t cr = text.find('\r');
+  for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n', lf + 1)) {
+    if (lf == 0 || cr != lf - 1) return false;  // an LF without its CR, or a lone CR
+    cr = text.find('\r', lf + 1);
+  }
+  return cr == std::string_view::npos;
+}
+
 std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
                                                   const std::vector<std::string_view>& markers) {
   std::vector<std::vector<size_t>> starts(markers.size());
