@@ -86,7 +86,8 @@ void (*DetailPageLineHook)(size_t line) = nullptr;
 bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url) {
   AuthorList authors;
   std::string page;
-  if (!platform::FileExists(page_path) || !ReadPage(page_path, page)) return false;
+  // The read fails for a missing page as for an unreadable one.
+  if (!ReadPage(page_path, page)) return false;
 
   // The page text holds its lines each followed by CR LF, and no other CR
   // or LF byte; a line is walked by offsets rather than kept in a list, so
@@ -264,6 +265,10 @@ std::string CleanPrice(std::string_view line) {
 // The text a contents line gives to the memo: tabs and CR LF pairs removed,
 // each "<br>" made a CR LF, the tags stripped.
 std::string ContentsText(std::string_view line) {
+  if (!Contains(line, "\t") && !Contains(line, "\r\n")) {  // most lines: no copy to clean
+    if (!Contains(line, kLineBreakTag)) return StripMarkup(line);
+    return StripMarkup(ReplaceAll(line, kLineBreakTag, "\r\n"));
+  }
   std::string text(line);
   Replace(text, "\t", "");
   Replace(text, "\r\n", "");

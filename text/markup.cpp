@@ -59,15 +59,22 @@ std::string NarrowAlnum(std::string_view text) {
 }
 
 std::string StripMarkup(std::string_view line) {
-  std::string protectedLine(line);
-  ReplaceHeld(protectedLine, kCommentOpen, kProtectedOpen);
-  ReplaceHeld(protectedLine, kCommentClose, kProtectedClose);
+  // Comment brackets are protected in a copy of the line; a line without
+  // them is read as it is.
+  std::string protectedLine;
+  if (line.find(kCommentOpen) != std::string_view::npos ||
+      line.find(kCommentClose) != std::string_view::npos) {
+    protectedLine = line;
+    ReplaceHeld(protectedLine, kCommentOpen, kProtectedOpen);
+    ReplaceHeld(protectedLine, kCommentClose, kProtectedClose);
+    line = protectedLine;
+  }
   std::string out;
-  out.reserve(protectedLine.size());
+  out.reserve(line.size());
   // The rest of the line starts at `at`. The first "<" and ">" of the rest
   // are kept from one pass to the next and looked for again only once the
   // rest has moved past them, so that no part of the line is searched twice.
-  const std::string_view text = protectedLine;
+  const std::string_view text = line;
   constexpr size_t npos = std::string_view::npos;
   size_t at = 0;
   size_t lt = text.find('<');
