@@ -213,7 +213,11 @@ bool ReadPage(const std::string& path, std::string& page) {
     for (size_t k = 0; k < kReferences.size(); ++k) {
       if (!held[k]) continue;
       page = ReplaceAllOnPage(page, kReferences[k], decoded[k]);
-      held = ReferencesIn(page);  // "&amp;lt;" has become "&lt;"
+      // "&amp;lt;" has become "&lt;". The other passes put in place of a
+      // reference a character whose bytes occur in no reference ("<", ">",
+      // 0x81 0x68), which makes no new reference and takes none apart: what
+      // the text holds of the later ones stays as it was.
+      if (k == 0) held = ReferencesIn(page);
     }
     return true;
   } catch (const std::exception&) {
