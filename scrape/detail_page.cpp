@@ -70,6 +70,9 @@ class ContentsBlocks {
   size_t SizeFrom(size_t start) const;
 
   std::string_view page_;
+  // The lines holding each block marker, asked in page order while the
+  // steps are taken.
+  MarkedLines ends_, items_, item_ends_;
   std::vector<size_t> marked_;  // starts of the lines holding a block marker
   std::vector<Step> steps_;     // the step at each marked line
   std::vector<size_t> sizes_;   // text of the block walk from each marked line
@@ -284,7 +287,7 @@ std::string ContentsText(std::string_view line) {
 ContentsBlocks::ContentsBlocks(std::string_view page, const std::vector<size_t>& ends,
                                const std::vector<size_t>& items,
                                const std::vector<size_t>& item_ends)
-    : page_(page) {
+    : page_(page), ends_(ends), items_(items), item_ends_(item_ends) {
   for (const auto* starts : {&ends, &items, &item_ends})
     marked_.insert(marked_.end(), starts->begin(), starts->end());
   std::sort(marked_.begin(), marked_.end());
@@ -316,12 +319,12 @@ void ContentsBlocks::AppendBlock(size_t block_start, std::string& memo) const {
 ContentsBlocks::Step ContentsBlocks::TakeStep(size_t start) {
   Step step{{}, false, 0};
   const std::string_view line = LineAt(page_, start);
-  if (Contains(line, kMarkerContentsEnd)) {
+  if (ends_.Holds(start)) {
     step.last = true;
     return step;
   }
   size_t next_start = start + line.size() + 2;
-  if (Contains(line, kMarkerContentsItem)) {
+  if (items_.Holds(start)) {
     step.text = "\r\n" + (start == second_start_ ? second_text_ : ContentsText(line));
     if (next_start >= page_.size()) {  // the item line is the last line
       step.last = true;
@@ -331,7 +334,7 @@ ContentsBlocks::Step ContentsBlocks::TakeStep(size_t start) {
     second_text_ = ContentsText(second);
     second_start_ = next_start;
     step.text += second_text_;
-    if (Contains(second, kMarkerContentsItemEnd)) step.text += "\r\n";
+    if (item_ends_.Holds(next_start)) step.text += "\r\n";
     next_start += second.size() + 2;
   } else {
     step.text = "\r\n";  // the line holds the item-end marker
