@@ -28,7 +28,7 @@ namespace {
 constexpr size_t kUntestedTailLines = 5;
 
 bool ReadPage(const std::string& path, std::string& page);
-size_t CountLines(std::string_view page);
+size_t TestedEnd(std::string_view page);
 std::string_view LineAt(std::string_view page, size_t start);
 std::string CleanLine(std::string_view line, bool remove_spaces);
 std::string CleanPrice(std::string_view line);
@@ -97,7 +97,7 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
   // that a page of millions of short lines costs no more than its text.
   bool found = false;
   std::optional<ContentsBlocks> contents;
-  const size_t line_count = CountLines(page);
+  const size_t tested_end = TestedEnd(page);
   // The lines holding each marker, found in one pass over the whole page
   // (every marker begins with "<").
   std::vector<std::vector<size_t>> marked = LinesHoldingEach(
@@ -111,7 +111,7 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
       memos(std::move(marked[8])), contents_starts(std::move(marked[9]));
   size_t start = 0;
   std::string_view next;  // the line after line i
-  for (size_t i = 0; i + kUntestedTailLines < line_count; ++i) {
+  for (size_t i = 0; start < tested_end; ++i) {
     if (DetailPageLineHook != nullptr) DetailPageLineHook(i);
     if (StopRequested) break;
     found = true;
@@ -229,11 +229,18 @@ bool ReadPage(const std::string& path, std::string& page) {
   }
 }
 
-size_t CountLines(std::string_view page) {
-  size_t lines = 0;
-  for (size_t at = page.find('\n'); at != std::string_view::npos; at = page.find('\n', at + 1))
-    ++lines;
-  return lines;
+// The start of the first line of the untested tail: a line is tested when it
+// starts before it. 0 when the page has no more lines than the tail. Found
+// from the end, so that the page's lines are not counted first.
+size_t TestedEnd(std::string_view page) {
+  size_t end = page.size();  // a LF ends the page
+  for (size_t k = 0; k <= kUntestedTailLines; ++k) {
+    if (end == 0) return 0;
+    const size_t lf = page.rfind('\n', end - 1);
+    if (lf == std::string_view::npos) return 0;
+    end = lf;
+  }
+  return end + 1;
 }
 
 // The line that starts at byte offset `start`, without its CR LF.
