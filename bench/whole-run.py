@@ -3,6 +3,14 @@
 site, measured in the same run as its floor.
 
     bench/whole-run.py --build-dir build/native --site build/bench-site [--codes 1000] [--runs 5]
+    bench/whole-run.py --wine --build-dir build/win32 --site build/native/bench-site
+
+With --wine the win32 build's hakobune.exe (with kanadeya.dll) and
+bench_file_floor.exe run under Wine (cmake/wine-run.sh), against the same
+site; the native floor runs in each round too, so that the share of Wine's
+own file calls shows. Under Wine much of the file work is done by the
+wineserver process, which is no child of this script: its CPU time is not
+counted, so wall-clock time is the figure to read there.
 
 The site folder is what bench/make-site.py wrote (its codes-N.txt and
 floor-N.txt for N and 2N codes must be there). The floor is
@@ -55,15 +63,26 @@ def main():
     parser.add_argument("--site", required=True, help="what bench/make-site.py wrote")
     parser.add_argument("--codes", type=int, default=1000)
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--wine", action="store_true",
+                        help="the win32 build under Wine (--build-dir build/win32)")
+    parser.add_argument("--native-build-dir", default=os.path.join("build", "native"),
+                        help="with --wine: where the native bench_file_floor is")
     args = parser.parse_args()
 
-    host = os.path.join(args.build_dir, "hakobune")
-    floor = os.path.join(args.build_dir, "bench", "bench_file_floor")
+    exe = ".exe" if args.wine else ""
+    launcher = [os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cmake",
+                             "wine-run.sh")] if args.wine else []
+    host = os.path.join(args.build_dir, "hakobune" + exe)
+    floor = os.path.join(args.build_dir, "bench", "bench_file_floor" + exe)
+    native_floor = os.path.join(args.native_build_dir, "bench", "bench_file_floor")
     site = os.path.join(args.site, "site")
     small, large = args.codes, 2 * args.codes
-    for needed in (host, floor, os.path.join(args.site, "codes-%d.txt" % large)):
-        if not os.path.exists(needed):
-            sys.exit("missing: %s" % needed)
+    needed = [host, floor, os.path.join(args.site, "codes-%d.txt" % large)]
+    if args.wine:
+        needed.append(native_floor)
+    for path in needed:
+        if not os.path.exists(path):
+            sys.exit("missing: %s" % path)
 
     work = tempfile.mkdtemp(prefix="kanadeya-whole-run-", dir=args.build_dir)
     try:
@@ -71,7 +90,8 @@ def main():
         # a folder of their own, with a kanadeya.ini beside the plug-in.
         logged = os.path.join(work, "logged")
         os.makedirs(logged)
-        for name in ("hakobune", "libkanadeya.so"):
+        for name in (("hakobune.exe", "kanadeya.dll") if args.wine else
+                     ("hakobune", "libkanadeya.so")):
             shutil.copy2(os.path.join(args.build_dir, name), logged)
         with open(os.path.join(logged, "kanadeya.ini"), "wb") as f:
             f.write(b"[Log]\r\nFile=lookup.log\r\n")
@@ -83,17 +103,22 @@ def main():
         out = os.path.join(work, "books.csv")
 
         def lookup(count, program=host):
-            return [program, "lookup", "--quiet", "--data-dir", data + os.sep, "--out", out,
-                    "--site", site, "--codes", os.path.join(args.site, "codes-%d.txt" % count)]
+            return launcher + [program, "lookup", "--quiet", "--data-dir", data + os.sep, "--out",
+                               out, "--site", site, "--codes",
+                               os.path.join(args.site, "codes-%d.txt" % count)]
 
-        times = {"floor": [], "run": [], "logged": [], "run2": []}
+        pairs = os.path.join(args.site, "floor-%d.txt" % small)
+        times = {"floor": [], "run": [], "logged": [], "run2": [], "native floor": []}
+        if args.wine:  # the wineserver started once, not in the first timing
+            timed(launcher + [floor, data, pairs])
         for _ in range(args.runs):
-            times["floor"].append(timed([floor, data, os.path.join(args.site,
-                                                                   "floor-%d.txt" % small)]))
+            if args.wine:
+                times["native floor"].append(timed([native_floor, data, pairs]))
+            times["floor"].append(timed(launcher + [floor, data, pairs]))
             times["run"].append(timed(lookup(small)))
             if line_count(out) != small:
                 sys.exit("the %d-code run wrote %d lines" % (small, line_count(out)))
-            times["logged"].append(timed(lookup(small, os.path.join(logged, "hakobune"))))
+            times["logged"].append(timed(lookup(small, os.path.join(logged, "hakobune" + exe))))
             if line_count(out) != small:
                 sys.exit("the %d-code run with a log wrote %d lines" % (small, line_count(out)))
             times["run2"].append(timed(lookup(large)))
@@ -105,16 +130,23 @@ def main():
     def median(key, which):
         return statistics.median(t[which] for t in times[key])
 
-    print("whole run: %d and %d codes, %d rounds, medians" % (small, large, args.runs))
+    print("whole run%s: %d and %d codes, %d rounds, medians" %
+          (" under Wine" if args.wine else "", small, large, args.runs))
     print("%-28s %10s %10s" % ("", "wall s", "CPU s"))
-    for key, label in (("run", "lookup, %d codes" % small), ("floor", "floor, %d codes" % small),
-                       ("logged", "lookup with log, %d codes" % small),
-                       ("run2", "lookup, %d codes" % large)):
+    rows = [("run", "lookup, %d codes" % small), ("floor", "floor, %d codes" % small),
+            ("logged", "lookup with log, %d codes" % small), ("run2", "lookup, %d codes" % large)]
+    if args.wine:
+        rows.append(("native floor", "native floor, %d codes" % small))
+    for key, label in rows:
         print("%-28s %10.3f %10.3f" % (label, median(key, 0), median(key, 1)))
     print("%-28s %10.2f %10.2f" % ("run / floor", median("run", 0) / median("floor", 0),
                                    median("run", 1) / median("floor", 1)))
     print("%-28s %10.2f %10.2f" % ("with log / without", median("logged", 0) / median("run", 0),
                                    median("logged", 1) / median("run", 1)))
+    if args.wine:
+        print("%-28s %10.2f %10.2f" % ("Wine floor / native floor",
+                                       median("floor", 0) / median("native floor", 0),
+                                       median("floor", 1) / median("native floor", 1)))
     print("%-28s %10.2f %10.2f" % ("%d / %d codes" % (large, small),
                                    median("run2", 0) / median("run", 0),
                                    median("run2", 1) / median("run", 1)))

@@ -10,6 +10,12 @@ constexpr std::string_view kCommentOpen = "<!--";
 constexpr std::string_view kCommentClose = "-->";
 constexpr std::string_view kProtectedOpen = "\x81\x83!--";   // ＜!--
 constexpr std::string_view kProtectedClose = "--\x81\x84";   // --＞
+
+// ReplaceAll on `text` itself, and only when it holds the pattern's bytes at
+// all: most lines hold none of the patterns, and are left without a copy.
+void ReplaceHeld(std::string& text, std::string_view pattern, std::string_view replacement) {
+  if (text.find(pattern) != std::string::npos) text = ReplaceAll(text, pattern, replacement);
+}
 }  // namespace
 
 std::string ExtractBetween(std::string_view text, std::string_view start,
@@ -53,13 +59,22 @@ std::string NarrowAlnum(std::string_view text) {
 }
 
 std::string StripMarkup(std::string_view line) {
-  const std::string protectedLine =
-      ReplaceAll(ReplaceAll(line, kCommentOpen, kProtectedOpen), kCommentClose, kProtectedClose);
+  // Comment brackets are protected in a copy of the line; a line without
+  // them is read as it is.
+  std::string protectedLine;
+  if (line.find(kCommentOpen) != std::string_view::npos ||
+      line.find(kCommentClose) != std::string_view::npos) {
+    protectedLine = line;
+    ReplaceHeld(protectedLine, kCommentOpen, kProtectedOpen);
+    ReplaceHeld(protectedLine, kCommentClose, kProtectedClose);
+    line = protectedLine;
+  }
   std::string out;
+  out.reserve(line.size());
   // The rest of the line starts at `at`. The first "<" and ">" of the rest
   // are kept from one pass to the next and looked for again only once the
   // rest has moved past them, so that no part of the line is searched twice.
-  const std::string_view text = protectedLine;
+  const std::string_view text = line;
   constexpr size_t npos = std::string_view::npos;
   size_t at = 0;
   size_t lt = text.find('<');
@@ -81,11 +96,12 @@ std::string StripMarkup(std::string_view line) {
     }
   }
   out.append(text.substr(at));
-  out = ReplaceAll(out, kProtectedOpen, kCommentOpen);
-  out = ReplaceAll(out, kProtectedClose, kCommentClose);
-  out = ReplaceAll(out, "&lt;", "<");
-  out = ReplaceAll(out, "&gt;", ">");
-  return ReplaceAll(out, "&nbsp;", " ");
+  ReplaceHeld(out, kProtectedOpen, kCommentOpen);
+  ReplaceHeld(out, kProtectedClose, kCommentClose);
+  ReplaceHeld(out, "&lt;", "<");
+  ReplaceHeld(out, "&gt;", ">");
+  ReplaceHeld(out, "&nbsp;", " ");
+  return out;
 }
 
 std::string NthField(std::string_view text, char delimiter, int64_t n) {

@@ -25,6 +25,8 @@ bool SameName(std::string_view a, std::string_view b);
 char UpperAscii(char c);
 std::string Limited(std::string_view value);
 std::string FallbackValue(std::string_view fallback);
+std::string ValueIn(std::string_view contents, std::string_view section, std::string_view key,
+                    std::string_view fallback);
 
 }  // namespace
 
@@ -38,6 +40,24 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view fallback) {
   std::string contents;
   if (!ReadWholeFile(path, contents)) return FallbackValue(fallback);
+  return ValueIn(contents, section, key, fallback);
+}
+
+std::string ProfileReader::Read(std::string_view section, std::string_view key,
+                                std::string_view fallback) const {
+  if (!read_) {
+    readable_ = ReadWholeFile(path_, contents_);
+    read_ = true;
+  }
+  if (!readable_) return FallbackValue(fallback);
+  return ValueIn(contents_, section, key, fallback);
+}
+
+namespace {
+
+// The value of `key` in the file's `contents`, as ReadProfileString gives it.
+std::string ValueIn(std::string_view contents, std::string_view section, std::string_view key,
+                    std::string_view fallback) {
   std::string_view rest = contents;
   while (!rest.empty() && rest.back() == '\x1A') rest.remove_suffix(1);
 
@@ -58,8 +78,6 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
   }
   return FallbackValue(fallback);
 }
-
-namespace {
 
 // The text up to the next line end; `rest` moves past that line end.
 std::string_view NextLine(std::string_view& rest) {

@@ -34,4 +34,9 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
   return value;
 }
 
+std::string ProfileReader::Read(std::string_view section, std::string_view key,
+                                std::string_view fallback) const {
+  return ReadProfileString(path_, section, key, fallback);
+}
+
 }  // namespace kanadeya::platform

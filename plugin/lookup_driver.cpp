@@ -85,10 +85,13 @@ void CompleteTwentySixByteCode() {
   BookRecord.Code = code.substr(0, 13);
 }
 
+// "Setting.ini" is read again for every code, since the host may change it
+// during a run; its folder, the host program's, stays.
 void FillFromSettings() {
-  const std::string path = platform::ExecutableDirectory() + std::string(kSettingsFileName);
+  static const std::string path = platform::ExecutableDirectory() + std::string(kSettingsFileName);
+  const platform::ProfileReader settings(path);
   auto fill = [&](std::string& field, std::string_view key, std::string_view fallback) {
-    if (field.empty()) field = platform::ReadProfileString(path, kSettingsSection, key, fallback);
+    if (field.empty()) field = settings.Read(kSettingsSection, key, fallback);
   };
   fill(BookRecord.PurchaseState, kPurchaseStateKey, kPurchaseStateDefault);
   fill(BookRecord.TaxSetting, kTaxSettingKey, "0");

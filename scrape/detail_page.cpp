@@ -4,6 +4,7 @@
 #include <array>
 #include <exception>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "fields/author_credit.h"
@@ -27,7 +28,7 @@ namespace {
 constexpr size_t kUntestedTailLines = 5;
 
 bool ReadPage(const std::string& path, std::string& page);
-size_t CountLines(std::string_view page);
+size_t TestedEnd(std::string_view page);
 std::string_view LineAt(std::string_view page, size_t start);
 std::string CleanLine(std::string_view line, bool remove_spaces);
 std::string CleanPrice(std::string_view line);
@@ -64,14 +65,21 @@ class ContentsBlocks {
     size_t next_start;
   };
 
-  Step TakeStep(size_t start) const;
+  Step TakeStep(size_t start);
   size_t FirstMarkedFrom(size_t start) const;
   size_t SizeFrom(size_t start) const;
 
   std::string_view page_;
+  // The lines holding each block marker, asked in page order while the
+  // steps are taken.
+  MarkedLines ends_, items_, item_ends_;
   std::vector<size_t> marked_;  // starts of the lines holding a block marker
   std::vector<Step> steps_;     // the step at each marked line
   std::vector<size_t> sizes_;   // text of the block walk from each marked line
+  // The text of the line last taken as an item's second line: the next step
+  // mostly starts at that line and needs its text again.
+  size_t second_start_ = std::string_view::npos;
+  std::string second_text_;
 };
 
 }  // namespace
@@ -83,14 +91,15 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
   AuthorList authors;
   std::string page;
   if (markers_found != nullptr) *markers_found = 0;
-  if (!platform::FileExists(page_path) || !ReadPage(page_path, page)) return false;
+  // The read fails for a missing page as for an unreadable one.
+  if (!ReadPage(page_path, page)) return false;
 
   // The page text holds its lines each followed by CR LF, and no other CR
   // or LF byte; a line is walked by offsets rather than kept in a list, so
   // that a page of millions of short lines costs no more than its text.
   bool found = false;
   std::optional<ContentsBlocks> contents;
-  const size_t line_count = CountLines(page);
+  const size_t tested_end = TestedEnd(page);
   // The lines holding each marker, found in one pass over the whole page
   // (every marker begins with "<").
   std::vector<std::vector<size_t>> marked = LinesHoldingEach(
@@ -108,7 +117,7 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
       memos(std::move(marked[8])), contents_starts(std::move(marked[9]));
   size_t start = 0;
   std::string_view next;  // the line after line i
-  for (size_t i = 0; i + kUntestedTailLines < line_count; ++i) {
+  for (size_t i = 0; start < tested_end; ++i) {
     if (DetailPageLineHook != nullptr) DetailPageLineHook(i);
     if (StopRequested) break;
     found = true;
@@ -198,11 +207,16 @@ bool ReadPage(const std::string& path, std::string& page) {
   try {
     std::string text;
     if (!platform::ReadWholeFile(path, text)) return false;
-    text = JoinLines(text);
+    // Each join is skipped where it would give the text unchanged (a page
+    // with CR LF line ends; a converted page where no pair took a CR).
+    if (!IsJoined(text)) text = JoinLines(text);
     text = EucToShiftJis(text);
     // A pair can take a line's CR as its second byte; the LF after it still
     // ends the line, and joining again makes it CR LF.
-    page = JoinLines(text);
+    if (IsJoined(text))
+      page = std::move(text);
+    else
+      page = JoinLines(text);
     std::string().swap(text);
     // "&amp;" goes first, so "&amp;lt;" ends as "<"; each pass replaces only
     // what stood in the text before it.
@@ -211,7 +225,11 @@ bool ReadPage(const std::string& path, std::string& page) {
     for (size_t k = 0; k < kReferences.size(); ++k) {
       if (!held[k]) continue;
       page = ReplaceAllOnPage(page, kReferences[k], decoded[k]);
-      held = ReferencesIn(page);  // "&amp;lt;" has become "&lt;"
+      // "&amp;lt;" has become "&lt;". The other passes put in place of a
+      // reference a character whose bytes occur in no reference ("<", ">",
+      // 0x81 0x68), which makes no new reference and takes none apart: what
+      // the text holds of the later ones stays as it was.
+      if (k == 0) held = ReferencesIn(page);
     }
     return true;
   } catch (const std::exception&) {
@@ -220,11 +238,18 @@ bool ReadPage(const std::string& path, std::string& page) {
   }
 }
 
-size_t CountLines(std::string_view page) {
-  size_t lines = 0;
-  for (size_t at = page.find('\n'); at != std::string_view::npos; at = page.find('\n', at + 1))
-    ++lines;
-  return lines;
+// The start of the first line of the untested tail: a line is tested when it
+// starts before it. 0 when the page has no more lines than the tail. Found
+// from the end, so that the page's lines are not counted first.
+size_t TestedEnd(std::string_view page) {
+  size_t end = page.size();  // a LF ends the page
+  for (size_t k = 0; k <= kUntestedTailLines; ++k) {
+    if (end == 0) return 0;
+    const size_t lf = page.rfind('\n', end - 1);
+    if (lf == std::string_view::npos) return 0;
+    end = lf;
+  }
+  return end + 1;
 }
 
 // The line that starts at byte offset `start`, without its CR LF.
@@ -263,6 +288,10 @@ std::string CleanPrice(std::string_view line) {
 // The text a contents line gives to the memo: tabs and CR LF pairs removed,
 // each "<br>" made a CR LF, the tags stripped.
 std::string ContentsText(std::string_view line) {
+  if (!Contains(line, "\t") && !Contains(line, "\r\n")) {  // most lines: no copy to clean
+    if (!Contains(line, kLineBreakTag)) return StripMarkup(line);
+    return StripMarkup(ReplaceAll(line, kLineBreakTag, "\r\n"));
+  }
   std::string text(line);
   Replace(text, "\t", "");
   Replace(text, "\r\n", "");
@@ -274,7 +303,7 @@ std::string ContentsText(std::string_view line) {
 ContentsBlocks::ContentsBlocks(std::string_view page, const std::vector<size_t>& ends,
                                const std::vector<size_t>& items,
                                const std::vector<size_t>& item_ends)
-    : page_(page) {
+    : page_(page), ends_(ends), items_(items), item_ends_(item_ends) {
   for (const auto* starts : {&ends, &items, &item_ends})
     marked_.insert(marked_.end(), starts->begin(), starts->end());
   std::sort(marked_.begin(), marked_.end());
@@ -303,23 +332,25 @@ void ContentsBlocks::AppendBlock(size_t block_start, std::string& memo) const {
 }
 
 // One step of a block at a line that holds a block marker.
-ContentsBlocks::Step ContentsBlocks::TakeStep(size_t start) const {
+ContentsBlocks::Step ContentsBlocks::TakeStep(size_t start) {
   Step step{{}, false, 0};
   const std::string_view line = LineAt(page_, start);
-  if (Contains(line, kMarkerContentsEnd)) {
+  if (ends_.Holds(start)) {
     step.last = true;
     return step;
   }
   size_t next_start = start + line.size() + 2;
-  if (Contains(line, kMarkerContentsItem)) {
-    step.text = "\r\n" + ContentsText(line);
+  if (items_.Holds(start)) {
+    step.text = "\r\n" + (start == second_start_ ? second_text_ : ContentsText(line));
     if (next_start >= page_.size()) {  // the item line is the last line
       step.last = true;
       return step;
     }
     const std::string_view second = LineAt(page_, next_start);
-    step.text += ContentsText(second);
-    if (Contains(second, kMarkerContentsItemEnd)) step.text += "\r\n";
+    second_text_ = ContentsText(second);
+    second_start_ = next_start;
+    step.text += second_text_;
+    if (item_ends_.Holds(next_start)) step.text += "\r\n";
     next_start += second.size() + 2;
   } else {
     step.text = "\r\n";  // the line holds the item-end marker

@@ -1,5 +1,7 @@
 #include "scrape/euc_jp.h"
 
+#include "scrape/euc_jp_step.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -43,10 +45,8 @@ uint64_t ConvertPairsAfterCarry(uint64_t x, uint64_t before);
 bool FourHalfWidth(uint64_t x);
 uint32_t PackHalfWidth(uint64_t x);
 Word ConvertWord(uint64_t x, uint64_t pair_bytes, uint64_t before, bool carry);
-struct Stepped {
-  size_t read, written;
-};
-Stepped Step(std::string_view euc, size_t i, char* out);
+using euc_jp::Step;
+using euc_jp::Stepped;
 
 }  // namespace
 
@@ -55,6 +55,10 @@ std::array<unsigned char, 2> JisToShiftJis(unsigned char row, unsigned char cell
 }
 
 std::string EucToShiftJis(std::string_view euc) {
+  return EucToShiftJisSse2Available() ? EucToShiftJisSse2(euc) : EucToShiftJisPortable(euc);
+}
+
+std::string EucToShiftJisPortable(std::string_view euc) {
   if constexpr (std::endian::native != std::endian::little) return EucToShiftJisReference(euc);
   const size_t n = euc.size();
   // One allocation: every step writes at most as many bytes as it reads,
@@ -272,7 +276,10 @@ Word ConvertWord(uint64_t x, uint64_t pair_bytes, uint64_t before, bool carry) {
   return {bytes, good, layout.carry};
 }
 
-// One step of the walk at byte `i`, its bytes written at `out`.
+}  // namespace
+
+namespace euc_jp {
+
 Stepped Step(std::string_view euc, size_t i, char* out) {
   const auto b = static_cast<unsigned char>(euc[i]);
   if (b <= 0x80 || b == 0xFF) {
@@ -290,6 +297,6 @@ Stepped Step(std::string_view euc, size_t i, char* out) {
   return {2, 2};
 }
 
-}  // namespace
+}  // namespace euc_jp
 
 }  // namespace kanadeya

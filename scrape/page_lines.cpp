@@ -1,12 +1,43 @@
 #include "scrape/page_lines.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "strings/strings.h"
 
 namespace kanadeya {
+
+namespace {
+
+// Calls visit(at) for every offset `at` of byte `c` in `text`, in order.
+// Eight bytes are tested at a time, each as one number, first byte lowest: a
+// page holds the first byte of its markers ("<") every few bytes, too often
+// for a memchr call each.
+template <typename Visit>
+void ForEachByte(std::string_view text, char c, Visit visit) {
+  constexpr uint64_t kEachByte = 0x0101010101010101u;
+  constexpr uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Fu;
+  const size_t n = text.size();
+  size_t i = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    const uint64_t pattern = kEachByte * static_cast<unsigned char>(c);
+    for (; i + 8 <= n; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, text.data() + i, 8);
+      const uint64_t x = word ^ pattern;  // a zero byte where `c` stands
+      // The top bit of each zero byte, exactly: no carry crosses a byte.
+      uint64_t zeros = ~(((x & kLowBits) + kLowBits) | x) & ~kLowBits;
+      for (; zeros != 0; zeros &= zeros - 1)
+        visit(i + static_cast<size_t>(std::countr_zero(zeros)) / 8);
+    }
+  }
+  for (size_t at = text.find(c, i); at != std::string_view::npos; at = text.find(c, at + 1))
+    visit(at);
+}
+
+}  // namespace
 
 std::string JoinLines(std::string_view text) {
   const size_t zero = text.find('\0');
@@ -31,42 +62,79 @@ std::string JoinLines(std::string_view text) {
   return joined;
 }
 
+bool IsJoined(std::string_view text) {
+  if (text.empty()) return true;
+  if (text.back() != '\n' || text.find('\0') != std::string_view::npos) return false;
+  // The CRs and the LFs must pair up, each CR right before an LF.
+  size_t cr = text.find('\r');
+  for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n', lf + 1)) {
+    if (lf == 0 || cr != lf - 1) return false;  // an LF without its CR, or a lone CR
+    cr = text.find('\r', lf + 1);
+  }
+  return cr == std::string_view::npos;
+}
+
 std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
                                                   const std::vector<std::string_view>& markers) {
   std::vector<std::vector<size_t>> starts(markers.size());
   if (markers.empty()) return starts;
   // Markers grouped by their first eight bytes (or all of a shorter one),
   // compared as one number with the page's eight bytes at each place where
-  // the markers' first byte stands.
+  // the markers' first byte stands; within a group, each member's next eight
+  // bytes likewise, before the whole marker is compared.
+  struct Eight {
+    uint64_t key = 0, mask = 0;
+    bool operator==(const Eight&) const = default;
+  };
+  auto eight_at = [](std::string_view text, size_t at) {
+    Eight eight;
+    if (at + 8 <= text.size()) {
+      std::memcpy(&eight.key, text.data() + at, 8);
+      eight.mask = ~uint64_t{0};
+      return eight;
+    }
+    if (at >= text.size()) return eight;
+    const size_t length = std::min<size_t>(text.size() - at, 8);
+    std::memcpy(&eight.key, text.data() + at, length);
+    std::memset(&eight.mask, 0xFF, length);
+    return eight;
+  };
+  struct Member {
+    size_t index;
+    Eight next;
+  };
   struct Group {
-    uint64_t key, mask;
-    std::vector<size_t> members;
+    Eight first;
+    std::vector<Member> members;
   };
   std::vector<Group> groups;
   for (size_t m = 0; m < markers.size(); ++m) {
-    const size_t length = std::min<size_t>(markers[m].size(), 8);
-    uint64_t key = 0, mask = 0;
-    std::memcpy(&key, markers[m].data(), length);
-    std::memset(&mask, 0xFF, length);
+    const Eight first = eight_at(markers[m], 0);
     auto group = std::find_if(groups.begin(), groups.end(),
-                              [&](const Group& g) { return g.key == key && g.mask == mask; });
-    if (group == groups.end()) group = groups.insert(groups.end(), Group{key, mask, {}});
-    group->members.push_back(m);
+                              [&](const Group& g) { return g.first == first; });
+    if (group == groups.end()) group = groups.insert(groups.end(), Group{first, {}});
+    group->members.push_back({m, eight_at(markers[m], 8)});
+  }
+  // The bytes that follow the first byte in some marker: the other places
+  // where the first byte stands are passed over at once.
+  bool second_bytes[256] = {};
+  for (std::string_view marker : markers) {
+    if (marker.size() == 1) std::fill(std::begin(second_bytes), std::end(second_bytes), true);
+    if (marker.size() >= 2) second_bytes[static_cast<unsigned char>(marker[1])] = true;
   }
   // The start of the line of the last match, and how far the page has been
   // looked through for line breaks: each byte is looked at once, also when
   // one long line holds very many matches.
   size_t line_start = 0, scanned = 0;
-  const char first = markers[0][0];
-  for (size_t at = page.find(first); at != std::string_view::npos; at = page.find(first, at + 1)) {
-    uint64_t here = 0;
-    if (page.size() - at >= 8)
-      std::memcpy(&here, page.data() + at, 8);
-    else
-      std::memcpy(&here, page.data() + at, page.size() - at);
+  ForEachByte(page, markers[0][0], [&](size_t at) {
+    if (at + 1 < page.size() && !second_bytes[static_cast<unsigned char>(page[at + 1])]) return;
+    const uint64_t here = eight_at(page, at).key;
     for (const Group& group : groups) {
-      if ((here & group.mask) != group.key) continue;
-      for (size_t m : group.members) {
+      if ((here & group.first.mask) != group.first.key) continue;
+      const uint64_t next = eight_at(page, at + 8).key;
+      for (const Member& member : group.members) {
+        if ((next & member.next.mask) != member.next.key) continue;
+        const size_t m = member.index;
         if (page.compare(at, markers[m].size(), markers[m]) != 0) continue;
         if (scanned < at) {
           const size_t line_break = page.substr(scanned, at - scanned).rfind('\n');
@@ -76,7 +144,7 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
         if (starts[m].empty() || starts[m].back() != line_start) starts[m].push_back(line_start);
       }
     }
-  }
+  });
   return starts;
 }
 

@@ -23,6 +23,11 @@ namespace kanadeya {
 // the end adds no line) and joined again with every line followed by CR LF.
 std::string JoinLines(std::string_view text);
 
+// Whether JoinLines would give the text unchanged: it holds no zero byte,
+// every CR in it is followed by LF and every LF preceded by CR, and it is
+// empty or ends with LF. Looks through the text without copying it.
+bool IsJoined(std::string_view text);
+
 // The byte offsets at which the lines holding `marker` start, in increasing
 // order, each once. Plain byte search: a match may start at the second byte
 // of a double-byte character, as Contains (strings/strings.h) finds it.

@@ -14,16 +14,25 @@ namespace {
 
 // Finds the first match of `pattern` at or after `from` that starts on a
 // character boundary, given that `from` itself is a boundary. Returns npos
-// when there is none. Linear: the boundary walk never goes back.
+// when there is none.
+//
+// The walk from a boundary takes a lead byte and the byte after it as one
+// character, any other byte alone; so the byte after one that is no lead
+// byte starts a character, whether that one stood alone or ended a pair. A
+// candidate is therefore decided by the run of lead-byte values just before
+// it (back to the last boundary known): the walk pairs them among
+// themselves, and the candidate starts a character when they are even in
+// number. Linear: no byte is looked at again for a later candidate.
 size_t FindOnBoundary(std::string_view text, std::string_view pattern, size_t from) {
   size_t boundary = from;
   size_t search = from;
   for (;;) {
     const size_t candidate = text.find(pattern, search);
     if (candidate == std::string_view::npos) return candidate;
-    while (boundary < candidate) boundary += IsLeadByte(text[boundary]) ? 2 : 1;
-    if (boundary == candidate) return candidate;
-    search = candidate + 1;  // the candidate was a second byte
+    size_t run_start = candidate;
+    while (run_start > boundary && IsLeadByte(text[run_start - 1])) --run_start;
+    if ((candidate - run_start) % 2 == 0) return candidate;
+    boundary = search = candidate + 1;  // the candidate was a second byte
   }
 }
 

@@ -8,6 +8,8 @@
 #   tools/bench-run.sh           # the figures of BENCHMARKS.md (some minutes)
 #   tools/bench-run.sh --smoke   # every benchmark once, briefly, so that they
 #                                # keep building and running (the test command)
+#   tools/bench-run.sh --wine    # the whole run of the win32 build under Wine,
+#                                # against the floor built for win32 and natively
 #
 # Generated inputs go to build/ (the site of 2,000 books takes about 90 MB).
 # Needs Google Benchmark (Debian: libbenchmark-dev; tools/install-deps.sh).
@@ -15,13 +17,26 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 smoke=0
+wine=0
 case "${1:-}" in
   --smoke) smoke=1 ;;
+  --wine) wine=1 ;;
   "") ;;
-  *) echo "usage: tools/bench-run.sh [--smoke]" >&2; exit 2 ;;
+  *) echo "usage: tools/bench-run.sh [--smoke | --wine]" >&2; exit 2 ;;
 esac
 
 build=build/native
+if [ "$wine" = 1 ]; then
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target bench_file_floor
+  cmake --preset win32 -DKANADEYA_BUILD_BENCHMARKS=ON >/dev/null
+  cmake --build --preset win32 --target bench_file_floor hakobune kanadeya
+  [ -f "$build/bench-site/codes-2000.txt" ] ||
+    python3 bench/make-site.py "$build/bench-site" --books 2000
+  python3 bench/whole-run.py --wine --build-dir build/win32 --site "$build/bench-site" \
+    --codes 1000 --runs 5
+  exit 0
+fi
 cmake --preset native >/dev/null
 if ! grep -q '^benchmark_DIR:PATH=/' "$build/CMakeCache.txt"; then
   echo "bench-run: Google Benchmark is not installed (Debian: libbenchmark-dev)" >&2

@@ -66,6 +66,9 @@ void CheckPageLines(std::string_view raw) {
   const std::string joined = JoinLines(raw);
   Check(joined == test::PlainJoinLines(raw), "JoinLines differs from splitting and joining",
         raw);
+  Check(IsJoined(raw) == (joined == raw), "IsJoined differs from JoinLines keeping the text",
+        raw);
+  Check(IsJoined(joined), "IsJoined refuses a joined text", raw);
   const std::string page = JoinLines(EucToShiftJisReference(joined));
 
   std::vector<std::string_view> markers = {

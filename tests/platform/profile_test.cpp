@@ -74,6 +74,11 @@ TEST(ReadProfileString, MeasuredCases) {
     EXPECT_BYTES_EQ(expected, ReadProfileString(IniPath(row[2]), Unescape(row[4]),
                                                 Unescape(row[5]), Fallback(row[6])))
         << "case " << row[0] << ": " << row[1];
+    // A reader asked a key before this one answers the same.
+    const ProfileReader reader(IniPath(row[2]));
+    reader.Read("Entry", "PurachaseSet", "");
+    EXPECT_BYTES_EQ(expected, reader.Read(Unescape(row[4]), Unescape(row[5]), Fallback(row[6])))
+        << "ProfileReader, case " << row[0] << ": " << row[1];
     ++cases;
   }
   EXPECT_GE(cases, 66);
@@ -144,6 +149,9 @@ TEST(ReadProfileString, FolderInPlaceOfTheFileGivesTheFallback) {
   test::TempDir dir;
   EXPECT_BYTES_EQ("\x8d\x77\x93\xfc",
                   ReadProfileString(dir.path(), "Entry", "PurachaseSet", "\x8d\x77\x93\xfc  "));
+  const ProfileReader reader(dir.path());
+  EXPECT_BYTES_EQ("\x8d\x77\x93\xfc", reader.Read("Entry", "PurachaseSet", "\x8d\x77\x93\xfc  "));
+  EXPECT_BYTES_EQ("0", reader.Read("Entry", "TaxSet", "0"));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
-// The eight-byte steps of EucToShiftJis against the plain walk of
-// EucToShiftJisReference: texts built to put every kind of byte at every
-// offset of a step, at the end of the text and across step boundaries.
+// The wide steps of EucToShiftJis against the plain walk of
+// EucToShiftJisReference, for both of its walks (eight bytes at a time, and
+// sixteen with SSE2 where the processor has it): texts built to put every
+// kind of byte at every offset of a step, at the end of the text and across
+// step boundaries.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -15,7 +17,20 @@ namespace {
 using test::Unhex;
 
 void ExpectSameAsReference(const std::string& euc) {
-  ASSERT_BYTES_EQ(EucToShiftJisReference(euc), EucToShiftJis(euc)) << "EUC " << test::Hex(euc);
+  const std::string reference = EucToShiftJisReference(euc);
+  ASSERT_BYTES_EQ(reference, EucToShiftJis(euc)) << "EUC " << test::Hex(euc);
+  ASSERT_BYTES_EQ(reference, EucToShiftJisPortable(euc)) << "portable, EUC " << test::Hex(euc);
+  ASSERT_BYTES_EQ(reference, EucToShiftJisSse2(euc)) << "SSE2, EUC " << test::Hex(euc);
+}
+
+// Every x86-64 processor has SSE2; other processor families take the
+// portable walk (on 32-bit x86 it depends on the processor).
+TEST(EucToShiftJis, Sse2WalkWhereEveryProcessorHasIt) {
+#if defined(__x86_64__)
+  EXPECT_TRUE(EucToShiftJisSse2Available());
+#elif !defined(__i386__)
+  EXPECT_FALSE(EucToShiftJisSse2Available());
+#endif
 }
 
 TEST(EucToShiftJis, AgreesWithTheWalkOnChosenTexts) {
@@ -44,6 +59,11 @@ TEST(EucToShiftJis, AgreesWithTheWalkOnChosenTexts) {
       "8eb18eb28eb3a4a2a4a2a4a2",            // three half-width katakana, then pairs
       "8eb18eb28eb3618eb4",                  // three half-width katakana, then ASCII
       "a18eb18eb28eb38eb4a1a1",              // half-width katakana after a pair's first byte
+      "a4a2a4a4a4a6a4a8a4aaa4aba4ada4af61",  // eight pairs: one whole sixteen-byte step
+      "61a4a2a4a4a4a6a4a8a4aaa4aba4ada4afa4b1",  // pairs over the end of a sixteen-byte step
+      "8eb18eb28eb38eb48eb58eb68eb78eb88eb9",    // half-width katakana over a step's end
+      "6162636465666768696a6b6c6d6e6fa4a2a4",    // a pair over the end of a sixteen-byte step
+      "6162636465666768696a6b6c6d6e6fa40d0a",    // ... whose second byte is ASCII
   };
   for (const char* hex : cases) {
     SCOPED_TRACE(hex);
@@ -52,18 +72,18 @@ TEST(EucToShiftJis, AgreesWithTheWalkOnChosenTexts) {
 }
 
 // Every byte value, and every pair of byte values, placed at each offset
-// of an eight-byte step among pairs and among ASCII.
+// of an eight- and a sixteen-byte step among pairs and among ASCII.
 TEST(EucToShiftJis, AgreesWithTheWalkOnEveryByteAtEveryOffset) {
   for (int first = 0; first < 256; ++first) {
     for (int second = 0; second < 256; second += (first >= 0x80 ? 1 : 17)) {
-      for (size_t offset = 0; offset < 9; ++offset) {
+      for (size_t offset = 0; offset < 17; ++offset) {
         for (const char* fill : {"\xa4\xa2", "ab"}) {
           std::string euc;
           while (euc.size() < offset) euc += fill;
           euc.resize(offset);
           euc += static_cast<char>(first);
           euc += static_cast<char>(second);
-          while (euc.size() < 24) euc += fill;
+          while (euc.size() < 40) euc += fill;
           ExpectSameAsReference(euc);
           ExpectSameAsReference(euc.substr(0, offset + 1));  // the byte at the end
         }

@@ -52,6 +52,36 @@ TEST(JoinLines, AsSplitLinesSplits) {
   }
 }
 
+TEST(IsJoined, WhenJoinLinesKeepsTheText) {
+  static const struct {
+    std::string_view text;
+    bool joined;
+  } rows[] = {
+      {"", true},
+      {"a\r\nb\r\n", true},
+      {"\r\n\r\n", true},
+      {"a\r\nb", false},                          // no break at the end
+      {"\na\r\n", false},                         // an LF first, no CR anywhere
+      {"a\nb\r\n", false},                        // a lone LF
+      {"a\rb\r\n", false},                        // a lone CR
+      {"a\r\n\r", false},                         // a CR at the end
+      {"a\r\r\n", false},                         // CR CR LF
+      {std::string_view("a\0\r\n", 4), false},  // a zero byte
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(test::Hex(row.text));
+    EXPECT_EQ(row.joined, IsJoined(row.text));
+    EXPECT_EQ(row.joined, JoinLines(row.text) == row.text);
+  }
+  std::mt19937 random(2);
+  const std::vector<std::string_view> pieces = {"a", "\r", "\n", "\r\n", "\r\n", "\x83",
+                                                std::string_view("\0", 1)};
+  for (int round = 0; round < 3000; ++round) {
+    const std::string text = RandomText(random, pieces, random() % 12);
+    ASSERT_EQ(JoinLines(text) == text, IsJoined(text)) << test::Hex(text);
+  }
+}
+
 TEST(LinesHoldingEach, AsContainsOnEveryLine) {
   // Markers that begin alike, run into each other and overlap themselves.
   const std::vector<std::string_view> markers = {"<div id=\"A\">", "<div id=\"AB\">", "<d",
