@@ -95,6 +95,8 @@ class LineReader {
  private:
   std::string_view text_;
   size_t position_ = 0;
+  size_t cr_;  // the CR the last search for one found (npos: none left)
+  size_t lf_;  // the LF likewise
 };
 
 // Calls `emit` with every line of `text`, as LineReader reads them.
