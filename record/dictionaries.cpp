@@ -212,10 +212,7 @@ size_t Dictionary::FindKey(std::string_view inner) {
 bool SegmentIndex::Build(std::string_view text) {
   Clear();
   if (text.size() >= UINT32_MAX) return false;
-  // Bars stand every few bytes: a plain walk rather than a memchr call each.
-  bars_.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '|')));
-  for (size_t at = 0; at < text.size(); ++at)
-    if (text[at] == '|') bars_.push_back(static_cast<uint32_t>(at));
+  ForEachByte(text, '|', [this](size_t at) { bars_.push_back(static_cast<uint32_t>(at)); });
   if (bars_.size() < 2) return true;
   const auto segments = static_cast<uint32_t>(bars_.size() - 1);
   size_t size = 16;
