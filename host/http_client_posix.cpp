@@ -55,6 +55,11 @@ const Curl* LoadCurl() {
   return complete ? &curl : nullptr;
 }
 
+// Why no handle could be made.
+std::string NoHandleReason() {
+  return LoadCurl() == nullptr ? "cannot load libcurl (libcurl.so.4)" : "libcurl cannot start";
+}
+
 // The loaded library. REQUIRES: LoadCurl() gave it (a handle exists).
 const Curl& Lib() { return *LoadCurl(); }
 
@@ -87,7 +92,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user);
 bool TestConnection(const std::string& url, uint32_t timeout_ms, std::string& why) {
   Easy curl = NewHandle();
   if (!curl) {
-    why = "libcurl cannot start";
+    why = NoHandleReason();
     return false;
   }
   char detail[CURL_ERROR_SIZE] = "";
@@ -107,7 +112,7 @@ FetchResult Fetch(const std::string& url, const std::string& body_path,
   FetchResult result;
   Easy curl = NewHandle();
   if (!curl) {
-    result.error = "libcurl cannot start";
+    result.error = NoHandleReason();
     return result;
   }
   File file(std::fopen(body_path.c_str(), "wb"));
