@@ -67,8 +67,8 @@ void Downloaded(const std::string& site) { State().last_download[site] = Clock::
 // none (an unknown URL, a missing file, a folder) or it cannot be copied.
 bool CopyFromSite(const std::string& path, std::string_view url) {
   const auto source = SiteFilePath(State().settings.site_dir, url);
-  if (!source || !kanadeya::platform::FileExists(*source)) return false;
-  std::string page;
+  if (!source) return false;
+  std::string page;  // the read fails for a missing file and for a folder
   if (!kanadeya::platform::ReadWholeFile(*source, page)) return false;
   if (kanadeya::platform::WriteWholeFile(path, page)) return true;
   kanadeya::platform::DeleteFileAt(path);  // no half-written page

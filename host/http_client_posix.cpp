@@ -1,9 +1,16 @@
 // The HTTP client over libcurl. Proxies come from the usual environment
 // variables (http_proxy, https_proxy, no_proxy, ...), as libcurl reads them.
+//
+// libcurl is loaded at the first request, not with the program: it and the
+// libraries it brings (TLS and the rest) take some milliseconds to load and
+// start, in every run, also in one over a site folder that makes no request.
+#define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <cstdio>
 #include <memory>
+#include <type_traits>
 
 #include "host/http_client.h"
 
@@ -11,8 +18,53 @@ namespace hakobune {
 
 namespace {
 
+// The libcurl functions the client calls.
+struct Curl {
+  decltype(&curl_global_init) global_init = nullptr;
+  decltype(&curl_easy_init) easy_init = nullptr;
+  decltype(&curl_easy_setopt) easy_setopt = nullptr;
+  decltype(&curl_easy_perform) easy_perform = nullptr;
+  decltype(&curl_easy_getinfo) easy_getinfo = nullptr;
+  decltype(&curl_easy_strerror) easy_strerror = nullptr;
+  decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+};
+
+// libcurl's functions, loaded once; null when the library or one of them is
+// missing. Never unloaded (the program ends soon after its one run).
+const Curl* LoadCurl() {
+  static const Curl curl = [] {
+    Curl loaded;
+    void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return loaded;
+    auto bind = [library](auto& function, const char* name) {
+      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+          ::dlsym(library, name));
+    };
+    bind(loaded.global_init, "curl_global_init");
+    bind(loaded.easy_init, "curl_easy_init");
+    bind(loaded.easy_setopt, "curl_easy_setopt");
+    bind(loaded.easy_perform, "curl_easy_perform");
+    bind(loaded.easy_getinfo, "curl_easy_getinfo");
+    bind(loaded.easy_strerror, "curl_easy_strerror");
+    bind(loaded.easy_cleanup, "curl_easy_cleanup");
+    return loaded;
+  }();
+  const bool complete = curl.global_init && curl.easy_init && curl.easy_setopt &&
+                        curl.easy_perform && curl.easy_getinfo && curl.easy_strerror &&
+                        curl.easy_cleanup;
+  return complete ? &curl : nullptr;
+}
+
+// Why no handle could be made.
+std::string NoHandleReason() {
+  return LoadCurl() == nullptr ? "cannot load libcurl (libcurl.so.4)" : "libcurl cannot start";
+}
+
+// The loaded library. REQUIRES: LoadCurl() gave it (a handle exists).
+const Curl& Lib() { return *LoadCurl(); }
+
 struct EasyDeleter {
-  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+  void operator()(CURL* curl) const { Lib().easy_cleanup(curl); }
 };
 using Easy = std::unique_ptr<CURL, EasyDeleter>;
 
@@ -40,16 +92,16 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user);
 bool TestConnection(const std::string& url, uint32_t timeout_ms, std::string& why) {
   Easy curl = NewHandle();
   if (!curl) {
-    why = "libcurl cannot start";
+    why = NoHandleReason();
     return false;
   }
   char detail[CURL_ERROR_SIZE] = "";
-  curl_easy_setopt(curl.get(), CURLOPT_ERRORBUFFER, detail);
-  curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
-  curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout_ms));
-  curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(timeout_ms));
-  const CURLcode code = curl_easy_perform(curl.get());
+  Lib().easy_setopt(curl.get(), CURLOPT_ERRORBUFFER, detail);
+  Lib().easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+  Lib().easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
+  Lib().easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout_ms));
+  Lib().easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(timeout_ms));
+  const CURLcode code = Lib().easy_perform(curl.get());
   if (code == CURLE_OK) return true;
   why = Describe(code, detail);
   return false;
@@ -60,7 +112,7 @@ FetchResult Fetch(const std::string& url, const std::string& body_path,
   FetchResult result;
   Easy curl = NewHandle();
   if (!curl) {
-    result.error = "libcurl cannot start";
+    result.error = NoHandleReason();
     return result;
   }
   File file(std::fopen(body_path.c_str(), "wb"));
@@ -75,22 +127,22 @@ FetchResult Fetch(const std::string& url, const std::string& body_path,
 
   char detail[CURL_ERROR_SIZE] = "";
   CURL* c = curl.get();
-  curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
-  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(c, CURLOPT_USERAGENT, limits.user_agent.c_str());
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS,
+  Lib().easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
+  Lib().easy_setopt(c, CURLOPT_URL, url.c_str());
+  Lib().easy_setopt(c, CURLOPT_HTTPGET, 1L);
+  Lib().easy_setopt(c, CURLOPT_USERAGENT, limits.user_agent.c_str());
+  Lib().easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+  Lib().easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
+  Lib().easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS,
                    static_cast<long>(limits.connect_ms < limits.total_ms ? limits.connect_ms
                                                                          : limits.total_ms));
-  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.total_ms));
-  curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.max_bytes));
-  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, WriteBody);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
+  Lib().easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.total_ms));
+  Lib().easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.max_bytes));
+  Lib().easy_setopt(c, CURLOPT_WRITEFUNCTION, WriteBody);
+  Lib().easy_setopt(c, CURLOPT_WRITEDATA, &sink);
 
-  const CURLcode code = curl_easy_perform(c);
-  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &result.status);
+  const CURLcode code = Lib().easy_perform(c);
+  Lib().easy_getinfo(c, CURLINFO_RESPONSE_CODE, &result.status);
   const bool closed = std::fclose(file.release()) == 0;
   if (sink.too_large) {
     result.error = "the body is larger than " + std::to_string(limits.max_bytes) + " bytes";
@@ -109,15 +161,16 @@ namespace {
 Easy NewHandle() {
   // Once per program, before the first handle; never undone (the program
   // ends soon after its one run).
-  static const bool started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  if (LoadCurl() == nullptr) return Easy();
+  static const bool started = Lib().global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   if (!started) return Easy();
-  Easy curl(curl_easy_init());
+  Easy curl(Lib().easy_init());
   if (!curl) return curl;
-  curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
+  Lib().easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
   // The site and the places it redirects to are web pages: no file://, no
   // other protocols, whatever a server answers.
-  curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  Lib().easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
+  Lib().easy_setopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   return curl;
 }
 
@@ -125,7 +178,7 @@ std::string Describe(CURLcode code, const char* detail) {
   if (code == CURLE_OPERATION_TIMEDOUT) return "timed out";
   if (code == CURLE_PARTIAL_FILE) return "the body was cut short";
   return detail != nullptr && *detail != '\0' ? std::string(detail)
-                                              : std::string(curl_easy_strerror(code));
+                                              : std::string(Lib().easy_strerror(code));
 }
 
 // Writes the body of a 2xx answer to the file; the body of any other answer
@@ -134,7 +187,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto& sink = *static_cast<BodySink*>(user);
   const size_t n = size * count;
   long status = 0;
-  curl_easy_getinfo(sink.curl, CURLINFO_RESPONSE_CODE, &status);
+  Lib().easy_getinfo(sink.curl, CURLINFO_RESPONSE_CODE, &status);
   if (status < 200 || status > 299) return n;
   if (n > sink.max_bytes - sink.written) {
     sink.too_large = true;

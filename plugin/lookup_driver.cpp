@@ -101,11 +101,10 @@ void FillFromSettings() {
 
 // Has the host download `url` into `path`. The file is deleted first, so
 // that a failed download is never mistaken for the page (a host may leave
-// the previous file in place). True when the file is there afterwards.
-bool Download(const std::string& path, const std::string& url) {
+// the previous file in place); whether it came is told by reading it.
+void Download(const std::string& path, const std::string& url) {
   platform::DeleteFileAt(path);
   BoundHostApi.HTTPDownloadFunc()(path.c_str(), url.c_str());
-  return platform::FileExists(path);
 }
 
 // What the lookup of one code gave besides its outcome.
@@ -137,17 +136,20 @@ CodeOutcome LookUpOneCode(std::string_view code_line, const std::string& site,
 
   const std::string pagePath = DataDirectory + std::string(kTempPageName);
   std::string page;
-  if (!Download(pagePath, searchUrl) || !platform::ReadWholeFile(pagePath, page))
-    return CodeOutcome::kSearchNotDownloaded;
+  Download(pagePath, searchUrl);
+  if (!platform::ReadWholeFile(pagePath, page)) return CodeOutcome::kSearchNotDownloaded;
   const std::string id = FindDetailId(page);
   page.clear();
   page.shrink_to_fit();
   if (id.empty()) return CodeOutcome::kNoDetailLink;
 
   BookRecord.PageUrl = site + std::string(kDetailPath) + id;
-  if (!Download(pagePath, BookRecord.PageUrl)) return CodeOutcome::kDetailNotDownloaded;
+  Download(pagePath, BookRecord.PageUrl);
+  // The parse fails for a missing page as for one it cannot use; only then
+  // is it asked which.
   if (!ParseDetailPage(pagePath, site, &result.markers_found))
-    return CodeOutcome::kDetailNotReadable;
+    return platform::FileExists(pagePath) ? CodeOutcome::kDetailNotReadable
+                                          : CodeOutcome::kDetailNotDownloaded;
   if (BookRecord.Code.size() == 26) CompleteTwentySixByteCode();
   LookupLabel();
   FillFromSettings();

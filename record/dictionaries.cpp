@@ -212,8 +212,7 @@ size_t Dictionary::FindKey(std::string_view inner) {
 bool SegmentIndex::Build(std::string_view text) {
   Clear();
   if (text.size() >= UINT32_MAX) return false;
-  for (size_t at = text.find('|'); at != std::string_view::npos; at = text.find('|', at + 1))
-    bars_.push_back(static_cast<uint32_t>(at));
+  ForEachByte(text, '|', [this](size_t at) { bars_.push_back(static_cast<uint32_t>(at)); });
   if (bars_.size() < 2) return true;
   const auto segments = static_cast<uint32_t>(bars_.size() - 1);
   size_t size = 16;
@@ -266,17 +265,20 @@ size_t SegmentIndex::Find(std::string_view text, std::string_view inner) const {
   return std::string_view::npos;
 }
 
-// The offset of the first "|" + inner + "|" in `text`, or npos. The bars
-// are the dictionary's most frequent byte, so the search looks for `inner`
-// and then for the bars around it.
+// The offset of the first "|" + inner + "|" in `text`, or npos. A
+// Horspool search for the whole framed key: the text is mostly the lead
+// bytes of double-byte characters, so a search led by the key's first byte
+// would stop every few bytes.
 size_t FindFramed(std::string_view text, std::string_view inner) {
-  if (inner.empty()) return text.find("||");
-  for (size_t at = text.find(inner, 1); at != std::string_view::npos;
-       at = text.find(inner, at + 1)) {
-    if (text[at - 1] == '|' && at + inner.size() < text.size() && text[at + inner.size()] == '|')
-      return at - 1;
-  }
-  return std::string_view::npos;
+  std::string framed;
+  framed.reserve(inner.size() + 2);
+  framed += '|';
+  framed += inner;
+  framed += '|';
+  const std::boyer_moore_horspool_searcher searcher(framed.begin(), framed.end());
+  const auto found = std::search(text.begin(), text.end(), searcher);
+  return found == text.end() ? std::string_view::npos
+                             : static_cast<size_t>(found - text.begin());
 }
 
 uint64_t HashOf(std::string_view text) {

@@ -16,19 +16,23 @@ int FieldOfColumn(int column) {
 std::string EscapeCsvField(std::string_view value) {
   std::string out;
   out.reserve(value.size());
+  size_t done = 0;  // the value is copied up to here; runs of other bytes go whole
   for (size_t i = 0; i < value.size(); ++i) {
     const char c = value[i];
-    if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') {
+    if (c != '\r' && c != '"' && c != ',') continue;
+    if (c == '\r' && !(i + 1 < value.size() && value[i + 1] == '\n')) continue;
+    out.append(value, done, i - done);
+    if (c == '\r') {
       out += "$$";
       ++i;
     } else if (c == '"') {
       out += "\x81\x68";  // ”
-    } else if (c == ',') {
-      out += "\x81\x43";  // ，
     } else {
-      out += c;
+      out += "\x81\x43";  // ，
     }
+    done = i + 1;
   }
+  out.append(value, done, std::string_view::npos);
   return out;
 }
 

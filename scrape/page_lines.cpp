@@ -9,36 +9,6 @@
 
 namespace kanadeya {
 
-namespace {
-
-// Calls visit(at) for every offset `at` of byte `c` in `text`, in order.
-// Eight bytes are tested at a time, each as one number, first byte lowest: a
-// page holds the first byte of its markers ("<") every few bytes, too often
-// for a memchr call each.
-template <typename Visit>
-void ForEachByte(std::string_view text, char c, Visit visit) {
-  constexpr uint64_t kEachByte = 0x0101010101010101u;
-  constexpr uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Fu;
-  const size_t n = text.size();
-  size_t i = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    const uint64_t pattern = kEachByte * static_cast<unsigned char>(c);
-    for (; i + 8 <= n; i += 8) {
-      uint64_t word;
-      std::memcpy(&word, text.data() + i, 8);
-      const uint64_t x = word ^ pattern;  // a zero byte where `c` stands
-      // The top bit of each zero byte, exactly: no carry crosses a byte.
-      uint64_t zeros = ~(((x & kLowBits) + kLowBits) | x) & ~kLowBits;
-      for (; zeros != 0; zeros &= zeros - 1)
-        visit(i + static_cast<size_t>(std::countr_zero(zeros)) / 8);
-    }
-  }
-  for (size_t at = text.find(c, i); at != std::string_view::npos; at = text.find(c, at + 1))
-    visit(at);
-}
-
-}  // namespace
-
 std::string JoinLines(std::string_view text) {
   const size_t zero = text.find('\0');
   if (zero != std::string_view::npos) text = text.substr(0, zero);
@@ -126,8 +96,10 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
   // looked through for line breaks: each byte is looked at once, also when
   // one long line holds very many matches.
   size_t line_start = 0, scanned = 0;
-  ForEachByte(page, markers[0][0], [&](size_t at) {
-    if (at + 1 < page.size() && !second_bytes[static_cast<unsigned char>(page[at + 1])]) return;
+  // The markers compared where the first two bytes may start one; kept out
+  // of line, so that the walk over the first byte's places, mostly passed
+  // over at once, stays a tight loop.
+  auto compare_at = [&](size_t at) __attribute__((noinline)) {
     const uint64_t here = eight_at(page, at).key;
     for (const Group& group : groups) {
       if ((here & group.first.mask) != group.first.key) continue;
@@ -144,6 +116,10 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
         if (starts[m].empty() || starts[m].back() != line_start) starts[m].push_back(line_start);
       }
     }
+  };
+  ForEachByte(page, markers[0][0], [&](size_t at) {
+    if (at + 1 < page.size() && !second_bytes[static_cast<unsigned char>(page[at + 1])]) return;
+    compare_at(at);
   });
   return starts;
 }

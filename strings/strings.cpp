@@ -100,11 +100,17 @@ std::string_view TrimView(std::string_view text) {
   return TrimRightView(TrimLeftView(text));
 }
 
-LineReader::LineReader(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
+LineReader::LineReader(std::string_view text)
+    : text_(text.substr(0, text.find('\0'))), cr_(text_.find('\r')), lf_(text_.find('\n')) {}
 
 bool LineReader::Next(std::string_view& line) {
   if (position_ >= text_.size()) return false;
-  const size_t end = text_.find_first_of("\r\n", position_);
+  // The next CR and the next LF are each looked for again only once the
+  // reader has passed them: one memchr per line and break character, where a
+  // search for either of two characters tests them byte by byte.
+  if (cr_ < position_) cr_ = text_.find('\r', position_);
+  if (lf_ < position_) lf_ = text_.find('\n', position_);
+  const size_t end = std::min(cr_, lf_);
   if (end == std::string_view::npos) {
     line = text_.substr(position_);
     position_ = text_.size();
