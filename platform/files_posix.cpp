@@ -1,7 +1,9 @@
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,29 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// An open file descriptor, closed when it goes.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  explicit operator bool() const { return fd_ >= 0; }
+  int get() const { return fd_; }
+  // Closes it now; false when the close reports a failure (a write that
+  // did not reach the file).
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -23,38 +48,46 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool DeleteFileAt(const std::string& path) {
-  if (!FileExists(path)) return false;
-  return ::unlink(path.c_str()) == 0;
-}
+// unlink never removes a folder, so no test before it is needed.
+bool DeleteFileAt(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+// Both work on the descriptor itself: a page is read and written twice for
+// every code, and a stat before the open, or the stream's own, would be
+// system calls more each time.
 bool ReadWholeFile(const std::string& path, std::string& contents) {
   contents.clear();
+  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  File f(std::fopen(path.c_str(), "rb"));
-  if (!f) return false;
-  if (st.st_size > 0) contents.reserve(static_cast<size_t>(st.st_size));
-  char buffer[1 << 16];
+  if (!fd || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  // One byte more than the file's size, so that its end shows in one read.
+  contents.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : size_t{1} << 16);
+  size_t have = 0;
   for (;;) {
-    const size_t got = std::fread(buffer, 1, sizeof buffer, f.get());
-    contents.append(buffer, got);
-    if (got < sizeof buffer) break;
+    if (have == contents.size()) contents.resize(contents.size() + (size_t{1} << 16));
+    const ssize_t got = ::read(fd.get(), contents.data() + have, contents.size() - have);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      contents.clear();
+      contents.shrink_to_fit();
+      return false;
+    }
+    have += static_cast<size_t>(got);
   }
-  if (std::ferror(f.get())) {
-    contents.clear();
-    contents.shrink_to_fit();
-    return false;
-  }
+  contents.resize(have);
   return true;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view contents) {
-  File f(std::fopen(path.c_str(), "wb"));
-  if (!f) return false;
-  if (!contents.empty() && std::fwrite(contents.data(), 1, contents.size(), f.get()) != contents.size())
-    return false;
-  return std::fclose(f.release()) == 0;
+  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!fd) return false;
+  while (!contents.empty()) {
+    const ssize_t put = ::write(fd.get(), contents.data(), contents.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    contents.remove_prefix(static_cast<size_t>(put));
+  }
+  return fd.Close();
 }
 
 bool AppendToFile(const std::string& path, std::string_view contents) {
