@@ -40,7 +40,8 @@ bool ReadPluginSettings(const std::string& folder, std::string_view built_in_url
   settings.log_path.clear();
   if (!platform::FileExists(path)) return true;
 
-  const std::string base = platform::ReadProfileString(path, kSiteSection, kBaseUrlKey, "");
+  const platform::ProfileReader profile(path);
+  const std::string base = profile.Read(kSiteSection, kBaseUrlKey, "");
   if (!base.empty()) {
     std::string_view said;
     switch (CheckBaseUrl(base, settings.site_base_url)) {
@@ -65,7 +66,7 @@ bool ReadPluginSettings(const std::string& folder, std::string_view built_in_url
       return false;
     }
   }
-  const std::string log = platform::ReadProfileString(path, kLogSection, kLogFileKey, "");
+  const std::string log = profile.Read(kLogSection, kLogFileKey, "");
   if (!log.empty()) settings.log_path = platform::IsAbsolutePath(log) ? log : folder + log;
   return true;
 }
