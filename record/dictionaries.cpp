@@ -12,6 +12,7 @@
 #include "record/book_record.h"
 #include "record/output_line.h"
 #include "record/system_texts.h"
+#include "strings/byte_scan.h"
 #include "strings/strings.h"
 
 namespace kanadeya {

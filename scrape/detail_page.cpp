@@ -15,7 +15,6 @@
 #include "platform/files.h"
 #include "record/book_record.h"
 #include "record/stop_request.h"
-#include "scrape/euc_jp.h"
 #include "scrape/page_lines.h"
 #include "scrape/system_texts.h"
 #include "strings/strings.h"
@@ -110,21 +109,35 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
   std::array<size_t, 10> first_marked;
   for (size_t k = 0; k < first_marked.size(); ++k)
     first_marked[k] = marked[k].empty() ? page.size() : marked[k].front();
+  // The lines the walk stops at: every line while a hook watches it, else
+  // only the lines holding one of the ten markers, since the others do
+  // nothing. No hook, nothing that could request a stop during the walk.
+  const bool watched = DetailPageLineHook != nullptr;
+  std::vector<size_t> stops;
+  if (!watched) {
+    for (size_t k = 0; k < first_marked.size(); ++k)
+      for (size_t at : marked[k])
+        if (at < tested_end) stops.push_back(at);
+    std::sort(stops.begin(), stops.end());
+    stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
+    found = tested_end > 0 && !StopRequested;
+  }
   MarkedLines product_names(std::move(marked[0])), images(std::move(marked[1])),
       publishers(std::move(marked[2])), sizes(std::move(marked[3])),
       author_rows(std::move(marked[4])), genres(std::move(marked[5])),
       edition_dates(std::move(marked[6])), prices(std::move(marked[7])),
       memos(std::move(marked[8])), contents_starts(std::move(marked[9]));
+  size_t next_stop = 0;
   size_t start = 0;
-  std::string_view next;  // the line after line i
+  if (!watched) start = stops.empty() ? tested_end : stops[0];
   for (size_t i = 0; start < tested_end; ++i) {
-    if (DetailPageLineHook != nullptr) DetailPageLineHook(i);
+    if (watched) DetailPageLineHook(i);
     if (StopRequested) break;
     found = true;
-    const std::string_view line = i == 0 ? LineAt(page, start) : next;
+    const std::string_view line = LineAt(page, start);
     const size_t next_start = start + line.size() + 2;
     // Line i + 1 exists: at least five lines follow line i.
-    next = LineAt(page, next_start);
+    const std::string_view next = LineAt(page, next_start);
 
     if (product_names.Holds(start)) {
       SplitTitleVolume(StripMarkup(CleanLine(next, true)));
@@ -149,7 +162,10 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
       if (!contents) contents.emplace(page, marked[10], marked[11], marked[12]);
       contents->AppendBlock(next_start, BookRecord.Memo);
     }
-    start = next_start;
+    if (watched)
+      start = next_start;
+    else
+      start = ++next_stop < stops.size() ? stops[next_stop] : tested_end;
   }
   if (!found) return false;
   if (markers_found != nullptr)  // `start` is the first line not examined
@@ -175,25 +191,6 @@ bool ApplyPrivateProfile(const std::string& marker_path, std::string_view age_ra
 
 namespace {
 
-// The four character references the page decodes, in their order.
-constexpr std::array<std::string_view, 4> kReferences = {kReferenceAmp, kReferenceQuot,
-                                                         kReferenceLt, kReferenceGt};
-
-// Which of the four references the text holds (byte search), found in one
-// pass over its "&".
-std::array<bool, 4> ReferencesIn(std::string_view text) {
-  std::array<bool, 4> held{};
-  for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1)) {
-    for (size_t k = 0; k < kReferences.size(); ++k) {
-      // The byte after "&" tells the references apart.
-      if (at + 1 < text.size() && text[at + 1] == kReferences[k][1] &&
-          text.compare(at, kReferences[k].size(), kReferences[k]) == 0)
-        held[k] = true;
-    }
-  }
-  return held;
-}
-
 // Replaces every occurrence of `pattern` (character search), as ReplaceAll
 // does, when the text holds it at all.
 void Replace(std::string& text, std::string_view pattern, std::string_view replacement) {
@@ -207,30 +204,9 @@ bool ReadPage(const std::string& path, std::string& page) {
   try {
     std::string text;
     if (!platform::ReadWholeFile(path, text)) return false;
-    // Each join is skipped where it would give the text unchanged (a page
-    // with CR LF line ends; a converted page where no pair took a CR).
-    if (!IsJoined(text)) text = JoinLines(text);
-    text = EucToShiftJis(text);
-    // A pair can take a line's CR as its second byte; the LF after it still
-    // ends the line, and joining again makes it CR LF.
-    if (IsJoined(text))
-      page = std::move(text);
-    else
-      page = JoinLines(text);
+    page = PageTextFromEuc(text);
     std::string().swap(text);
-    // "&amp;" goes first, so "&amp;lt;" ends as "<"; each pass replaces only
-    // what stood in the text before it.
-    const std::array<std::string_view, 4> decoded = {"&", kClosingQuotationMark, "<", ">"};
-    std::array<bool, 4> held = ReferencesIn(page);
-    for (size_t k = 0; k < kReferences.size(); ++k) {
-      if (!held[k]) continue;
-      page = ReplaceAllOnPage(page, kReferences[k], decoded[k]);
-      // "&amp;lt;" has become "&lt;". The other passes put in place of a
-      // reference a character whose bytes occur in no reference ("<", ">",
-      // 0x81 0x68), which makes no new reference and takes none apart: what
-      // the text holds of the later ones stays as it was.
-      if (k == 0) held = ReferencesIn(page);
-    }
+    DecodeReferences(page);
     return true;
   } catch (const std::exception&) {
     std::string().swap(page);

@@ -46,6 +46,14 @@ bool EucToShiftJisSse2Available();
 // The sixteen-byte walk; where it is not available, the portable walk.
 std::string EucToShiftJisSse2(std::string_view euc);
 
+// The text taken as lines, converted: what JoinLines(EucToShiftJis(
+// JoinLines(euc))) gives (scrape/page_lines.h), in one walk. The text ends
+// at its first zero byte; each line break (CR LF, a lone CR, a lone LF) and
+// the end of a last line without one give CR LF, and a pair whose first
+// byte stands before a break takes 0x0D as its second byte. False, and
+// nothing done, where the sixteen-byte walk is not available.
+bool EucLinesToShiftJisSse2(std::string_view euc, std::string& lines);
+
 // The same conversion as a plain walk of one step at a time: the reference
 // that the fast walk is tested and fuzzed against.
 std::string EucToShiftJisReference(std::string_view euc);

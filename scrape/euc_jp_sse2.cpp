@@ -17,6 +17,7 @@
 // program (inline library code included) comes to depend on SSE2; loads and
 // stores are unaligned, and the entry realigns the stack, which 32-bit
 // Windows keeps only 4-byte aligned.
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <string>
@@ -89,27 +90,81 @@ KANADEYA_SSE2 inline __m128i Select(__m128i mask, __m128i if_set, __m128i if_cle
   return _mm_or_si128(_mm_and_si128(mask, if_set), _mm_andnot_si128(mask, if_clear));
 }
 
-// The conversion of `n` bytes at `in`, written at `out`, which holds n + 1
-// bytes; returns how many were written. Every step writes at most as many
-// bytes as it reads, except a pair that starts at the last byte, so a
+// The bytes that end a line of a page: CR and LF.
+inline bool IsBreak(unsigned char b) { return b == '\r' || b == '\n'; }
+
+// The conversion of `n` bytes at `in`, written into `result` from its start;
+// returns how many were written.
+//
+// With kLines, the text is taken as lines: each line break (CR LF, a lone CR
+// or a lone LF) and the end of a last line without one are written as CR LF,
+// as if the text had been joined with CR LF line ends before the conversion
+// and joined again after it. A pair whose first byte stands before a break
+// takes the CR of that CR LF as its second byte (0x0D), and a half-width
+// prefix gives that CR; either way the break still gives CR LF.
+//
+// Without kLines, `result` holds n + 1 bytes: every step writes at most as
+// many bytes as it reads, except a pair that starts at the last byte, so a
 // sixteen-byte store at the output position stays inside the buffer while
-// sixteen bytes of input are left.
-KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, char* out) {
+// sixteen bytes of input are left. With kLines a break writes up to two
+// bytes more than it reads, and `result` grows when the bytes left could
+// outrun it.
+template <bool kLines>
+KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result) {
   const std::string_view euc(in, n);
+  char* out = result.data();
   const __m128i one = _mm_set1_epi8(1);
   const __m128i pair_low = _mm_set1_epi8(static_cast<char>(0xA1));
   const __m128i pair_high = _mm_set1_epi8(static_cast<char>(0xFF));
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
   size_t i = 0;
   size_t w = 0;
+  // With kLines: the room for what is left, seen at each break.
+  auto make_room = [&] {
+    const size_t needed = w + (n - i) + 20;
+    if (needed <= result.size()) return;
+    result.resize(std::max(needed, 2 * result.size()));
+    out = result.data();
+  };
+  // With kLines, one step at byte i where a break may stand or follow: a
+  // break, or a pair's first byte or a half-width prefix before a break or at
+  // the end of the text, gives CR LF; false for any other step.
+  auto line_step = [&]() -> bool {
+    const auto b = static_cast<unsigned char>(in[i]);
+    size_t at = i;
+    if (!IsBreak(b)) {
+      if (b <= 0x80 || b == 0xFF) return false;  // copied
+      if (i + 1 < n && !IsBreak(static_cast<unsigned char>(in[i + 1]))) return false;
+      if (b != 0x8E) {
+        const auto pair = JisToShiftJis(b & 0x7F, '\r');
+        out[w++] = static_cast<char>(pair[0]);
+        out[w++] = static_cast<char>(pair[1]);
+      }
+      at = i + 1;
+    }
+    // The break at `at`, if the text has not ended: CR LF is one, as are a
+    // lone CR and a lone LF.
+    if (at < n) at += (in[at] == '\r' && at + 1 < n && in[at + 1] == '\n') ? 2 : 1;
+    out[w++] = '\r';
+    out[w++] = '\n';
+    i = at;
+    make_room();
+    return true;
+  };
+  if constexpr (kLines) make_room();
   unsigned carry = 0;                    // 1: the last byte before i starts a pair
   __m128i before = _mm_setzero_si128();  // the sixteen bytes before i, when carry
   while (i + 16 <= n) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
     const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(x));
     // High bytes outside 0xA1-0xFE: as signed bytes, 0x80-0xA0 lie below
-    // 0xA1, and 0xFF is -1.
-    const unsigned non_pair = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmplt_epi8(x, pair_low), _mm_cmpeq_epi8(x, pair_high))));
+    // 0xA1, and 0xFF is -1. With kLines, breaks too.
+    __m128i non_pair_bytes = _mm_or_si128(_mm_cmplt_epi8(x, pair_low), _mm_cmpeq_epi8(x, pair_high));
+    if constexpr (kLines)
+      non_pair_bytes = _mm_or_si128(
+          non_pair_bytes, _mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)));
+    const unsigned non_pair = static_cast<unsigned>(_mm_movemask_epi8(non_pair_bytes));
     // The pairs' first bytes as if no pair were open, then, when one is, the
     // other half of the run of high bytes that opens the sixteen: so the
     // carry from the sixteen before holds up no table look-up.
@@ -163,9 +218,13 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, char* out) {
       --w;
     }
     carry = 0;
+    if constexpr (kLines)
+      if (line_step()) continue;
     if (static_cast<unsigned char>(in[i]) == 0x8E) {
-      // A run of half-width katakana: one byte each.
-      while (i + 1 < n && static_cast<unsigned char>(in[i]) == 0x8E) {
+      // A run of half-width katakana: one byte each (with kLines, up to a
+      // prefix that a break follows).
+      while (i + 1 < n && static_cast<unsigned char>(in[i]) == 0x8E &&
+             !(kLines && IsBreak(static_cast<unsigned char>(in[i + 1])))) {
         out[w++] = in[i + 1];
         i += 2;
       }
@@ -180,10 +239,18 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, char* out) {
     --w;
   }
   while (i < n) {
+    if constexpr (kLines)
+      if (line_step()) continue;
     const euc_jp::Stepped step = euc_jp::Step(euc, i, out + w);
     i += step.read;
     w += step.written;
   }
+  // A last line without a break of its own ends with CR LF.
+  if constexpr (kLines)
+    if (w > 0 && out[w - 1] != '\n') {
+      out[w++] = '\r';
+      out[w++] = '\n';
+    }
   return w;
 }
 
@@ -206,8 +273,16 @@ bool EucToShiftJisSse2Available() {
 std::string EucToShiftJisSse2(std::string_view euc) {
   if (!EucToShiftJisSse2Available()) return EucToShiftJisPortable(euc);
   std::string result(euc.size() + 1, '\0');
-  result.resize(Walk16(euc.data(), euc.size(), result.data()));
+  result.resize(Walk16<false>(euc.data(), euc.size(), result));
   return result;
+}
+
+bool EucLinesToShiftJisSse2(std::string_view euc, std::string& lines) {
+  if (!EucToShiftJisSse2Available()) return false;
+  euc = euc.substr(0, euc.find('\0'));
+  lines.assign(euc.size() + euc.size() / 16 + 32, '\0');
+  lines.resize(Walk16<true>(euc.data(), euc.size(), lines));
+  return true;
 }
 
 #else  // no SSE2 on this processor family
@@ -215,6 +290,8 @@ std::string EucToShiftJisSse2(std::string_view euc) {
 bool EucToShiftJisSse2Available() { return false; }
 
 std::string EucToShiftJisSse2(std::string_view euc) { return EucToShiftJisPortable(euc); }
+
+bool EucLinesToShiftJisSse2(std::string_view, std::string&) { return false; }
 
 #endif
 

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "scrape/euc_jp.h"
+#include "scrape/system_texts.h"
+#include "strings/byte_scan.h"
 #include "strings/strings.h"
 
 namespace kanadeya {
@@ -42,6 +45,15 @@ bool IsJoined(std::string_view text) {
     cr = text.find('\r', lf + 1);
   }
   return cr == std::string_view::npos;
+}
+
+std::string PageTextFromEuc(std::string_view euc) {
+  std::string page;
+  if (EucLinesToShiftJisSse2(euc, page)) return page;
+  // Each join is skipped where it would give the text unchanged (a page
+  // with CR LF line ends; a converted page where no pair took a CR).
+  page = IsJoined(euc) ? EucToShiftJis(euc) : EucToShiftJis(JoinLines(euc));
+  return IsJoined(page) ? page : JoinLines(page);
 }
 
 std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
@@ -85,20 +97,23 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
     if (group == groups.end()) group = groups.insert(groups.end(), Group{first, {}});
     group->members.push_back({m, eight_at(markers[m], 8)});
   }
-  // The bytes that follow the first byte in some marker: the other places
-  // where the first byte stands are passed over at once.
-  bool second_bytes[256] = {};
+  // The bytes that follow the first byte in some marker: only the places of
+  // the first byte that one of them follows are compared (all of them when
+  // a marker is that one byte).
+  std::string seconds;
   for (std::string_view marker : markers) {
-    if (marker.size() == 1) std::fill(std::begin(second_bytes), std::end(second_bytes), true);
-    if (marker.size() >= 2) second_bytes[static_cast<unsigned char>(marker[1])] = true;
+    if (marker.size() == 1) {
+      seconds.clear();
+      break;
+    }
+    if (seconds.find(marker[1]) == std::string::npos) seconds += marker[1];
   }
   // The start of the line of the last match, and how far the page has been
   // looked through for line breaks: each byte is looked at once, also when
   // one long line holds very many matches.
   size_t line_start = 0, scanned = 0;
   // The markers compared where the first two bytes may start one; kept out
-  // of line, so that the walk over the first byte's places, mostly passed
-  // over at once, stays a tight loop.
+  // of line, so that the scan for those places stays a tight loop.
   auto compare_at = [&](size_t at) __attribute__((noinline)) {
     const uint64_t here = eight_at(page, at).key;
     for (const Group& group : groups) {
@@ -117,10 +132,10 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
       }
     }
   };
-  ForEachByte(page, markers[0][0], [&](size_t at) {
-    if (at + 1 < page.size() && !second_bytes[static_cast<unsigned char>(page[at + 1])]) return;
-    compare_at(at);
-  });
+  if (seconds.empty())
+    ForEachByte(page, markers[0][0], compare_at);
+  else
+    ForEachByteBefore(page, markers[0][0], seconds, compare_at);
   return starts;
 }
 
@@ -128,32 +143,70 @@ std::vector<size_t> LinesHolding(std::string_view page, std::string_view marker)
   return std::move(LinesHoldingEach(page, {marker})[0]);
 }
 
-std::string ReplaceAllOnPage(std::string_view page, std::string_view pattern,
-                             std::string_view replacement) {
-  if (pattern.empty() || page.empty()) return std::string(page);
-  std::string out;
-  size_t done = 0;      // the page is copied up to here
-  size_t boundary = 0;  // a character starts here
-  for (size_t search = 0;;) {
-    const size_t candidate = page.find(pattern, search);
-    if (candidate == std::string_view::npos) break;
-    if (boundary < candidate) {
-      const size_t line_break = page.substr(boundary, candidate - boundary).rfind('\n');
-      if (line_break != std::string_view::npos) boundary += line_break + 1;
-      while (boundary < candidate) boundary += IsLeadByte(page[boundary]) ? 2 : 1;
-    }
-    if (boundary != candidate) {  // the second byte of a character
-      search = candidate + 1;
-      continue;
-    }
-    if (out.empty()) out.reserve(page.size());
-    out.append(page, done, candidate - done);
-    out.append(replacement);
-    done = boundary = search = candidate + pattern.size();
+namespace {
+
+// A reference and what it decodes to; `length` bytes of the page.
+struct Decoded {
+  std::string_view text;
+  size_t length;
+};
+
+// What the reference at the start of `rest` decodes to, as the four passes
+// give it: "&amp;" leaves an "&" that the later passes read again, so
+// "&amp;quot;", "&amp;lt;" and "&amp;gt;" decode whole. The other decoded
+// texts ("<", ">", 0x81 0x68) hold no byte of a reference, so they make no
+// new one. Length 0: no reference.
+// REQUIRES: `rest` starts with "&".
+Decoded DecodeAt(std::string_view rest) {
+  struct Later {
+    std::string_view reference, decoded;
+  };
+  static constexpr Later kLater[] = {
+      {kReferenceQuot, kClosingQuotationMark}, {kReferenceLt, "<"}, {kReferenceGt, ">"}};
+  // The text after the "&" that the later passes meet, and how many bytes of
+  // "&amp;" stand before it.
+  size_t amp = 0;
+  std::string_view after = rest.substr(1);
+  if (!after.empty() && after[0] == kReferenceAmp[1] &&
+      after.starts_with(kReferenceAmp.substr(1))) {
+    amp = kReferenceAmp.size() - 1;
+    after = rest.substr(kReferenceAmp.size());
   }
-  if (done == 0) return std::string(page);
-  out.append(page, done, std::string_view::npos);
-  return out;
+  // The first byte tells the references apart (most "&" of a page start
+  // none of them: "&nbsp;").
+  for (const Later& later : kLater)
+    if (!after.empty() && after[0] == later.reference[1] &&
+        after.starts_with(later.reference.substr(1)))
+      return {later.decoded, amp + later.reference.size()};
+  if (amp != 0) return {"&", kReferenceAmp.size()};
+  return {{}, 0};
+}
+
+}  // namespace
+
+void DecodeReferences(std::string& page) {
+  char* const p = page.data();
+  size_t done = 0;      // the page is in place up to here
+  size_t written = 0;   // the decoded page is written up to here (never past `done`)
+  size_t boundary = 0;  // a character starts here
+  for (size_t at = page.find('&'); at != std::string::npos; at = page.find('&', at + 1)) {
+    // The byte after a byte that is no lead byte starts a character: "&"
+    // starts one when the run of lead-byte values before it is even.
+    size_t run_start = at;
+    while (run_start > boundary && IsLeadByte(p[run_start - 1])) --run_start;
+    if ((at - run_start) % 2 != 0) continue;
+    const Decoded decoded = DecodeAt(std::string_view(page).substr(at));
+    if (decoded.length == 0) continue;
+    std::memmove(p + written, p + done, at - done);
+    written += at - done;
+    std::memcpy(p + written, decoded.text.data(), decoded.text.size());
+    written += decoded.text.size();
+    done = boundary = at + decoded.length;
+    at = done - 1;
+  }
+  if (done == 0) return;
+  std::memmove(p + written, p + done, page.size() - done);
+  page.resize(written + page.size() - done);
 }
 
 }  // namespace kanadeya

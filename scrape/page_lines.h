@@ -28,6 +28,13 @@ std::string JoinLines(std::string_view text);
 // empty or ends with LF. Looks through the text without copying it.
 bool IsJoined(std::string_view text);
 
+// A downloaded page's bytes in EUC-JP as a page text of Shift_JIS lines:
+// JoinLines(EucToShiftJis(JoinLines(euc))) (scrape/euc_jp.h), so that a pair
+// whose first byte ends a line takes the CR as its second byte and the line
+// still ends with CR LF. In one walk where the processor has SSE2
+// (EucLinesToShiftJisSse2), else by the joins and the conversion in turn.
+std::string PageTextFromEuc(std::string_view euc);
+
 // The byte offsets at which the lines holding `marker` start, in increasing
 // order, each once. Plain byte search: a match may start at the second byte
 // of a double-byte character, as Contains (strings/strings.h) finds it.
@@ -43,14 +50,14 @@ std::vector<size_t> LinesHolding(std::string_view page, std::string_view marker)
 std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
                                                   const std::vector<std::string_view>& markers);
 
-// What ReplaceAll (strings/strings.h) gives, found faster in a text of many
-// lines: whether a match starts on a character boundary is told by walking
-// the characters from the start of its line, since the byte after a LF
-// always starts a character (a LF is never a lead byte), rather than from
-// the previous match.
-//   ReplaceAllOnPage("a&amp;b\r\n&amp;\r\n", "&amp;", "&") == "a&b\r\n&\r\n"
-std::string ReplaceAllOnPage(std::string_view page, std::string_view pattern,
-                             std::string_view replacement);
+// Decodes the page's four character references in place, as four passes
+// of ReplaceAll (strings/strings.h) in turn would: "&amp;" to "&", then
+// "&quot;" to the full-width closing quotation mark, "&lt;" to "<" and "&gt;"
+// to ">", each counted only where it starts a character. So "&amp;lt;" ends
+// as "<" and "&amp;amp;" as "&amp;". One pass over the page's "&": a decoded
+// reference is shorter than its text, so the writes stay behind the reads.
+//   DecodeReferences("a&amp;quot;&lt;") gives "a\x81\x68<"
+void DecodeReferences(std::string& page);
 
 // Walks the lines holding one marker along with a walk of the page's lines.
 //   MarkedLines products(LinesHolding(page, marker));

@@ -15,10 +15,8 @@
 // fresh strings.
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -100,32 +98,6 @@ class LineReader {
   size_t cr_;  // the CR the last search for one found (npos: none left)
   size_t lf_;  // the LF likewise
 };
-
-// Calls visit(at) for every offset `at` of byte `c` in `text`, in order.
-// Eight bytes are tested at a time, each as one number, first byte lowest:
-// for a byte that stands every few bytes (a page's "<", a dictionary's "|"),
-// too often for a memchr call each.
-template <typename Visit>
-void ForEachByte(std::string_view text, char c, Visit visit) {
-  constexpr uint64_t kEachByte = 0x0101010101010101u;
-  constexpr uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Fu;
-  const size_t n = text.size();
-  size_t i = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    const uint64_t pattern = kEachByte * static_cast<unsigned char>(c);
-    for (; i + 8 <= n; i += 8) {
-      uint64_t word;
-      std::memcpy(&word, text.data() + i, 8);
-      const uint64_t x = word ^ pattern;  // a zero byte where `c` stands
-      // The top bit of each zero byte, exactly: no carry crosses a byte.
-      uint64_t zeros = ~(((x & kLowBits) + kLowBits) | x) & ~kLowBits;
-      for (; zeros != 0; zeros &= zeros - 1)
-        visit(i + static_cast<size_t>(std::countr_zero(zeros)) / 8);
-    }
-  }
-  for (size_t at = text.find(c, i); at != std::string_view::npos; at = text.find(c, at + 1))
-    visit(at);
-}
 
 // Calls `emit` with every line of `text`, as LineReader reads them.
 template <typename Out>

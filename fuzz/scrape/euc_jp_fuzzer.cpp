@@ -4,6 +4,8 @@
 // time, and sixteen with SSE2 where the processor has it) must agree with the
 // library's plain walk (EucToShiftJisReference) and with the walk below, which
 // is the conversion's rule written out once more without any care for speed.
+// The sixteen-byte walk of a page's lines must give what the plain walk gives
+// between two joins of the lines.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +14,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "scrape/euc_jp.h"
+#include "tests/support/plain_walks.h"
 
 namespace {
 
@@ -69,6 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         "the eight-byte walk differs from the conversion", euc);
   Check(kanadeya::EucToShiftJisSse2(euc) == sjis, "the SSE2 walk differs from the conversion",
         euc);
+  std::string lines;
+  if (kanadeya::EucLinesToShiftJisSse2(euc, lines))
+    Check(lines == kanadeya::test::PlainJoinLines(
+                       kanadeya::EucToShiftJisReference(kanadeya::test::PlainJoinLines(euc))),
+          "the SSE2 walk of lines differs from the conversion between two joins", euc);
 
   // The pair arithmetic on its own, with the first two bytes as row and cell.
   if (size >= 2) {

@@ -1,8 +1,8 @@
 // The wide steps of EucToShiftJis against the plain walk of
 // EucToShiftJisReference, for both of its walks (eight bytes at a time, and
-// sixteen with SSE2 where the processor has it): texts built to put every
-// kind of byte at every offset of a step, at the end of the text and across
-// step boundaries.
+// sixteen with SSE2 where the processor has it), and the sixteen-byte walk
+// of a page's lines: texts built to put every kind of byte at every offset
+// of a step, at the end of the text and across step boundaries.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,17 +10,26 @@
 
 #include "scrape/euc_jp.h"
 #include "tests/support/bytes.h"
+#include "tests/support/plain_walks.h"
 
 namespace kanadeya {
 namespace {
 
 using test::Unhex;
 
+// And the walk that takes the text as lines, against the plain walk between
+// two joins of the lines.
 void ExpectSameAsReference(const std::string& euc) {
   const std::string reference = EucToShiftJisReference(euc);
   ASSERT_BYTES_EQ(reference, EucToShiftJis(euc)) << "EUC " << test::Hex(euc);
   ASSERT_BYTES_EQ(reference, EucToShiftJisPortable(euc)) << "portable, EUC " << test::Hex(euc);
   ASSERT_BYTES_EQ(reference, EucToShiftJisSse2(euc)) << "SSE2, EUC " << test::Hex(euc);
+  std::string lines;
+  if (EucLinesToShiftJisSse2(euc, lines)) {
+    ASSERT_BYTES_EQ(test::PlainJoinLines(EucToShiftJisReference(test::PlainJoinLines(euc))),
+                    lines)
+        << "SSE2 lines, EUC " << test::Hex(euc);
+  }
 }
 
 // Every x86-64 processor has SSE2; other processor families take the
@@ -64,6 +73,10 @@ TEST(EucToShiftJis, AgreesWithTheWalkOnChosenTexts) {
       "8eb18eb28eb38eb48eb58eb68eb78eb88eb9",    // half-width katakana over a step's end
       "6162636465666768696a6b6c6d6e6fa4a2a4",    // a pair over the end of a sixteen-byte step
       "6162636465666768696a6b6c6d6e6fa40d0a",    // ... whose second byte is ASCII
+      "610a620d630d0a640a0d65a40aa40d0aa4",      // every kind of break, pairs cut by them
+      "8e0a8e0d0a8e",                            // half-width prefixes before breaks and at the end
+      "0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a",  // empty lines
+      "61626364656667680061620a",                // a zero byte ends the lines
   };
   for (const char* hex : cases) {
     SCOPED_TRACE(hex);
@@ -97,7 +110,8 @@ TEST(EucToShiftJis, AgreesWithTheWalkOnEveryByteAtEveryOffset) {
 // 0x80, 0xA0, 0xFF and any byte.
 TEST(EucToShiftJis, AgreesWithTheWalkOnRandomTexts) {
   std::mt19937 random(12345);
-  static const unsigned char kSpecial[] = {0x80, 0x8E, 0x8F, 0xA0, 0xA1, 0xFE, 0xFF, 0x00, 0x0D};
+  static const unsigned char kSpecial[] = {0x80, 0x8E, 0x8F, 0xA0, 0xA1,
+                                           0xFE, 0xFF, 0x00, 0x0D, 0x0A};
   for (int round = 0; round < 20000; ++round) {
     const size_t length = round < 10000 ? static_cast<size_t>(round % 65) : random() % 600;
     std::string euc;

@@ -1,8 +1,9 @@
 // The page helpers of the detail-page parser against the plain rules they
 // stand for: joining as SplitLines splits, markers tested line by line with
-// Contains, replacement with ReplaceAll. Random texts (fixed seeds) are built
-// from pieces that meet each other often: line breaks of every kind, zero
-// bytes, lead bytes alone and in pairs, markers and parts of markers.
+// Contains, the references decoded by ReplaceAll. Random texts (fixed seeds)
+// are built from pieces that meet each other often: line breaks of every
+// kind, zero bytes, lead bytes alone and in pairs, markers and parts of
+// markers.
 #include "scrape/page_lines.h"
 
 #include <gtest/gtest.h>
@@ -128,32 +129,32 @@ TEST(MarkedLines, WalksAlongThePage) {
   EXPECT_EQ((std::vector<bool>{true, false, true, true}), holds);
 }
 
-TEST(ReplaceAllOnPage, AsReplaceAll) {
-  static const struct {
-    std::string_view text, pattern, replacement;
-  } rows[] = {
-      {"a&amp;b\r\n&amp;\r\n", "&amp;", "&"},
-      {"\x83&amp;", "&amp;", "&"},      // "&" as the second byte of a character
-      {"\x83\n&amp;", "&amp;", "&"},    // a LF taken as a second byte: the next byte starts
-      {"&amp;amp;", "&amp;", "&"},       // the replacement is not scanned again
-      {"\x83|\x83||", "|", "-"},         // ポ holds "|" as its second byte
-      {"a\r\nb\r\n", "\r\n", "$$"},      // a pattern that is a line break
-      {"abc", "", "x"},                  // an empty pattern changes nothing
+TEST(DecodeReferences, AsReplaceAllInTurn) {
+  static const std::string_view rows[] = {
+      "a&amp;b\r\n&amp;\r\n",
+      "\x83&amp;",           // "&" as the second byte of a character
+      "\x83\n&amp;",         // a LF taken as a second byte: the next byte starts
+      "&amp;amp;",            // the replacement is not scanned again
+      "&amp;quot;&amp;lt;&amp;gt;&amp;&amp;x",  // but the later passes read it
+      "&quot;&lt;&gt;&lt&gt",
+      "\x83\x83&lt;\x83&gt;",  // after a whole character, and after a lead byte
+      "&&amp;&&quot;",
+      "",
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(test::Hex(row.text));
-    EXPECT_BYTES_EQ(ReplaceAll(row.text, row.pattern, row.replacement),
-                    ReplaceAllOnPage(row.text, row.pattern, row.replacement));
+  for (std::string_view row : rows) {
+    std::string page(row);
+    DecodeReferences(page);
+    EXPECT_BYTES_EQ(test::PlainDecodeReferences(row), page) << test::Hex(row);
   }
-  const std::vector<std::string_view> pieces = {"&amp;", "&", "amp;", "\x83", SJ("　"), "|",
-                                                "\x83|", "\r\n", "\n", "\r", "a", "\x8e"};
-  const std::string_view patterns[] = {"&amp;", "|", "\r\n", "\x83|", "\n", "\x40"};
+  const std::vector<std::string_view> pieces = {"&amp;", "&", "amp;", "quot;", "lt;", "gt;",
+                                                "\x83", SJ("　"), "\x83|", "\r\n", "\n",
+                                                "a", ";", "&quot;", "&lt;"};
   std::mt19937 random(3);
   for (int round = 0; round < 5000; ++round) {
     const std::string text = RandomText(random, pieces, random() % 50);
-    const std::string_view pattern = patterns[random() % std::size(patterns)];
-    ASSERT_BYTES_EQ(ReplaceAll(text, pattern, "#"), ReplaceAllOnPage(text, pattern, "#"))
-        << "pattern " << test::Hex(pattern) << " in " << test::Hex(text);
+    std::string page = text;
+    DecodeReferences(page);
+    ASSERT_BYTES_EQ(test::PlainDecodeReferences(text), page) << test::Hex(text);
   }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/text_mapping.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
+#include "scrape/system_texts.h"
 #include "strings/strings.h"
 
 namespace kanadeya::test {
@@ -14,6 +15,13 @@ std::string PlainJoinLines(std::string_view text) {
     joined += "\r\n";
   });
   return joined;
+}
+
+std::string PlainDecodeReferences(std::string_view page) {
+  std::string text = ReplaceAll(page, kReferenceAmp, "&");
+  text = ReplaceAll(text, kReferenceQuot, kClosingQuotationMark);
+  text = ReplaceAll(text, kReferenceLt, "<");
+  return ReplaceAll(text, kReferenceGt, ">");
 }
 
 bool PlainFind(std::string_view text, std::string_view key, std::string_view end,

@@ -13,6 +13,10 @@ namespace kanadeya::test {
 // The lines of `text` as SplitLines splits them, each followed by CR LF.
 std::string PlainJoinLines(std::string_view text);
 
+// The page's character references decoded by four passes of ReplaceAll in
+// turn: "&amp;", "&quot;", "&lt;", "&gt;".
+std::string PlainDecodeReferences(std::string_view page);
+
 // The value behind the first occurrence of `key` in `text`, up to the first
 // `end` after it or the end of the text; false when the key does not occur.
 bool PlainFind(std::string_view text, std::string_view key, std::string_view end,
