@@ -235,12 +235,16 @@ bool AssignAuthorSlots(const AuthorList& list, bool use_first_slot, bool use_sec
   const bool use_dictionary = AuthorDictionaryHasLines();
   const std::vector<std::string>& entries = list.Entries();
 
-  // The names as they would be placed; readings are looked up again for the
-  // two entries that take a slot of their own.
+  // Each entry looked up once: its name as it would be placed, and for the
+  // two entries that take a slot of their own, the reading and extra too.
+  std::vector<ResolvedAuthor> resolved;
   std::vector<std::string> names;
+  resolved.reserve(entries.size());
   names.reserve(entries.size());
-  for (const std::string& entry : entries)
-    names.push_back(ResolveAuthor(entry, use_dictionary).name);
+  for (const std::string& entry : entries) {
+    resolved.push_back(ResolveAuthor(entry, use_dictionary));
+    names.push_back(resolved.back().name);
+  }
 
   // The taken text is Author + CR LF + Author2 + CR LF + OtherAuthors, with
   // their current values. OtherAuthors only grows at its end; Author and
@@ -261,13 +265,13 @@ bool AssignAuthorSlots(const AuthorList& list, bool use_first_slot, bool use_sec
     if (names[i].empty() || taken.Occurs(i)) continue;
 
     if (use_first_slot && book.Author.empty()) {
-      ResolvedAuthor author = ResolveAuthor(entries[i], use_dictionary);
+      ResolvedAuthor& author = resolved[i];
       book.Author = std::move(author.name);
       book.AuthorReading = std::move(author.reading);
       book.AuthorExtra = std::move(author.extra);
       watch_anew();
     } else if (use_second_slot && book.Author2.empty()) {
-      ResolvedAuthor author = ResolveAuthor(entries[i], use_dictionary);
+      ResolvedAuthor& author = resolved[i];
       book.Author2 = std::move(author.name);
       book.Author2Reading = std::move(author.reading);
       watch_anew();

@@ -96,6 +96,8 @@ std::string StripMarkup(std::string_view line) {
     }
   }
   out.append(text.substr(at));
+  // Every text replaced below holds "&" or "--"; most lines hold neither.
+  if (out.find('&') == std::string::npos && out.find("--") == std::string::npos) return out;
   ReplaceHeld(out, kProtectedOpen, kCommentOpen);
   ReplaceHeld(out, kProtectedClose, kCommentClose);
   ReplaceHeld(out, "&lt;", "<");

@@ -72,9 +72,15 @@ void AppendItem(std::string& line, std::string_view item) {
     return;
   }
   line += '"';
-  for (char c : item) {
-    if (c == '"') line += '"';
-    line += c;
+  for (size_t start = 0;;) {  // each quote doubled
+    const size_t quote = item.find('"', start);
+    if (quote == std::string_view::npos) {
+      line.append(item, start);
+      break;
+    }
+    line.append(item, start, quote + 1 - start);
+    line += '"';
+    start = quote + 1;
   }
   line += '"';
 }

@@ -160,11 +160,22 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
     const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(x));
     // High bytes outside 0xA1-0xFE: as signed bytes, 0x80-0xA0 lie below
     // 0xA1, and 0xFF is -1. With kLines, breaks too.
-    __m128i non_pair_bytes = _mm_or_si128(_mm_cmplt_epi8(x, pair_low), _mm_cmpeq_epi8(x, pair_high));
-    if constexpr (kLines)
-      non_pair_bytes = _mm_or_si128(
-          non_pair_bytes, _mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)));
-    const unsigned non_pair = static_cast<unsigned>(_mm_movemask_epi8(non_pair_bytes));
+    unsigned non_pair = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmplt_epi8(x, pair_low), _mm_cmpeq_epi8(x, pair_high))));
+    if constexpr (kLines) {
+      const unsigned breaks = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf))));
+      // A page's markup comes in runs of ASCII longer than sixteen bytes,
+      // copied as they are. (On text of shorter runs this branch costs more
+      // than it saves, so the plain conversion goes without it.)
+      if ((high | breaks | carry) == 0) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w), x);
+        i += 16;
+        w += 16;
+        continue;
+      }
+      non_pair |= breaks;
+    }
     // The pairs' first bytes as if no pair were open, then, when one is, the
     // other half of the run of high bytes that opens the sixteen: so the
     // carry from the sixteen before holds up no table look-up.

@@ -185,11 +185,18 @@ Decoded DecodeAt(std::string_view rest) {
 }  // namespace
 
 void DecodeReferences(std::string& page) {
+  // The places of "&" that a reference's second byte follows: the many
+  // others ("&nbsp;" and the like) are passed over sixteen bytes at a time.
+  const char seconds[] = {kReferenceAmp[1], kReferenceQuot[1], kReferenceLt[1], kReferenceGt[1]};
+  std::vector<size_t> places;
+  ForEachByteBefore(page, '&', std::string_view(seconds, std::size(seconds)),
+                    [&places](size_t at) { places.push_back(at); });
   char* const p = page.data();
   size_t done = 0;      // the page is in place up to here
   size_t written = 0;   // the decoded page is written up to here (never past `done`)
   size_t boundary = 0;  // a character starts here
-  for (size_t at = page.find('&'); at != std::string::npos; at = page.find('&', at + 1)) {
+  for (size_t at : places) {
+    if (at < done) continue;  // inside a reference decoded
     // The byte after a byte that is no lead byte starts a character: "&"
     // starts one when the run of lead-byte values before it is even.
     size_t run_start = at;
@@ -197,12 +204,11 @@ void DecodeReferences(std::string& page) {
     if ((at - run_start) % 2 != 0) continue;
     const Decoded decoded = DecodeAt(std::string_view(page).substr(at));
     if (decoded.length == 0) continue;
-    std::memmove(p + written, p + done, at - done);
+    if (written != done) std::memmove(p + written, p + done, at - done);
     written += at - done;
     std::memcpy(p + written, decoded.text.data(), decoded.text.size());
     written += decoded.text.size();
     done = boundary = at + decoded.length;
-    at = done - 1;
   }
   if (done == 0) return;
   std::memmove(p + written, p + done, page.size() - done);

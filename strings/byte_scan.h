@@ -46,22 +46,27 @@ void Scan(std::string_view text, char c, std::string_view next, Visit& visit) {
   size_t i = 0;
 #if defined(__SSE2__)
   const __m128i first = _mm_set1_epi8(c);
-  __m128i seconds[4];
-  for (size_t k = 0; k < 4; ++k) seconds[k] = _mm_set1_epi8(next[k < next.size() ? k : 0]);
+  // The bytes of `next`, the first repeated where it holds fewer than four.
+  __m128i seconds[4] = {};
+  for (size_t k = 0; k < 4 && !next.empty(); ++k)
+    seconds[k] = _mm_set1_epi8(next[k < next.size() ? k : 0]);
   // The byte after the sixteen is loaded too, so the last sixteen bytes of
   // the text are left to the plain walk below.
   for (; i + 17 <= n; i += 16) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, first)));
-    if (bits == 0) continue;
+    __m128i found = _mm_cmpeq_epi8(x, first);
+    // The bytes after are tested whatever the sixteen hold: `c` stands in
+    // too many of them for a branch on it to be foreseen.
     if (!next.empty()) {
       const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
-      __m128i any = _mm_cmpeq_epi8(y, seconds[0]);
-      for (size_t k = 1; k < next.size(); ++k)
-        any = _mm_or_si128(any, _mm_cmpeq_epi8(y, seconds[k]));
-      bits &= static_cast<unsigned>(_mm_movemask_epi8(any));
+      const __m128i any =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(y, seconds[0]), _mm_cmpeq_epi8(y, seconds[1])),
+                       _mm_or_si128(_mm_cmpeq_epi8(y, seconds[2]), _mm_cmpeq_epi8(y, seconds[3])));
+      found = _mm_and_si128(found, any);
     }
-    for (; bits != 0; bits &= bits - 1) visit(i + static_cast<size_t>(std::countr_zero(bits)));
+    for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(found)); bits != 0;
+         bits &= bits - 1)
+      visit(i + static_cast<size_t>(std::countr_zero(bits)));
   }
 #else
   if constexpr (std::endian::native == std::endian::little) {
