@@ -1,6 +1,7 @@
 #include "fields/author_credit.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <numeric>
 
@@ -110,6 +111,11 @@ struct RolePattern {
 
 // The role rules spelled out, in their order; built once.
 const std::vector<RolePattern>& RolePatterns();
+
+// A hash of two bytes that stand next to each other, 0-255.
+inline size_t PairHash(char first, char second) {
+  return (static_cast<unsigned char>(first) * 31u + static_cast<unsigned char>(second)) & 0xFFu;
+}
 
 // Adds role code + author + suffix for one author's part of the credit (or
 // for each of its pieces when `sub_separator` is not empty); returns the
@@ -359,9 +365,16 @@ int AddAuthor(AuthorList& list, std::string_view part, std::string_view sub_sepa
   item += part;
   item += kAuthorEndMark;
 
+  // The pairs of bytes that stand next to each other in the item, in a set
+  // of 256 bits by a hash of the pair: a rule whose pattern's first two
+  // bytes are not in it cannot match, and is passed over without a search.
+  std::bitset<256> pairs;
+  for (size_t i = 0; i + 1 < item.size(); ++i) pairs.set(PairHash(item[i], item[i + 1]));
   char code = '0';
   std::string_view suffix;
   for (const RolePattern& rule : RolePatterns()) {
+    if (rule.pattern.size() >= 2 && !pairs.test(PairHash(rule.pattern[0], rule.pattern[1])))
+      continue;
     if (CharFind(item, rule.pattern) == 0) continue;
     item = ReplaceAll(item, rule.pattern, rule.replacement);
     code = rule.code;

@@ -11,11 +11,6 @@ constexpr std::string_view kCommentClose = "-->";
 constexpr std::string_view kProtectedOpen = "\x81\x83!--";   // ＜!--
 constexpr std::string_view kProtectedClose = "--\x81\x84";   // --＞
 
-// ReplaceAll on `text` itself, and only when it holds the pattern's bytes at
-// all: most lines hold none of the patterns, and are left without a copy.
-void ReplaceHeld(std::string& text, std::string_view pattern, std::string_view replacement) {
-  if (text.find(pattern) != std::string::npos) text = ReplaceAll(text, pattern, replacement);
-}
 }  // namespace
 
 std::string ExtractBetween(std::string_view text, std::string_view start,
@@ -65,8 +60,8 @@ std::string StripMarkup(std::string_view line) {
   if (line.find(kCommentOpen) != std::string_view::npos ||
       line.find(kCommentClose) != std::string_view::npos) {
     protectedLine = line;
-    ReplaceHeld(protectedLine, kCommentOpen, kProtectedOpen);
-    ReplaceHeld(protectedLine, kCommentClose, kProtectedClose);
+    ReplaceAllIn(protectedLine, kCommentOpen, kProtectedOpen);
+    ReplaceAllIn(protectedLine, kCommentClose, kProtectedClose);
     line = protectedLine;
   }
   std::string out;
@@ -98,11 +93,11 @@ std::string StripMarkup(std::string_view line) {
   out.append(text.substr(at));
   // Every text replaced below holds "&" or "--"; most lines hold neither.
   if (out.find('&') == std::string::npos && out.find("--") == std::string::npos) return out;
-  ReplaceHeld(out, kProtectedOpen, kCommentOpen);
-  ReplaceHeld(out, kProtectedClose, kCommentClose);
-  ReplaceHeld(out, "&lt;", "<");
-  ReplaceHeld(out, "&gt;", ">");
-  ReplaceHeld(out, "&nbsp;", " ");
+  ReplaceAllIn(out, kProtectedOpen, kCommentOpen);
+  ReplaceAllIn(out, kProtectedClose, kCommentClose);
+  ReplaceAllIn(out, "&lt;", "<");
+  ReplaceAllIn(out, "&gt;", ">");
+  ReplaceAllIn(out, "&nbsp;", " ");
   return out;
 }
 

@@ -153,14 +153,15 @@ bool LookupLabel() {
 }
 
 std::string NormaliseDictionaryKey(std::string_view text) {
-  std::string key = ReplaceAll(text, kKeyMiddleDot, "");
-  key = ReplaceAll(key, kKeyWhiteStar, "");
-  key = ReplaceAll(key, kKeyBlackStar, "");
-  key = ReplaceAll(key, kKeyEighthNote, "");
-  key = ReplaceAll(key, kKeyKatakanaNi, kKeyKanjiTwo);
+  std::string key(text);
+  ReplaceAllIn(key, kKeyMiddleDot, "");
+  ReplaceAllIn(key, kKeyWhiteStar, "");
+  ReplaceAllIn(key, kKeyBlackStar, "");
+  ReplaceAllIn(key, kKeyEighthNote, "");
+  ReplaceAllIn(key, kKeyKatakanaNi, kKeyKanjiTwo);
   key = ToHalfWidth(key);
-  key = ReplaceAll(key, " ", "");
-  key = ReplaceAll(key, kKeyHalfWidthLongVowel, "-");
+  ReplaceAllIn(key, " ", "");
+  ReplaceAllIn(key, kKeyHalfWidthLongVowel, "-");
   return Trim(key);
 }
 

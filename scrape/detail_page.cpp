@@ -1,6 +1,7 @@
 #include "scrape/detail_page.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <array>
 #include <exception>
 #include <optional>
@@ -58,13 +59,21 @@ class ContentsBlocks {
   void AppendBlock(size_t block_start, std::string& memo) const;
 
  private:
+  // What a step gives: for an item, CR LF, the item's text, its second
+  // line's text and, when that line holds the item-end marker, CR LF; for a
+  // line holding only the item-end marker, CR LF; for an end, nothing.
   struct Step {
-    std::string text;  // what the line (and an item's second line) give
-    bool last;         // the block ends here
-    size_t next_start;
+    size_t first = kNoText, second = kNoText;  // texts_ indices
+    bool item_end_after = false;
+    bool last = false;  // the block ends here
+    size_t next_start = 0;
+    size_t size = 0;  // of what the step gives
   };
+  static constexpr size_t kNoText = SIZE_MAX;
 
   Step TakeStep(size_t start);
+  size_t TextOf(size_t line_start);
+  void AppendStep(const Step& step, std::string& memo) const;
   size_t FirstMarkedFrom(size_t start) const;
   size_t SizeFrom(size_t start) const;
 
@@ -75,10 +84,10 @@ class ContentsBlocks {
   std::vector<size_t> marked_;  // starts of the lines holding a block marker
   std::vector<Step> steps_;     // the step at each marked line
   std::vector<size_t> sizes_;   // text of the block walk from each marked line
-  // The text of the line last taken as an item's second line: the next step
-  // mostly starts at that line and needs its text again.
-  size_t second_start_ = std::string_view::npos;
-  std::string second_text_;
+  // The text each contents line gives, made once: an item's second line is
+  // mostly the next step's item line.
+  std::vector<std::string> texts_;
+  size_t last_text_start_ = std::string_view::npos;
 };
 
 }  // namespace
@@ -191,12 +200,6 @@ bool ApplyPrivateProfile(const std::string& marker_path, std::string_view age_ra
 
 namespace {
 
-// Replaces every occurrence of `pattern` (character search), as ReplaceAll
-// does, when the text holds it at all.
-void Replace(std::string& text, std::string_view pattern, std::string_view replacement) {
-  if (Contains(text, pattern)) text = ReplaceAll(text, pattern, replacement);
-}
-
 // The page file as Shift_JIS lines, each followed by CR LF, with the four
 // character references decoded. False when the file cannot be read, also
 // when it does not fit in memory.
@@ -239,11 +242,11 @@ std::string_view LineAt(std::string_view page, size_t start) {
 // full-width spaces.
 std::string CleanLine(std::string_view line, bool remove_spaces) {
   std::string text(line);
-  Replace(text, "\t", "");
-  Replace(text, "\r\n", "");
+  ReplaceAllIn(text, "\t", "");
+  ReplaceAllIn(text, "\r\n", "");
   if (remove_spaces) {
-    Replace(text, " ", "");
-    Replace(text, kFullWidthSpace, "");
+    ReplaceAllIn(text, " ", "");
+    ReplaceAllIn(text, kFullWidthSpace, "");
   }
   return text;
 }
@@ -251,13 +254,13 @@ std::string CleanLine(std::string_view line, bool remove_spaces) {
 // The bare price of a value line such as "：1,980円（税込）".
 std::string CleanPrice(std::string_view line) {
   std::string text(line);
-  Replace(text, "\t", "");
-  Replace(text, "\r\n", "");
-  Replace(text, ",", "");
+  ReplaceAllIn(text, "\t", "");
+  ReplaceAllIn(text, "\r\n", "");
+  ReplaceAllIn(text, ",", "");
   text = StripMarkup(text);
   for (std::string_view noise : {std::string_view(" "), kFullWidthSpace, kPriceColon, kPriceYen,
                                  kPriceTaxIncluded})
-    Replace(text, noise, "");
+    ReplaceAllIn(text, noise, "");
   return text;
 }
 
@@ -269,9 +272,9 @@ std::string ContentsText(std::string_view line) {
     return StripMarkup(ReplaceAll(line, kLineBreakTag, "\r\n"));
   }
   std::string text(line);
-  Replace(text, "\t", "");
-  Replace(text, "\r\n", "");
-  Replace(text, kLineBreakTag, "\r\n");
+  ReplaceAllIn(text, "\t", "");
+  ReplaceAllIn(text, "\r\n", "");
+  ReplaceAllIn(text, kLineBreakTag, "\r\n");
   return StripMarkup(text);
 }
 
@@ -291,7 +294,7 @@ ContentsBlocks::ContentsBlocks(std::string_view page, const std::vector<size_t>&
   sizes_.assign(marked_.size(), 0);
   for (size_t m = marked_.size(); m-- > 0;) {
     const Step& step = steps_[m];
-    sizes_[m] = step.text.size() + (step.last ? 0 : SizeFrom(step.next_start));
+    sizes_[m] = step.size + (step.last ? 0 : SizeFrom(step.next_start));
   }
 }
 
@@ -301,38 +304,58 @@ void ContentsBlocks::AppendBlock(size_t block_start, std::string& memo) const {
   if (size == 0 || size > limit || memo.size() > limit - size) return;
   for (size_t m = FirstMarkedFrom(block_start); m < marked_.size();) {
     const Step& step = steps_[m];
-    memo += step.text;
+    AppendStep(step, memo);
     if (step.last) break;
     m = FirstMarkedFrom(step.next_start);
   }
 }
 
+void ContentsBlocks::AppendStep(const Step& step, std::string& memo) const {
+  if (step.size == 0) return;
+  memo += "\r\n";
+  if (step.first != kNoText) memo += texts_[step.first];
+  if (step.second != kNoText) memo += texts_[step.second];
+  if (step.item_end_after) memo += "\r\n";
+}
+
 // One step of a block at a line that holds a block marker.
 ContentsBlocks::Step ContentsBlocks::TakeStep(size_t start) {
-  Step step{{}, false, 0};
+  Step step;
   const std::string_view line = LineAt(page_, start);
   if (ends_.Holds(start)) {
     step.last = true;
     return step;
   }
   size_t next_start = start + line.size() + 2;
+  step.size = 2;  // CR LF
   if (items_.Holds(start)) {
-    step.text = "\r\n" + (start == second_start_ ? second_text_ : ContentsText(line));
+    step.first = TextOf(start);
+    step.size += texts_[step.first].size();
     if (next_start >= page_.size()) {  // the item line is the last line
       step.last = true;
       return step;
     }
-    const std::string_view second = LineAt(page_, next_start);
-    second_text_ = ContentsText(second);
-    second_start_ = next_start;
-    step.text += second_text_;
-    if (item_ends_.Holds(next_start)) step.text += "\r\n";
-    next_start += second.size() + 2;
-  } else {
-    step.text = "\r\n";  // the line holds the item-end marker
+    step.second = TextOf(next_start);
+    step.size += texts_[step.second].size();
+    if (item_ends_.Holds(next_start)) {
+      step.item_end_after = true;
+      step.size += 2;
+    }
+    next_start += LineAt(page_, next_start).size() + 2;
   }
+  // else the line holds the item-end marker: CR LF alone
   step.next_start = next_start;
   return step;
+}
+
+// The index in texts_ of the text of the line at `line_start`. The lines are
+// asked in page order, each at most twice in a row.
+size_t ContentsBlocks::TextOf(size_t line_start) {
+  if (line_start != last_text_start_) {
+    texts_.push_back(ContentsText(LineAt(page_, line_start)));
+    last_text_start_ = line_start;
+  }
+  return texts_.size() - 1;
 }
 
 // Index of the first marked line at or after byte offset `start`.

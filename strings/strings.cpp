@@ -62,6 +62,10 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
   return out;
 }
 
+void ReplaceAllIn(std::string& text, std::string_view pattern, std::string_view replacement) {
+  if (text.find(pattern) != std::string::npos) text = ReplaceAll(text, pattern, replacement);
+}
+
 size_t LastDelimiter(std::string_view delimiters, std::string_view text) {
   size_t last = 0;
   size_t i = 0;

@@ -48,6 +48,10 @@ size_t CharFind(std::string_view text, std::string_view pattern);
 std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement);
 
+// ReplaceAll on `text` itself, and only where it holds the pattern's bytes
+// at all: a text that holds none is left as it is, without a copy.
+void ReplaceAllIn(std::string& text, std::string_view pattern, std::string_view replacement);
+
 // Position of the last byte of `text` that equals one of the single-byte
 // `delimiters`, skipping second bytes of double-byte characters; 0 if none.
 size_t LastDelimiter(std::string_view delimiters, std::string_view text);
