@@ -64,14 +64,16 @@ void PauseBefore(const std::string& site) {
 void Downloaded(const std::string& site) { State().last_download[site] = Clock::now(); }
 
 // Copies the site folder's file for `url` to `path`; false when there is
-// none (an unknown URL, a missing file, a folder) or it cannot be copied.
+// none (an unknown URL, a missing file, a folder) or it cannot be copied,
+// and then `path` is deleted, so that no file tells the failure. On success
+// the write replaces whatever stood there, so nothing is deleted first.
 bool CopyFromSite(const std::string& path, std::string_view url) {
   const auto source = SiteFilePath(State().settings.site_dir, url);
-  if (!source) return false;
   std::string page;  // the read fails for a missing file and for a folder
-  if (!kanadeya::platform::ReadWholeFile(*source, page)) return false;
-  if (kanadeya::platform::WriteWholeFile(path, page)) return true;
-  kanadeya::platform::DeleteFileAt(path);  // no half-written page
+  if (source && kanadeya::platform::ReadWholeFile(*source, page) &&
+      kanadeya::platform::WriteWholeFile(path, page))
+    return true;
+  kanadeya::platform::DeleteFileAt(path);
   return false;
 }
 
@@ -132,9 +134,11 @@ int32_t HAKOBUNE_STDCALL InternetConnectFunc(const char* url) {
 int32_t HAKOBUNE_STDCALL HTTPDownloadFunc(const char* path, const char* url) {
   if (path == nullptr) return 0;
   const std::string target(path);
-  kanadeya::platform::DeleteFileAt(target);
-  if (url == nullptr) return 0;
-  if (State().settings.site_dir.empty()) return hakobune::DownloadOverHttp(target, url) ? 1 : 0;
+  if (url == nullptr || State().settings.site_dir.empty()) {
+    kanadeya::platform::DeleteFileAt(target);
+    if (url == nullptr) return 0;
+    return hakobune::DownloadOverHttp(target, url) ? 1 : 0;
+  }
   const std::string site(hakobune::kSiteFolder);
   hakobune::PauseBefore(site);
   const bool copied = hakobune::CopyFromSite(target, url);

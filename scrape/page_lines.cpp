@@ -185,12 +185,16 @@ Decoded DecodeAt(std::string_view rest) {
 }  // namespace
 
 void DecodeReferences(std::string& page) {
-  // The places of "&" that a reference's second byte follows: the many
-  // others ("&nbsp;" and the like) are passed over sixteen bytes at a time.
-  const char seconds[] = {kReferenceAmp[1], kReferenceQuot[1], kReferenceLt[1], kReferenceGt[1]};
+  // The places of "&" that a reference's second byte follows; the others
+  // ("&nbsp;" and the like) are passed over.
+  const std::string_view seconds = "aqlg";
+  static_assert(kReferenceAmp[1] == 'a' && kReferenceQuot[1] == 'q' && kReferenceLt[1] == 'l' &&
+                kReferenceGt[1] == 'g');
   std::vector<size_t> places;
-  ForEachByteBefore(page, '&', std::string_view(seconds, std::size(seconds)),
-                    [&places](size_t at) { places.push_back(at); });
+  ForEachByte(page, '&', [&](size_t at) {
+    if (at + 1 < page.size() && seconds.find(page[at + 1]) != std::string_view::npos)
+      places.push_back(at);
+  });
   char* const p = page.data();
   size_t done = 0;      // the page is in place up to here
   size_t written = 0;   // the decoded page is written up to here (never past `done`)
