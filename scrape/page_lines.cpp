@@ -190,33 +190,33 @@ void DecodeReferences(std::string& page) {
   const std::string_view seconds = "aqlg";
   static_assert(kReferenceAmp[1] == 'a' && kReferenceQuot[1] == 'q' && kReferenceLt[1] == 'l' &&
                 kReferenceGt[1] == 'g');
-  std::vector<size_t> places;
-  ForEachByte(page, '&', [&](size_t at) {
-    if (at + 1 < page.size() && seconds.find(page[at + 1]) != std::string_view::npos)
-      places.push_back(at);
-  });
   char* const p = page.data();
+  const size_t size = page.size();
   size_t done = 0;      // the page is in place up to here
   size_t written = 0;   // the decoded page is written up to here (never past `done`)
   size_t boundary = 0;  // a character starts here
-  for (size_t at : places) {
-    if (at < done) continue;  // inside a reference decoded
+  // Decoded while the scan goes on. The writes stay behind the scan: what is
+  // moved comes from before the place visited, and a decoded text is never
+  // longer than its reference, so any byte written past that place lies
+  // inside the reference, which the scan does not visit again.
+  ForEachByte(page, '&', [&](size_t at) {
+    if (at < done || at + 1 >= size || seconds.find(p[at + 1]) == std::string_view::npos) return;
     // The byte after a byte that is no lead byte starts a character: "&"
     // starts one when the run of lead-byte values before it is even.
     size_t run_start = at;
     while (run_start > boundary && IsLeadByte(p[run_start - 1])) --run_start;
-    if ((at - run_start) % 2 != 0) continue;
-    const Decoded decoded = DecodeAt(std::string_view(page).substr(at));
-    if (decoded.length == 0) continue;
+    if ((at - run_start) % 2 != 0) return;
+    const Decoded decoded = DecodeAt(std::string_view(p + at, size - at));
+    if (decoded.length == 0) return;
     if (written != done) std::memmove(p + written, p + done, at - done);
     written += at - done;
     std::memcpy(p + written, decoded.text.data(), decoded.text.size());
     written += decoded.text.size();
     done = boundary = at + decoded.length;
-  }
+  });
   if (done == 0) return;
-  std::memmove(p + written, p + done, page.size() - done);
-  page.resize(written + page.size() - done);
+  std::memmove(p + written, p + done, size - done);
+  page.resize(written + size - done);
 }
 
 }  // namespace kanadeya

@@ -146,6 +146,15 @@ TEST(DecodeReferences, AsReplaceAllInTurn) {
     DecodeReferences(page);
     EXPECT_BYTES_EQ(test::PlainDecodeReferences(row), page) << test::Hex(row);
   }
+  // References across the ends of the scan's steps, decoded while it goes on.
+  for (size_t offset = 0; offset < 70; ++offset) {
+    for (std::string_view tail : {"&amp;quot;&lt;&&gt;", "&quot;&amp;&amp;lt;", "\x83&lt;&gt;"}) {
+      const std::string text = std::string(offset, 'x') + std::string(tail) + "&lt;x";
+      std::string page = text;
+      DecodeReferences(page);
+      ASSERT_BYTES_EQ(test::PlainDecodeReferences(text), page) << test::Hex(text);
+    }
+  }
   const std::vector<std::string_view> pieces = {"&amp;", "&", "amp;", "quot;", "lt;", "gt;",
                                                 "\x83", SJ("　"), "\x83|", "\r\n", "\n",
                                                 "a", ";", "&quot;", "&lt;"};
