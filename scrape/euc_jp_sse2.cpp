@@ -120,8 +120,9 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
   const __m128i lf = _mm_set1_epi8('\n');
   size_t i = 0;
   size_t w = 0;
-  // With kLines: the room for what is left, seen at each break.
-  auto make_room = [&] {
+  // With kLines: the room for what is left, seen at each break. (The two
+  // helpers are inlined, so that the walk's positions stay in registers.)
+  auto make_room = [&]() __attribute__((always_inline)) {
     const size_t needed = w + (n - i) + 20;
     if (needed <= result.size()) return;
     result.resize(std::max(needed, 2 * result.size()));
@@ -130,7 +131,7 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
   // With kLines, one step at byte i where a break may stand or follow: a
   // break, or a pair's first byte or a half-width prefix before a break or at
   // the end of the text, gives CR LF; false for any other step.
-  auto line_step = [&]() -> bool {
+  auto line_step = [&]() __attribute__((always_inline)) -> bool {
     const auto b = static_cast<unsigned char>(in[i]);
     size_t at = i;
     if (!IsBreak(b)) {

@@ -187,9 +187,11 @@ Decoded DecodeAt(std::string_view rest) {
 void DecodeReferences(std::string& page) {
   // The places of "&" that a reference's second byte follows; the others
   // ("&nbsp;" and the like) are passed over.
-  const std::string_view seconds = "aqlg";
   static_assert(kReferenceAmp[1] == 'a' && kReferenceQuot[1] == 'q' && kReferenceLt[1] == 'l' &&
                 kReferenceGt[1] == 'g');
+  auto may_start_one = [](char second) {
+    return second == 'a' || second == 'q' || second == 'l' || second == 'g';
+  };
   char* const p = page.data();
   const size_t size = page.size();
   size_t done = 0;      // the page is in place up to here
@@ -200,7 +202,7 @@ void DecodeReferences(std::string& page) {
   // longer than its reference, so any byte written past that place lies
   // inside the reference, which the scan does not visit again.
   ForEachByte(page, '&', [&](size_t at) {
-    if (at < done || at + 1 >= size || seconds.find(p[at + 1]) == std::string_view::npos) return;
+    if (at < done || at + 1 >= size || !may_start_one(p[at + 1])) return;
     // The byte after a byte that is no lead byte starts a character: "&"
     // starts one when the run of lead-byte values before it is even.
     size_t run_start = at;
