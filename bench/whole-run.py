@@ -21,7 +21,8 @@ into "Temp.html" and reading each back once.
 Each round runs the floor, the N-code lookup, the N-code lookup with a lookup
 log set in kanadeya.ini and the 2N-code lookup, in that order, so that a busy
 machine slows them alike; the figures are medians
-over the rounds. Times are wall-clock time and CPU time (user + system) of the
+over the rounds, and the run's ratio to its floor is also given as the median
+of each round's own ratio. Times are wall-clock time and CPU time (user + system) of the
 child process; on a machine shared with other work the CPU time is the steadier
 of the two. The host's dictionaries are copied into a fresh data folder with a
 last-write time an hour ago, as a host's files are that nobody is editing.
@@ -145,6 +146,15 @@ def main():
         print("%-28s %10.3f %10.3f" % (label, median(key, 0), median(key, 1)))
     print("%-28s %10.2f %10.2f" % ("run / floor", median("run", 0) / median("floor", 0),
                                    median("run", 1) / median("floor", 1)))
+
+    # The same ratio taken within each round, the run beside the floor that
+    # ran just before it: a slow spell of a shared machine weighs on both.
+    def paired(which):
+        return sorted(r[which] / f[which] for r, f in zip(times["run"], times["floor"]))
+
+    print("%-28s %10.2f %10.2f   (rounds: %.2f to %.2f CPU)" %
+          ("run / floor, each round", statistics.median(paired(0)),
+           statistics.median(paired(1)), paired(1)[0], paired(1)[-1]))
     print("%-28s %10.2f %10.2f" % ("with log / without", median("logged", 0) / median("run", 0),
                                    median("logged", 1) / median("run", 1)))
     if args.wine:

@@ -55,11 +55,15 @@ bool DeleteFileAt(const std::string& path) { return ::unlink(path.c_str()) == 0;
 // every code, and a stat before the open, or the stream's own, would be
 // system calls more each time.
 bool ReadWholeFile(const std::string& path, std::string& contents) {
-  contents.clear();
   const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st {};
-  if (!fd || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (!fd || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    contents.clear();
+    return false;
+  }
   // One byte more than the file's size, so that its end shows in one read.
+  // The string is not cleared first: a caller that reads into the same
+  // string again has its bytes overwritten, not set to zero and then read.
   contents.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : size_t{1} << 16);
   size_t have = 0;
   for (;;) {

@@ -27,6 +27,22 @@ namespace {
 // Lines never tested for markers at the end of a page.
 constexpr size_t kUntestedTailLines = 5;
 
+// The room of a page's bytes and of its text, kept from one page to the
+// next (pages are parsed one at a time): a run reads page after page of much
+// the same size, and reading and converting into the same strings again
+// spares allocating them and setting them to zero for every page. After a
+// page that needed more than kKeptRoom, the room is given back, so that one
+// large page does not stay in memory.
+struct PageRoom {
+  std::string bytes, text;
+  // Gives back the room that outgrew kKeptRoom when it goes out of scope.
+  struct Keeper {
+    ~Keeper();
+  };
+};
+constexpr size_t kKeptRoom = size_t{1} << 20;
+PageRoom& Room();
+
 bool ReadPage(const std::string& path, std::string& page);
 size_t TestedEnd(std::string_view page);
 std::string_view LineAt(std::string_view page, size_t start);
@@ -97,7 +113,8 @@ void (*DetailPageLineHook)(size_t line) = nullptr;
 bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url,
                      size_t* markers_found) {
   AuthorList authors;
-  std::string page;
+  const PageRoom::Keeper keeper;
+  std::string& page = Room().text;
   if (markers_found != nullptr) *markers_found = 0;
   // The read fails for a missing page as for an unreadable one.
   if (!ReadPage(page_path, page)) return false;
@@ -205,16 +222,26 @@ namespace {
 // when it does not fit in memory.
 bool ReadPage(const std::string& path, std::string& page) {
   try {
-    std::string text;
-    if (!platform::ReadWholeFile(path, text)) return false;
-    page = PageTextFromEuc(text);
-    std::string().swap(text);
+    std::string& bytes = Room().bytes;
+    if (!platform::ReadWholeFile(path, bytes)) return false;
+    PageTextFromEuc(bytes, page);
     DecodeReferences(page);
     return true;
   } catch (const std::exception&) {
     std::string().swap(page);
     return false;
   }
+}
+
+PageRoom& Room() {
+  static PageRoom room;
+  return room;
+}
+
+PageRoom::Keeper::~Keeper() {
+  PageRoom& room = Room();
+  for (std::string* kept : {&room.bytes, &room.text})
+    if (kept->capacity() > kKeptRoom) std::string().swap(*kept);
 }
 
 // The start of the first line of the untested tail: a line is tested when it

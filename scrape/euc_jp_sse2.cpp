@@ -292,7 +292,9 @@ std::string EucToShiftJisSse2(std::string_view euc) {
 bool EucLinesToShiftJisSse2(std::string_view euc, std::string& lines) {
   if (!EucToShiftJisSse2Available()) return false;
   euc = euc.substr(0, euc.find('\0'));
-  lines.assign(euc.size() + euc.size() / 16 + 32, '\0');
+  // The room is used again where it is large enough: every byte kept is
+  // written by the walk.
+  lines.resize(euc.size() + euc.size() / 16 + 32);
   lines.resize(Walk16<true>(euc.data(), euc.size(), lines));
   return true;
 }

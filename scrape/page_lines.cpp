@@ -47,13 +47,12 @@ bool IsJoined(std::string_view text) {
   return cr == std::string_view::npos;
 }
 
-std::string PageTextFromEuc(std::string_view euc) {
-  std::string page;
-  if (EucLinesToShiftJisSse2(euc, page)) return page;
+void PageTextFromEuc(std::string_view euc, std::string& page) {
+  if (EucLinesToShiftJisSse2(euc, page)) return;
   // Each join is skipped where it would give the text unchanged (a page
   // with CR LF line ends; a converted page where no pair took a CR).
   page = IsJoined(euc) ? EucToShiftJis(euc) : EucToShiftJis(JoinLines(euc));
-  return IsJoined(page) ? page : JoinLines(page);
+  if (!IsJoined(page)) page = JoinLines(page);
 }
 
 std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,

@@ -33,7 +33,8 @@ bool IsJoined(std::string_view text);
 // whose first byte ends a line takes the CR as its second byte and the line
 // still ends with CR LF. In one walk where the processor has SSE2
 // (EucLinesToShiftJisSse2), else by the joins and the conversion in turn.
-std::string PageTextFromEuc(std::string_view euc);
+// Written into `page`, whose room is used again where it is large enough.
+void PageTextFromEuc(std::string_view euc, std::string& page);
 
 // The byte offsets at which the lines holding `marker` start, in increasing
 // order, each once. Plain byte search: a match may start at the second byte
