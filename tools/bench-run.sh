@@ -3,7 +3,7 @@
 # programs, runs the microbenchmarks (five repetitions each; medians and the
 # ratios the targets are stated in) and the whole-run benchmark (hakobune
 # lookup over 1,000 and 2,000 codes of a generated offline site, against its
-# floor, five rounds).
+# floor, eleven rounds).
 #
 #   tools/bench-run.sh           # the figures of BENCHMARKS.md (some minutes)
 #   tools/bench-run.sh --smoke   # every benchmark once, briefly, so that they
@@ -69,4 +69,4 @@ results="$build/bench/results.json"
 python3 bench/summarise.py "$results"
 echo
 python3 bench/make-site.py "$build/bench-site" --books 2000
-python3 bench/whole-run.py --build-dir "$build" --site "$build/bench-site" --codes 1000 --runs 5
+python3 bench/whole-run.py --build-dir "$build" --site "$build/bench-site" --codes 1000 --runs 11
