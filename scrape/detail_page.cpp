@@ -1,8 +1,8 @@
 #include "scrape/detail_page.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <utility>

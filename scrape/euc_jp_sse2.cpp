@@ -12,6 +12,10 @@
 // over for one step (or for a run of half-width katakana), and the
 // sixteen-byte walk goes on after it.
 //
+// The same walk also takes a downloaded page as lines (EucLinesToShiftJisSse2):
+// there CR and LF are bytes of another kind too, and the plain step at a
+// line break writes CR LF.
+//
 // The functions that use SSE2 carry the target attribute rather than the
 // whole file a compile flag, so that on 32-bit x86 nothing else in the
 // program (inline library code included) comes to depend on SSE2; loads and
