@@ -1,7 +1,5 @@
 #include "markup/markup.h"
 
-#include <array>
-
 #include "platform/text_mapping.h"
 #include "strings/strings.h"
 
@@ -100,64 +98,6 @@ std::string StripMarkup(std::string_view line) {
   ReplaceAllIn(out, "&lt;", "<");
   ReplaceAllIn(out, "&gt;", ">");
   ReplaceAllIn(out, "&nbsp;", " ");
-  return out;
-}
-
-std::string StripMarkupBreakingAt(std::string_view line, std::string_view break_tag) {
-  // The walk of StripMarkup's loop over the line as the break tags leave it:
-  // text is kept when a tag opens or the line ends, and dropped at a ">"
-  // outside a tag; a tag runs to the next ">" (to the line's end if none
-  // comes). A break tag counts only where a character starts, as ReplaceAll
-  // finds it, and gives CR LF, which holds no bracket. Runs of other bytes
-  // are taken whole.
-  static constexpr auto kSpecial = [] {
-    std::array<bool, 256> special{};
-    for (unsigned char c : {'<', '>', '&', '-'}) special[c] = true;
-    return special;
-  }();
-  const auto long_way = [&] { return StripMarkup(ReplaceAll(line, break_tag, "\r\n")); };
-  std::string out;
-  out.reserve(line.size());
-  size_t kept = 0;      // out is kept up to here
-  bool in_tag = false;
-  size_t boundary = 0;  // a character starts here
-  const size_t n = line.size();
-  for (size_t i = 0; i < n;) {
-    size_t run_end = i;
-    while (run_end < n && !kSpecial[static_cast<unsigned char>(line[run_end])]) ++run_end;
-    if (!in_tag) out.append(line, i, run_end - i);
-    if (run_end == n) break;
-    i = run_end;
-    const char c = line[i];
-    // Comments are protected, and "&" or "--" may be replaced after the
-    // tags are stripped: the long way.
-    if (c == '&' || line.substr(i, kCommentOpen.size()) == kCommentOpen ||
-        line.substr(i, kCommentClose.size()) == kCommentClose)
-      return long_way();
-    if (c == '<' && line.substr(i, break_tag.size()) == break_tag) {
-      // The byte after one that is no lead byte starts a character: the tag
-      // counts when the run of lead-byte values before it is even.
-      size_t run_start = i;
-      while (run_start > boundary && IsLeadByte(line[run_start - 1])) --run_start;
-      if ((i - run_start) % 2 == 0) {
-        if (!in_tag) out += "\r\n";
-        i = boundary = i + break_tag.size();
-        continue;
-      }
-    }
-    ++i;
-    if (in_tag) {
-      in_tag = c != '>';
-    } else if (c == '<') {
-      kept = out.size();
-      in_tag = true;
-    } else if (c == '>') {
-      out.resize(kept);
-    } else {  // "-"
-      if (!out.empty() && out.back() == '-') return long_way();
-      out += c;
-    }
-  }
   return out;
 }
 

@@ -33,14 +33,6 @@ std::string NarrowAlnum(std::string_view text);
 //   StripMarkup("a>b<c>d") == "bd"
 std::string StripMarkup(std::string_view line);
 
-// StripMarkup(ReplaceAll(line, break_tag, "\r\n")): the line's break tags
-// (found by character search) made CR LF, then its tags stripped. A line
-// without comments, "&" and "--" is done in one walk; any other goes the long
-// way, with the same result.
-//   StripMarkupBreakingAt("<p>a<br>b</p>", "<br>") == "a\r\nb"
-// REQUIRES: `break_tag` is "<", ASCII letters and ">".
-std::string StripMarkupBreakingAt(std::string_view line, std::string_view break_tag);
-
 // The n-th (1-based) field of `text` split at the one-byte `delimiter`
 // (character search); empty when there is no such field or n < 1.
 //   NthField("A|B|C", '|', 2) == "B"

@@ -294,8 +294,10 @@ std::string CleanPrice(std::string_view line) {
 // The text a contents line gives to the memo: tabs and CR LF pairs removed,
 // each "<br>" made a CR LF, the tags stripped.
 std::string ContentsText(std::string_view line) {
-  if (!Contains(line, "\t") && !Contains(line, "\r\n"))  // most lines: no copy to clean
-    return StripMarkupBreakingAt(line, kLineBreakTag);
+  if (!Contains(line, "\t") && !Contains(line, "\r\n")) {  // most lines: no copy to clean
+    if (!Contains(line, kLineBreakTag)) return StripMarkup(line);
+    return StripMarkup(ReplaceAll(line, kLineBreakTag, "\r\n"));
+  }
   std::string text(line);
   ReplaceAllIn(text, "\t", "");
   ReplaceAllIn(text, "\r\n", "");

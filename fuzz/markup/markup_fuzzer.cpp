@@ -3,7 +3,6 @@
 // walk over the characters, one position at a time, with no care for speed.
 // The library's versions are built for linear time (the character search
 // never walks back, replace-all never rescans); these must agree with them.
-// StripMarkupBreakingAt is compared with the two steps it does in one walk.
 //
 // One input gives: a pattern and a second text (a replacement or an end
 // marker), two numbers (a field number that is also a copy's start, and the
@@ -196,8 +195,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             "NthField differs from the plain split", text);
   CheckSame(StripMarkup(text), PlainStripMarkup(text), "StripMarkup differs from the plain strip",
             text);
-  CheckSame(StripMarkupBreakingAt(text, "<br>"), StripMarkup(ReplaceAll(text, "<br>", "\r\n")),
-            "StripMarkupBreakingAt differs from StripMarkup after ReplaceAll", text);
   const std::string narrow = NarrowAlnum(text);
   Check(narrow.size() <= text.size(), "NarrowAlnum made the text longer", text);
 

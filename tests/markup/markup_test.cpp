@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-#include <string>
-
-#include "strings/strings.h"
 #include "tests/support/bytes.h"
 
 namespace kanadeya {
@@ -67,29 +63,6 @@ TEST(StripMarkup, RemovesTagsKeepsCommentsDecodesThreeReferences) {
       {"a<b>c>d<e", "ad"},   // "c>" reads as the end of a tag begun before the line
   };
   for (const auto& row : rows) EXPECT_BYTES_EQ(row.expected, StripMarkup(row.line));
-}
-
-// The one walk against the two steps it stands for, on lines built from
-// pieces that meet each other often: break tags on and off character
-// boundaries, brackets alone, comments, "&", "-", lead bytes.
-TEST(StripMarkupBreakingAt, AsStripMarkupAfterReplaceAll) {
-  static const std::string_view rows[] = {
-      "<div>a<br>b</div>", "a<b<br>c>d", "x>a<br>b", "a<br>b>c", "<br><br>", "\x83<br>",
-      "\x83\x83<br>", "a<br", "<b<br>", "-<b>-", "<!--<br>-->", "a&nbsp;<br>b", "",
-  };
-  for (std::string_view row : rows)
-    EXPECT_BYTES_EQ(StripMarkup(ReplaceAll(row, "<br>", "\r\n")), StripMarkupBreakingAt(row, "<br>"))
-        << test::Hex(row);
-  static const std::string_view pieces[] = {"<br>", "<", ">", "b", "r", "<b>", "</a>", "\x83",
-                                            SJ("ア"), "-", "--", "<!--", "-->", "&", "&lt;", "a"};
-  std::mt19937 random(11);
-  for (int round = 0; round < 20000; ++round) {
-    std::string line;
-    for (size_t k = random() % 12; k > 0; --k) line += pieces[random() % std::size(pieces)];
-    ASSERT_BYTES_EQ(StripMarkup(ReplaceAll(line, "<br>", "\r\n")),
-                    StripMarkupBreakingAt(line, "<br>"))
-        << test::Hex(line);
-  }
 }
 
 TEST(StripMarkup, LinearOnManyTags) {
