@@ -21,9 +21,46 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 // Creates or replaces the file with `contents`; false on any failure.
 bool WriteWholeFile(const std::string& path, std::string_view contents);
 
-// Appends `contents` to the file, creating it when it is missing; false on
-// any failure (a folder, a missing folder, no permission, a write error).
+// Writes `contents` to a new file at `path` (replacing one of that name) and
+// has the system put it on the disk before it returns; false on any failure,
+// and the file may then hold part of `contents`.
+bool WriteFileDurably(const std::string& path, std::string_view contents);
+
+// Appends `contents` to the regular file at `path`, creating it when it is
+// missing, in one write that other processes appending to the same file
+// cannot split; false on any failure (not a regular file, a missing folder,
+// no permission, a write error). Other programs may hold the file open
+// meanwhile: on Win32 it is opened with read and write sharing, and a file
+// locked by another process is tried again for up to half a second.
 bool AppendToFile(const std::string& path, std::string_view contents);
+
+// Up to `count` bytes of the file from `offset` into `part`; false when the
+// file cannot be read (not a regular file among those).
+bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part);
+
+// How reading a small settings file went.
+enum class SmallFileRead { kRead, kMissing, kNotAFile, kTooLarge, kUnreadable };
+
+// Reads the file at `path` when it is a regular file of at most `limit`
+// bytes. Anything else (a folder, a device, a pipe) is kNotAFile and is
+// never waited on; a larger file is kTooLarge. `contents` holds the file
+// only for kRead.
+SmallFileRead ReadSmallFile(const std::string& path, size_t limit, std::string& contents);
+
+// True when the file at `path` exists and may not be written: on Win32 its
+// read-only attribute; on POSIX no write permission for anyone, or none for
+// this process.
+bool IsReadOnlyFile(const std::string& path);
+
+// True when `a` and `b` name the same file: the same full path (on Win32
+// compared without regard to ASCII case), or, when both exist, one file
+// reached by two names.
+bool SameFile(const std::string& a, const std::string& b);
+
+// The longest path, in bytes, that the platform's file functions take
+// whole: 259 on Win32 (the ANSI functions' MAX_PATH less the zero byte),
+// PATH_MAX less one on POSIX.
+size_t MaxPathBytes();
 
 // The size in bytes of the file; false when `path` names no file.
 bool FileSize(const std::string& path, uint64_t& size);
@@ -39,6 +76,9 @@ std::string ExecutableDirectory();
 // the plug-in's own file (kanadeya.dll, libkanadeya.so) when the code runs
 // as the plug-in, the executable when it is linked into a program.
 std::string ModuleDirectory();
+
+// The full path of the module that holds this code (see ModuleDirectory).
+std::string ModulePath();
 
 // True when `path` does not depend on a current folder: on Win32 it begins
 // with a separator or a drive ("C:"), on POSIX with "/".

@@ -14,11 +14,6 @@
 namespace kanadeya::platform {
 
 namespace {
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // An open file descriptor, closed when it goes.
 class Descriptor {
  public:
@@ -41,6 +36,17 @@ class Descriptor {
  private:
   int fd_;
 };
+
+// Writes all of `contents`; false on a write error (a full disk among them).
+bool WriteAll(int fd, std::string_view contents) {
+  while (!contents.empty()) {
+    const ssize_t put = ::write(fd, contents.data(), contents.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    contents.remove_prefix(static_cast<size_t>(put));
+  }
+  return true;
+}
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -84,25 +90,102 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 
 bool WriteWholeFile(const std::string& path, std::string_view contents) {
   Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd) return false;
-  while (!contents.empty()) {
-    const ssize_t put = ::write(fd.get(), contents.data(), contents.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    contents.remove_prefix(static_cast<size_t>(put));
-  }
+  return fd && WriteAll(fd.get(), contents) && fd.Close();
+}
+
+bool WriteFileDurably(const std::string& path, std::string_view contents) {
+  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!fd || !WriteAll(fd.get(), contents)) return false;
+  if (::fsync(fd.get()) != 0) return false;
   return fd.Close();
 }
 
+// O_NONBLOCK keeps the open of a pipe from waiting for a reader; the
+// descriptor is used only once it is known to be a regular file, for which
+// the flag means nothing. With O_APPEND each write goes to the file's end as
+// one piece, whoever else appends.
 bool AppendToFile(const std::string& path, std::string_view contents) {
+  Descriptor fd(
+      ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
-  File f(std::fopen(path.c_str(), "ab"));
-  if (!f) return false;
-  if (!contents.empty() && std::fwrite(contents.data(), 1, contents.size(), f.get()) != contents.size())
-    return false;
-  return std::fclose(f.release()) == 0;
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return WriteAll(fd.get(), contents) && fd.Close();
 }
+
+bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part) {
+  part.clear();
+  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  struct stat st {};
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  part.resize(count);
+  size_t have = 0;
+  while (have < count) {
+    const ssize_t got = ::pread(fd.get(), part.data() + have, count - have,
+                                static_cast<off_t>(offset + have));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      part.clear();
+      return false;
+    }
+    if (got == 0) break;
+    have += static_cast<size_t>(got);
+  }
+  part.resize(have);
+  return true;
+}
+
+SmallFileRead ReadSmallFile(const std::string& path, size_t limit, std::string& contents) {
+  contents.clear();
+  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return SmallFileRead::kMissing;
+    return errno == EACCES ? SmallFileRead::kUnreadable : SmallFileRead::kNotAFile;
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return SmallFileRead::kUnreadable;
+  if (!S_ISREG(st.st_mode)) return SmallFileRead::kNotAFile;
+  if (static_cast<uint64_t>(st.st_size) > limit) return SmallFileRead::kTooLarge;
+  // One byte past the limit, so that a file that grew since fstat shows.
+  std::string part;
+  if (!ReadFilePart(path, 0, limit + 1, part)) return SmallFileRead::kUnreadable;
+  if (part.size() > limit) return SmallFileRead::kTooLarge;
+  contents = std::move(part);
+  return SmallFileRead::kRead;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+namespace {
+// `path` with its folder resolved (links, "." and ".."), so that two
+// spellings of one place compare equal; the last name is kept as written,
+// since the file itself may not exist yet.
+std::string ResolvedPath(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  char* full = ::realpath(folder.c_str(), nullptr);
+  if (full == nullptr) return path;
+  std::string resolved = full;
+  std::free(full);
+  if (resolved.back() != '/') resolved += '/';
+  return resolved + name;
+}
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  return ResolvedPath(a) == ResolvedPath(b);
+}
+
+size_t MaxPathBytes() { return PATH_MAX - 1; }
 
 bool FileSize(const std::string& path, uint64_t& size) {
   struct stat st {};
@@ -138,16 +221,24 @@ bool NotALoadedLibrary(const char* path) {
 // dladdr names the shared object as it was loaded; for code linked into the
 // program it gives the program's first argument, which may be no path at all,
 // so the program's own folder is taken then.
-std::string ModuleDirectory() {
+std::string ModulePath() {
   Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&ModuleDirectory), &info) == 0 ||
-      info.dli_fname == nullptr || NotALoadedLibrary(info.dli_fname))
-    return ExecutableDirectory();
+  if (::dladdr(reinterpret_cast<void*>(&ModulePath), &info) == 0 || info.dli_fname == nullptr ||
+      NotALoadedLibrary(info.dli_fname)) {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+  }
   std::string path = info.dli_fname;
   if (char* full = ::realpath(info.dli_fname, nullptr)) {
     path = full;
     std::free(full);
   }
+  return path;
+}
+
+std::string ModuleDirectory() {
+  const std::string path = ModulePath();
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }

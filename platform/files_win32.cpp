@@ -65,13 +65,150 @@ bool WriteWholeFile(const std::string& path, std::string_view contents) {
   return WriteAll(file.h, contents);
 }
 
-bool AppendToFile(const std::string& path, std::string_view contents) {
-  // FILE_APPEND_DATA alone: every write goes to the end of the file.
-  Handle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+bool WriteFileDurably(const std::string& path, std::string_view contents) {
+  Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.h == INVALID_HANDLE_VALUE) return false;
-  return WriteAll(file.h, contents);
+  return WriteAll(file.h, contents) && ::FlushFileBuffers(file.h) != 0;
 }
+
+bool AppendToFile(const std::string& path, std::string_view contents) {
+  // FILE_APPEND_DATA alone: every write goes to the end of the file. Read and
+  // write sharing let another host (or an editor) hold the log meanwhile; a
+  // lock that another process holds for a moment is waited out.
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  for (int attempt = 0;; ++attempt) {
+    opened = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened != INVALID_HANDLE_VALUE) break;
+    const DWORD error = ::GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt == 10)
+      return false;
+    ::Sleep(50);
+  }
+  Handle file(opened);
+  if (::GetFileType(file.h) != FILE_TYPE_DISK) return false;
+  // One WriteFile call, so that another appender's line cannot come between
+  // its pieces (a log line is far below the one-call limit).
+  if (contents.size() > 0x7FFFFFFF) return false;
+  DWORD written = 0;
+  return ::WriteFile(file.h, contents.data(), static_cast<DWORD>(contents.size()), &written,
+                     nullptr) &&
+         written == contents.size();
+}
+
+namespace {
+// Opens an existing regular file for reading, without waiting on a device
+// or pipe; INVALID_HANDLE_VALUE otherwise, the reason in `kind`.
+HANDLE OpenRegularFile(const std::string& path, SmallFileRead& kind) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    kind = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+               ? SmallFileRead::kMissing
+               : SmallFileRead::kUnreadable;
+    return INVALID_HANDLE_VALUE;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    kind = SmallFileRead::kNotAFile;
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    kind = SmallFileRead::kUnreadable;
+    return file;
+  }
+  if (::GetFileType(file) != FILE_TYPE_DISK) {
+    ::CloseHandle(file);
+    kind = SmallFileRead::kNotAFile;
+    return INVALID_HANDLE_VALUE;
+  }
+  kind = SmallFileRead::kRead;
+  return file;
+}
+
+// Reads up to `count` bytes from the file's current position.
+bool ReadUpTo(HANDLE file, size_t count, std::string& part) {
+  part.resize(count);
+  size_t have = 0;
+  while (have < count) {
+    DWORD got = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - have, 1u << 20));
+    if (!::ReadFile(file, part.data() + have, chunk, &got, nullptr)) {
+      part.clear();
+      return false;
+    }
+    if (got == 0) break;
+    have += got;
+  }
+  part.resize(have);
+  return true;
+}
+}  // namespace
+
+bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part) {
+  part.clear();
+  SmallFileRead kind;
+  Handle file(OpenRegularFile(path, kind));
+  if (file.h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!::SetFilePointerEx(file.h, at, nullptr, FILE_BEGIN)) return false;
+  return ReadUpTo(file.h, count, part);
+}
+
+SmallFileRead ReadSmallFile(const std::string& path, size_t limit, std::string& contents) {
+  contents.clear();
+  SmallFileRead kind;
+  Handle file(OpenRegularFile(path, kind));
+  if (file.h == INVALID_HANDLE_VALUE) return kind;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.h, &size)) return SmallFileRead::kUnreadable;
+  if (static_cast<uint64_t>(size.QuadPart) > limit) return SmallFileRead::kTooLarge;
+  std::string part;
+  if (!ReadUpTo(file.h, limit + 1, part)) return SmallFileRead::kUnreadable;
+  if (part.size() > limit) return SmallFileRead::kTooLarge;
+  contents = std::move(part);
+  return SmallFileRead::kRead;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+namespace {
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH * 2];
+  const DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : path;
+}
+
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  Handle file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file.h != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file.h, &info);
+}
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (SameIgnoringAsciiCase(FullPath(a), FullPath(b))) return true;
+  BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+  return FileIdentity(a, ia) && FileIdentity(b, ib) &&
+         ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+size_t MaxPathBytes() { return MAX_PATH - 1; }
 
 bool FileSize(const std::string& path, uint64_t& size) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -87,18 +224,25 @@ bool RenameFileReplacing(const std::string& from, const std::string& to) {
 }
 
 namespace {
-// The folder of a module's file, with a trailing separator.
-std::string FolderOfModule(HMODULE module) {
+// The full path of a module's file.
+std::string PathOfModule(HMODULE module) {
   std::string buffer(MAX_PATH, '\0');
   for (;;) {
     const DWORD n = ::GetModuleFileNameA(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return ".\\";
+    if (n == 0) return std::string();
     if (n < buffer.size()) {
       buffer.resize(n);
       break;
     }
     buffer.resize(buffer.size() * 2);
   }
+  return buffer;
+}
+
+// The folder of a module's file, with a trailing separator.
+std::string FolderOfModule(HMODULE module) {
+  const std::string buffer = PathOfModule(module);
+  if (buffer.empty()) return ".\\";
   const size_t slash = buffer.find_last_of("\\/");
   return slash == std::string::npos ? std::string(".\\") : buffer.substr(0, slash + 1);
 }
@@ -106,14 +250,21 @@ std::string FolderOfModule(HMODULE module) {
 
 std::string ExecutableDirectory() { return FolderOfModule(nullptr); }
 
-std::string ModuleDirectory() {
+namespace {
+// The module that holds this code; null (the executable) when it is not known.
+HMODULE ThisModule() {
   HMODULE module = nullptr;
   if (!::GetModuleHandleExA(
           GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCSTR>(&ModuleDirectory), &module))
-    return ExecutableDirectory();
-  return FolderOfModule(module);
+          reinterpret_cast<LPCSTR>(&ThisModule), &module))
+    return nullptr;
+  return module;
 }
+}  // namespace
+
+std::string ModulePath() { return PathOfModule(ThisModule()); }
+
+std::string ModuleDirectory() { return FolderOfModule(ThisModule()); }
 
 // "\\x", "/x" and "C:..." do not depend on the current folder.
 bool IsAbsolutePath(std::string_view path) {

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/local_time.h"
 #include "platform/message.h"
+#include "platform/process.h"
 #include "platform/profile.h"
 #include "plugin/host_api.h"
 #include "plugin/lookup_log.h"
@@ -15,6 +17,7 @@
 #include "record/dictionaries.h"
 #include "record/output_line.h"
 #include "record/stop_request.h"
+#include "record/system_texts.h"
 #include "scrape/detail_page.h"
 #include "strings/strings.h"
 
@@ -24,8 +27,12 @@ std::string DataDirectory;
 
 namespace {
 
-// Writes every line followed by CR LF. False when the file cannot be written.
-bool WriteOutputFile(const std::string& path, const std::vector<std::string>& lines) {
+// Writes every line followed by CR LF, whole or not at all: into
+// `temporary` first, put on the disk, then moved into place. On any failure
+// the temporary file is removed and no file is left at `path`.
+bool WriteOutputFile(const std::string& path, const std::string& temporary,
+                     const std::vector<std::string>& lines) {
+  if (path.empty()) return false;
   size_t size = 0;
   for (const auto& line : lines) size += line.size() + 2;
   std::string contents;
@@ -34,13 +41,30 @@ bool WriteOutputFile(const std::string& path, const std::vector<std::string>& li
     contents += line;
     contents += "\r\n";
   }
-  return platform::WriteWholeFile(path, contents);
+  // Tests play here what a full disk or a kill halfway through the write
+  // leaves: half of the file written, then a failure or the end.
+  const bool disk_full = platform::TestFaultRequested("disk-full-while-writing-output");
+  if (disk_full || platform::TestFaultRequested("end-while-writing-output")) {
+    platform::WriteFileDurably(temporary, std::string_view(contents).substr(0, size / 2));
+    if (!disk_full) platform::EndProcessAtOnce();
+  } else if (platform::WriteFileDurably(temporary, contents) &&
+             platform::RenameFileReplacing(temporary, path)) {
+    return true;
+  }
+  platform::DeleteFileAt(temporary);
+  return false;
 }
 
-bool WriteOutputOrSay(const std::string& path, const std::vector<std::string>& lines) {
-  if (WriteOutputFile(path, lines)) return true;
-  platform::ShowErrorMessage(std::string(kOutputNotWrittenMessage) + "\r\n" + path);
-  return false;
+// A line of the code list with nothing but spaces and tabs: the host's
+// check is still asked about it, as for every line, but it is no code.
+bool IsBlankLine(std::string_view line) {
+  return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+size_t CountCodes(std::string_view codes) {
+  size_t n = 0;
+  SplitLines(codes, [&](std::string_view line) { n += IsBlankLine(line) ? 0 : 1; });
+  return n;
 }
 
 bool IsWholeNumber(std::string_view text) {
@@ -109,9 +133,10 @@ void Download(const std::string& path, const std::string& url) {
 
 // What the lookup of one code gave besides its outcome.
 struct CodeResult {
-  std::string line;          // the output line, for kLineWritten
+  std::string line;          // the output line, for kFound
   std::string key;           // the search key the host's check returned
-  size_t markers_found = 0;  // known markers on the detail page, for kLineWritten
+  std::string url;           // the address asked for last
+  size_t markers_found = 0;  // known markers on the detail page, for kFound
 };
 
 // Looks up one code line on the site at `site` (scheme and host, no trailing
@@ -128,33 +153,35 @@ CodeOutcome LookUpOneCode(std::string_view code_line, const std::string& site,
 
   const char* key = BoundHostApi.ISBNChkFunc()(BookRecord.Code.c_str());
   result.key = key != nullptr ? std::string(key) : std::string();
-  if (result.key.empty()) return CodeOutcome::kNoSearchKey;
+  if (result.key.empty()) return CodeOutcome::kInvalidCode;
 
-  const std::string searchUrl = site + std::string(kSearchPath) + result.key;
-  if ((BoundHostApi.InternetConnectFunc()(searchUrl.c_str()) & 0xFF) == 0)
+  const std::string search_url = site + std::string(kSearchPath) + result.key;
+  result.url = search_url;
+  if ((BoundHostApi.InternetConnectFunc()(search_url.c_str()) & 0xFF) == 0)
     return CodeOutcome::kNoConnection;
 
-  const std::string pagePath = DataDirectory + std::string(kTempPageName);
+  const std::string page_path = DataDirectory + std::string(kTempPageName);
   std::string page;
-  Download(pagePath, searchUrl);
-  if (!platform::ReadWholeFile(pagePath, page)) return CodeOutcome::kSearchNotDownloaded;
+  Download(page_path, search_url);
+  if (!platform::ReadWholeFile(page_path, page)) return CodeOutcome::kSearchNotDownloaded;
   const std::string id = FindDetailId(page);
   page.clear();
   page.shrink_to_fit();
-  if (id.empty()) return CodeOutcome::kNoDetailLink;
+  if (id.empty()) return CodeOutcome::kNotOnSite;
 
   BookRecord.PageUrl = site + std::string(kDetailPath) + id;
-  Download(pagePath, BookRecord.PageUrl);
+  result.url = BookRecord.PageUrl;
+  Download(page_path, BookRecord.PageUrl);
   // The parse fails for a missing page as for one it cannot use; only then
   // is it asked which.
-  if (!ParseDetailPage(pagePath, site, &result.markers_found))
-    return platform::FileExists(pagePath) ? CodeOutcome::kDetailNotReadable
-                                          : CodeOutcome::kDetailNotDownloaded;
+  if (!ParseDetailPage(page_path, site, &result.markers_found))
+    return platform::FileExists(page_path) ? CodeOutcome::kDetailNotReadable
+                                           : CodeOutcome::kDetailNotDownloaded;
   if (BookRecord.Code.size() == 26) CompleteTwentySixByteCode();
   LookupLabel();
   FillFromSettings();
   result.line = BuildOutputLine();
-  return CodeOutcome::kLineWritten;
+  return CodeOutcome::kFound;
 }
 
 // Releases what a run holds, however the run ends.
@@ -188,8 +215,11 @@ std::string FindDetailId(std::string_view page) {
 
 void RunLookup(const char* data_dir, const char* output_file, const char* codes_text) {
   DataDirectory = data_dir != nullptr ? data_dir : "";
-  const std::string outputPath = output_file != nullptr ? output_file : "";
-  if (platform::FileExists(outputPath)) platform::DeleteFileAt(outputPath);
+  const std::string output_path = output_file != nullptr ? output_file : "";
+  const std::string temporary_path = output_path + std::string(kOutputTemporarySuffix);
+  if (platform::FileExists(output_path)) platform::DeleteFileAt(output_path);
+  // What a run that was killed while writing may have left.
+  if (!output_path.empty()) platform::DeleteFileAt(temporary_path);
   if (codes_text == nullptr || *codes_text == '\0') {
     platform::ShowMessage(kNoCodesMessage);
     return;
@@ -203,35 +233,80 @@ void RunLookup(const char* data_dir, const char* output_file, const char* codes_
   LineReader reader(codes);
   RunCleanup cleanup;
   if (!BindHostApi()) return;
+
+  const std::string folder = platform::ModuleDirectory();
+  const std::string settings_path = folder + std::string(kPluginSettingsFileName);
   PluginSettings settings;
-  if (!ReadPluginSettings(platform::ModuleDirectory(), SiteBaseUrl, settings)) return;
+  const std::string settings_fault = ReadPluginSettings(folder, SiteBaseUrl, settings);
+  LookupLog log;
+  if (!settings.log_path.empty()) {
+    const std::vector<std::string> kept_files = {
+        output_path,
+        temporary_path,
+        DataDirectory + std::string(kAuthorDictionaryFile),
+        DataDirectory + std::string(kPublisherDictionaryFile),
+        DataDirectory + std::string(kLabelDictionaryFile),
+        DataDirectory + std::string(kTempPageName),
+        platform::ExecutableDirectory() + std::string(kSettingsFileName),
+        settings_path,
+        platform::ModulePath()};
+    std::string_view refusal = LogPathFaultText(CheckLogPath(settings.log_path, kept_files));
+    if (refusal.empty() && !log.Open(settings.log_path)) refusal = kLogNotALogMessage;
+    // A run that cannot go on shows why it cannot, and only that.
+    if (!refusal.empty() && settings_fault.empty())
+      platform::ShowErrorMessageWithPath(settings_path, refusal);
+  }
+  const size_t code_count = CountCodes(codes);
+  log.Start(platform::LocalDateTime(), platform::CurrentProcessId(), settings.site_base_url,
+            code_count);
+  if (!settings_fault.empty()) {
+    log.Refused(std::string(kPluginSettingsFileName) +
+                settings_fault.substr(0, settings_fault.find('\r')));
+    platform::ShowErrorMessageWithPath(settings_path, settings_fault);
+    return;
+  }
+  // A stop ends the run it was asked in, and no later one.
+  StopRequested = false;
   CreateWaitWindow();
 
-  LookupLog log(settings.log_path);
-  log.Start(settings.site_base_url, count);
-  size_t searched = 0;
+  RunSummary summary;
+  summary.output_path = output_path;
+  size_t position = 0;  // among the codes, blank lines not counted
   std::string_view code_line;
   for (size_t i = 0; i < count && reader.Next(code_line); ++i) {
+    const bool blank = IsBlankLine(code_line);
     ReportProgress(static_cast<int>(i + 1), static_cast<int>(count));
     if (StopRequested) {
-      log.Stopped(i + 1);
+      log.Stopped(position + 1);
       break;
     }
-    ++searched;
+    if (!blank) ++position;
     CodeResult result;
     const CodeOutcome outcome = LookUpOneCode(code_line, settings.site_base_url, result);
-    log.Code(i + 1, code_line, result.key, outcome, BookRecord.Title);
-    if (outcome == CodeOutcome::kLineWritten) {
-      if (result.markers_found == 0) log.PagesMayHaveChanged(i + 1);
+    if (!blank) {
+      ++summary.codes;
+      const bool found = outcome == CodeOutcome::kFound;
+      log.Code(position, code_line, result.key, outcome, found ? BookRecord.Title : result.url,
+               found && result.markers_found == 0);
+    }
+    if (outcome == CodeOutcome::kFound) {
+      ++summary.found;
       output.push_back(std::move(result.line));
     } else if (outcome == CodeOutcome::kNoConnection) {
-      log.Finish(searched, 0, "", false);
+      summary.end = RunSummary::End::kNoConnection;
+      summary.failed_at = position;
+      log.Finish(summary);
       platform::ShowMessage(kNoConnectionMessage);
       return;
     }
   }
-  const bool written = WriteOutputOrSay(outputPath, output);
-  log.Finish(searched, output.size(), outputPath, written);
+  if (WriteOutputFile(output_path, temporary_path, output)) {
+    summary.written = output.size();
+  } else {
+    summary.end = RunSummary::End::kOutputNotWritten;
+    platform::ShowErrorMessage(std::string(kOutputNotWrittenMessage) + "\r\n" + output_path);
+  }
+  log.Finish(summary);
 }
 
 }  // namespace kanadeya

@@ -1,8 +1,8 @@
 #include "plugin/lookup_log.h"
 
+#include <cstdint>
 
 #include "platform/files.h"
-#include "platform/local_time.h"
 #include "plugin/system_texts.h"
 
 namespace kanadeya {
@@ -11,133 +11,175 @@ namespace {
 
 // A log past this size is renamed before a run appends to it.
 constexpr uint64_t kRollOverBytes = 1024 * 1024;
-// Gathered text is appended to the file in pieces of about this size.
-constexpr size_t kFlushBytes = 64 * 1024;
+
+// "YYYY-MM-DD HH:MM:SS\tkanadeya ": 0 stands for a digit.
+constexpr std::string_view kHeaderPattern = "0000-00-00 00:00:00\tkanadeya ";
 
 std::string_view OutcomeText(CodeOutcome outcome) {
   switch (outcome) {
-    case CodeOutcome::kLineWritten:
-      return kLogLineWritten;
-    case CodeOutcome::kNoSearchKey:
-      return kLogNoSearchKey;
+    case CodeOutcome::kFound:
+      return kLogFound;
+    case CodeOutcome::kInvalidCode:
+      return kLogInvalidCode;
     case CodeOutcome::kSearchNotDownloaded:
-      return kLogSearchNotDownloaded;
-    case CodeOutcome::kNoDetailLink:
-      return kLogNoDetailLink;
     case CodeOutcome::kDetailNotDownloaded:
-      return kLogDetailNotDownloaded;
+      return kLogNoAnswer;
+    case CodeOutcome::kNotOnSite:
+      return kLogNotOnSite;
     case CodeOutcome::kDetailNotReadable:
-      return kLogDetailNotReadable;
+      return kLogUnreadablePage;
     case CodeOutcome::kNoConnection:
       return kLogNoConnection;
   }
   return {};
 }
 
-std::string Count(size_t n) { return std::to_string(n) + std::string(kLogCountSuffix); }
+std::string Count(std::string_view label, size_t n) {
+  return std::string(label) + std::to_string(n) + std::string(kLogCountSuffix);
+}
 
 }  // namespace
 
-LookupLog::LookupLog(std::string path) : path_(std::move(path)) {}
+bool IsLogHeader(std::string_view head) {
+  if (head.size() < kHeaderPattern.size()) return false;
+  for (size_t i = 0; i < kHeaderPattern.size(); ++i) {
+    const bool digit = head[i] >= '0' && head[i] <= '9';
+    if (kHeaderPattern[i] == '0' ? !digit : head[i] != kHeaderPattern[i]) return false;
+  }
+  return true;
+}
 
 LookupLog::~LookupLog() {
-  if (!enabled()) return;
+  if (!enabled() || !started_ || finished_) return;
   try {
-    if (!finished_) {
-      Field(kLogEnd);
-      Field(kLogRunFailed);
-      EndLine();
-    }
-    Flush();
+    TaggedLine();
+    Field(kLogEnd);
+    Field(kLogRunFailed);
+    EndLine();
   } catch (...) {
   }
 }
 
-void LookupLog::Start(std::string_view site_base_url, size_t code_count) {
+bool LookupLog::Open(const std::string& path) {
+  path_.clear();
+  std::string head;
+  if (platform::ReadFilePart(path, 0, kHeaderPattern.size(), head)) {
+    if (!head.empty() && !IsLogHeader(head)) return false;
+    // A read-only log is the user's to keep as it is.
+    if (platform::IsReadOnlyFile(path)) return true;
+    uint64_t size = 0;
+    if (platform::FileSize(path, size) && size > kRollOverBytes) {
+      if (!platform::RenameFileReplacing(path, path + ".old")) return true;
+    } else if (size > 0) {
+      std::string end;
+      needs_break_ = platform::ReadFilePart(path, size - 1, 1, end) && end != "\n";
+    }
+  }
+  path_ = path;
+  return true;
+}
+
+void LookupLog::Start(std::string_view date_time, unsigned process_id,
+                      std::string_view site_base_url, size_t code_count) {
   if (!enabled()) return;
-  Field(platform::LocalDateTime());
+  started_ = true;
+  tag_ = std::string(date_time.substr(11)) + "/" + std::to_string(process_id);
+  Field(date_time);
   Field(std::string(kLogPluginName) + std::string(kVersionText));
+  Field(std::string(kLogRunLabel) + tag_);
   Field(std::string(kLogSiteLabel) + std::string(site_base_url));
-  Field(std::string(kLogCodesLabel) + Count(code_count));
+  Field(Count(kLogCodesLabel, code_count));
+  EndLine();
+}
+
+void LookupLog::Refused(std::string_view reason) {
+  if (!enabled()) return;
+  finished_ = true;
+  TaggedLine();
+  Field(kLogEnd);
+  Field(reason);
   EndLine();
 }
 
 void LookupLog::Code(size_t position, std::string_view code, std::string_view key,
-                     CodeOutcome outcome, std::string_view title) {
+                     CodeOutcome outcome, std::string_view detail, bool pages_changed) {
   if (!enabled()) return;
+  TaggedLine();
   Field(std::to_string(position));
   Field(code);
   Field(key);
   Field(OutcomeText(outcome));
-  if (outcome == CodeOutcome::kLineWritten) Field(title);
-  EndLine();
-}
-
-void LookupLog::PagesMayHaveChanged(size_t position) {
-  if (!enabled()) return;
-  Field(std::to_string(position));
-  Field(kLogPagesMayHaveChanged);
+  if (outcome != CodeOutcome::kInvalidCode && outcome != CodeOutcome::kNotOnSite &&
+      outcome != CodeOutcome::kDetailNotReadable)
+    Field(detail);
+  if (pages_changed) {
+    line_ += "\r\n";
+    TaggedLine();
+    Field(std::to_string(position));
+    Field(kLogPagesMayHaveChanged);
+  }
   EndLine();
 }
 
 void LookupLog::Stopped(size_t position) {
   if (!enabled()) return;
+  TaggedLine();
   Field(std::to_string(position));
   Field(kLogStopped);
   EndLine();
 }
 
-void LookupLog::Finish(size_t searched, size_t written, std::string_view output_path,
-                       bool output_written) {
+void LookupLog::Finish(const RunSummary& summary) {
   if (!enabled()) return;
   finished_ = true;
+  TaggedLine();
   Field(kLogEnd);
-  Field(std::string(kLogSearchedLabel) + Count(searched));
-  Field(std::string(kLogWrittenLabel) + Count(written));
-  if (output_path.empty()) {
-    Field(kLogNoOutputFile);
-  } else if (!output_written) {
-    Field(std::string(kOutputNotWrittenMessage) + std::string(output_path));
-  } else {
-    Field(output_path);
+  Field(Count(kLogCodesLabel, summary.codes));
+  Field(Count(kLogFoundLabel, summary.found));
+  Field(Count(kLogWrittenLabel, summary.written));
+  switch (summary.end) {
+    case RunSummary::End::kWritten:
+      Field(summary.output_path);
+      break;
+    case RunSummary::End::kNoConnection:
+      Field(std::string(kLogNotWrittenNoConnection) + std::to_string(summary.failed_at) +
+            std::string(kLogNotWrittenNoConnectionEnd));
+      break;
+    case RunSummary::End::kOutputNotWritten:
+      Field(kLogNotWrittenOutput);
+      Field(summary.output_path);
+      break;
   }
   EndLine();
-  Flush();
 }
+
+void LookupLog::TaggedLine() { Field(tag_); }
 
 // A tab before every field but a line's first; control bytes as \xNN (a
 // byte below 0x20 or 0x7F is never part of a double-byte character).
 void LookupLog::Field(std::string_view text) {
-  if (!pending_.empty() && pending_.back() != '\n') pending_ += '\t';
+  if (!line_.empty() && line_.back() != '\n') line_ += '\t';
   static constexpr char kHex[] = "0123456789ABCDEF";
   for (char c : text) {
     const auto b = static_cast<unsigned char>(c);
     if (b < 0x20 || b == 0x7F) {
-      pending_ += "\\x";
-      pending_ += kHex[b >> 4];
-      pending_ += kHex[b & 0xF];
+      line_ += "\\x";
+      line_ += kHex[b >> 4];
+      line_ += kHex[b & 0xF];
     } else {
-      pending_ += c;
+      line_ += c;
     }
   }
 }
 
+// Appends the line (or the code's lines) at once. A log that cannot be
+// written is given up: nothing more is tried.
 void LookupLog::EndLine() {
-  pending_ += "\r\n";
-  if (pending_.size() >= kFlushBytes) Flush();
-}
-
-void LookupLog::Flush() {
-  if (pending_.empty() || path_.empty()) return;
-  if (!started_) {
-    started_ = true;
-    uint64_t size = 0;
-    if (platform::FileSize(path_, size) && size > kRollOverBytes)
-      platform::RenameFileReplacing(path_, path_ + ".old");
-  }
-  // A log that cannot be written is given up: nothing more is tried.
-  if (!platform::AppendToFile(path_, pending_)) path_.clear();
-  pending_.clear();
+  line_ += "\r\n";
+  if (needs_break_) line_.insert(0, "\r\n");
+  needs_break_ = false;
+  if (!platform::AppendToFile(path_, line_)) path_.clear();
+  line_.clear();
 }
 
 }  // namespace kanadeya

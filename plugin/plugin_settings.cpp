@@ -1,8 +1,10 @@
 #include "plugin/plugin_settings.h"
 
+#include <optional>
+
 #include "platform/files.h"
-#include "platform/message.h"
-#include "platform/profile.h"
+#include "platform/profile_text.h"
+#include "platform/text_mapping.h"
 #include "plugin/system_texts.h"
 
 namespace kanadeya {
@@ -11,9 +13,172 @@ namespace {
 
 constexpr size_t kMaxBaseUrlBytes = 200;
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsHexDigit(char c) {
+  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Printable ASCII other than the blank, quotes, backslash and comma. A comma
+// would be turned into a full-width one in every PageUrl of the import file.
 bool AllowedInBaseUrl(char c) {
   const auto b = static_cast<unsigned char>(c);
-  return b > 0x20 && b < 0x7F && c != '"' && c != '\'';
+  return b > 0x20 && b < 0x7F && c != '"' && c != '\'' && c != '\\' && c != ',';
+}
+
+// "0" to "255" without leading zeros.
+bool IsIpv4Part(std::string_view part) {
+  if (part.empty() || part.size() > 3 || (part.size() > 1 && part[0] == '0')) return false;
+  int value = 0;
+  for (char c : part) {
+    if (!IsDigit(c)) return false;
+    value = value * 10 + (c - '0');
+  }
+  return value <= 255;
+}
+
+bool IsIpv4Address(std::string_view host) {
+  int parts = 0;
+  for (;;) {
+    const size_t dot = host.find('.');
+    if (!IsIpv4Part(host.substr(0, dot))) return false;
+    ++parts;
+    if (dot == std::string_view::npos) break;
+    host.remove_prefix(dot + 1);
+  }
+  return parts == 4;
+}
+
+// Labels of letters, digits and "-", not beginning or ending with "-", of
+// 1 to 63 bytes, separated by single dots. A name of digits and dots alone
+// must be an IPv4 address.
+bool IsHostName(std::string_view host) {
+  bool only_digits = true;
+  for (char c : host)
+    if (!IsDigit(c) && c != '.') only_digits = false;
+  if (only_digits) return IsIpv4Address(host);
+  for (;;) {
+    const size_t dot = host.find('.');
+    const std::string_view label = host.substr(0, dot);
+    if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+      return false;
+    for (char c : label)
+      if (!IsLetter(c) && !IsDigit(c) && c != '-') return false;
+    if (dot == std::string_view::npos) return true;
+    host.remove_prefix(dot + 1);
+  }
+}
+
+// Eight groups of one to four hex digits separated by ":", or fewer around
+// one "::"; the last two groups may be an IPv4 address.
+bool IsIpv6Address(std::string_view text) {
+  const size_t gap = text.find("::");
+  if (gap != std::string_view::npos && text.find("::", gap + 1) != std::string_view::npos)
+    return false;
+  int groups = 0;
+  auto count = [&](std::string_view part, bool last) {
+    if (part.empty()) return true;
+    for (;;) {
+      const size_t colon = part.find(':');
+      const std::string_view group = part.substr(0, colon);
+      if (last && colon == std::string_view::npos && group.find('.') != std::string_view::npos) {
+        if (!IsIpv4Address(group)) return false;
+        groups += 2;
+        return true;
+      }
+      if (group.empty() || group.size() > 4) return false;
+      for (char c : group)
+        if (!IsHexDigit(c)) return false;
+      ++groups;
+      if (colon == std::string_view::npos) return true;
+      part.remove_prefix(colon + 1);
+    }
+  };
+  if (gap == std::string_view::npos) return count(text, true) && groups == 8;
+  return count(text.substr(0, gap), false) && count(text.substr(gap + 2), true) && groups < 8;
+}
+
+// Checks host and port, "host", "host:port", "[v6]" or "[v6]:port".
+BaseUrlFault CheckAuthority(std::string_view authority) {
+  if (authority.empty() || authority.front() == ':') return BaseUrlFault::kNoHost;
+  std::string_view host = authority;
+  std::string_view port;
+  bool has_port = false;
+  if (authority.front() == '[') {
+    const size_t close = authority.find(']');
+    if (close == std::string_view::npos || !IsIpv6Address(authority.substr(1, close - 1)))
+      return BaseUrlFault::kHost;
+    host = authority.substr(0, close + 1);
+    std::string_view after = authority.substr(close + 1);
+    if (!after.empty()) {
+      if (after.front() != ':') return BaseUrlFault::kHost;
+      has_port = true;
+      port = after.substr(1);
+    }
+  } else {
+    const size_t colon = authority.find(':');
+    if (colon != std::string_view::npos) {
+      has_port = true;
+      host = authority.substr(0, colon);
+      port = authority.substr(colon + 1);
+    }
+    if (!IsHostName(host)) return BaseUrlFault::kHost;
+  }
+  if (has_port) {
+    if (port.empty() || port.size() > 5) return BaseUrlFault::kPort;
+    long value = 0;
+    for (char c : port) {
+      if (!IsDigit(c)) return BaseUrlFault::kPort;
+      value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > 65535) return BaseUrlFault::kPort;
+  }
+  return BaseUrlFault::kNone;
+}
+
+BaseUrlFault CheckPath(std::string_view path) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    const char c = path[i];
+    if (c == '%') {
+      if (i + 2 >= path.size() || !IsHexDigit(path[i + 1]) || !IsHexDigit(path[i + 2]))
+        return BaseUrlFault::kPath;
+      i += 2;
+    } else if (!IsLetter(c) && !IsDigit(c) && c != '-' && c != '.' && c != '_' && c != '~' &&
+               c != '/') {
+      return BaseUrlFault::kPath;
+    }
+  }
+  if (path.size() >= 2 && path.substr(path.size() - 2) == "//")
+    return BaseUrlFault::kTrailingSlashes;
+  return BaseUrlFault::kNone;
+}
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+  if (text.size() < suffix.size()) return false;
+  text = text.substr(text.size() - suffix.size());
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != suffix[i]) return false;
+  }
+  return true;
+}
+
+// The last name of a path (after its last separator of either kind).
+std::string_view FileName(std::string_view path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+std::string_view SettingsFileFaultText(platform::SmallFileRead read) {
+  switch (read) {
+    case platform::SmallFileRead::kNotAFile:
+      return kSettingsNotAFileMessage;
+    case platform::SmallFileRead::kTooLarge:
+      return kSettingsTooLargeMessage;
+    default:
+      return kSettingsUnreadableMessage;
+  }
 }
 
 }  // namespace
@@ -26,49 +191,135 @@ BaseUrlFault CheckBaseUrl(std::string_view value, std::string& url) {
   if (value.size() > kMaxBaseUrlBytes) return BaseUrlFault::kTooLong;
   for (char c : value)
     if (!AllowedInBaseUrl(c)) return BaseUrlFault::kCharacter;
-  const size_t host_end = value.find_first_of("/:?#", scheme);
-  if (host_end == scheme || scheme == value.size()) return BaseUrlFault::kNoHost;
+  const std::string_view rest = value.substr(scheme);
+  const size_t path_start = rest.find_first_of("/?#");
+  const std::string_view authority = rest.substr(0, path_start);
+  if (authority.find('@') != std::string_view::npos) return BaseUrlFault::kUserInfo;
+  if (rest.find('?') != std::string_view::npos) return BaseUrlFault::kQuery;
+  if (rest.find('#') != std::string_view::npos) return BaseUrlFault::kFragment;
+  if (const BaseUrlFault fault = CheckAuthority(authority); fault != BaseUrlFault::kNone)
+    return fault;
+  if (path_start != std::string_view::npos) {
+    if (const BaseUrlFault fault = CheckPath(rest.substr(path_start));
+        fault != BaseUrlFault::kNone)
+      return fault;
+  }
   if (value.back() == '/') value.remove_suffix(1);
   url = std::string(value);
   return BaseUrlFault::kNone;
 }
 
-bool ReadPluginSettings(const std::string& folder, std::string_view built_in_url,
-                        PluginSettings& settings) {
-  const std::string path = folder + std::string(kPluginSettingsFileName);
-  settings.site_base_url = std::string(built_in_url);
-  settings.log_path.clear();
-  if (!platform::FileExists(path)) return true;
-
-  const platform::ProfileReader profile(path);
-  const std::string base = profile.Read(kSiteSection, kBaseUrlKey, "");
-  if (!base.empty()) {
-    std::string_view said;
-    switch (CheckBaseUrl(base, settings.site_base_url)) {
-      case BaseUrlFault::kNone:
-        break;
-      case BaseUrlFault::kScheme:
-        said = kBaseUrlSchemeMessage;
-        break;
-      case BaseUrlFault::kTooLong:
-        said = kBaseUrlTooLongMessage;
-        break;
-      case BaseUrlFault::kCharacter:
-        said = kBaseUrlCharacterMessage;
-        break;
-      case BaseUrlFault::kNoHost:
-        said = kBaseUrlNoHostMessage;
-        break;
-    }
-    if (!said.empty()) {
-      platform::ShowErrorMessageWithPath(
-          path, std::string(said) + "\r\n" + std::string(kBaseUrlNothingLookedUp));
-      return false;
-    }
+std::string_view BaseUrlFaultText(BaseUrlFault fault) {
+  switch (fault) {
+    case BaseUrlFault::kNone:
+      return {};
+    case BaseUrlFault::kScheme:
+      return kBaseUrlSchemeMessage;
+    case BaseUrlFault::kTooLong:
+      return kBaseUrlTooLongMessage;
+    case BaseUrlFault::kCharacter:
+      return kBaseUrlCharacterMessage;
+    case BaseUrlFault::kUserInfo:
+      return kBaseUrlUserInfoMessage;
+    case BaseUrlFault::kQuery:
+      return kBaseUrlQueryMessage;
+    case BaseUrlFault::kFragment:
+      return kBaseUrlFragmentMessage;
+    case BaseUrlFault::kNoHost:
+      return kBaseUrlNoHostMessage;
+    case BaseUrlFault::kHost:
+      return kBaseUrlHostMessage;
+    case BaseUrlFault::kPort:
+      return kBaseUrlPortMessage;
+    case BaseUrlFault::kPath:
+      return kBaseUrlPathMessage;
+    case BaseUrlFault::kTrailingSlashes:
+      return kBaseUrlTrailingSlashesMessage;
   }
-  const std::string log = profile.Read(kLogSection, kLogFileKey, "");
-  if (!log.empty()) settings.log_path = platform::IsAbsolutePath(log) ? log : folder + log;
+  return {};
+}
+
+LogPathFault CheckLogPath(const std::string& path, const std::vector<std::string>& kept_files) {
+  for (char c : path)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return LogPathFault::kCharacter;
+  if (path.size() > platform::MaxPathBytes()) return LogPathFault::kTooLong;
+  const std::string_view name = FileName(path);
+  if ((!EndsWithIgnoringCase(name, ".log") && !EndsWithIgnoringCase(name, ".txt")) ||
+      name.size() <= 4)
+    return LogPathFault::kName;
+  for (const std::string& kept : kept_files)
+    if (!kept.empty() && platform::SameFile(path, kept)) return LogPathFault::kOtherFile;
+  return LogPathFault::kNone;
+}
+
+std::string_view LogPathFaultText(LogPathFault fault) {
+  switch (fault) {
+    case LogPathFault::kNone:
+      return {};
+    case LogPathFault::kName:
+      return kLogPathNameMessage;
+    case LogPathFault::kTooLong:
+      return kLogPathTooLongMessage;
+    case LogPathFault::kCharacter:
+      return kLogPathCharacterMessage;
+    case LogPathFault::kOtherFile:
+      return kLogPathOtherFileMessage;
+  }
+  return {};
+}
+
+bool SettingsText(std::string_view bytes, std::string& text) {
+  auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+  if (starts("\xEF\xBB\xBF")) {
+    const std::optional<std::u16string> wide = platform::Utf8ToWide(bytes.substr(3));
+    if (!wide) return false;
+    text = platform::WideToAnsi(*wide);
+    return true;
+  }
+  const bool little = starts("\xFF\xFE");
+  if (little || starts("\xFE\xFF")) {
+    bytes.remove_prefix(2);
+    if (bytes.size() % 2 != 0) return false;
+    std::u16string wide(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < wide.size(); ++i) {
+      const auto first = static_cast<unsigned char>(bytes[2 * i]);
+      const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+      wide[i] = static_cast<char16_t>(little ? first | (second << 8) : (first << 8) | second);
+    }
+    text = platform::WideToAnsi(wide);
+    return true;
+  }
+  text = std::string(bytes);
   return true;
+}
+
+std::string ReadPluginSettings(const std::string& folder, std::string_view built_in_url,
+                               PluginSettings& settings) {
+  settings = PluginSettings{};
+  settings.site_base_url = std::string(built_in_url);
+  std::string bytes;
+  const platform::SmallFileRead read = platform::ReadSmallFile(
+      folder + std::string(kPluginSettingsFileName), kMaxSettingsFileBytes, bytes);
+  if (read == platform::SmallFileRead::kMissing) return {};
+  if (read != platform::SmallFileRead::kRead)
+    return std::string(SettingsFileFaultText(read)) + "\r\n" + std::string(kSettingsNothingLookedUp);
+  std::string text;
+  if (!SettingsText(bytes, text))
+    return std::string(kSettingsEncodingMessage) + "\r\n" + std::string(kSettingsNothingLookedUp);
+
+  auto value = [&](std::string_view section, std::string_view key) {
+    return std::string(platform::FindProfileValue(text, section, key).value_or(std::string_view()));
+  };
+  const std::string log = value(kLogSection, kLogFileKey);
+  if (!log.empty()) settings.log_path = platform::IsAbsolutePath(log) ? log : folder + log;
+  settings.show_window = value(kWindowSection, kShowKey) == "1";
+
+  const std::string base = value(kSiteSection, kBaseUrlKey);
+  if (base.empty()) return {};
+  const BaseUrlFault fault = CheckBaseUrl(base, settings.site_base_url);
+  if (fault == BaseUrlFault::kNone) return {};
+  settings.site_base_url = std::string(built_in_url);
+  return std::string(BaseUrlFaultText(fault)) + "\r\n" + std::string(kBaseUrlNothingLookedUp);
 }
 
 }  // namespace kanadeya

@@ -202,13 +202,18 @@ class CatalogueServer:
     `special` maps a request target (path and query, as sent) to another
     answer: ("status", CODE), ("redirect", CODE, LOCATION), ("short", BYTES),
     which announces the page's length but sends only its first BYTES bytes
-    and closes, or ("chunk-short", BYTES), the same in one chunk of chunked
-    transfer coding. `requests` lists (arrival time, target, User-Agent)."""
+    and closes, ("chunk-short", BYTES), the same in one chunk of chunked
+    transfer coding, or ("hold",), which sets `held` and answers nothing
+    until the test ends. `requests` lists (arrival time, target, User-Agent).
+    `address` "::1" serves on the IPv6 loopback address instead."""
 
-    def __init__(self, test, root):
+    def __init__(self, test, root, address="127.0.0.1"):
         self.root = root
         self.special = {}
         self.requests = []
+        self.held = threading.Event()
+        self.released = threading.Event()
+        test.addCleanup(self.released.set)
         server = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
@@ -220,7 +225,11 @@ class CatalogueServer:
             def log_message(self, *args):
                 pass
 
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        class Server(http.server.ThreadingHTTPServer):
+            address_family = socket.AF_INET6 if ":" in address else socket.AF_INET
+
+        self.address = address
+        self.httpd = Server((address, 0), Handler)
         self.httpd.daemon_threads = True
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
@@ -228,9 +237,11 @@ class CatalogueServer:
 
     @property
     def url(self):
-        return "http://127.0.0.1:%d" % self.httpd.server_address[1]
+        host = "[%s]" % self.address if ":" in self.address else self.address
+        return "http://%s:%d" % (host, self.httpd.server_address[1])
 
     def stop(self):
+        self.released.set()
         self.httpd.shutdown()
         self.httpd.server_close()
         self.thread.join(10)
@@ -246,6 +257,11 @@ class CatalogueServer:
 
     def answer(self, handler):
         how = self.special.get(handler.path)
+        if how is not None and how[0] == "hold":
+            self.held.set()
+            self.released.wait(120)
+            handler.close_connection = True
+            return
         if how is not None and how[0] == "status":
             handler.send_error(how[1])
             return
@@ -403,25 +419,52 @@ class Stage:
             return path
         return "Z:" + path.replace("/", "\\")
 
-    def run(self, *args):
+    def run(self, *args, env=None):
+        """Runs the host program to its end. `env` adds to the environment."""
+        process = self.start(*args, env=env)
+        try:
+            process.wait(timeout=120)
+        finally:
+            process.kill()
+        return process.result()
+
+    def start(self, *args, env=None):
+        """Starts the host program in a process group of its own and returns
+        it: kill() ends the group, result() gives what it printed."""
         command = list(OPTIONS.emulator or []) + [self.host] + list(args)
-        env = {k: v for k, v in os.environ.items() if k not in PROXY_VARIABLES}
+        environment = {k: v for k, v in os.environ.items() if k not in PROXY_VARIABLES}
         if self.win32:
-            env["WINEDEBUG"] = "-all,+debugstr"
+            environment["WINEDEBUG"] = "-all,+debugstr"
+        environment.update(env or {})
         # Output goes to files, not pipes: a wineserver that the program
         # starts inherits them and outlives it, and reading a pipe to its end
         # would wait for the server to exit.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            completed = subprocess.run(command, cwd=self.folder, env=env, stdout=out,
-                                       stderr=err, timeout=120)
-            out.seek(0)
-            err.seek(0)
-            return Result(completed.returncode, out.read(), err.read(), self.win32)
+        out, err = tempfile.TemporaryFile(), tempfile.TemporaryFile()
+        popen = subprocess.Popen(command, cwd=self.folder, env=environment, stdout=out,
+                                 stderr=err, start_new_session=True)
+        win32 = self.win32
 
-    def lookup(self, *args, codes=None, site=True, out="out.csv", timeout="10"):
-        """hakobune lookup with this stage's data directory, output file and
-        site: its site folder, or with `site` a text, that web site (at once,
-        with the time-out `timeout`); `codes` (bytes) goes in a code list file."""
+        class Running:
+            def wait(self, timeout):
+                return popen.wait(timeout=timeout)
+
+            def kill(self):
+                if popen.poll() is None:
+                    os.killpg(popen.pid, 9)
+                    popen.wait(30)
+
+            def result(self):
+                out.seek(0)
+                err.seek(0)
+                result = Result(popen.returncode, out.read(), err.read(), win32)
+                out.close()
+                err.close()
+                return result
+
+        return Running()
+
+    def lookup_command(self, *args, codes=None, site=True, out="out.csv", timeout="10"):
+        """The arguments of lookup(), as a list."""
         command = ["lookup", "--data-dir", self.arg(self.data), "--out", self.arg(self.path(out))]
         if isinstance(site, str):
             command += ["--site", site, "--delay", "0", "--timeout", timeout]
@@ -429,7 +472,14 @@ class Stage:
             command += ["--site", self.arg(self.path("site"))]
         if codes is not None:
             command += ["--codes", self.arg(self.write("codes.txt", codes))]
-        return self.run(*(command + list(args)))
+        return command + list(args)
+
+    def lookup(self, *args, codes=None, site=True, out="out.csv", timeout="10"):
+        """hakobune lookup with this stage's data directory, output file and
+        site: its site folder, or with `site` a text, that web site (at once,
+        with the time-out `timeout`); `codes` (bytes) goes in a code list file."""
+        return self.run(*self.lookup_command(*args, codes=codes, site=site, out=out,
+                                             timeout=timeout))
 
     def output(self, out="out.csv"):
         """The output file's bytes, or None when there is none."""
@@ -880,203 +930,6 @@ class Http(unittest.TestCase):
         self.assertEqual(4, len(times))
         gaps = [b - a for a, b in zip(times, times[1:])]
         self.assertGreaterEqual(min(gaps), 0.35, gaps)
-
-
-# --- kanadeya.ini: the site's address and the lookup log -----------------------------
-
-BASE_URL_FAULTS = {
-    "scheme": "の [Site] BaseUrl が http:// または https:// で始まっていません。",
-    "too long": "の [Site] BaseUrl が200バイトを超えています。",
-    "character": "の [Site] BaseUrl に使えない文字（空白、引用符、制御文字、半角英数字と記号以外の文字）があります。",
-    "no host": "の [Site] BaseUrl にホスト名がありません。",
-}
-LOG_OUTCOMES = {
-    "written": "書き出しました",
-    "no key": "ハコブネのコード検査で検索キーが得られませんでした",
-    "no search page": "検索ページをダウンロードできませんでした",
-    "no link": "検索ページに詳細ページへのリンクがありません",
-    "no detail page": "詳細ページをダウンロードできませんでした",
-    "unreadable": "詳細ページを読み取れませんでした",
-    "no connection": "接続テストに失敗しました",
-}
-PAGES_CHANGED_NOTE = "注意：詳細ページに既知の見出しがひとつもありません。サイトのページが変わった可能性があります"
-
-
-def settings_file(base_url=None, log=None):
-    """A kanadeya.ini (bytes) with the values that are given."""
-    text = b""
-    if base_url is not None:
-        text += b"[Site]\r\nBaseUrl=" + base_url.encode("cp932") + b"\r\n"
-    if log is not None:
-        text += b"[Log]\r\nFile=" + log.encode("cp932") + b"\r\n"
-    return text
-
-
-def read_log(path):
-    """The log's lines, each a list of its tab-separated fields."""
-    return [line.split("\t") for line in read(path).decode("cp932").split("\r\n")[:-1]]
-
-
-class PluginSettings(unittest.TestCase):
-    """kanadeya.ini beside the plug-in that hakobune loads; the site over HTTP
-    from the tests' own server, named only by the file (no --site)."""
-
-    def lookup(self, stage, *args, codes):
-        return stage.lookup("--delay", "0", "--timeout", "10", *args, codes=codes, site=False)
-
-    def test_base_url_gives_the_books_of_the_site_folder(self):
-        # With and without a trailing "/": the sample catalogue's import file
-        # with every PageUrl and ImageUrl under the server's address. An empty
-        # BaseUrl keeps the built-in address: today's file, byte for byte.
-        server = CatalogueServer(self, examples_path("site"))
-        expected = read(expected_path("sample.csv"))
-        for base_url in (server.url, server.url + "/", ""):
-            with self.subTest(base_url=base_url):
-                stage = sample_stage(self)
-                stage.write("kanadeya.ini", settings_file(base_url))
-                if base_url:
-                    result = self.lookup(stage, codes=read(examples_path("codes.txt")))
-                    want = expected.replace(b"http://catalog.example", server.url.encode())
-                    self.assertIn(server.url.encode() + b"/images/cover/K1001.jpg", want)
-                else:
-                    result = stage.lookup(codes=read(examples_path("codes.txt")),
-                                          site=stage.arg(examples_path("site")))
-                    want = expected
-                self.assertEqual(0, result.status, result.stderr_lines)
-                self.assertEqual([], result.messages)
-                self.assertEqual(want, stage.output())
-
-    def test_https_address_where_nothing_answers(self):
-        stage = Stage(self)
-        port = ClosedPort(self).url.rsplit(":", 1)[1]
-        stage.write("kanadeya.ini", settings_file("https://127.0.0.1:%s/" % port))
-        result = self.lookup(stage, "9784888100113", codes=None)
-        self.assertEqual(0, result.status)
-        self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
-        self.assertIsNone(stage.output())
-
-    def test_invalid_base_urls_end_the_run_before_any_code(self):
-        server = CatalogueServer(self, examples_path("site"))
-        host = server.url[len("http://"):]
-        cases = [("ftp://" + host, "scheme"),
-                 ("HTTP://" + host, "scheme"),
-                 ("http://" + host + "/a b", "character"),
-                 ("http://" + host + "/a\x01b", "character"),
-                 ('http://' + host + '/"a', "character"),
-                 ("http://" + host + "/" + "a" * (193 - len(host)), "too long"),
-                 ("http://", "no host"),
-                 ("http:///" + host, "no host"),
-                 ("https://:443", "no host")]
-        stage = Stage(self)
-        for base_url, fault in cases:
-            with self.subTest(base_url=base_url):
-                stage.write("kanadeya.ini", settings_file(base_url, log="k.log"))
-                stage.write("out.csv", b"old\r\n")
-                result = self.lookup(stage, "9784888100113", codes=None)
-                self.assertEqual(0, result.status)
-                # Wine's trace shows only the start of a long message.
-                said = "\n".join(result.messages)
-                self.assertIn("kanadeya.ini" + BASE_URL_FAULTS[fault][:24], said)
-                self.assertNotIn(NO_CONNECTION_MESSAGE, said)
-                self.assertEqual([], server.requests)
-                self.assertIsNone(stage.output())
-                self.assertEqual([], result.progress)
-        self.assertFalse(os.path.exists(stage.path("k.log")))
-        # 200 bytes are not too long: the search is asked for.
-        stage.write("kanadeya.ini", settings_file(("http://" + host + "/").ljust(200, "a")))
-        result = self.lookup(stage, "9784888100113", codes=None)
-        self.assertEqual([], result.messages)
-        self.assertEqual(1, len(server.requests))
-
-    def test_log_names_every_code_with_its_outcome(self):
-        # The plug-in in a folder of its own, with its kanadeya.ini: the log
-        # is made there, not beside the host program.
-        stage = Stage(self, plugin=False)
-        plugins = stage.path("plugins")
-        os.makedirs(plugins)
-        shutil.copy2(os.path.join(OPTIONS.build_dir, plugin_file_name()), plugins)
-        plugin = stage.arg(os.path.join(plugins, plugin_file_name()))
-        site = stage.site()
-        site.book(b"9784888100113", "一")
-        site.search(b"9784888300056", search_page(b"plain"))
-        site.detail(b"plain", b"<html>\n" + b"<p>x</p>\n" * 8)         # no known marker
-        site.search(b"9784888400022", b"<html>\n<p>no hits</p>\n")
-        site.search(b"9784888400107", search_page(b"missing"))
-        site.search(b"9791000000015", search_page(b"short"))
-        site.detail(b"short", detail_page("短い", lines=5))
-        server = CatalogueServer(self, site.root)
-        codes = [b"9784888100113", b"12345", b"9784888300131", b"9784888400022",
-                 b"9784888400107", b"9791000000015", b"978-4-88830-005-6"]
-        plugin_ini = os.path.join(plugins, "kanadeya.ini")
-        with open(plugin_ini, "wb") as f:
-            f.write(settings_file(server.url, log="k.log"))
-        out = stage.arg(stage.path("out.csv"))
-        result = self.lookup(stage, "--plugin", plugin, codes=b"\r\n".join(codes))
-        self.assertEqual(0, result.status, result.stderr_lines)
-        self.assertEqual([], result.messages)
-        self.assertEqual(2, len(check_import_file(self, stage.output())))
-        log = read_log(os.path.join(plugins, "k.log"))
-        self.assertFalse(os.path.exists(stage.path("k.log")))
-        self.assertRegex(log[0][0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
-        self.assertEqual(["kanadeya 1.1.3", "サイト " + server.url, "コード 7件"], log[0][1:])
-        o = LOG_OUTCOMES
-        self.assertEqual([["1", "9784888100113", "9784888100113", o["written"], "一"],
-                          ["2", "12345", "", o["no key"]],
-                          ["3", "9784888300131", "9784888300131", o["no search page"]],
-                          ["4", "9784888400022", "9784888400022", o["no link"]],
-                          ["5", "9784888400107", "9784888400107", o["no detail page"]],
-                          ["6", "9791000000015", "9791000000015", o["unreadable"]],
-                          ["7", "978-4-88830-005-6", "9784888300056", o["written"], ""],
-                          ["7", PAGES_CHANGED_NOTE],
-                          ["終了", "検索 7件", "書き出し 2件", out]], log[1:])
-
-        # A failed connection test: its line, and no import file.
-        result = self.lookup(stage, "--plugin", plugin, "--connect-fail-from", "2",
-                             codes=b"\r\n".join(codes[:3]))
-        self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
-        log = read_log(os.path.join(plugins, "k.log"))
-        self.assertEqual(10 + 5, len(log), log)
-        self.assertEqual([["2", "12345", "", o["no key"]],
-                          ["3", "9784888300131", "9784888300131", o["no connection"]],
-                          ["終了", "検索 3件", "書き出し 0件", "出力ファイルなし"]], log[-3:])
-
-    def test_log_rolls_over_past_one_megabyte(self):
-        stage = Stage(self)
-        stage.site().book(b"9784888100113", "一")
-        server = CatalogueServer(self, stage.path("site"))
-        stage.write("kanadeya.ini", settings_file(server.url, log=stage.arg(stage.path("k.log"))))
-        for size, rolled in ((1024 * 1024, False), (1024 * 1024 + 1, True)):
-            with self.subTest(size=size):
-                old = b"x" * (size - 2) + b"\r\n"
-                stage.write("k.log", old)
-                stage.write("k.log.old", b"older\r\n")
-                result = self.lookup(stage, "9784888100113", codes=None)
-                self.assertEqual(0, result.status, result.stderr_lines)
-                log = read(stage.path("k.log"))
-                self.assertEqual(old if rolled else b"older\r\n", read(stage.path("k.log.old")))
-                self.assertEqual(not rolled, log.startswith(old))
-                self.assertEqual(3, log.count(b"\r\n") - (0 if rolled else 1))
-
-    def test_log_that_cannot_be_written_changes_nothing(self):
-        stage = Stage(self)
-        site = stage.site()
-        for code, title in zip(BOOKS, ("一", "二", "三")):
-            site.book(code, title)
-        server = CatalogueServer(self, site.root)
-        os.makedirs(stage.path("a folder"))
-        stage.write("kanadeya.ini", settings_file(server.url))
-        result = self.lookup(stage, codes=b"\r\n".join(BOOKS))
-        without_log = stage.output()
-        self.assertEqual(3, len(check_import_file(self, without_log)))
-        for log in ("a folder", "no folder/k.log", stage.arg(stage.path("no folder", "k.log"))):
-            with self.subTest(log=log):
-                stage.write("kanadeya.ini", settings_file(server.url, log=log))
-                result = self.lookup(stage, codes=b"\r\n".join(BOOKS))
-                self.assertEqual(0, result.status, result.stderr_lines)
-                self.assertEqual([], result.messages)
-                self.assertEqual(without_log, stage.output())
-        self.assertEqual([], os.listdir(stage.path("a folder")))
-        self.assertFalse(os.path.exists(stage.path("no folder")))
 
 
 # --- Exit statuses ------------------------------------------------------------------

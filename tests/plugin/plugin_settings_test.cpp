@@ -1,12 +1,15 @@
-// The [Site] BaseUrl rules of kanadeya.ini, case by case. Reading the file
+// The [Site] BaseUrl and [Log] File rules of kanadeya.ini and its encodings, case by case. Reading the file
 // and the messages are seen end to end (tests/e2e).
 #include "plugin/plugin_settings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "platform/files.h"
 #include "tests/support/bytes.h"
+#include "tests/support/temp_dir.h"
 
 namespace kanadeya {
 namespace {
@@ -20,7 +23,36 @@ TEST(CheckBaseUrl, AcceptsAndRejects) {
   const Row rows[] = {
       {"http://catalog.example", BaseUrlFault::kNone, "http://catalog.example"},
       {"https://catalog.example/", BaseUrlFault::kNone, "https://catalog.example"},
-      {"http://h//", BaseUrlFault::kNone, "http://h/"},  // only one "/" goes
+      {"http://h//", BaseUrlFault::kTrailingSlashes, ""},
+      {"http://h/a//", BaseUrlFault::kTrailingSlashes, ""},
+      {"http://[::1]:8000", BaseUrlFault::kNone, "http://[::1]:8000"},
+      {"http://[2001:db8::7]/", BaseUrlFault::kNone, "http://[2001:db8::7]"},
+      {"http://[::ffff:192.0.2.1]", BaseUrlFault::kNone, "http://[::ffff:192.0.2.1]"},
+      {"http://h.example:65535/a%2Fb/~x_y-z.", BaseUrlFault::kNone,
+       "http://h.example:65535/a%2Fb/~x_y-z."},
+      {"http://a:b@h", BaseUrlFault::kUserInfo, ""},
+      {"http://h@", BaseUrlFault::kUserInfo, ""},
+      {"http://h?x=1", BaseUrlFault::kQuery, ""},
+      {"http://h/p?", BaseUrlFault::kQuery, ""},
+      {"http://h#top", BaseUrlFault::kFragment, ""},
+      {"http://h:abc", BaseUrlFault::kPort, ""},
+      {"http://h:", BaseUrlFault::kPort, ""},
+      {"http://h:0", BaseUrlFault::kPort, ""},
+      {"http://h:65536", BaseUrlFault::kPort, ""},
+      {"http://[::1]x", BaseUrlFault::kHost, ""},
+      {"http://[::1", BaseUrlFault::kHost, ""},
+      {"http://[1:2:3:4:5:6:7:8:9]", BaseUrlFault::kHost, ""},
+      {"http://[1::2::3]", BaseUrlFault::kHost, ""},
+      {"http://h_x", BaseUrlFault::kHost, ""},
+      {"http://-h", BaseUrlFault::kHost, ""},
+      {"http://a..b", BaseUrlFault::kHost, ""},
+      {"http://256.0.0.1", BaseUrlFault::kHost, ""},
+      {"http://1.2.3", BaseUrlFault::kHost, ""},
+      {"http://h/a%2", BaseUrlFault::kPath, ""},
+      {"http://h/a%zz", BaseUrlFault::kPath, ""},
+      {"http://h/a;b", BaseUrlFault::kPath, ""},
+      {"http://h\\x", BaseUrlFault::kCharacter, ""},
+      {"http://h/a,b", BaseUrlFault::kCharacter, ""},
       {"http://127.0.0.1:8000/mirror", BaseUrlFault::kNone, "http://127.0.0.1:8000/mirror"},
       {"http://h/" + std::string(191, 'a'), BaseUrlFault::kNone, "http://h/" + std::string(191, 'a')},
       {"http://h/" + std::string(192, 'a'), BaseUrlFault::kTooLong, ""},
@@ -32,7 +64,7 @@ TEST(CheckBaseUrl, AcceptsAndRejects) {
       {"https://", BaseUrlFault::kNoHost, ""},
       {"http:///x", BaseUrlFault::kNoHost, ""},
       {"http://:80", BaseUrlFault::kNoHost, ""},
-      {"http://?q", BaseUrlFault::kNoHost, ""},
+      {"http://?q", BaseUrlFault::kQuery, ""},
       {"http://a b", BaseUrlFault::kCharacter, ""},
       {"http://a\tb", BaseUrlFault::kCharacter, ""},
       {"http://a\x01", BaseUrlFault::kCharacter, ""},
@@ -45,6 +77,54 @@ TEST(CheckBaseUrl, AcceptsAndRejects) {
     std::string url = "untouched";
     EXPECT_EQ(row.fault, CheckBaseUrl(row.value, url)) << row.value;
     EXPECT_EQ(row.fault == BaseUrlFault::kNone ? row.url : "untouched", url) << row.value;
+  }
+}
+
+TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
+  test::TempDir dir;
+  const std::string csv = dir.File("books.csv");
+  const std::string txt_output = dir.File("out.txt");
+  platform::WriteWholeFile(csv, "x");
+  const std::vector<std::string> kept = {csv, txt_output, dir.File("AuthDB.dat")};
+  const std::string sep(platform::PathSeparator());
+  struct Row {
+    std::string path;
+    LogPathFault fault;
+  };
+  const Row rows[] = {
+      {dir.File("k.log"), LogPathFault::kNone},
+      {dir.File("K.LOG"), LogPathFault::kNone},
+      {dir.File("k.Txt"), LogPathFault::kNone},
+      {dir.File(".log"), LogPathFault::kName},
+      {dir.File("k.log.bak"), LogPathFault::kName},
+      {dir.File("books.csv"), LogPathFault::kName},
+      {dir.File("kanadeya.ini"), LogPathFault::kName},
+      {dir.File("out.txt"), LogPathFault::kOtherFile},  // the import file, not yet written
+      {dir.path() + sep + "." + sep + "out.txt", LogPathFault::kOtherFile},
+      {dir.File("k\x01.log"), LogPathFault::kCharacter},
+      {dir.File(std::string(platform::MaxPathBytes(), 'a') + ".log"), LogPathFault::kTooLong},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row.fault, CheckLogPath(row.path, kept)) << row.path;
+}
+
+TEST(SettingsText, ByteOrderMarksDecideTheEncoding) {
+  struct Row {
+    std::string bytes;
+    bool readable;
+    std::string text;
+  };
+  const Row rows[] = {
+      {SJ("[Log]\r\nFile=ログ.log"), true, SJ("[Log]\r\nFile=ログ.log")},
+      {"\xEF\xBB\xBF[Site]\xE3\x83\xAD", true, SJ("[Site]ロ")},
+      {std::string("\xFF\xFE[\0S\0\xED\x30", 8), true, SJ("[Sロ")},
+      {std::string("\xFE\xFF\0[\0S\x30\xED", 8), true, SJ("[Sロ")},
+      {"\xEF\xBB\xBF\xE3\x83", false, ""},  // UTF-8 cut short
+      {"\xFF\xFE[", false, ""},                // an odd number of bytes
+  };
+  for (const auto& row : rows) {
+    std::string text;
+    EXPECT_EQ(row.readable, SettingsText(row.bytes, text)) << row.bytes;
+    if (row.readable) EXPECT_BYTES_EQ(row.text, text);
   }
 }
 

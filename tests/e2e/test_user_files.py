@@ -1,0 +1,519 @@
+#!/usr/bin/env python3
+"""kanadeya.ini and the files a run writes, end to end: the site address and
+its faults, the settings file's encodings and what is no settings file, the
+lookup log, and the import file written whole or not at all.
+
+    test_user_files.py --build-dir BUILD --source-dir SOURCE [--emulator RUNNER]
+                       [unittest arguments]
+
+The arguments, stages and servers are those of test_hakobune.py. The site
+comes over HTTP from the tests' own server, named only by kanadeya.ini (no
+--site), unless a case says otherwise.
+"""
+import os
+import shutil
+import stat
+import subprocess
+import tempfile
+import unittest
+
+import test_hakobune as e2e
+from test_hakobune import (BOOKS, NO_CONNECTION_MESSAGE, CatalogueServer, ClosedPort, Stage,
+                           check_import_file, examples_path, expected_path, read, sample_stage,
+                           search_page, detail_page)
+
+BASE_URL_FAULTS = {
+    "scheme": "の [Site] BaseUrl が http:// または https:// で始まっていません（小文字で書いてください）。",
+    "too long": "の [Site] BaseUrl が200バイトを超えています。",
+    "character": "の [Site] BaseUrl に使えない文字（空白、引用符、バックスラッシュ、コンマ、制御文字、半角英数字と記号以外の文字）があります。",
+    "no host": "の [Site] BaseUrl にホスト名がありません。",
+    "user": "の [Site] BaseUrl にユーザー名やパスワード（「@」の前）は書けません。",
+    "query": "の [Site] BaseUrl に「?」から後（クエリ）は書けません。",
+    "fragment": "の [Site] BaseUrl に「#」から後は書けません。",
+    "host": "の [Site] BaseUrl のホスト名が正しくありません",
+    "port": "の [Site] BaseUrl のポート番号が 1 から 65535 までの数ではありません。",
+    "path": "の [Site] BaseUrl のパスに使えない文字があります",
+    "slashes": "の [Site] BaseUrl の最後に「/」が続いています",
+}
+SETTINGS_FILE_FAULTS = {
+    "not a file": "は通常のファイルではないため読めません。",
+    "too large": "が 64 KB を超えています。",
+}
+LOG_REFUSED = {
+    "name": "の [Log] File のファイル名が .log か .txt で終わっていないため、ログは書きません。",
+    "other file": "の [Log] File が取り込みファイル、データファイル、設定ファイルまたはプラグイン自身を指しているため、ログは書きません。",
+    "not a log": "の [Log] File のファイルはこのプラグインのログではないため、書き込みません。ログは書きません。",
+}
+LOG_OUTCOMES = {
+    "found": "見つかりました",
+    "invalid": "無効なコード：ISBN でもバーコードでもありません",
+    "not on site": "見つかりません：サイトにこの本がありません",
+    "no answer": "応答なし：サイトに接続できないか、サイトが応答しませんでした",
+    "unreadable": "読み取れません：サイトのページを読み取れませんでした（ページの作りが変わった可能性があります）",
+    "no connection": "接続なし：インターネットに接続されていません",
+    "stopped": "中止：中止ボタンで中止しました",
+}
+PAGES_CHANGED_NOTE = "注意：詳細ページに既知の見出しがひとつもありません。サイトのページが変わった可能性があります"
+OUTPUT_NOT_WRITTEN = "出力ファイルを書き込めませんでした。"
+MEGABYTE = 1024 * 1024
+
+
+def settings_file(base_url=None, log=None, encoding="cp932", bom=b""):
+    """A kanadeya.ini (bytes) with the values that are given."""
+    text = ""
+    if base_url is not None:
+        text += "[Site]\r\nBaseUrl=" + base_url + "\r\n"
+    if log is not None:
+        text += "[Log]\r\nFile=" + log + "\r\n"
+    return bom + text.encode(encoding)
+
+
+def read_log(path):
+    """The log's lines, each a list of its tab-separated fields."""
+    return [line.split("\t") for line in read(path).decode("cp932").split("\r\n")[:-1]]
+
+
+def run_lines(log, tag):
+    """The lines of the run tagged `tag`, without the tag."""
+    return [line[1:] for line in log if line[0] == tag]
+
+
+def lookup(stage, *args, codes, env=None, out="out.csv"):
+    return stage.run(*stage.lookup_command("--delay", "0", "--timeout", "10", *args,
+                                           codes=codes, site=False, out=out), env=env)
+
+
+def one_book_stage(test, plugin=True):
+    """A stage whose site, served over HTTP, has the first of BOOKS."""
+    stage = Stage(test, plugin=plugin)
+    stage.site().book(BOOKS[0], "一")
+    return stage, CatalogueServer(test, stage.path("site"))
+
+
+class SiteAddress(unittest.TestCase):
+
+    def test_base_url_gives_the_books_of_the_site_folder(self):
+        # With and without a trailing "/": the sample catalogue's import file
+        # with every PageUrl and ImageUrl under the server's address. An empty
+        # BaseUrl keeps the built-in address: today's file, byte for byte.
+        server = CatalogueServer(self, examples_path("site"))
+        expected = read(expected_path("sample.csv"))
+        for base_url in (server.url, server.url + "/", ""):
+            with self.subTest(base_url=base_url):
+                stage = sample_stage(self)
+                stage.write("kanadeya.ini", settings_file(base_url))
+                if base_url:
+                    result = lookup(stage, codes=read(examples_path("codes.txt")))
+                    want = expected.replace(b"http://catalog.example", server.url.encode())
+                    self.assertIn(server.url.encode() + b"/images/cover/K1001.jpg", want)
+                else:
+                    result = stage.lookup(codes=read(examples_path("codes.txt")),
+                                          site=stage.arg(examples_path("site")))
+                    want = expected
+                self.assertEqual(0, result.status, result.stderr_lines)
+                self.assertEqual([], result.messages)
+                self.assertEqual(want, stage.output())
+
+    def test_https_address_where_nothing_answers(self):
+        stage = Stage(self)
+        port = ClosedPort(self).url.rsplit(":", 1)[1]
+        stage.write("kanadeya.ini", settings_file("https://127.0.0.1:%s/" % port))
+        result = lookup(stage, BOOKS[0], codes=None)
+        self.assertEqual(0, result.status)
+        self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
+        self.assertIsNone(stage.output())
+
+    def test_invalid_base_urls_end_the_run_before_any_code(self):
+        # Each gives its message, asks the server nothing, writes no import
+        # file, and logs its reason after the run's first line.
+        server = CatalogueServer(self, examples_path("site"))
+        host = server.url[len("http://"):]
+        cases = [("ftp://" + host, "scheme"),
+                 ("HTTP://" + host, "scheme"),
+                 ("http://" + host + "/a b", "character"),
+                 ("http://" + host + "/a\x01b", "character"),
+                 ('http://' + host + '/"a', "character"),
+                 ("http://" + host + "\\a", "character"),
+                 ("http://" + host + "/a,b", "character"),
+                 ("http://" + host + "/" + "a" * (193 - len(host)), "too long"),
+                 ("http://", "no host"),
+                 ("http:///" + host, "no host"),
+                 ("https://:443", "no host"),
+                 ("http://a:b@" + host, "user"),
+                 ("http://" + host + "?x=1", "query"),
+                 ("http://" + host + "/#top", "fragment"),
+                 ("http://127.0.0.1:abc", "port"),
+                 ("http://127.0.0.1:70000", "port"),
+                 ("http://[::1", "host"),
+                 ("http://" + host + "/a;b", "path"),
+                 ("http://" + host + "//", "slashes")]
+        stage = Stage(self)
+        for base_url, fault in cases:
+            with self.subTest(base_url=base_url):
+                if os.path.exists(stage.path("k.log")):
+                    os.remove(stage.path("k.log"))
+                stage.write("kanadeya.ini", settings_file(base_url, log="k.log"))
+                stage.write("out.csv", b"old\r\n")
+                result = lookup(stage, BOOKS[0], codes=None)
+                self.assertEqual(0, result.status)
+                # Wine's trace shows only the start of a long message.
+                said = "\n".join(result.messages)
+                self.assertIn("kanadeya.ini" + BASE_URL_FAULTS[fault][:24], said)
+                self.assertNotIn(NO_CONNECTION_MESSAGE, said)
+                self.assertEqual([], server.requests)
+                self.assertIsNone(stage.output())
+                self.assertEqual([], result.progress)
+                log = read_log(stage.path("k.log"))
+                self.assertEqual(2, len(log), log)
+                self.assertEqual(["終了", "kanadeya.ini" + BASE_URL_FAULTS[fault]],
+                                 [log[1][1], log[1][2][:len(BASE_URL_FAULTS[fault]) + 12]])
+        # 200 bytes are not too long; an IPv6 address, a port and a path with
+        # "%2F" are an address: the search is asked for.
+        stage.write("kanadeya.ini", settings_file(("http://" + host + "/").ljust(200, "a")))
+        result = lookup(stage, BOOKS[0], codes=None)
+        self.assertEqual([], result.messages)
+        self.assertEqual(1, len(server.requests))
+        v6 = CatalogueServer(self, examples_path("site"), address="::1")
+        stage.write("kanadeya.ini", settings_file(v6.url + "/a%2Fb/~c"))
+        result = lookup(stage, BOOKS[0], codes=None)
+        self.assertFalse([m for m in result.messages if "BaseUrl" in m], result.messages)
+        self.assertEqual(["/a%2Fb/~c/search/keyword.php?keyword=" + BOOKS[0].decode()],
+                         [target for _, target, _ in v6.requests])
+
+
+class SettingsFile(unittest.TestCase):
+
+    def test_encodings_give_the_same_settings(self):
+        # ANSI (Shift_JIS), UTF-8 with a byte-order mark, UTF-16 LE with one:
+        # the same address and the same log path with a Japanese name.
+        stage, server = one_book_stage(self)
+        for encoding, bom in (("cp932", b""), ("utf-8", b"\xef\xbb\xbf"),
+                              ("utf-16-le", b"\xff\xfe")):
+            with self.subTest(encoding=encoding):
+                stage.write("kanadeya.ini",
+                            settings_file(server.url, "記録.log", encoding=encoding, bom=bom))
+                result = lookup(stage, BOOKS[0], codes=None)
+                self.assertEqual([], result.messages)
+                self.assertEqual(1, len(check_import_file(self, stage.output())))
+                # The name's bytes as the platform's file system keeps them.
+                name = "記録.log".encode("utf-8" if stage.win32 else "cp932")
+                self.assertEqual(["見つかりました", "一"],
+                                 read_log(os.path.join(stage.folder.encode(), name))[-2][4:])
+
+    def test_what_is_not_a_small_regular_file_stops_the_run(self):
+        # The message, no request, no import file, and no wait for a file
+        # that never ends or a pipe that nobody writes.
+        stage, server = one_book_stage(self)
+        ini = stage.path("kanadeya.ini")
+        cases = [("1 MB", "too large"), ("/dev/zero", "not a file"), ("folder", "not a file")]
+        if not stage.win32:
+            cases.append(("pipe", "not a file"))
+        for what, fault in cases:
+            with self.subTest(what=what):
+                if os.path.isdir(ini):
+                    os.rmdir(ini)
+                elif os.path.lexists(ini):
+                    os.remove(ini)
+                if what == "1 MB":
+                    stage.write("kanadeya.ini", settings_file(server.url).ljust(MEGABYTE, b";"))
+                elif what == "/dev/zero":
+                    os.symlink("/dev/zero", ini)
+                elif what == "folder":
+                    os.mkdir(ini)
+                else:
+                    os.mkfifo(ini)
+                result = lookup(stage, BOOKS[0], codes=None)
+                self.assertEqual(0, result.status)
+                said = "\n".join(result.messages)
+                self.assertIn("kanadeya.ini" + SETTINGS_FILE_FAULTS[fault], said)
+                self.assertEqual([], server.requests)
+                self.assertIsNone(stage.output())
+
+
+class LookupLog(unittest.TestCase):
+
+    def test_log_names_every_code_with_its_outcome(self):
+        # The plug-in in a folder of its own, with its kanadeya.ini: the log
+        # is made there, not beside the host program. A blank line is no code.
+        stage = Stage(self, plugin=False)
+        plugins = stage.path("plugins")
+        os.makedirs(plugins)
+        shutil.copy2(os.path.join(e2e.OPTIONS.build_dir, e2e.plugin_file_name()), plugins)
+        plugin = stage.arg(os.path.join(plugins, e2e.plugin_file_name()))
+        site = stage.site()
+        site.book(b"9784888100113", "一")
+        site.search(b"9784888300056", search_page(b"plain"))
+        site.detail(b"plain", b"<html>\n" + b"<p>x</p>\n" * 8)         # no known marker
+        site.search(b"9784888400022", b"<html>\n<p>no hits</p>\n")
+        site.search(b"9784888400107", search_page(b"missing"))
+        site.search(b"9791000000015", search_page(b"short"))
+        site.detail(b"short", detail_page("短い", lines=5))
+        server = CatalogueServer(self, site.root)
+        codes = [b"9784888100113", b"12345", b"", b"9784888300131", b"9784888400022",
+                 b"9784888400107", b"9791000000015", b" ", b"978-4-88830-005-6"]
+        plugin_ini = os.path.join(plugins, "kanadeya.ini")
+        with open(plugin_ini, "wb") as f:
+            f.write(settings_file(server.url, log="k.log"))
+        out = stage.arg(stage.path("out.csv"))
+        result = lookup(stage, "--plugin", plugin, codes=b"\r\n".join(codes))
+        self.assertEqual(0, result.status, result.stderr_lines)
+        self.assertEqual([], result.messages)
+        self.assertEqual(2, len(check_import_file(self, stage.output())))
+        log = read_log(os.path.join(plugins, "k.log"))
+        self.assertFalse(os.path.exists(stage.path("k.log")))
+        self.assertRegex(log[0][0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
+        tag = log[0][0][11:] + "/"
+        self.assertEqual(["kanadeya 1.1.3", "サイト " + server.url, "コード 7件"],
+                         [log[0][1], log[0][3], log[0][4]])
+        self.assertTrue(log[0][2].startswith("実行 " + tag), log[0])
+        tag = log[0][2][len("実行 "):]
+        search = server.url + "/search/keyword.php?keyword="
+        detail = server.url + "/detail/view.php?id="
+        o = LOG_OUTCOMES
+        self.assertEqual([["1", "9784888100113", "9784888100113", o["found"], "一"],
+                          ["2", "12345", "", o["invalid"]],
+                          ["3", "9784888300131", "9784888300131", o["no answer"],
+                           search + "9784888300131"],
+                          ["4", "9784888400022", "9784888400022", o["not on site"]],
+                          ["5", "9784888400107", "9784888400107", o["no answer"],
+                           detail + "missing"],
+                          ["6", "9791000000015", "9791000000015", o["unreadable"]],
+                          ["7", "978-4-88830-005-6", "9784888300056", o["found"], ""],
+                          ["7", PAGES_CHANGED_NOTE],
+                          ["終了", "コード 7件", "見つかった本 2件", "書き出した本 2件", out]],
+                         run_lines(log, tag))
+
+        # A failed connection test at code 3: the two books found are not
+        # written, and the last line says why.
+        result = lookup(stage, "--plugin", plugin, "--connect-fail-from", "3",
+                        codes=b"\r\n".join([codes[0], codes[0], codes[0]]))
+        self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
+        log = read_log(os.path.join(plugins, "k.log"))
+        self.assertEqual([["3", "9784888100113", "9784888100113", o["no connection"],
+                           search + "9784888100113"],
+                          ["終了", "コード 3件", "見つかった本 2件", "書き出した本 0件",
+                           "書き出していません：コード 3 でインターネットに接続できなかったため"]],
+                         run_lines(log, log[-1][0])[-2:])
+
+    def test_import_file_that_cannot_be_written(self):
+        stage, server = one_book_stage(self)
+        os.makedirs(stage.path("out.csv"))  # a folder where the import file goes
+        stage.write("kanadeya.ini", settings_file(server.url, log="k.log"))
+        result = lookup(stage, BOOKS[0], BOOKS[0], codes=None)
+        self.assertTrue("\n".join(result.messages).startswith(OUTPUT_NOT_WRITTEN))
+        log = read_log(stage.path("k.log"))
+        self.assertEqual(["見つかりました", "見つかりました"], [line[4] for line in log[1:3]])
+        self.assertEqual(["終了", "コード 2件", "見つかった本 2件", "書き出した本 0件",
+                          "書き出していません：取り込みファイルを書き込めませんでした",
+                          stage.arg(stage.path("out.csv"))], log[-1][1:])
+
+    def test_log_writes_only_logs(self):
+        # Every file of a run named as the log, small and past 1 MB, is left
+        # byte for byte; the run goes on without a log and says so once.
+        stage, server = one_book_stage(self)
+        for name in ("AuthDB.dat", "PubDB.dat", "LabelsDB.dat"):
+            stage.write(os.path.join("data", name), b"|x|\r\n")
+        stage.write("Setting.ini", b"[Entry]\r\nReadSet=x\r\n")
+        plugin = e2e.plugin_file_name()
+        cases = [("out.csv", "name"), ("data/AuthDB.dat", "name"), ("data/PubDB.dat", "name"),
+                 ("data/LabelsDB.dat", "name"), ("Setting.ini", "name"),
+                 ("kanadeya.ini", "name"), (plugin, "name"), ("notes.log.bak", "name"),
+                 ("notes.txt", "not a log"), ("notes.log", "not a log"),
+                 ("out.txt", "other file")]
+        for name, fault in cases:
+            for size in (100, MEGABYTE + 1):
+                if name in ("kanadeya.ini", plugin) and size > 100:
+                    continue
+                with self.subTest(name=name, size=size):
+                    log = stage.arg(stage.path(name))
+                    ini = settings_file(server.url, log=log)
+                    if name == "kanadeya.ini":
+                        stage.write(name, ini)
+                    else:
+                        stage.write("kanadeya.ini", ini)
+                        if name != plugin:
+                            stage.write(name, b"x" * size)
+                    before = read(stage.path(name))
+                    out = "out.txt" if name == "out.txt" else "out.csv"
+                    result = lookup(stage, BOOKS[0], codes=None, out=out)
+                    # Wine's trace shows only the start of a long message.
+                    self.assertEqual(1, len(result.messages), result.messages)
+                    self.assertTrue(result.messages[0].startswith(
+                        stage.arg(stage.path("kanadeya.ini")) + LOG_REFUSED[fault][:20]),
+                        result.messages)
+                    self.assertEqual(1, len(check_import_file(self, stage.output(out))))
+                    if name != out:
+                        self.assertEqual(before, read(stage.path(name)))
+                    self.assertFalse(os.path.exists(stage.path(name + ".old")))
+
+    def test_roll_over_and_read_only_logs(self):
+        stage, server = one_book_stage(self)
+        stage.write("kanadeya.ini", settings_file(server.url, log=stage.arg(stage.path("k.log"))))
+        header = b"2026-01-01 00:00:00\tkanadeya 1.1.3\r\n"
+        for size, rolled in ((MEGABYTE, False), (MEGABYTE + 1, True)):
+            with self.subTest(size=size):
+                old = header.ljust(size - 2, b"x") + b"\r\n"
+                stage.write("k.log", old)
+                stage.write("k.log.old", b"older\r\n")
+                result = lookup(stage, BOOKS[0], codes=None)
+                self.assertEqual(0, result.status, result.stderr_lines)
+                log = read(stage.path("k.log"))
+                self.assertEqual(old if rolled else b"older\r\n", read(stage.path("k.log.old")))
+                self.assertEqual(not rolled, log.startswith(old))
+                self.assertEqual(3, log.count(b"\r\n") - (0 if rolled else old.count(b"\r\n")))
+        # A read-only log is neither renamed nor written.
+        old = header.ljust(MEGABYTE + 1, b"x")
+        stage.write("k.log", old)
+        os.remove(stage.path("k.log.old"))
+        os.chmod(stage.path("k.log"), stat.S_IREAD)
+        result = lookup(stage, BOOKS[0], codes=None)
+        self.assertEqual([], result.messages)
+        self.assertEqual(old, read(stage.path("k.log")))
+        self.assertFalse(os.path.exists(stage.path("k.log.old")))
+
+    def test_log_that_cannot_be_written_changes_nothing(self):
+        stage = Stage(self)
+        site = stage.site()
+        for code, title in zip(BOOKS, ("一", "二", "三")):
+            site.book(code, title)
+        server = CatalogueServer(self, site.root)
+        os.makedirs(stage.path("a folder.log"))
+        stage.write("kanadeya.ini", settings_file(server.url))
+        result = lookup(stage, codes=b"\r\n".join(BOOKS))
+        without_log = stage.output()
+        self.assertEqual(3, len(check_import_file(self, without_log)))
+        for log in ("a folder.log", "no folder/k.log",
+                    stage.arg(stage.path("no folder", "k.log"))):
+            with self.subTest(log=log):
+                stage.write("kanadeya.ini", settings_file(server.url, log=log))
+                result = lookup(stage, codes=b"\r\n".join(BOOKS))
+                self.assertEqual(0, result.status, result.stderr_lines)
+                self.assertEqual([], result.messages)
+                self.assertEqual(without_log, stage.output())
+        self.assertEqual([], os.listdir(stage.path("a folder.log")))
+        self.assertFalse(os.path.exists(stage.path("no folder")))
+
+    def test_a_cut_log_gets_the_next_run_on_a_new_line(self):
+        stage, server = one_book_stage(self)
+        stage.write("kanadeya.ini", settings_file(server.url, log="k.log"))
+        cut = b"2026-01-01 00:00:00\tkanadeya 1.1.3\r\n01:02:03/9\t1\t978"
+        stage.write("k.log", cut)
+        lookup(stage, BOOKS[0], codes=None)
+        log = read(stage.path("k.log"))
+        self.assertTrue(log.startswith(cut + b"\r\n"), log[:80])
+        self.assertRegex(log[len(cut) + 2:], rb"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\tkanadeya ")
+
+    def test_a_killed_run_leaves_the_codes_it_finished(self):
+        # The site holds its answer to code 4's search; the host is killed
+        # then: the log has codes 1 to 3, each complete.
+        stage = Stage(self)
+        site = stage.site()
+        codes = [b"978488810%03d" % n for n in range(6)]
+        codes = [c + str((10 - sum((1, 3)[i % 2] * int(d) for i, d in
+                                   enumerate(c.decode()))) % 10).encode() for c in codes]
+        for code in codes:
+            site.book(code, "本")
+        server = CatalogueServer(self, site.root)
+        server.special["/search/keyword.php?keyword=" + codes[3].decode()] = ("hold",)
+        stage.write("kanadeya.ini", settings_file(server.url, log="k.log"))
+        running = stage.start(*stage.lookup_command("--delay", "0", "--timeout", "60",
+                                                    codes=b"\r\n".join(codes), site=False))
+        self.assertTrue(server.held.wait(60))
+        running.kill()
+        running.result()
+        log = read_log(stage.path("k.log"))
+        self.assertEqual([["1", "見つかりました"], ["2", "見つかりました"], ["3", "見つかりました"]],
+                         [[line[1], line[4]] for line in log[1:]])
+        self.assertIsNone(stage.output())
+
+    def test_two_hosts_appending_at_once_lose_no_line(self):
+        stage = Stage(self)
+        stage.site().book(BOOKS[0], "一")
+        stage.write("kanadeya.ini", settings_file(log="k.log"))
+        count = 60
+        codes = b"\r\n".join([BOOKS[0]] * count)
+        # Each host with a data directory of its own, as two installations.
+        os.makedirs(stage.path("data1"))
+        commands = [stage.lookup_command(codes=codes, out="out%d.csv" % n) for n in range(2)]
+        commands[1][2] = stage.arg(stage.path("data1"))
+        runs = [stage.start(*command) for command in commands]
+        for running in runs:
+            running.wait(240)
+            running.result()
+        data = read(stage.path("k.log"))
+        self.assertTrue(data.endswith(b"\r\n"))
+        log = read_log(stage.path("k.log"))
+        starts = [line for line in log if len(line[0]) == len("2026-12-07 14:05:03")]
+        self.assertEqual(2, len(starts))
+        tags = [line[2][len("実行 "):] for line in starts]
+        self.assertNotEqual(tags[0], tags[1])
+        for tag in tags:
+            lines = run_lines(log, tag)
+            self.assertEqual([str(n) for n in range(1, count + 1)] + ["終了"],
+                             [line[0] for line in lines])
+            self.assertTrue(all(line[3:] == ["見つかりました", "一"] for line in lines[:-1]))
+        self.assertEqual(2 + 2 * (count + 1), len(log))
+
+
+class ImportFile(unittest.TestCase):
+    """The import file is written whole or not at all."""
+
+    def mount_small_disk(self, folder, free):
+        """A 64 KB file system at `folder` with about `free` bytes left;
+        False when none can be mounted here (not root)."""
+        os.makedirs(folder)
+        if os.geteuid() != 0 or subprocess.run(
+                ["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", folder],
+                stderr=subprocess.DEVNULL).returncode != 0:
+            return False
+        self.addCleanup(subprocess.run, ["umount", "-l", folder])
+        with open(os.path.join(folder, "filler"), "wb") as f:
+            try:
+                f.write(b"x" * (64 * 1024 - free))
+            except OSError:
+                pass
+        return True
+
+    def books_stage(self):
+        stage = Stage(self)
+        site = stage.site()
+        for code in BOOKS:
+            site.book(code, "題" * 200)
+        return stage
+
+    def test_a_full_disk_leaves_no_import_file(self):
+        stage = self.books_stage()
+        disk = stage.path("disk")
+        for free in (4096, 0):
+            with self.subTest(free=free):
+                if os.path.exists(disk):
+                    subprocess.run(["umount", "-l", disk])
+                    shutil.rmtree(disk, True)
+                env = None
+                if not self.mount_small_disk(disk, free):
+                    env = {"KANADEYA_TEST_FAULT": "disk-full-while-writing-output"}
+                out = os.path.join("disk", "out.csv")
+                result = stage.lookup(codes=b"\r\n".join(BOOKS * 4), out=out) if env is None \
+                    else stage.run(*stage.lookup_command(codes=b"\r\n".join(BOOKS * 4), out=out),
+                                   env=env)
+                self.assertEqual(0, result.status)
+                self.assertTrue("\n".join(result.messages).startswith(OUTPUT_NOT_WRITTEN))
+                self.assertEqual(["filler"] if env is None else [], os.listdir(disk))
+
+    def test_a_kill_while_writing_leaves_no_import_file(self):
+        stage = self.books_stage()
+        codes = b"\r\n".join(BOOKS)
+        result = stage.run(*stage.lookup_command(codes=codes),
+                           env={"KANADEYA_TEST_FAULT": "end-while-writing-output"})
+        self.assertNotEqual(0, result.status)
+        self.assertIsNone(stage.output())
+        partial = [n for n in os.listdir(stage.folder) if n.startswith("out.csv")]
+        self.assertEqual(["out.csv.kanadeya-writing.tmp"], partial)
+        # The next run removes what the killed one left and writes it whole.
+        result = stage.lookup(codes=codes)
+        self.assertEqual(4, len(check_import_file(self, stage.output())))
+        self.assertFalse(os.path.exists(stage.path("out.csv.kanadeya-writing.tmp")))
+
+
+if __name__ == "__main__":
+    e2e.main()
