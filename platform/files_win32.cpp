@@ -101,15 +101,16 @@ namespace {
 // Opens an existing regular file for reading, without waiting on a device
 // or pipe; INVALID_HANDLE_VALUE otherwise, the reason in `kind`.
 HANDLE OpenRegularFile(const std::string& path, SmallFileRead& kind) {
+  // A device has no attributes (Wine answers ERROR_INVALID_PARAMETER): it is
+  // opened and told by its type.
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
-    kind = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-               ? SmallFileRead::kMissing
-               : SmallFileRead::kUnreadable;
-    return INVALID_HANDLE_VALUE;
-  }
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      kind = SmallFileRead::kMissing;
+      return INVALID_HANDLE_VALUE;
+    }
+  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     kind = SmallFileRead::kNotAFile;
     return INVALID_HANDLE_VALUE;
   }

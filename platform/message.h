@@ -9,12 +9,16 @@
 
 namespace kanadeya::platform {
 
-// MessageBoxA(no owner, text, no caption, MB_ICONERROR).
-void ShowErrorMessage(std::string_view text);
+// MessageBoxA(no owner, text, caption, MB_ICONERROR). An empty caption is
+// the system's own ("Error"); the plug-in names itself in the caption of the
+// messages that are its own, not the host's conventions. On POSIX the
+// caption is not shown.
+void ShowErrorMessage(std::string_view text, std::string_view caption = {});
 
 // The error message `path` + `text`. On POSIX the path's bytes are written as
 // the file system gave them; only `text` is converted from code page 932.
-void ShowErrorMessageWithPath(const std::string& path, std::string_view text);
+void ShowErrorMessageWithPath(const std::string& path, std::string_view text,
+                              std::string_view caption = {});
 
 // A plain modal message with an OK button.
 void ShowMessage(std::string_view text);

@@ -17,11 +17,12 @@ void WriteToStandardError(std::string_view text, std::string_view raw_prefix = {
 
 }  // namespace
 
-void ShowErrorMessage(std::string_view text) {
+void ShowErrorMessage(std::string_view text, std::string_view) {
   if (!detail::NotifyMessageObserver(text)) WriteToStandardError(text);
 }
 
-void ShowErrorMessageWithPath(const std::string& path, std::string_view text) {
+void ShowErrorMessageWithPath(const std::string& path, std::string_view text,
+                              std::string_view) {
   if (!detail::NotifyMessageObserver(path + std::string(text))) WriteToStandardError(text, path);
 }
 

@@ -22,9 +22,15 @@ std::string WaitFormCounterText();
 // Clicks the latest window's stop button, as the user would (tests).
 void ClickWaitFormStop();
 
-// Shows the latest window in front, active, its stop button focused; false
-// when there is none. Only tests call it: the plug-in never shows the window.
-bool ShowWaitFormForTests();
+// Shows the latest window in front, active, its stop button focused.
+void ShowWaitForm();
+
+// Writes "current/count" in the counter label and sets the bar to
+// current x 100 / count, then repaints the window.
+void SetWaitFormProgress(int current, int count);
+
+// Hides the latest window (it stays, for the next run to replace).
+void HideWaitForm();
 
 // Library unload: destroys the window, unregisters its class and frees its
 // drawing objects, so that nothing left behind points into the unloaded

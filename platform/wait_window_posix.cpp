@@ -19,7 +19,11 @@ void ClickWaitFormStop() {
   if (g_on_stop != nullptr) g_on_stop();
 }
 
-bool ShowWaitFormForTests() { return false; }
+void ShowWaitForm() {}
+
+void SetWaitFormProgress(int, int) {}
+
+void HideWaitForm() {}
 
 void ReleaseWaitForm() noexcept {}
 

@@ -1,6 +1,7 @@
 // The wait window "TfrmWait", made with the Win32 API: a label, a progress
 // bar, a counter label and a stop button with a red cross. It is created
-// hidden for each run, in place of the previous run's window, so that a host
+// hidden for each run, in place of the previous run's window, and shown only
+// when the user's settings ask for it, so that a host
 // that keeps the library loaded for days holds one window, not one per run;
 // closing it only hides it. At library unload the window is destroyed and
 // its class unregistered (ReleaseWaitForm, called from DllMain).
@@ -8,6 +9,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 
 #include "platform/wait_window.h"
 
@@ -25,6 +27,7 @@ constexpr const char* kFontName = "\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83
 
 struct WaitForm {
   HWND window = nullptr;
+  HWND bar = nullptr;
   HWND counter = nullptr;
   HWND stop = nullptr;
 };
@@ -250,8 +253,8 @@ bool CreateWaitForm(void (*on_stop)()) {
   WaitForm form;
   form.window = window;
   Child(window, "STATIC", kWaitCaption, SS_LEFT, 20, 7, 109, 12, 3);
-  HWND bar = Child(window, PROGRESS_CLASSA, "", WS_TABSTOP, 16, 24, 185, 25, 4);
-  if (bar != nullptr) ::SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  form.bar = Child(window, PROGRESS_CLASSA, "", WS_TABSTOP, 16, 24, 185, 25, 4);
+  if (form.bar != nullptr) ::SendMessageA(form.bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   form.counter = Child(window, "STATIC", "-/-", SS_RIGHT, 183, 52, 18, 12, 2);
   form.stop = Child(window, "BUTTON", kStopCaption, BS_OWNERDRAW | WS_TABSTOP, 56, 64, 105, 25,
                     kStopButtonId);
@@ -294,15 +297,43 @@ void ClickWaitFormStop() {
                  reinterpret_cast<LPARAM>(form.stop));
 }
 
-bool ShowWaitFormForTests() {
-  const HWND window = State().form.window;
-  if (window == nullptr) return false;
-  ::ShowWindow(window, SW_SHOWNORMAL);
-  ::SetForegroundWindow(window);
-  ::SetActiveWindow(window);
-  ::SetFocus(State().form.stop);
-  ::UpdateWindow(window);
-  return true;
+void ShowWaitForm() {
+  const WaitForm& form = State().form;
+  if (form.window == nullptr) return;
+  ::ShowWindow(form.window, SW_SHOWNORMAL);
+  ::SetForegroundWindow(form.window);
+  ::SetActiveWindow(form.window);
+  ::SetFocus(form.stop);
+  ::UpdateWindow(form.window);
+}
+
+void SetWaitFormProgress(int current, int count) {
+  const WaitForm& form = State().form;
+  if (form.window == nullptr || count <= 0) return;
+  const std::string text = std::to_string(current) + "/" + std::to_string(count);
+  // The counter keeps its right edge and grows to the left to hold its
+  // text, as a right-aligned label that sizes itself does.
+  RECT place{};
+  ::GetWindowRect(form.counter, &place);
+  ::MapWindowPoints(nullptr, form.window, reinterpret_cast<POINT*>(&place), 2);
+  SIZE extent{};
+  if (HDC dc = ::GetDC(form.counter)) {
+    const HGDIOBJ old = ::SelectObject(dc, State().font);
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(form.counter, dc);
+  }
+  const int width = extent.cx > place.right - place.left ? extent.cx : place.right - place.left;
+  ::SetWindowPos(form.counter, nullptr, place.right - width, place.top, width,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowTextA(form.counter, text.c_str());
+  const int percent = static_cast<int>(static_cast<long long>(current) * 100 / count);
+  ::SendMessageA(form.bar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+  ::UpdateWindow(form.window);
+}
+
+void HideWaitForm() {
+  if (State().form.window != nullptr) ::ShowWindow(State().form.window, SW_HIDE);
 }
 
 void ReleaseWaitForm() noexcept {

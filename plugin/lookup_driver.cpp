@@ -254,7 +254,7 @@ void RunLookup(const char* data_dir, const char* output_file, const char* codes_
     if (refusal.empty() && !log.Open(settings.log_path)) refusal = kLogNotALogMessage;
     // A run that cannot go on shows why it cannot, and only that.
     if (!refusal.empty() && settings_fault.empty())
-      platform::ShowErrorMessageWithPath(settings_path, refusal);
+      platform::ShowErrorMessageWithPath(settings_path, refusal, kDisplayName);
   }
   const size_t code_count = CountCodes(codes);
   log.Start(platform::LocalDateTime(), platform::CurrentProcessId(), settings.site_base_url,
@@ -262,12 +262,15 @@ void RunLookup(const char* data_dir, const char* output_file, const char* codes_
   if (!settings_fault.empty()) {
     log.Refused(std::string(kPluginSettingsFileName) +
                 settings_fault.substr(0, settings_fault.find('\r')));
-    platform::ShowErrorMessageWithPath(settings_path, settings_fault);
+    platform::ShowErrorMessageWithPath(settings_path, settings_fault, kDisplayName);
     return;
   }
   // A stop ends the run it was asked in, and no later one.
   StopRequested = false;
-  CreateWaitWindow();
+  CreateWaitWindow(settings.show_window);
+  struct HiddenAtTheEnd {
+    ~HiddenAtTheEnd() { HideWaitWindow(); }
+  } hidden_at_the_end;
 
   RunSummary summary;
   summary.output_path = output_path;
@@ -275,7 +278,10 @@ void RunLookup(const char* data_dir, const char* output_file, const char* codes_
   std::string_view code_line;
   for (size_t i = 0; i < count && reader.Next(code_line); ++i) {
     const bool blank = IsBlankLine(code_line);
-    ReportProgress(static_cast<int>(i + 1), static_cast<int>(count));
+    if (blank)
+      ProcessWindowMessages();
+    else
+      ReportProgress(static_cast<int>(position + 1), static_cast<int>(code_count));
     if (StopRequested) {
       log.Stopped(position + 1);
       break;
@@ -296,15 +302,18 @@ void RunLookup(const char* data_dir, const char* output_file, const char* codes_
       summary.end = RunSummary::End::kNoConnection;
       summary.failed_at = position;
       log.Finish(summary);
+      HideWaitWindow();
       platform::ShowMessage(kNoConnectionMessage);
       return;
     }
   }
+  HideWaitWindow();
   if (WriteOutputFile(output_path, temporary_path, output)) {
     summary.written = output.size();
   } else {
     summary.end = RunSummary::End::kOutputNotWritten;
-    platform::ShowErrorMessage(std::string(kOutputNotWrittenMessage) + "\r\n" + output_path);
+    platform::ShowErrorMessage(std::string(kOutputNotWrittenMessage) + "\r\n" + output_path,
+                               kDisplayName);
   }
   log.Finish(summary);
 }

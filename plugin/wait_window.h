@@ -1,21 +1,28 @@
-// The wait window and the stop request. Each run creates a hidden wait
-// window in place of the previous run's; before each code the driver lets
-// the thread's pending window messages run (the only moment the stop
-// button's handler can run) and then tests StopRequested
-// (record/stop_request.h).
+// The wait window and the stop request. Each run creates a wait window in
+// place of the previous run's, shown when kanadeya.ini asks for it
+// ([Window] Show=1) and hidden otherwise; before each code the driver sets
+// its counter and bar, lets the thread's pending window messages run (the
+// only moment the stop button's handler can run) and then tests
+// StopRequested (record/stop_request.h). The run hides it at its end.
 #pragma once
 
 #include <functional>
 
 namespace kanadeya {
 
-// Creates a new hidden wait window, the previous one destroyed (none
-// without a display).
-void CreateWaitWindow();
+// Creates a new wait window, the previous one destroyed (none without a
+// display), and shows it when `show`.
+void CreateWaitWindow(bool show);
 
-// Processes the pending window messages. Both numbers are ignored by the
-// window (its counter keeps "-/-"); they reach the progress observer.
+// Before code `current` of `count`: the counter and bar of a shown window,
+// the progress observer, then the pending window messages.
 void ReportProgress(int current, int count);
+
+// The pending window messages alone (before a line that is no code).
+void ProcessWindowMessages();
+
+// Hides the window at the end of a run.
+void HideWaitWindow();
 
 // The stop button's handler: sets StopRequested.
 void BtnStopClick();

@@ -1,8 +1,10 @@
-// The wait window on Win32: hidden, its counter untouched by the progress
-// report, its stop button setting the stop request; one window at a time,
+// The wait window on Win32: hidden unless asked for, its counter and bar
+// following the progress report when shown, its stop button setting the stop
+// request; one window at a time,
 // even when runs come from different threads; and a message handler's
 // floating-point failure during the progress report does not end the run.
 #include <windows.h>
+#include <commctrl.h>
 #include <float.h>
 
 #include <gtest/gtest.h>
@@ -17,21 +19,25 @@
 namespace kanadeya {
 namespace {
 
-TEST(WaitWindow, ProgressLeavesTheCounterAndStopSetsTheRequest) {
-  CreateWaitWindow();
-  ASSERT_FALSE(platform::WaitFormCounterText().empty()) << "no wait window: no display?";
-  HWND form = ::FindWindowA("TfrmWait", nullptr);
-  ASSERT_NE(form, nullptr);
-  EXPECT_FALSE(::IsWindowVisible(form));
-  ReportProgress(1, 3);
-  ReportProgress(2, 3);
-  ReportProgress(3, 3);
-  EXPECT_EQ(platform::WaitFormCounterText(), "-/-");
-  platform::ClickWaitFormStop();
-  ReportProgress(1, 1);
-  EXPECT_TRUE(StopRequested);
-  EXPECT_FALSE(::IsWindowVisible(form));
-  StopRequested = false;
+TEST(WaitWindow, ShownOnlyWhenAskedItCountsAndStopSetsTheRequest) {
+  for (const bool show : {false, true}) {
+    SCOPED_TRACE(show ? "shown" : "hidden");
+    CreateWaitWindow(show);
+    ASSERT_FALSE(platform::WaitFormCounterText().empty()) << "no wait window: no display?";
+    HWND form = ::FindWindowA("TfrmWait", nullptr);
+    ASSERT_NE(form, nullptr);
+    ReportProgress(1, 3);
+    ReportProgress(2, 3);
+    EXPECT_EQ(show, ::IsWindowVisible(form) != FALSE);
+    EXPECT_EQ(platform::WaitFormCounterText(), show ? "2/3" : "-/-");
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(form, 4), PBM_GETPOS, 0, 0), show ? 66 : 0);
+    platform::ClickWaitFormStop();
+    ProcessWindowMessages();
+    EXPECT_TRUE(StopRequested);
+    EXPECT_FALSE(::IsWindowVisible(form));
+    HideWaitWindow();
+    StopRequested = false;
+  }
 }
 
 // A run on one thread, the next on another: the first thread's window cannot
@@ -41,7 +47,7 @@ TEST(WaitWindow, TheWindowOfARunOnAnotherThreadGoesWhenTheNextRunMakesItsOwn) {
   std::atomic<HWND> earlier{nullptr};
   std::atomic<bool> made{false}, gone{false};
   std::thread other([&] {
-    CreateWaitWindow();
+    CreateWaitWindow(false);
     earlier = ::FindWindowA("TfrmWait", nullptr);
     made = true;
     for (int wait = 0; wait < 500 && ::IsWindow(earlier); ++wait) {
@@ -53,7 +59,7 @@ TEST(WaitWindow, TheWindowOfARunOnAnotherThreadGoesWhenTheNextRunMakesItsOwn) {
   });
   while (!made) ::Sleep(1);
   EXPECT_NE(::GetWindowThreadProcessId(earlier, nullptr), ::GetCurrentThreadId());
-  CreateWaitWindow();
+  CreateWaitWindow(false);
   other.join();
   EXPECT_TRUE(gone);
   HWND latest = ::FindWindowA("TfrmWait", nullptr);

@@ -1,15 +1,19 @@
-// The wait window on a display, as a user would meet it if it were shown:
-// its layout, and its stop button pressed with real mouse and keyboard input
-// while a run of the sample codes is under way. The plug-in's own code runs
-// in this process (the window is shown through a call that only tests make),
-// bound to this program's host functions as the plug-in binds any host.
+// The wait window on a display, as a user meets it with [Window] Show=1 in
+// kanadeya.ini: its layout, its counter and bar read from the window, and its
+// stop button pressed with real mouse and keyboard input while a run of the
+// sample codes is under way; without the key it is never seen. The plug-in's
+// own code runs in this process (kanadeya.ini is read from this program's
+// folder), bound to this program's host functions as the plug-in binds any
+// host.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/wait_window.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/wait_window.h"
@@ -28,11 +32,12 @@ struct Control {
   std::string text;
 };
 
-// The window's controls in creation (and tab) order, in client coordinates.
+// The window's controls in creation (and tab) order, in client coordinates,
+// as the first code of the eight shows them.
 const Control kLayout[] = {
     {"Static", 20, 7, 109, 12, Sjis("しばらくお待ちください")},
     {"msctls_progress32", 16, 24, 185, 25, ""},
-    {"Static", 183, 52, 18, 12, "-/-"},
+    {"Static", 183, 52, 18, 12, "1/8"},  // at the first of the eight codes
     {"Button", 56, 64, 105, 25, Sjis("中止(&X)")},
 };
 constexpr int kStopButton = 3;  // in kLayout
@@ -76,9 +81,14 @@ void ExpectLayout(HWND form) {
     EXPECT_EQ(::lstrcmpiA(name, expected.class_name), 0) << name;
     RECT place = ScreenRect(control);
     ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&place), 2);
-    EXPECT_EQ(place.left, expected.x);
+    // The counter keeps its right edge and grows to the left to hold its text.
+    const bool counter = expected.text == "1/8";
+    EXPECT_EQ(place.right, expected.x + expected.width);
+    if (counter)
+      EXPECT_LE(place.left, expected.x);
+    else
+      EXPECT_EQ(place.left, expected.x);
     EXPECT_EQ(place.top, expected.y);
-    EXPECT_EQ(place.right - place.left, expected.width);
     EXPECT_EQ(place.bottom - place.top, expected.height);
     char text[64] = {};
     ::GetWindowTextA(control, text, sizeof text);
@@ -115,11 +125,39 @@ INPUT KeyInput(WORD key, DWORD flags) {
   return input;
 }
 
+// The wait window's control `id` (2 the counter, 4 the bar).
+HWND FormControl(int id) { return ::GetDlgItem(::FindWindowA("TfrmWait", nullptr), id); }
+
+std::string WindowText(HWND window) {
+  char text[64] = {};
+  ::GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
 class WaitWindowOnScreen : public ::testing::Test {
  protected:
+  void SetUp() override { WriteSettings("[Window]\r\nShow=1\r\n"); }
+
   void TearDown() override {
     kanadeya::SetProgressObserver({});
     kanadeya::StopRequested = false;
+    ::DeleteFileA(settings_.c_str());
+    ::DeleteFileA(log_.c_str());
+  }
+
+  void WriteSettings(const std::string& text) {
+    const std::string ini = text + "[Log]\r\nFile=" + log_ + "\r\n";
+    HANDLE file = ::CreateFileA(settings_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr);
+    ::CloseHandle(file);
+  }
+
+  std::string ReadLog() const {
+    std::string log;
+    kanadeya::platform::ReadWholeFile(log_, log);
+    return log;
   }
 
   // A run of `codes`; `before` is called at the progress report before each
@@ -133,19 +171,26 @@ class WaitWindowOnScreen : public ::testing::Test {
     return stage_.TakeOutput();
   }
 
-  // Shows the window at the first code, checks its layout, and presses the
-  // stop button with `press` before the third: the lines of the first two
-  // codes must be written, and no more.
+  // The window is shown from the first code: its layout, then "2/8" and the
+  // bar at 25 while code 2 of the eight is looked up. `press` presses the
+  // stop button before the third: the lines of the first two codes are
+  // written, and no more, and the log says where the run was stopped. The
+  // next run looks up every code again.
   void StopBeforeTheThirdCode(const std::function<void(HWND form)>& press) {
     const std::string codes = stage_.Codes();
     const std::string first_two = Run(FirstLines(codes, 2));
+    const std::string all = Run(codes);
     ASSERT_NE(first_two, Run(FirstLines(codes, 3))) << "the third code must add a line";
+    ::DeleteFileA(log_.c_str());
     const std::string stopped = Run(codes, [&press](int code) {
       HWND form = ::FindWindowA("TfrmWait", nullptr);
       ASSERT_NE(form, nullptr);
+      EXPECT_TRUE(::IsWindowVisible(form));
       if (code == 1) {
-        ASSERT_TRUE(kanadeya::platform::ShowWaitFormForTests());
         ExpectLayout(form);
+      } else if (code == 2) {
+        EXPECT_EQ(WindowText(FormControl(2)), "2/8");
+        EXPECT_EQ(::SendMessageA(FormControl(4), PBM_GETPOS, 0, 0), 25);
       } else if (code == 3) {
         ASSERT_EQ(::GetForegroundWindow(), form);
         press(form);
@@ -153,8 +198,16 @@ class WaitWindowOnScreen : public ::testing::Test {
     });
     EXPECT_TRUE(kanadeya::StopRequested);
     EXPECT_BYTES_EQ(first_two, stopped);
+    EXPECT_FALSE(::IsWindowVisible(::FindWindowA("TfrmWait", nullptr)));
+    const std::string log = ReadLog();
+    const std::string stop_line = "\t3\t" + Sjis("中止：中止ボタンで中止しました") + "\r\n";
+    EXPECT_NE(log.find(stop_line), std::string::npos) << log;
+    EXPECT_NE(log.find(Sjis("コード 2件\t見つかった本 2件\t書き出した本 2件")), std::string::npos);
+    EXPECT_BYTES_EQ(all, Run(codes));
   }
 
+  const std::string settings_ = kanadeya::platform::ModuleDirectory() + "kanadeya.ini";
+  const std::string log_ = kanadeya::platform::ModuleDirectory() + "screen-test.log";
   SampleStage stage_;
 };
 
@@ -166,6 +219,15 @@ TEST_F(WaitWindowOnScreen, StopButtonClickedWithTheMouse) {
     ASSERT_EQ(::SendInput(3, click, sizeof(INPUT)), 3u);
     ASSERT_TRUE(AwaitQueued(WM_LBUTTONUP, WM_LBUTTONUP));
   });
+}
+
+TEST_F(WaitWindowOnScreen, NeverSeenWithoutTheKey) {
+  WriteSettings("");
+  int visible = 0;
+  Run(stage_.Codes(), [&visible](int) {
+    visible += ::IsWindowVisible(::FindWindowA("TfrmWait", nullptr)) ? 1 : 0;
+  });
+  EXPECT_EQ(visible, 0);
 }
 
 TEST_F(WaitWindowOnScreen, StopButtonPressedWithAltX) {
