@@ -1,14 +1,21 @@
 #!/usr/bin/env python3
-"""Checks the release zip: exactly kanadeya.dll, kanadeya.ini.sample,
-readme.txt and LICENSE; the guide and the sample in Shift_JIS with CR LF line
-ends, the guide stating the oldest Windows; the DLL's version resource saying
-1.1.3.0 (file) and 1.1.3 (product).
+"""Checks the release zip: exactly kanadeya.dll, readme.txt,
+kanadeya.ini.sample and LICENSE.txt, in that order; the guide and the sample
+in Shift_JIS with CR LF line ends, the guide stating the oldest Windows;
+LICENSE.txt the licence with CR LF line ends; the DLL's version resource
+saying 1.1.3.0 (file) and 1.1.3 (product), its header no link time; the SHA-256 sum file beside the
+zip naming the zip and its sum as `sha256sum -c` reads it.
 
     tools/check-package.py build/win32/kanadeya-1.1.3-win32.zip 1.1.3
 """
+import hashlib
+import os
 import struct
 import sys
 import zipfile
+
+ENTRIES = ["kanadeya.dll", "readme.txt", "kanadeya.ini.sample", "LICENSE.txt"]
+LICENSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "LICENSE")
 
 
 def fail(why: str) -> None:
@@ -33,28 +40,55 @@ def version_strings(dll: bytes) -> dict:
     return found
 
 
+def check_crlf(name: str, data: bytes) -> None:
+    """Every line of a text ends in CR LF, the last one too."""
+    bare = data.replace(b"\r\n", b"")
+    if b"\n" in bare or b"\r" in bare or not data.endswith(b"\r\n"):
+        fail(name + " does not use CR LF line ends")
+
+
 def japanese_text(name: str, data: bytes) -> str:
     """The text of a Shift_JIS file with CR LF line ends."""
     try:
         text = data.decode("cp932")
     except UnicodeDecodeError:
         fail(name + " is not Shift_JIS")
-    if b"\n" in data.replace(b"\r\n", b"") or not data.endswith(b"\r\n"):
-        fail(name + " does not use CR LF line ends")
+    check_crlf(name, data)
     return text
+
+
+def check_sum_file(path: str) -> None:
+    """PATH.sha256 holds one line: the zip's SHA-256, two spaces, its name."""
+    try:
+        with open(path + ".sha256", "rb") as f:
+            line = f.read()
+    except OSError as e:
+        fail("no SHA-256 sum file: %s" % e)
+    with open(path, "rb") as f:
+        digest = hashlib.sha256(f.read()).hexdigest()
+    want = "%s  %s\n" % (digest, os.path.basename(path))
+    if line != want.encode():
+        fail("%s.sha256 holds %r, not %r" % (path, line, want))
 
 
 def main() -> None:
     path, version = sys.argv[1], sys.argv[2]
     with zipfile.ZipFile(path) as archive:
-        names = sorted(archive.namelist())
-        if names != ["LICENSE", "kanadeya.dll", "kanadeya.ini.sample", "readme.txt"]:
+        names = archive.namelist()
+        if names != ENTRIES:
             fail("the zip holds %s" % names)
         dll = archive.read("kanadeya.dll")
         readme = archive.read("readme.txt")
         sample = archive.read("kanadeya.ini.sample")
+        licence = archive.read("LICENSE.txt")
     if not dll.startswith(b"MZ"):
         fail("kanadeya.dll is not a Windows module")
+    pe = struct.unpack_from("<I", dll, 0x3C)[0]
+    if dll[pe:pe + 4] != b"PE\0\0":
+        fail("kanadeya.dll has no PE header")
+    stamp = struct.unpack_from("<I", dll, pe + 8)[0]
+    if stamp != 0:
+        fail("kanadeya.dll's header holds a time stamp (%d), so no two builds are the same" % stamp)
     fixed = dll.find(struct.pack("<I", 0xFEEF04BD))
     if fixed < 0:
         fail("kanadeya.dll has no version resource")
@@ -73,6 +107,11 @@ def main() -> None:
         fail("readme.txt does not name version " + version)
     if "Windows Vista 以降" not in text:
         fail("readme.txt does not state the oldest Windows")
+    check_crlf("LICENSE.txt", licence)
+    with open(LICENSE, "rb") as f:
+        if licence.replace(b"\r\n", b"\n") != f.read():
+            fail("LICENSE.txt is not the licence of " + LICENSE)
+    check_sum_file(path)
     print("package ok: %s (%s, file version %s)" % (path, ", ".join(names), file_version))
 
 

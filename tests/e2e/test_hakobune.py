@@ -24,6 +24,7 @@ Do so only after checking the new run by eye with `hakobune show`.
 """
 import argparse
 import http.server
+import importlib.util
 import os
 import re
 import shutil
@@ -34,7 +35,6 @@ import tempfile
 import threading
 import time
 import unittest
-import urllib.parse
 
 OPTIONS = None  # the parsed command line, set in main()
 
@@ -134,10 +134,23 @@ def column(line, number):
 
 # --- Pages of a catalogue site ------------------------------------------------
 
-def escape_key(raw):
-    """The host's file name for a search key or detail id (bytes)."""
-    plain = b"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_.-"
-    return "".join(chr(b) if b in plain else "%%%02X" % b for b in raw)
+def load_tool(name):
+    """A Python program of tools/ as a module (its file name holds "-")."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir,
+                        "tools", name + ".py")
+    spec = importlib.util.spec_from_file_location(name.replace("-", "_"), path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+# The host's file names for search keys and detail ids, the site's request
+# paths and the mapping of one to the other come from tools/serve-site.py,
+# so that the tool serves a site folder exactly as these tests do.
+serve_site = load_tool("serve-site")
+escape_key = serve_site.escape_key
+SEARCH_PATH = serve_site.SEARCH_PATH
+DETAIL_PATH = serve_site.DETAIL_PATH
 
 
 def search_page(detail_id, first_line=False):
@@ -189,15 +202,12 @@ class Site:
 
 # --- A catalogue site over HTTP -------------------------------------------------
 
-SEARCH_PATH = "/search/keyword.php"
-DETAIL_PATH = "/detail/view.php"
-
-
 class CatalogueServer:
     """An HTTP server on 127.0.0.1 that serves a site folder as the catalogue
     site does: "/search/keyword.php?keyword=KEY" is search/KEY.html and
     "/detail/view.php?id=ID" is detail/ID.html (KEY and ID %-decoded, then
-    named as the host names them), as EUC-JP pages; anything else is 404.
+    named as the host names them: serve_site.page_file), as EUC-JP pages;
+    anything else is 404.
 
     `special` maps a request target (path and query, as sent) to another
     answer: ("status", CODE), ("redirect", CODE, LOCATION), ("short", BYTES),
@@ -246,15 +256,6 @@ class CatalogueServer:
         self.httpd.server_close()
         self.thread.join(10)
 
-    def page_file(self, target):
-        path, _, query = target.partition("?")
-        for prefix, name, folder in ((SEARCH_PATH, "keyword=", "search"),
-                                     (DETAIL_PATH, "id=", "detail")):
-            if path == prefix and query.startswith(name):
-                raw = urllib.parse.unquote_to_bytes(query[len(name):])
-                return os.path.join(self.root, folder, escape_key(raw) + ".html")
-        return None
-
     def answer(self, handler):
         how = self.special.get(handler.path)
         if how is not None and how[0] == "hold":
@@ -271,7 +272,7 @@ class CatalogueServer:
             handler.send_header("Content-Length", "0")
             handler.end_headers()
             return
-        page_file = self.page_file(handler.path)
+        page_file = serve_site.page_file(self.root, handler.path)
         if page_file is None or not os.path.isfile(page_file):
             handler.send_error(404)
             return
