@@ -11,6 +11,7 @@
 #include "record/book_record.h"
 #include "record/dictionaries.h"
 #include "strings/char_scan.h"
+#include "strings/name_watch.h"
 #include "strings/strings.h"
 
 namespace kanadeya {
@@ -134,54 +135,9 @@ struct ResolvedAuthor {
 // The entry without its role code: the name with its role suffix, unless a
 // reading in "［...］" cuts the name there (and the suffix with it). A name
 // found in the author dictionary takes the dictionary's name, reading and
-// third value; the bracket reading stands in for an empty reading.
-ResolvedAuthor ResolveAuthor(std::string_view entry, bool use_dictionary);
-
-// Which of a fixed set of names occur in a text that grows at its end. An
-// occurrence counts only where it starts on a character boundary of the
-// text, exactly as CharFind finds it, so a name occurs when CharFind(text,
-// name) != 0 would say so. Each byte appended costs amortised constant time
-// however many names there are (a trie of the names with failure links), so
-// a page with a million authors is placed in linear time, where searching
-// the whole text again for every name would take its square.
-//
-// The character boundary is kept by a flag per trie node: whether the node's
-// text ends on a lead byte, so that the next byte is its second byte. A match
-// can start anywhere but at such a second byte.
-class NameWatch {
- public:
-  // The watch keeps no reference to `names`.
-  explicit NameWatch(const std::vector<std::string>& names);
-
-  // The text is empty again.
-  void Restart();
-  // The text grows by `more`.
-  void Append(std::string_view more);
-  // True when names[i] occurs in the text; an empty name never does.
-  bool Occurs(size_t i) const { return (flags_[node_of_name_[i]] & kSeen) != 0; }
-
- private:
-  static constexpr uint32_t kNone = UINT32_MAX;
-  static constexpr uint8_t kPending = 1;   // the node's text ends on a lead byte
-  static constexpr uint8_t kTerminal = 2;  // a name ends at the node
-  static constexpr uint8_t kSeen = 4;      // that name occurs in the text
-
-  uint32_t Child(uint32_t node, unsigned char byte) const;
-  // The node reached from `node` by `byte` (`second` when the byte is the
-  // second byte of a character), following failure links as far as needed.
-  uint32_t Next(uint32_t node, unsigned char byte, bool second) const;
-
-  // Node 0 is the root; the arrays are indexed by node.
-  std::vector<unsigned char> byte_;  // the byte on the edge into the node
-  std::vector<uint8_t> flags_;
-  std::vector<uint32_t> first_child_;  // children_[first_child_[n], first_child_[n + 1])
-  std::vector<uint32_t> children_;     // ordered by byte
-  std::vector<uint32_t> fail_;         // the longest proper suffix that is a node
-  std::vector<uint32_t> output_;       // the next node along fail_ where a name ends
-  std::vector<uint32_t> node_of_name_;
-  uint32_t state_ = 0;
-  bool pending_ = false;  // the text ends on a lead byte
-};
+// third value (none is looked up without a dictionary); the bracket reading
+// stands in for an empty reading.
+ResolvedAuthor ResolveAuthor(std::string_view entry, Dictionary* dictionary);
 
 }  // namespace
 
@@ -235,10 +191,11 @@ int ParseAuthorCredit(AuthorList& list, std::string_view credit, std::string_vie
   return offered;
 }
 
-bool AssignAuthorSlots(const AuthorList& list, bool use_first_slot, bool use_second_slot,
-                       bool use_others, std::string_view others_prefix) {
-  TBase& book = BookRecord;
-  const bool use_dictionary = AuthorDictionaryHasLines();
+void AssignAuthorSlots(const AuthorList& list, Dictionary& authors, BookRecord& record,
+                       bool use_first_slot, bool use_second_slot, bool use_others,
+                       std::string_view others_prefix) {
+  BookRecord& book = record;
+  Dictionary* dictionary = authors.Empty() ? nullptr : &authors;
   const std::vector<std::string>& entries = list.Entries();
 
   // Each entry looked up once: its name as it would be placed, and for the
@@ -248,7 +205,7 @@ bool AssignAuthorSlots(const AuthorList& list, bool use_first_slot, bool use_sec
   resolved.reserve(entries.size());
   names.reserve(entries.size());
   for (const std::string& entry : entries) {
-    resolved.push_back(ResolveAuthor(entry, use_dictionary));
+    resolved.push_back(ResolveAuthor(entry, dictionary));
     names.push_back(resolved.back().name);
   }
 
@@ -290,7 +247,6 @@ bool AssignAuthorSlots(const AuthorList& list, bool use_first_slot, bool use_sec
     }
   }
   book.OtherAuthors = Trim(book.OtherAuthors);
-  return true;
 }
 
 namespace {
@@ -400,7 +356,7 @@ int AddAuthor(AuthorList& list, std::string_view part, std::string_view sub_sepa
   return offered;
 }
 
-ResolvedAuthor ResolveAuthor(std::string_view entry, bool use_dictionary) {
+ResolvedAuthor ResolveAuthor(std::string_view entry, Dictionary* dictionary) {
   ResolvedAuthor author;
   author.name = std::string(From(entry, 2));
   std::string bracket_reading;
@@ -411,117 +367,14 @@ ResolvedAuthor ResolveAuthor(std::string_view entry, bool use_dictionary) {
     bracket_reading = close == 0 ? after : after.substr(0, close - 1);
     author.name.resize(open - 1);
   }
-  if (AuthorDictionaryEntry found; use_dictionary && LookupAuthor(author.name, found)) {
+  if (AuthorDictionaryEntry found;
+      dictionary != nullptr && LookupAuthor(*dictionary, author.name, found)) {
     author.name = std::move(found.name);
     author.reading = std::move(found.reading);
     author.extra = std::move(found.extra);
   }
   if (author.reading.empty()) author.reading = std::move(bracket_reading);
   return author;
-}
-
-NameWatch::NameWatch(const std::vector<std::string>& names) {
-  // The trie is built from the names in byte order: each name shares its
-  // nodes with the one before it up to their common prefix, so no child
-  // needs looking up, and every node's children come in the order of their
-  // bytes.
-  std::vector<uint32_t> order(names.size());
-  std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(),
-            [&names](uint32_t a, uint32_t b) { return names[a] < names[b]; });
-  std::vector<uint32_t> parent{0};
-  byte_.push_back(0);
-  flags_.push_back(0);
-  node_of_name_.assign(names.size(), 0);
-  std::vector<uint32_t> path{0};  // the nodes of the previous name's prefixes
-  std::string_view previous;
-  for (const uint32_t i : order) {
-    const std::string_view name = names[i];
-    size_t common = 0;
-    while (common < previous.size() && common < name.size() && previous[common] == name[common])
-      ++common;
-    path.resize(common + 1);
-    for (size_t d = common; d < name.size(); ++d) {
-      const uint32_t up = path[d];
-      const auto b = static_cast<unsigned char>(name[d]);
-      const bool pending = (flags_[up] & kPending) == 0 && IsLeadByte(b);
-      path.push_back(static_cast<uint32_t>(byte_.size()));
-      parent.push_back(up);
-      byte_.push_back(b);
-      flags_.push_back(pending ? kPending : 0);
-    }
-    if (!name.empty()) flags_[path[name.size()]] |= kTerminal;
-    node_of_name_[i] = path[name.size()];
-    previous = name;
-  }
-
-  const size_t count = byte_.size();
-  first_child_.assign(count + 1, 0);
-  for (size_t v = 1; v < count; ++v) ++first_child_[parent[v] + 1];
-  for (size_t u = 0; u < count; ++u) first_child_[u + 1] += first_child_[u];
-  children_.resize(count - 1);
-  {
-    std::vector<uint32_t> next(first_child_.begin(), first_child_.end() - 1);
-    for (size_t v = 1; v < count; ++v) children_[next[parent[v]]++] = static_cast<uint32_t>(v);
-  }
-  std::vector<uint32_t>().swap(parent);
-
-  // Failure links, shallow nodes first: the suffix of a node's text that
-  // starts on its last character boundary and is itself a node.
-  fail_.assign(count, 0);
-  output_.assign(count, kNone);
-  std::vector<uint32_t> queue{0};
-  queue.reserve(count);
-  for (size_t q = 0; q < queue.size(); ++q) {
-    const uint32_t u = queue[q];
-    const bool second = (flags_[u] & kPending) != 0;
-    for (uint32_t k = first_child_[u]; k < first_child_[u + 1]; ++k) {
-      const uint32_t v = children_[k];
-      queue.push_back(v);
-      const uint32_t f = u == 0 ? 0 : Next(fail_[u], byte_[v], second);
-      fail_[v] = f;
-      output_[v] = (flags_[f] & kTerminal) != 0 ? f : output_[f];
-    }
-  }
-}
-
-void NameWatch::Restart() {
-  for (uint8_t& f : flags_) f = static_cast<uint8_t>(f & ~kSeen);
-  state_ = 0;
-  pending_ = false;
-}
-
-void NameWatch::Append(std::string_view more) {
-  for (const char c : more) {
-    const auto b = static_cast<unsigned char>(c);
-    const bool second = pending_;
-    state_ = Next(state_, b, second);
-    pending_ = !second && IsLeadByte(b);
-    // Names seen once stay seen, and so do all names that end inside them:
-    // the walk stops at the first one already marked.
-    uint32_t x = (flags_[state_] & kTerminal) != 0 ? state_ : output_[state_];
-    for (; x != kNone && (flags_[x] & kSeen) == 0; x = output_[x]) flags_[x] |= kSeen;
-  }
-}
-
-uint32_t NameWatch::Child(uint32_t node, unsigned char byte) const {
-  const auto begin = children_.begin() + first_child_[node];
-  const auto end = children_.begin() + first_child_[node + 1];
-  const auto at = std::lower_bound(
-      begin, end, byte, [this](uint32_t child, unsigned char b) { return byte_[child] < b; });
-  return at != end && byte_[*at] == byte ? *at : kNone;
-}
-
-uint32_t NameWatch::Next(uint32_t node, unsigned char byte, bool second) const {
-  // Away from the root a node's text ends as the text does, so only the root
-  // must refuse a second byte: no name starts there.
-  for (;;) {
-    if (node != 0 || !second) {
-      if (const uint32_t child = Child(node, byte); child != kNone) return child;
-    }
-    if (node == 0) return 0;
-    node = fail_[node];
-  }
 }
 
 std::string NormalisePunctuation(std::string_view text) {

@@ -30,6 +30,9 @@
 #include <utility>
 #include <vector>
 
+#include "record/book_record.h"
+#include "record/dictionaries.h"
+
 namespace kanadeya {
 
 // The sorted authors of one detail page: entries are role code byte + name +
@@ -79,8 +82,9 @@ int ParseAuthorCredit(AuthorList& list, std::string_view credit, std::string_vie
 // dictionary takes the dictionary's name, reading and third value. A name that
 // occurs inside Author, Author2 or OtherAuthors is left out, as is an empty
 // one. OtherAuthors is trimmed at the end, also when the list is empty.
-// Always returns true.
-bool AssignAuthorSlots(const AuthorList& list, bool use_first_slot, bool use_second_slot,
-                       bool use_others, std::string_view others_prefix);
+// The fields are those of `record`; `authors` is the author dictionary.
+void AssignAuthorSlots(const AuthorList& list, Dictionary& authors, BookRecord& record,
+                       bool use_first_slot, bool use_second_slot, bool use_others,
+                       std::string_view others_prefix);
 
 }  // namespace kanadeya

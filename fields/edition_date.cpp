@@ -1,5 +1,6 @@
 #include "fields/edition_date.h"
 
+#include <cassert>
 #include <cstdint>
 #include <string>
 
@@ -38,7 +39,7 @@ struct Separators {
 
 }  // namespace
 
-void ParseEditionDate(std::string_view text) {
+void ParseEditionDate(std::string_view text, BookRecord& record) {
   const std::string s = NarrowAlnum(text);
   std::string year;
   std::string month = "00";
@@ -91,9 +92,9 @@ void ParseEditionDate(std::string_view text) {
     }
   }
 
-  BookRecord.EditionYear = year;
-  if (month != "00" && StartsWithTwoDigits(month)) BookRecord.EditionMonth = month;
-  if (day != "00" && StartsWithTwoDigits(day)) BookRecord.EditionDay = day;
+  record.EditionYear = year;
+  if (month != "00" && StartsWithTwoDigits(month)) record.EditionMonth = month;
+  if (day != "00" && StartsWithTwoDigits(day)) record.EditionDay = day;
 }
 
 namespace {
@@ -126,6 +127,7 @@ IntegerText ReadInteger(std::string_view text) {
 }
 
 std::string CenturyYear(std::string_view text) {
+  assert(text.size() < 4);
   int value = 0;
   for (const char c : text)
     if (c >= '0' && c <= '9') value = value * 10 + (c - '0');

@@ -2,10 +2,10 @@
 //
 // The detail page gives the first-edition date as free text: "2005年3月10日",
 // "2005.03.10", "2005/3", "20050310", "050310" and similar forms.
-// ParseEditionDate reads it into BookRecord.EditionYear (normally four
+// ParseEditionDate reads it into record.EditionYear (normally four
 // digits), EditionMonth and EditionDay (two digits each).
 //
-//   ParseEditionDate("98.4.1");
+//   ParseEditionDate("98.4.1", record);
 //   // EditionYear == "1998", EditionMonth == "04", EditionDay == "01"
 //
 // Rules, in short:
@@ -29,9 +29,11 @@
 
 #include <string_view>
 
+#include "record/book_record.h"
+
 namespace kanadeya {
 
 // Writes EditionYear, may write EditionMonth / EditionDay.
-void ParseEditionDate(std::string_view text);
+void ParseEditionDate(std::string_view text, BookRecord& record);
 
 }  // namespace kanadeya

@@ -1,5 +1,6 @@
 #include "fields/title_volume.h"
 
+#include <cassert>
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -40,11 +41,12 @@ class OpenBrackets {
  private:
   std::vector<size_t> positions_;  // ascending
   size_t candidates_;              // positions_[0, candidates_) may still count
+  int64_t last_length_ = INT64_MAX;  // the length of the call before
 };
 
 // Finds a volume in `t` by the forms that follow the trailing groups; cuts
 // the title in `t`, sets `volume` and puts text in front of `r`.
-void SplitInnerVolume(std::string& t, std::string& r, std::string& volume);
+void SplitInnerVolume(std::string& title, std::string& remainder, std::string& volume);
 
 }  // namespace
 
@@ -77,17 +79,17 @@ std::string TrailingDigits(std::string_view text) {
   return std::string(text.substr(start));
 }
 
-std::string SplitTitleVolume(std::string_view name) {
-  std::string t = NormaliseName(name);
-  std::string r;
-  std::string& volume = BookRecord.Volume;
+std::string SplitTitleVolume(std::string_view name, BookRecord& record) {
+  std::string title = NormaliseName(name);
+  std::string remainder;
+  std::string& volume = record.Volume;
 
   // A note in angle brackets at the very end goes to the remainder.
-  if (EndsWithChars(t, kCloseAngleBracket)) {
-    if (const size_t a = CharFind(t, kOpenAngleBracket); a != 0) {
-      const auto at = static_cast<int64_t>(a);
-      r = Copy(t, at + 2, Length(t) - at - 3);
-      t = TrimRight(CopyView(t, 1, at - 1));
+  if (EndsWithChars(title, kCloseAngleBracket)) {
+    if (const size_t at_angle = CharFind(title, kOpenAngleBracket); at_angle != 0) {
+      const auto at = static_cast<int64_t>(at_angle);
+      remainder = Copy(title, at + 2, Length(title) - at - 3);
+      title = TrimRight(CopyView(title, 1, at - 1));
     }
   }
 
@@ -98,23 +100,23 @@ std::string SplitTitleVolume(std::string_view name) {
   // its length, and the groups for the remainder are joined once at the end:
   // a name of a million groups costs no more than its length.
   {
-    const std::string_view name = t;
+    const std::string_view name = title;
     size_t length = name.size();
     OpenBrackets opens(name);
     std::vector<std::string_view> notes;  // right to left
     while (length > 0 && name[length - 1] == ')') {
-      auto b = static_cast<int64_t>(opens.LastWithin(length)) + 1;
-      std::string_view g = CopyView(name, b, static_cast<int64_t>(length) - b);
-      if (Contains(g, ")")) {
-        b = static_cast<int64_t>(opens.LastWithin(b - 2)) + 1;
-        g = CopyView(name, b, static_cast<int64_t>(length) - b);
+      auto open = static_cast<int64_t>(opens.LastWithin(length)) + 1;
+      std::string_view group = CopyView(name, open, static_cast<int64_t>(length) - open);
+      if (Contains(group, ")")) {
+        open = static_cast<int64_t>(opens.LastWithin(open - 2)) + 1;
+        group = CopyView(name, open, static_cast<int64_t>(length) - open);
       }
-      const std::string c = WithoutVolumeWords(g);
-      length = TrimRightView(CopyView(name.substr(0, length), 1, b - 2)).size();
-      if (IsVolumeNumber(c) && volume.empty()) {
-        volume = c;
+      const std::string candidate = WithoutVolumeWords(group);
+      length = TrimRightView(CopyView(name.substr(0, length), 1, open - 2)).size();
+      if (IsVolumeNumber(candidate) && volume.empty()) {
+        volume = candidate;
       } else {
-        notes.push_back(g);
+        notes.push_back(group);
       }
     }
     if (!notes.empty()) {
@@ -123,15 +125,15 @@ std::string SplitTitleVolume(std::string_view name) {
         joined += *note;
         joined += ' ';
       }
-      r = joined + r;
+      remainder = joined + remainder;
     }
-    t.resize(length);
+    title.resize(length);
   }
 
-  if (volume.empty()) SplitInnerVolume(t, r, volume);
+  if (volume.empty()) SplitInnerVolume(title, remainder, volume);
 
-  BookRecord.Title = std::move(t);
-  return Trim(r);
+  record.Title = std::move(title);
+  return Trim(remainder);
 }
 
 namespace {
@@ -143,51 +145,51 @@ int64_t Length(std::string_view text) { return static_cast<int64_t>(text.size())
 // Looks for the volume inside what is left of the name once the trailing
 // groups are gone. The forms are tried from the most explicit to the least;
 // the first that yields a volume ends the search.
-void SplitInnerVolume(std::string& t, std::string& r, std::string& volume) {
+void SplitInnerVolume(std::string& title, std::string& remainder, std::string& volume) {
   // A bracketed group inside the name; what follows it is remainder.
-  if (Contains(t, "(") && Contains(t, ")")) {
-    const auto e = static_cast<int64_t>(LastDelimiter(")", t)) + 1;
-    const std::string_view h = CopyView(t, 1, e - 2);
-    const std::string z(From(t, e));
-    const auto f = static_cast<int64_t>(LastDelimiter("(", h)) + 1;
-    const std::string c = WithoutVolumeWords(From(h, f));
-    if (IsVolumeNumber(c)) {
-      t = TrimRight(CopyView(h, 1, f - 2));
-      volume = c;
-      r = z + " " + r;
+  if (Contains(title, "(") && Contains(title, ")")) {
+    const auto close = static_cast<int64_t>(LastDelimiter(")", title)) + 1;
+    const std::string_view head = CopyView(title, 1, close - 2);
+    const std::string tail(From(title, close));
+    const auto open = static_cast<int64_t>(LastDelimiter("(", head)) + 1;
+    const std::string candidate = WithoutVolumeWords(From(head, open));
+    if (IsVolumeNumber(candidate)) {
+      title = TrimRight(CopyView(head, 1, open - 2));
+      volume = candidate;
+      remainder = tail + " " + remainder;
       return;
     }
   }
 
   // A "巻" or "集" suffix is set aside; it goes back onto the title unless
   // a volume is found.
-  std::string s;
-  if (EndsWithChars(t, kVolumeSuffix) || EndsWithChars(t, kCollectionSuffix)) {
-    s = t.substr(t.size() - 2);
-    t.resize(t.size() - 2);
+  std::string suffix;
+  if (EndsWithChars(title, kVolumeSuffix) || EndsWithChars(title, kCollectionSuffix)) {
+    suffix = title.substr(title.size() - 2);
+    title.resize(title.size() - 2);
   }
 
   // The last word.
-  if (const size_t blank = LastDelimiter(" ", t); blank != 0) {
-    const std::string_view w = From(t, static_cast<int64_t>(blank) + 1);
-    if (IsVolumeNumber(w)) {
-      volume = std::string(w);
-      t = TrimRight(CopyView(t, 1, static_cast<int64_t>(blank) - 1));
+  if (const size_t blank = LastDelimiter(" ", title); blank != 0) {
+    const std::string_view word = From(title, static_cast<int64_t>(blank) + 1);
+    if (IsVolumeNumber(word)) {
+      volume = std::string(word);
+      title = TrimRight(CopyView(title, 1, static_cast<int64_t>(blank) - 1));
       return;
     }
   }
 
   // An ordinal "第" or a part "編": the volume follows the later of the two.
   // "編" stays in the title, "第" does not.
-  const size_t ordinal = CharFind(t, kOrdinalMark);
-  const size_t part = CharFind(t, kPartMark);
+  const size_t ordinal = CharFind(title, kOrdinalMark);
+  const size_t part = CharFind(title, kPartMark);
   if (ordinal != 0 || part != 0) {
-    const auto q = static_cast<int64_t>(std::max(ordinal, part));
-    const std::string_view c = From(t, q + 2);
-    if (IsVolumeNumber(c)) {
-      volume = std::string(c);
-      t = Copy(t, 1, q + 1);
-      if (EndsWithChars(t, kOrdinalMark)) t = TrimRight(CopyView(t, 1, Length(t) - 2));
+    const auto mark = static_cast<int64_t>(std::max(ordinal, part));
+    const std::string_view candidate = From(title, mark + 2);
+    if (IsVolumeNumber(candidate)) {
+      volume = std::string(candidate);
+      title = Copy(title, 1, mark + 1);
+      if (EndsWithChars(title, kOrdinalMark)) title = TrimRight(CopyView(title, 1, Length(title) - 2));
       return;
     }
   }
@@ -196,29 +198,29 @@ void SplitInnerVolume(std::string& t, std::string& r, std::string& volume) {
   // digits and full-width punctuation. The last "VOL" or "NO" is the one
   // that introduces the number: "PIANO No.3" is cut at "No", not inside
   // "PIANO". The title is cut from that copy.
-  const std::string u = NarrowAlnum(UpperFullWidth(t));
-  const size_t m = std::max(LastCharFind(u, "VOL"), LastCharFind(u, "NO"));
-  if (m != 0) {
-    std::string c = TrailingDigits(u);
-    if (IsVolumeNumber(c)) {
-      t = TrimRight(CopyView(u, 1, static_cast<int64_t>(m) - 1));
-      volume = std::move(c);
+  const std::string upper = NarrowAlnum(UpperFullWidth(title));
+  const size_t marker = std::max(LastCharFind(upper, "VOL"), LastCharFind(upper, "NO"));
+  if (marker != 0) {
+    std::string candidate = TrailingDigits(upper);
+    if (IsVolumeNumber(candidate)) {
+      title = TrimRight(CopyView(upper, 1, static_cast<int64_t>(marker) - 1));
+      volume = std::move(candidate);
       return;
     }
   }
 
   // Digits right before the set-aside suffix ("12巻"); otherwise the suffix
   // goes back onto the title.
-  if (!s.empty()) {
-    size_t digits = t.size();
-    while (digits > 0 && IsDigit(t[digits - 1])) --digits;
-    if (digits < t.size()) {
-      volume = t.substr(digits);
-      t.resize(digits);
+  if (!suffix.empty()) {
+    size_t digits = title.size();
+    while (digits > 0 && IsDigit(title[digits - 1])) --digits;
+    if (digits < title.size()) {
+      volume = title.substr(digits);
+      title.resize(digits);
       return;
     }
   }
-  t += s;
+  title += suffix;
 }
 
 OpenBrackets::OpenBrackets(std::string_view name) {
@@ -229,6 +231,8 @@ OpenBrackets::OpenBrackets(std::string_view name) {
 }
 
 size_t OpenBrackets::LastWithin(int64_t length) {
+  assert(length <= last_length_);
+  last_length_ = length;
   while (candidates_ > 0 && static_cast<int64_t>(positions_[candidates_ - 1]) > length)
     --candidates_;
   return candidates_ > 0 ? positions_[candidates_ - 1] : 0;

@@ -3,14 +3,14 @@
 // The catalogue gives each book one product name in which the title is
 // followed, in many styles, by a volume ("第3巻", "(2)", "上巻", "Vol.3",
 // "二十三集", "IV") and by notes in brackets ("(CD付)", "〈混声〉").
-// SplitTitleVolume stores the title in BookRecord.Title, the volume in its
+// SplitTitleVolume stores the title in record.Title, the volume in its
 // written form (digits, kanji or Roman numerals, "上", "中", "下"; never
-// converted to a number) in BookRecord.Volume, and returns what belongs to
+// converted to a number) in record.Volume, and returns what belongs to
 // neither. Double-byte markers count only where they stand as characters,
 // never across the bytes of two neighbouring characters.
 //
-//   SplitTitleVolume("ピアノ名曲集 (2) 改訂版") == "改訂版"
-//   // BookRecord.Title == "ピアノ名曲集", BookRecord.Volume == "2"
+//   SplitTitleVolume("ピアノ名曲集 (2) 改訂版", record) == "改訂版"
+//   // record.Title == "ピアノ名曲集", record.Volume == "2"
 //
 // All texts are Shift_JIS byte strings; views need only live for the
 // duration of the call.
@@ -18,6 +18,8 @@
 
 #include <string>
 #include <string_view>
+
+#include "record/book_record.h"
 
 namespace kanadeya {
 
@@ -42,9 +44,9 @@ bool IsVolumeNumber(std::string_view candidate);
 // does not end in a digit. TrailingDigits("NO.12") == "12".
 std::string TrailingDigits(std::string_view text);
 
-// Splits a product name: writes BookRecord.Title, may write BookRecord.Volume,
+// Splits a product name: writes record.Title, may write record.Volume,
 // returns the remainder (trimmed). A Volume already set on entry is kept, and
 // then every trailing bracketed group goes to the remainder.
-std::string SplitTitleVolume(std::string_view name);
+std::string SplitTitleVolume(std::string_view name, BookRecord& record);
 
 }  // namespace kanadeya

@@ -115,7 +115,7 @@ void ConfigureHost(const HostSettings& settings) {
 
 using hakobune::State;
 
-int32_t HAKOBUNE_STDCALL InternetConnectFunc(const char* url) {
+int32_t KANADEYA_STDCALL InternetConnectFunc(const char* url) {
   auto& state = State();
   const uint32_t call = ++state.connect_calls;
   const uint32_t fail_from = state.settings.connect_fail_from;
@@ -131,7 +131,7 @@ int32_t HAKOBUNE_STDCALL InternetConnectFunc(const char* url) {
   return 0;
 }
 
-int32_t HAKOBUNE_STDCALL HTTPDownloadFunc(const char* path, const char* url) {
+int32_t KANADEYA_STDCALL HTTPDownloadFunc(const char* path, const char* url) {
   if (path == nullptr) return 0;
   const std::string target(path);
   if (url == nullptr || State().settings.site_dir.empty()) {
@@ -146,7 +146,7 @@ int32_t HAKOBUNE_STDCALL HTTPDownloadFunc(const char* path, const char* url) {
   return copied ? 1 : 0;
 }
 
-const char* HAKOBUNE_STDCALL ISBNChkFunc(const char* code) {
+const char* KANADEYA_STDCALL ISBNChkFunc(const char* code) {
   const std::string_view text = code != nullptr ? std::string_view(code) : std::string_view();
   auto& state = State();
   ++state.check_calls;
@@ -161,16 +161,16 @@ const char* HAKOBUNE_STDCALL ISBNChkFunc(const char* code) {
   return state.search_key.c_str();
 }
 
-int32_t HAKOBUNE_STDCALL HTTPBinaryDownloadFunc() { return 0; }
-int32_t HAKOBUNE_STDCALL HTTPFlagDownloadFunc() { return 0; }
-int32_t HAKOBUNE_STDCALL RefreshFunc() { return 0; }
-int32_t HAKOBUNE_STDCALL ExportFunc() { return 0; }
-int32_t HAKOBUNE_STDCALL InportFunc() { return 0; }
-int32_t HAKOBUNE_STDCALL JANChkFunc() { return 0; }
-int32_t HAKOBUNE_STDCALL ASINChkFunc() { return 0; }
-int32_t HAKOBUNE_STDCALL PluginListFunc() { return 0; }
-int32_t HAKOBUNE_STDCALL AcquireCDShow() { return 0; }
-int32_t HAKOBUNE_STDCALL WaitWindowView() { return 0; }
-int32_t HAKOBUNE_STDCALL WaitBarView() { return 0; }
-int32_t HAKOBUNE_STDCALL WaitWindowClose() { return 0; }
-int32_t HAKOBUNE_STDCALL SelectExportFunc() { return 0; }
+int32_t KANADEYA_STDCALL HTTPBinaryDownloadFunc() { return 0; }
+int32_t KANADEYA_STDCALL HTTPFlagDownloadFunc() { return 0; }
+int32_t KANADEYA_STDCALL RefreshFunc() { return 0; }
+int32_t KANADEYA_STDCALL ExportFunc() { return 0; }
+int32_t KANADEYA_STDCALL InportFunc() { return 0; }
+int32_t KANADEYA_STDCALL JANChkFunc() { return 0; }
+int32_t KANADEYA_STDCALL ASINChkFunc() { return 0; }
+int32_t KANADEYA_STDCALL PluginListFunc() { return 0; }
+int32_t KANADEYA_STDCALL AcquireCDShow() { return 0; }
+int32_t KANADEYA_STDCALL WaitWindowView() { return 0; }
+int32_t KANADEYA_STDCALL WaitBarView() { return 0; }
+int32_t KANADEYA_STDCALL WaitWindowClose() { return 0; }
+int32_t KANADEYA_STDCALL SelectExportFunc() { return 0; }

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/calling_convention.h"
+#include "platform/calling_convention.h"
 
 #if defined(_WIN32)
 #define HAKOBUNE_EXPORT extern "C"
@@ -59,29 +59,29 @@ void ConfigureHost(const HostSettings& settings);
 // Nonzero when the site can be reached: 0 from the connect_fail_from-th call
 // on; before that 1 for a site folder, and over HTTP 1 when a connection to
 // the URL's host (after the site stands in for it) is made in time.
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL InternetConnectFunc(const char* url);
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL InternetConnectFunc(const char* url);
 
 // Deletes the file `path`, then saves the page at `url` there. Returns 1 when
 // the file was written, 0 when not (and then no file is left at `path`).
 // Over HTTP the body goes to `path` + ".part" first and is renamed to `path`
 // only when all of it arrived with a 2xx status; redirects are followed.
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL HTTPDownloadFunc(const char* path, const char* url);
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL HTTPDownloadFunc(const char* path, const char* url);
 
 // The search key for the code (host-owned): see isbn_check.h; the code itself
 // when codes are not checked.
-HAKOBUNE_EXPORT const char* HAKOBUNE_STDCALL ISBNChkFunc(const char* code);
+HAKOBUNE_EXPORT const char* KANADEYA_STDCALL ISBNChkFunc(const char* code);
 
 // The other 13 exist for the binding only: each does nothing and returns 0.
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL HTTPBinaryDownloadFunc();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL HTTPFlagDownloadFunc();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL RefreshFunc();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL ExportFunc();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL InportFunc();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL JANChkFunc();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL ASINChkFunc();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL PluginListFunc();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL AcquireCDShow();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL WaitWindowView();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL WaitBarView();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL WaitWindowClose();
-HAKOBUNE_EXPORT int32_t HAKOBUNE_STDCALL SelectExportFunc();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL HTTPBinaryDownloadFunc();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL HTTPFlagDownloadFunc();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL RefreshFunc();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL ExportFunc();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL InportFunc();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL JANChkFunc();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL ASINChkFunc();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL PluginListFunc();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL AcquireCDShow();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL WaitWindowView();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL WaitBarView();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL WaitWindowClose();
+HAKOBUNE_EXPORT int32_t KANADEYA_STDCALL SelectExportFunc();

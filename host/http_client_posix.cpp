@@ -5,6 +5,7 @@
 // libraries it brings (TLS and the rest) take some milliseconds to load and
 // start, in every run, also in one over a site folder that makes no request.
 #define CURL_DISABLE_TYPECHECK
+#include <cassert>
 #include <curl/curl.h>
 #include <dlfcn.h>
 
@@ -61,7 +62,11 @@ std::string NoHandleReason() {
 }
 
 // The loaded library. REQUIRES: LoadCurl() gave it (a handle exists).
-const Curl& Lib() { return *LoadCurl(); }
+const Curl& Lib() {
+  const Curl* curl = LoadCurl();
+  assert(curl != nullptr);
+  return *curl;
+}
 
 struct EasyDeleter {
   void operator()(CURL* curl) const { Lib().easy_cleanup(curl); }

@@ -27,13 +27,6 @@ bool ReadQuoted(std::string_view text, size_t& i, std::string& item) {
 
 }  // namespace
 
-int FieldOfColumn(size_t column) {
-  if (column >= 1 && column <= 19) return static_cast<int>(column) - 1;
-  if (column >= 21 && column <= 40) return static_cast<int>(column) - 2;
-  if (column >= 42 && column <= kImportColumnCount) return static_cast<int>(column) - 3;
-  return -1;
-}
-
 ImportFile ReadImportFile(std::string_view text) {
   ImportFile file;
   size_t i = 0;

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "record/book_record.h"
+
 namespace hakobune {
 
 struct ImportLine {
@@ -35,13 +37,8 @@ struct ImportFile {
 // not parse. An empty file has no lines; a final CR LF adds no empty line.
 ImportFile ReadImportFile(std::string_view contents);
 
-// The column layout of an import line: column c (1-based) carries field c-1
-// for c up to 19, c-2 for 21 to 40 and c-3 for 42 to 68, given as its field
-// index; columns 20 and 41 are fixed empty and columns past 68 carry no
-// field, both given as -1.
-//   FieldOfColumn(22) == 20  (Price)
-int FieldOfColumn(size_t column);
-
-inline constexpr size_t kImportColumnCount = 68;
+// The columns of an import line are those of the plug-in's output line
+// (kanadeya::FieldOfColumn, record/book_record.h).
+inline constexpr size_t kImportColumnCount = kanadeya::kOutputColumnCount;
 
 }  // namespace hakobune

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/calling_convention.h"
+#include "platform/calling_convention.h"
 #include "host/commands.h"
 #include "host/folders.h"
 #include "host/host_functions.h"
@@ -22,7 +22,7 @@ namespace hakobune {
 
 namespace {
 
-using DownloadFunction = void(HAKOBUNE_STDCALL*)(const char*, const char*, const char*);
+using DownloadFunction = void(KANADEYA_STDCALL*)(const char*, const char*, const char*);
 
 struct LookupOptions {
   std::string data_dir;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/calling_convention.h"
+#include "platform/calling_convention.h"
 #include "host/commands.h"
 #include "host/folders.h"
 #include "host/plugin_module.h"
@@ -31,7 +31,7 @@ int UsageError(const std::string& why) {
 
 namespace {
 
-using GetInfoFunction = void(HAKOBUNE_STDCALL*)(int32_t, char*, char*, char*, char*, char*,
+using GetInfoFunction = void(KANADEYA_STDCALL*)(int32_t, char*, char*, char*, char*, char*,
                                                 int32_t);
 
 bool ParseCount(const char* text, unsigned long& value) {

@@ -16,7 +16,7 @@ namespace hakobune {
 namespace {
 
 std::string ColumnName(size_t column) {
-  const int field = FieldOfColumn(column);
+  const int field = kanadeya::FieldOfColumn(static_cast<int>(column));
   if (field >= 0) return std::string(kanadeya::FieldName(field));
   return column <= kImportColumnCount ? "(always empty)" : "(beyond column 68)";
 }

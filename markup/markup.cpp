@@ -56,13 +56,13 @@ std::string NarrowAlnum(std::string_view text) {
 std::string StripMarkup(std::string_view line) {
   // Comment brackets are protected in a copy of the line; a line without
   // them is read as it is.
-  std::string protectedLine;
+  std::string protected_line;
   if (line.find(kCommentOpen) != std::string_view::npos ||
       line.find(kCommentClose) != std::string_view::npos) {
-    protectedLine = line;
-    ReplaceAllIn(protectedLine, kCommentOpen, kProtectedOpen);
-    ReplaceAllIn(protectedLine, kCommentClose, kProtectedClose);
-    line = protectedLine;
+    protected_line = line;
+    ReplaceAllIn(protected_line, kCommentOpen, kProtectedOpen);
+    ReplaceAllIn(protected_line, kCommentClose, kProtectedClose);
+    line = protected_line;
   }
   std::string out;
   out.reserve(line.size());
@@ -125,6 +125,8 @@ std::u16string MapWidth(std::u16string_view text, uint32_t flags) {
 std::u16string ToFullWidth(std::u16string_view text) {
   return MapWidth(text, platform::kMapFullWidth);
 }
+
+std::string ToHalfWidth(std::string_view value) { return platform::AnsiHalfWidth(value); }
 
 std::string UpperFullWidth(std::string_view text) {
   return platform::WideToAnsi(ToFullWidth(platform::AnsiToWide(platform::AnsiUpperCase(text))));

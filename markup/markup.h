@@ -45,6 +45,12 @@ std::u16string MapWidth(std::u16string_view text, uint32_t flags);
 // U+3000, half-width katakana full-width katakana.
 std::u16string ToFullWidth(std::u16string_view text);
 
+// The half-width form of the text under the Japanese locale (full-width
+// letters, digits, signs and spaces become ASCII, katakana half-width
+// katakana), through the platform's width mapping. The whole text is
+// mapped, whatever its length.
+std::string ToHalfWidth(std::string_view value);
+
 // The text upper-cased (ANSI upper-casing) and made full-width, back in code
 // page 932: UpperFullWidth("Vol.3 a") == "ＶＯＬ．３　Ａ".
 std::string UpperFullWidth(std::string_view text);

@@ -3,7 +3,6 @@
 // converted to UTF-8.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,11 +21,5 @@ void ShowErrorMessageWithPath(const std::string& path, std::string_view text,
 
 // A plain modal message with an OK button.
 void ShowMessage(std::string_view text);
-
-// While an observer is set, every message goes to it instead of to the user:
-// no message box opens (none waits for a click on a test's display) and
-// nothing goes to standard error. Tests see messages this way. Pass an empty
-// function to remove it.
-void SetMessageObserver(std::function<void(std::string_view)> observer);
 
 }  // namespace kanadeya::platform

@@ -2,7 +2,6 @@
 #include <string>
 
 #include "platform/message.h"
-#include "platform/message_common.h"
 #include "platform/text_mapping.h"
 
 namespace kanadeya::platform {
@@ -18,16 +17,16 @@ void WriteToStandardError(std::string_view text, std::string_view raw_prefix = {
 }  // namespace
 
 void ShowErrorMessage(std::string_view text, std::string_view) {
-  if (!detail::NotifyMessageObserver(text)) WriteToStandardError(text);
+  WriteToStandardError(text);
 }
 
 void ShowErrorMessageWithPath(const std::string& path, std::string_view text,
                               std::string_view) {
-  if (!detail::NotifyMessageObserver(path + std::string(text))) WriteToStandardError(text, path);
+  WriteToStandardError(text, path);
 }
 
 void ShowMessage(std::string_view text) {
-  if (!detail::NotifyMessageObserver(text)) WriteToStandardError(text);
+  WriteToStandardError(text);
 }
 
 }  // namespace kanadeya::platform

@@ -3,13 +3,11 @@
 #include <string>
 
 #include "platform/message.h"
-#include "platform/message_common.h"
 
 namespace kanadeya::platform {
 
 namespace {
 void Show(std::string_view text, UINT flags, std::string_view caption = {}) {
-  if (detail::NotifyMessageObserver(text)) return;
   const std::string copy(text);
   const std::string title(caption);
   // Also to the debugger (Wine prints it with WINEDEBUG=+debugstr), so that a

@@ -1,5 +1,7 @@
 #include "platform/profile_text.h"
 
+#include <cassert>
+
 #include "strings/strings.h"
 
 namespace kanadeya::platform {
@@ -65,6 +67,7 @@ std::string_view TrimBlanks(std::string_view text) {
 // the line. A "]" that is the second byte of a double-byte character (as in
 // "‐", 0x81 0x5D) does not close the name. REQUIRES: header starts with "[".
 std::string_view SectionName(std::string_view header) {
+  assert(!header.empty() && header.front() == '[');
   size_t i = 1;
   while (i < header.size() && header[i] != ']') i += IsLeadByte(header[i]) ? 2 : 1;
   return TrimBlanks(header.substr(1, i - 1));

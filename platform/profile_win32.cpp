@@ -21,9 +21,9 @@ constexpr DWORD kBufferSize = 2048;
 // character's first byte, or writes it alone: either way it is dropped).
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view fallback) {
-  const std::string sectionName(section), keyName(key), fallbackText(fallback);
+  const std::string section_name(section), key_name(key), fallback_text(fallback);
   char buffer[kBufferSize] = {};
-  ::GetPrivateProfileStringA(sectionName.c_str(), keyName.c_str(), fallbackText.c_str(), buffer,
+  ::GetPrivateProfileStringA(section_name.c_str(), key_name.c_str(), fallback_text.c_str(), buffer,
                              kBufferSize, path.c_str());
   std::string value(buffer, ::strnlen(buffer, kBufferSize - 1));
   if (value.size() == kBufferSize - 1) {

@@ -4,7 +4,8 @@
 //
 // The standard is what the Win32 calls do under a Japanese locale, as
 // measured (tests/data/reference). Where this file departs from the
-// measurement on purpose, the comment at the place says so.
+// measurement on purpose, the comment there says so.
+#include <cassert>
 #include <array>
 #include <memory>
 
@@ -166,6 +167,7 @@ bool IsNecSelectedIbm(uint16_t code) { return code >= 0xED40 && code <= 0xEEFC; 
 
 // REQUIRES: b is not a lead byte.
 char16_t DecodeSingleByte(unsigned char b) {
+  assert(!IsLeadByte(b));
   if (b <= 0x80) return b;
   if (b >= 0xA1 && b <= 0xDF) return static_cast<char16_t>(0xFF61 + (b - 0xA1));
   // 0xA0 and 0xFD-0xFF are no characters of the code page, but convert to
@@ -174,8 +176,9 @@ char16_t DecodeSingleByte(unsigned char b) {
   return static_cast<char16_t>(0xF8F1 + (b - 0xFD));
 }
 
-// 0 when the code is not a character. REQUIRES: a lead byte and a trail byte.
+// 0 when the code is not a character. REQUIRES: `lead` is a lead byte.
 char16_t DecodeDoubleByte(unsigned char lead, unsigned char trail) {
+  assert(IsLeadByte(lead));
   const int column = trail - 0x40;
   if (IsUserDefinedLead(lead)) {
     // User-defined codes: U+E000-U+E757 in code order, 188 to a lead byte.
@@ -474,6 +477,7 @@ uint32_t Primary(CollationClass cls, uint32_t weight) { return cls << 24 | weigh
 // unit: one character, or a half-width letter with the mark that voices it.
 // REQUIRES: i < text.size().
 CollationUnit NextCollationUnit(std::string_view text, size_t& i) {
+  assert(i < text.size());
   CollationUnit result{};
   const auto b = static_cast<unsigned char>(text[i]);
   char16_t unit;

@@ -22,12 +22,12 @@ std::string AnsiHalfWidth(std::string_view text) {
   const std::string source(text.substr(0, text.find('\0')));
   if (source.size() > kMaxLength) return source;
   const LCID locale = ::GetUserDefaultLCID();
-  const int sourceLength = static_cast<int>(source.size()) + 1;
+  const int source_length = static_cast<int>(source.size()) + 1;
   const int needed =
-      ::LCMapStringA(locale, LCMAP_HALFWIDTH, source.c_str(), sourceLength, nullptr, 0);
+      ::LCMapStringA(locale, LCMAP_HALFWIDTH, source.c_str(), source_length, nullptr, 0);
   if (needed <= 0) return source;
   std::string mapped(static_cast<size_t>(needed), '\0');
-  if (::LCMapStringA(locale, LCMAP_HALFWIDTH, source.c_str(), sourceLength, mapped.data(),
+  if (::LCMapStringA(locale, LCMAP_HALFWIDTH, source.c_str(), source_length, mapped.data(),
                      needed) <= 0)
     return source;
   if (const size_t end = mapped.find('\0'); end != std::string::npos) mapped.resize(end);
@@ -73,11 +73,11 @@ std::u16string MapWideText(std::u16string_view text, uint32_t flags) {
   if (text.size() > kMaxLength) return std::u16string(text);
   const std::u16string source(text);
   const auto* from = reinterpret_cast<const wchar_t*>(source.c_str());
-  const int sourceLength = static_cast<int>(source.size()) + 1;
-  const int needed = ::LCMapStringW(LOCALE_USER_DEFAULT, flags, from, sourceLength, nullptr, 0);
+  const int source_length = static_cast<int>(source.size()) + 1;
+  const int needed = ::LCMapStringW(LOCALE_USER_DEFAULT, flags, from, source_length, nullptr, 0);
   if (needed <= 0) return source;
   std::u16string mapped(static_cast<size_t>(needed), u'\0');
-  const int got = ::LCMapStringW(LOCALE_USER_DEFAULT, flags, from, sourceLength,
+  const int got = ::LCMapStringW(LOCALE_USER_DEFAULT, flags, from, source_length,
                                  reinterpret_cast<wchar_t*>(mapped.data()), needed);
   if (got <= 0) return source;
   mapped.resize(static_cast<size_t>(got) - 1);

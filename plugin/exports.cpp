@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/message.h"
+#include "plugin/user_messages.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/plugin_info.h"
 #include "plugin/system_texts.h"
@@ -28,13 +28,13 @@ KANADEYA_EXPORT void KANADEYA_STDCALL DownlaodFunc(const char* data_dir, const c
     kanadeya::RunLookup(data_dir, output_file, codes);
   } catch (const std::exception& failure) {
     try {
-      kanadeya::platform::ShowErrorMessage(std::string(kanadeya::kRunFailedMessage) + "\r\n" +
+      kanadeya::ShowUserError(std::string(kanadeya::kRunFailedMessage) + "\r\n" +
                                            failure.what());
     } catch (...) {
     }
   } catch (...) {
     try {
-      kanadeya::platform::ShowErrorMessage(kanadeya::kRunFailedMessage);
+      kanadeya::ShowUserError(kanadeya::kRunFailedMessage);
     } catch (...) {
     }
   }

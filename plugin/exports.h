@@ -11,11 +11,11 @@
 
 #include <cstdint>
 
+#include "platform/calling_convention.h"
+
 #if defined(_WIN32)
-#define KANADEYA_STDCALL __stdcall
 #define KANADEYA_EXPORT extern "C"
 #else
-#define KANADEYA_STDCALL
 #define KANADEYA_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 

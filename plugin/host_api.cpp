@@ -3,8 +3,6 @@
 #include <string>
 
 #include "platform/files.h"
-#include "platform/message.h"
-#include "plugin/system_texts.h"
 
 namespace kanadeya {
 
@@ -13,8 +11,6 @@ const std::array<const char*, kHostFunctionCount> kHostFunctionNames = {
     "RefreshFunc",         "ExportFunc",       "InportFunc",             "ISBNChkFunc",
     "JANChkFunc",          "ASINChkFunc",      "PluginListFunc",         "AcquireCDShow",
     "WaitWindowView",      "WaitBarView",      "WaitWindowClose",        "SelectExportFunc"};
-
-HostApi BoundHostApi;
 
 namespace {
 
@@ -29,9 +25,9 @@ constexpr const char* kHostProgramName = "hakobune.exe";
 constexpr const char* kHostProgramName = "hakobune";
 #endif
 
-void* FindHostFunction(int index) {
+void* FindHostFunction(const HostApi& host, int index) {
   if (SuppliedFunctions()) return (*SuppliedFunctions())[static_cast<size_t>(index)];
-  return platform::FindExport(BoundHostApi.library, kHostFunctionNames[static_cast<size_t>(index)]);
+  return platform::FindExport(host.library, kHostFunctionNames[static_cast<size_t>(index)]);
 }
 
 }  // namespace
@@ -46,33 +42,31 @@ ISBNChkFunction HostApi::ISBNChkFunc() const {
   return reinterpret_cast<ISBNChkFunction>(functions[7]);
 }
 
-bool BindHostApi() {
+HostBinding BindHostApi(HostApi& host) {
+  HostBinding binding;
   try {
-    BoundHostApi = HostApi{};
+    host = HostApi{};
     if (!SuppliedFunctions()) {
       const std::string path = platform::ExecutableDirectory() + kHostProgramName;
-      BoundHostApi.library = platform::OpenModule(path);
-      if (BoundHostApi.library == nullptr)
-        platform::ShowErrorMessageWithPath(path, kHostMissingSuffix);
+      host.library = platform::OpenModule(path);
+      if (host.library == nullptr) binding.missing_program = path;
     }
     for (int i = 0; i < kHostFunctionCount; ++i) {
-      void* function = FindHostFunction(i);
-      if (function == nullptr) {
-        platform::ShowErrorMessage(kHostFunctionMissingMessage);
-        return false;
-      }
-      BoundHostApi.functions[static_cast<size_t>(i)] = function;
+      void* function = FindHostFunction(host, i);
+      if (function == nullptr) return binding;
+      host.functions[static_cast<size_t>(i)] = function;
     }
-    return true;
+    binding.bound = true;
+    return binding;
   } catch (...) {
-    ReleaseHostApi();
-    return false;
+    ReleaseHostApi(host);
+    return binding;
   }
 }
 
-void ReleaseHostApi() {
-  platform::CloseModule(BoundHostApi.library);
-  BoundHostApi = HostApi{};
+void ReleaseHostApi(HostApi& host) {
+  platform::CloseModule(host.library);
+  host = HostApi{};
 }
 
 void SupplyHostFunctions(std::optional<std::array<void*, kHostFunctionCount>> functions) {

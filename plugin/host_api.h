@@ -8,23 +8,20 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
+#include "platform/calling_convention.h"
 #include "platform/library.h"
 
-#if defined(_WIN32)
-#define KANADEYA_HOST_CALL __stdcall
-#else
-#define KANADEYA_HOST_CALL
-#endif
 
 namespace kanadeya {
 
 // Nonzero in the low byte: the site can be reached.
-using InternetConnectFunction = int32_t(KANADEYA_HOST_CALL*)(const char* url);
+using InternetConnectFunction = int32_t(KANADEYA_STDCALL*)(const char* url);
 // Saves the page at `url` as the file `path`; the result is not read.
-using HTTPDownloadFunction = int32_t(KANADEYA_HOST_CALL*)(const char* path, const char* url);
+using HTTPDownloadFunction = int32_t(KANADEYA_STDCALL*)(const char* path, const char* url);
 // The search key for a code (host-owned, copied at once), or empty/null.
-using ISBNChkFunction = const char*(KANADEYA_HOST_CALL*)(const char* code);
+using ISBNChkFunction = const char*(KANADEYA_STDCALL*)(const char* code);
 
 inline constexpr int kHostFunctionCount = 16;
 
@@ -40,18 +37,20 @@ struct HostApi {
   ISBNChkFunction ISBNChkFunc() const;
 };
 
-// The table of the current run.
-extern HostApi BoundHostApi;
+// How binding the host went.
+struct HostBinding {
+  bool bound = false;            // all 16 functions were found
+  std::string missing_program;   // the host program's path, when it could not be loaded
+};
 
 // Loads the host program (the running executable's folder + "hakobune.exe"
-// on Win32, + "hakobune" elsewhere) and binds the 16 functions in order.
-// Shows "<path>がありません。" when the program cannot be loaded, and the
-// missing-function message at the first name not found (then returns false;
-// the library stays loaded until ReleaseHostApi).
-bool BindHostApi();
+// on Win32, + "hakobune" elsewhere) and binds the 16 functions of `host` in
+// order, up to the first name not found. The library stays loaded until
+// ReleaseHostApi, also when a function is missing.
+HostBinding BindHostApi(HostApi& host);
 
 // Frees the host library, if loaded, and empties the table.
-void ReleaseHostApi();
+void ReleaseHostApi(HostApi& host);
 
 // For in-process hosts and tests: the functions BindHostApi binds instead of
 // loading the host program, in the order of kHostFunctionNames (a null

@@ -5,27 +5,39 @@
 
 #include "platform/files.h"
 #include "platform/local_time.h"
-#include "platform/message.h"
+#include "plugin/user_messages.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "plugin/host_api.h"
 #include "plugin/lookup_log.h"
 #include "plugin/plugin_settings.h"
+#include "plugin/plugin_state.h"
 #include "plugin/system_texts.h"
 #include "plugin/wait_window.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
 #include "record/output_line.h"
-#include "record/stop_request.h"
 #include "record/system_texts.h"
 #include "scrape/detail_page.h"
+#include "scrape/search_page.h"
 #include "strings/strings.h"
 
 namespace kanadeya {
 
-std::string DataDirectory;
-
 namespace {
+
+// One run: what it was given, what it found, and where it says so. Made by
+// RunLookup and handed to each step; the state that outlives the run is
+// the plug-in's (PluginState).
+struct LookupRun {
+  PluginState& state;
+  std::string data_dir;  // ends with a path separator
+  HostApi host;
+  PluginSettings settings;
+  BookRecord record;  // the book of the current code
+  std::vector<std::string> output;
+  LookupLog log;
+};
 
 // Writes every line followed by CR LF, whole or not at all: into
 // `temporary` first, put on the disk, then moved into place. On any failure
@@ -88,47 +100,47 @@ std::string DecimalValue(std::string_view text) {
 
 // The 18-byte form: a 10-byte code, a 4-byte classification code and a
 // 4-byte price ("0950" gives "950", "0000" gives nothing).
-void SplitEighteenByteCode(std::string_view line) {
-  BookRecord.Code = std::string(line.substr(0, 10));
-  BookRecord.CCode = std::string(line.substr(10, 4));
+void SplitEighteenByteCode(std::string_view line, BookRecord& record) {
+  record.Code = std::string(line.substr(0, 10));
+  record.CCode = std::string(line.substr(10, 4));
   const std::string price(line.substr(14, 4));
   if (price == "0000")
-    BookRecord.Price.clear();
+    record.Price.clear();
   else if (price[0] == '0')
-    BookRecord.Price = price.substr(1);
+    record.Price = price.substr(1);
   else
-    BookRecord.Price = price;
+    record.Price = price;
 }
 
 // The 26-byte form, once the page is parsed: classification code and price
 // where the page gave none, then the 13-byte code.
-void CompleteTwentySixByteCode() {
-  const std::string code = BookRecord.Code;
-  if (BookRecord.CCode.empty()) BookRecord.CCode = code.substr(16, 4);
-  if (BookRecord.Price.empty()) BookRecord.Price = DecimalValue(std::string_view(code).substr(20, 6));
-  BookRecord.Code = code.substr(0, 13);
+void CompleteTwentySixByteCode(BookRecord& record) {
+  const std::string code = record.Code;
+  if (record.CCode.empty()) record.CCode = code.substr(16, 4);
+  if (record.Price.empty()) record.Price = DecimalValue(std::string_view(code).substr(20, 6));
+  record.Code = code.substr(0, 13);
 }
 
 // "Setting.ini" is read again for every code, since the host may change it
 // during a run; its folder, the host program's, stays.
-void FillFromSettings() {
+void FillFromSettings(BookRecord& record) {
   static const std::string path = platform::ExecutableDirectory() + std::string(kSettingsFileName);
   const platform::ProfileReader settings(path);
   auto fill = [&](std::string& field, std::string_view key, std::string_view fallback) {
     if (field.empty()) field = settings.Read(kSettingsSection, key, fallback);
   };
-  fill(BookRecord.PurchaseState, kPurchaseStateKey, kPurchaseStateDefault);
-  fill(BookRecord.TaxSetting, kTaxSettingKey, "0");
-  fill(BookRecord.TaxSetting2, kTaxSettingKey, "0");
-  fill(BookRecord.ReadState, kReadStateKey, kReadStateDefault);
+  fill(record.PurchaseState, kPurchaseStateKey, kPurchaseStateDefault);
+  fill(record.TaxSetting, kTaxSettingKey, "0");
+  fill(record.TaxSetting2, kTaxSettingKey, "0");
+  fill(record.ReadState, kReadStateKey, kReadStateDefault);
 }
 
 // Has the host download `url` into `path`. The file is deleted first, so
 // that a failed download is never mistaken for the page (a host may leave
 // the previous file in place); whether it came is told by reading it.
-void Download(const std::string& path, const std::string& url) {
+void Download(const HostApi& host, const std::string& path, const std::string& url) {
   platform::DeleteFileAt(path);
-  BoundHostApi.HTTPDownloadFunc()(path.c_str(), url.c_str());
+  host.HTTPDownloadFunc()(path.c_str(), url.c_str());
 }
 
 // What the lookup of one code gave besides its outcome.
@@ -139,135 +151,133 @@ struct CodeResult {
   size_t markers_found = 0;  // known markers on the detail page, for kFound
 };
 
-// Looks up one code line on the site at `site` (scheme and host, no trailing
-// slash). The code list's line is not kept: the search key that takes its
-// place is only ever used for this code's search.
-CodeOutcome LookUpOneCode(std::string_view code_line, const std::string& site,
-                          CodeResult& result) {
-  ClearBookRecord();
-  BookRecord.Code = std::string(code_line);
-  LoadAuthorDictionary(DataDirectory);
-  LookupPublisherByCode(DataDirectory);
-  LoadLabelDictionary(DataDirectory);
-  if (code_line.size() == 18) SplitEighteenByteCode(code_line);
+// Looks up one code line into run.record on the run's site. The code list's
+// line is not kept: the search key that takes its place is only ever used
+// for this code's search.
+CodeOutcome LookUpOneCode(LookupRun& run, std::string_view code_line, CodeResult& result) {
+  BookRecord& record = run.record;
+  Dictionaries& dictionaries = run.state.dictionaries;
+  const std::string& site = run.settings.site_base_url;
+  record = BookRecord{};
+  record.Code = std::string(code_line);
+  // A missing or unreadable dictionary is an empty one: the lookup goes on
+  // without what it would have given.
+  LoadAuthorDictionary(dictionaries, run.data_dir);
+  LookupPublisherByCode(dictionaries, run.data_dir, record);
+  LoadLabelDictionary(dictionaries, run.data_dir);
+  if (code_line.size() == 18) SplitEighteenByteCode(code_line, record);
 
-  const char* key = BoundHostApi.ISBNChkFunc()(BookRecord.Code.c_str());
+  const char* key = run.host.ISBNChkFunc()(record.Code.c_str());
   result.key = key != nullptr ? std::string(key) : std::string();
   if (result.key.empty()) return CodeOutcome::kInvalidCode;
 
   const std::string search_url = site + std::string(kSearchPath) + result.key;
   result.url = search_url;
-  if ((BoundHostApi.InternetConnectFunc()(search_url.c_str()) & 0xFF) == 0)
+  if ((run.host.InternetConnectFunc()(search_url.c_str()) & 0xFF) == 0)
     return CodeOutcome::kNoConnection;
 
-  const std::string page_path = DataDirectory + std::string(kTempPageName);
+  const std::string page_path = run.data_dir + std::string(kTempPageName);
   std::string page;
-  Download(page_path, search_url);
+  Download(run.host, page_path, search_url);
   if (!platform::ReadWholeFile(page_path, page)) return CodeOutcome::kSearchNotDownloaded;
   const std::string id = FindDetailId(page);
   page.clear();
   page.shrink_to_fit();
   if (id.empty()) return CodeOutcome::kNotOnSite;
 
-  BookRecord.PageUrl = site + std::string(kDetailPath) + id;
-  result.url = BookRecord.PageUrl;
-  Download(page_path, BookRecord.PageUrl);
+  record.PageUrl = site + std::string(kDetailPath) + id;
+  result.url = record.PageUrl;
+  Download(run.host, page_path, record.PageUrl);
   // The parse fails for a missing page as for one it cannot use; only then
   // is it asked which.
-  if (!ParseDetailPage(page_path, site, &result.markers_found))
+  if (!ParseDetailPage(page_path, site, dictionaries.authors, run.state.page_work, record,
+                       &result.markers_found))
     return platform::FileExists(page_path) ? CodeOutcome::kDetailNotReadable
                                            : CodeOutcome::kDetailNotDownloaded;
-  if (BookRecord.Code.size() == 26) CompleteTwentySixByteCode();
-  LookupLabel();
-  FillFromSettings();
-  result.line = BuildOutputLine();
+  if (record.Code.size() == 26) CompleteTwentySixByteCode(record);
+  LookupLabel(dictionaries, record);
+  FillFromSettings(record);
+  result.line = BuildOutputLine(record);
   return CodeOutcome::kFound;
 }
 
 // Releases what a run holds, however the run ends.
 struct RunCleanup {
+  LookupRun& run;
   ~RunCleanup() {
-    ReleaseHostApi();
-    FreeAuthorDictionary();
+    ReleaseHostApi(run.host);
+    FreeAuthorDictionary(run.state.dictionaries);
   }
 };
 
-}  // namespace
-
-std::string FindDetailId(std::string_view page) {
-  bool first = true;
-  std::string id;
-  bool decided = false;
-  SplitLines(page, [&](std::string_view line) {
-    if (first || decided) {
-      first = false;
-      return;
-    }
-    const size_t at = ByteFind(line, kDetailLinkMarker);
-    if (at == 0) return;
-    decided = true;
-    const std::string_view rest = line.substr(at - 1 + kDetailLinkMarker.size());
-    const size_t quote = rest.find('"');
-    if (quote != std::string_view::npos) id = std::string(rest.substr(0, quote));
-  });
-  return id;
+// Opens the log that the settings name, unless it is refused: the refusal
+// is shown when `show_refusal` (a run that goes on says it once).
+void OpenLog(LookupRun& run, const std::string& output_path, const std::string& settings_path,
+             bool show_refusal) {
+  const std::string& log_path = run.settings.log_path;
+  if (log_path.empty()) return;
+  const std::vector<std::string> kept_files = {
+      output_path,
+      output_path + std::string(kOutputTemporarySuffix),
+      run.data_dir + std::string(kAuthorDictionaryFile),
+      run.data_dir + std::string(kPublisherDictionaryFile),
+      run.data_dir + std::string(kLabelDictionaryFile),
+      run.data_dir + std::string(kTempPageName),
+      platform::ExecutableDirectory() + std::string(kSettingsFileName),
+      settings_path,
+      platform::ModulePath()};
+  std::string_view refusal = LogPathFaultText(CheckLogPath(log_path, kept_files));
+  if (refusal.empty() && !run.log.Open(log_path)) refusal = kLogNotALogMessage;
+  if (!refusal.empty() && show_refusal)
+    ShowUserErrorWithPath(settings_path, refusal, kDisplayName);
 }
 
-void RunLookup(const char* data_dir, const char* output_file, const char* codes_text) {
-  DataDirectory = data_dir != nullptr ? data_dir : "";
+}  // namespace
+
+void RunLookup(PluginState& state, const char* data_dir, const char* output_file,
+               const char* codes_text) {
   const std::string output_path = output_file != nullptr ? output_file : "";
   const std::string temporary_path = output_path + std::string(kOutputTemporarySuffix);
   if (platform::FileExists(output_path)) platform::DeleteFileAt(output_path);
   // What a run that was killed while writing may have left.
   if (!output_path.empty()) platform::DeleteFileAt(temporary_path);
   if (codes_text == nullptr || *codes_text == '\0') {
-    platform::ShowMessage(kNoCodesMessage);
+    ShowUserMessage(kNoCodesMessage);
     return;
   }
 
-  std::vector<std::string> output;
+  LookupRun run{state, data_dir != nullptr ? data_dir : ""};
   // The code list is read line by line from the host's text, which lives
   // through the call; only its line count is needed up front.
   const std::string_view codes(codes_text);
   const size_t count = CountTextLines(codes);
   LineReader reader(codes);
-  RunCleanup cleanup;
-  if (!BindHostApi()) return;
+  const RunCleanup cleanup{run};
+  const HostBinding binding = BindHostApi(run.host);
+  if (!binding.missing_program.empty())
+    ShowUserErrorWithPath(binding.missing_program, kHostMissingSuffix);
+  if (!binding.bound) {
+    ShowUserError(kHostFunctionMissingMessage);
+    return;
+  }
 
   const std::string folder = platform::ModuleDirectory();
   const std::string settings_path = folder + std::string(kPluginSettingsFileName);
-  PluginSettings settings;
-  const std::string settings_fault = ReadPluginSettings(folder, SiteBaseUrl, settings);
-  LookupLog log;
-  if (!settings.log_path.empty()) {
-    const std::vector<std::string> kept_files = {
-        output_path,
-        temporary_path,
-        DataDirectory + std::string(kAuthorDictionaryFile),
-        DataDirectory + std::string(kPublisherDictionaryFile),
-        DataDirectory + std::string(kLabelDictionaryFile),
-        DataDirectory + std::string(kTempPageName),
-        platform::ExecutableDirectory() + std::string(kSettingsFileName),
-        settings_path,
-        platform::ModulePath()};
-    std::string_view refusal = LogPathFaultText(CheckLogPath(settings.log_path, kept_files));
-    if (refusal.empty() && !log.Open(settings.log_path)) refusal = kLogNotALogMessage;
-    // A run that cannot go on shows why it cannot, and only that.
-    if (!refusal.empty() && settings_fault.empty())
-      platform::ShowErrorMessageWithPath(settings_path, refusal, kDisplayName);
-  }
+  const std::string settings_fault = ReadPluginSettings(folder, SiteBaseUrl, run.settings);
+  // A run that cannot go on shows why it cannot, and only that.
+  OpenLog(run, output_path, settings_path, settings_fault.empty());
   const size_t code_count = CountCodes(codes);
-  log.Start(platform::LocalDateTime(), platform::CurrentProcessId(), settings.site_base_url,
-            code_count);
+  run.log.Start(platform::LocalDateTime(), platform::CurrentProcessId(),
+                run.settings.site_base_url, code_count);
   if (!settings_fault.empty()) {
-    log.Refused(std::string(kPluginSettingsFileName) +
-                settings_fault.substr(0, settings_fault.find('\r')));
-    platform::ShowErrorMessageWithPath(settings_path, settings_fault, kDisplayName);
+    run.log.Refused(std::string(kPluginSettingsFileName) +
+                    settings_fault.substr(0, settings_fault.find('\r')));
+    ShowUserErrorWithPath(settings_path, settings_fault, kDisplayName);
     return;
   }
   // A stop ends the run it was asked in, and no later one.
-  StopRequested = false;
-  CreateWaitWindow(settings.show_window);
+  state.stop_requested = false;
+  CreateWaitWindow(run.settings.show_window);
   struct HiddenAtTheEnd {
     ~HiddenAtTheEnd() { HideWaitWindow(); }
   } hidden_at_the_end;
@@ -282,40 +292,44 @@ void RunLookup(const char* data_dir, const char* output_file, const char* codes_
       ProcessWindowMessages();
     else
       ReportProgress(static_cast<int>(position + 1), static_cast<int>(code_count));
-    if (StopRequested) {
-      log.Stopped(position + 1);
+    if (state.stop_requested) {
+      run.log.Stopped(position + 1);
       break;
     }
     if (!blank) ++position;
     CodeResult result;
-    const CodeOutcome outcome = LookUpOneCode(code_line, settings.site_base_url, result);
+    const CodeOutcome outcome = LookUpOneCode(run, code_line, result);
     if (!blank) {
       ++summary.codes;
       const bool found = outcome == CodeOutcome::kFound;
-      log.Code(position, code_line, result.key, outcome, found ? BookRecord.Title : result.url,
-               found && result.markers_found == 0);
+      run.log.Code(position, code_line, result.key, outcome,
+                   found ? run.record.Title : result.url, found && result.markers_found == 0);
     }
     if (outcome == CodeOutcome::kFound) {
       ++summary.found;
-      output.push_back(std::move(result.line));
+      run.output.push_back(std::move(result.line));
     } else if (outcome == CodeOutcome::kNoConnection) {
       summary.end = RunSummary::End::kNoConnection;
       summary.failed_at = position;
-      log.Finish(summary);
+      run.log.Finish(summary);
       HideWaitWindow();
-      platform::ShowMessage(kNoConnectionMessage);
+      ShowUserMessage(kNoConnectionMessage);
       return;
     }
   }
   HideWaitWindow();
-  if (WriteOutputFile(output_path, temporary_path, output)) {
-    summary.written = output.size();
+  if (WriteOutputFile(output_path, temporary_path, run.output)) {
+    summary.written = run.output.size();
   } else {
     summary.end = RunSummary::End::kOutputNotWritten;
-    platform::ShowErrorMessage(std::string(kOutputNotWrittenMessage) + "\r\n" + output_path,
+    ShowUserError(std::string(kOutputNotWrittenMessage) + "\r\n" + output_path,
                                kDisplayName);
   }
-  log.Finish(summary);
+  run.log.Finish(summary);
+}
+
+void RunLookup(const char* data_dir, const char* output_file, const char* codes) {
+  RunLookup(LoadedPlugin(), data_dir, output_file, codes);
 }
 
 }  // namespace kanadeya

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "platform/wait_window.h"
-#include "record/stop_request.h"
+#include "plugin/plugin_state.h"
 
 namespace kanadeya {
 
@@ -38,7 +38,7 @@ void HideWaitWindow() {
   WindowShown() = false;
 }
 
-void BtnStopClick() { StopRequested = true; }
+void BtnStopClick() { LoadedPlugin().stop_requested = true; }
 
 void SetProgressObserver(std::function<void(int, int)> observer) {
   ProgressObserver() = std::move(observer);

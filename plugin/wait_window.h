@@ -3,7 +3,7 @@
 // ([Window] Show=1) and hidden otherwise; before each code the driver sets
 // its counter and bar, lets the thread's pending window messages run (the
 // only moment the stop button's handler can run) and then tests
-// StopRequested (record/stop_request.h). The run hides it at its end.
+// the stop request (PluginState). The run hides it at its end.
 #pragma once
 
 #include <functional>
@@ -24,7 +24,7 @@ void ProcessWindowMessages();
 // Hides the window at the end of a run.
 void HideWaitWindow();
 
-// The stop button's handler: sets StopRequested.
+// The stop button's handler: sets the loaded plug-in's stop request.
 void BtnStopClick();
 
 // Tests and in-process hosts see every ReportProgress call this way.

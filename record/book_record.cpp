@@ -1,161 +1,53 @@
 #include "record/book_record.h"
 
-namespace kanadeya {
+#include <array>
+#include <cassert>
 
-TBase BookRecord;
+namespace kanadeya {
 
 namespace {
 
-using FieldPointer = std::string TBase::*;
+using FieldPointer = std::string BookRecord::*;
 
 constexpr std::array<FieldPointer, kFieldCount> kFields = {
-    &TBase::Code,
-    &TBase::Title,
-    &TBase::Reserved2,
-    &TBase::Reserved3,
-    &TBase::Volume,
-    &TBase::Author,
-    &TBase::AuthorReading,
-    &TBase::Author2,
-    &TBase::Author2Reading,
-    &TBase::OtherAuthors,
-    &TBase::CCode,
-    &TBase::Reserved11,
-    &TBase::Publisher,
-    &TBase::Label,
-    &TBase::Reserved14,
-    &TBase::Size,
-    &TBase::PageUrl,
-    &TBase::AgeRating,
-    &TBase::Reserved18,
-    &TBase::PurchaseState,
-    &TBase::Price,
-    &TBase::TaxSetting,
-    &TBase::Reserved22,
-    &TBase::TaxSetting2,
-    &TBase::EditionYear,
-    &TBase::EditionMonth,
-    &TBase::EditionDay,
-    &TBase::Reserved27,
-    &TBase::Reserved28,
-    &TBase::Reserved29,
-    &TBase::Reserved30,
-    &TBase::Reserved31,
-    &TBase::Reserved32,
-    &TBase::Reserved33,
-    &TBase::Reserved34,
-    &TBase::Memo,
-    &TBase::ImageUrl,
-    &TBase::Reserved37,
-    &TBase::Reserved38,
-    &TBase::Reserved39,
-    &TBase::Reserved40,
-    &TBase::Reserved41,
-    &TBase::Reserved42,
-    &TBase::Reserved43,
-    &TBase::ReadState,
-    &TBase::Reserved45,
-    &TBase::Reserved46,
-    &TBase::Reserved47,
-    &TBase::Reserved48,
-    &TBase::Reserved49,
-    &TBase::Reserved50,
-    &TBase::Reserved51,
-    &TBase::Reserved52,
-    &TBase::Reserved53,
-    &TBase::Reserved54,
-    &TBase::Reserved55,
-    &TBase::Reserved56,
-    &TBase::Reserved57,
-    &TBase::Reserved58,
-    &TBase::Reserved59,
-    &TBase::Reserved60,
-    &TBase::Reserved61,
-    &TBase::Reserved62,
-    &TBase::AuthorExtra,
-    &TBase::Reserved64,
-    &TBase::Reserved65};
+#define KANADEYA_FIELD(index, name) &BookRecord::name,
+#include "record/fields.inc"
+#undef KANADEYA_FIELD
+};
 
 constexpr std::array<std::string_view, kFieldCount> kFieldNames = {
-    "Code",
-    "Title",
-    "Reserved2",
-    "Reserved3",
-    "Volume",
-    "Author",
-    "AuthorReading",
-    "Author2",
-    "Author2Reading",
-    "OtherAuthors",
-    "CCode",
-    "Reserved11",
-    "Publisher",
-    "Label",
-    "Reserved14",
-    "Size",
-    "PageUrl",
-    "AgeRating",
-    "Reserved18",
-    "PurchaseState",
-    "Price",
-    "TaxSetting",
-    "Reserved22",
-    "TaxSetting2",
-    "EditionYear",
-    "EditionMonth",
-    "EditionDay",
-    "Reserved27",
-    "Reserved28",
-    "Reserved29",
-    "Reserved30",
-    "Reserved31",
-    "Reserved32",
-    "Reserved33",
-    "Reserved34",
-    "Memo",
-    "ImageUrl",
-    "Reserved37",
-    "Reserved38",
-    "Reserved39",
-    "Reserved40",
-    "Reserved41",
-    "Reserved42",
-    "Reserved43",
-    "ReadState",
-    "Reserved45",
-    "Reserved46",
-    "Reserved47",
-    "Reserved48",
-    "Reserved49",
-    "Reserved50",
-    "Reserved51",
-    "Reserved52",
-    "Reserved53",
-    "Reserved54",
-    "Reserved55",
-    "Reserved56",
-    "Reserved57",
-    "Reserved58",
-    "Reserved59",
-    "Reserved60",
-    "Reserved61",
-    "Reserved62",
-    "AuthorExtra",
-    "Reserved64",
-    "Reserved65"};
+#define KANADEYA_FIELD(index, name) #name,
+#include "record/fields.inc"
+#undef KANADEYA_FIELD
+};
+
+// The list's indexes run from 0 without a gap, so that an index is an offset
+// in the tables above.
+constexpr bool IndexesInOrder() {
+  int expected = 0;
+#define KANADEYA_FIELD(index, name) \
+  if (index != expected++) return false;
+#include "record/fields.inc"
+#undef KANADEYA_FIELD
+  return true;
+}
+static_assert(IndexesInOrder());
 
 }  // namespace
 
-std::string& TBase::operator[](int index) { return this->*kFields[static_cast<size_t>(index)]; }
-
-const std::string& TBase::operator[](int index) const {
+std::string& BookRecord::operator[](int index) {
+  assert(index >= 0 && index < kFieldCount);
   return this->*kFields[static_cast<size_t>(index)];
 }
 
-std::string_view FieldName(int index) { return kFieldNames[static_cast<size_t>(index)]; }
+const std::string& BookRecord::operator[](int index) const {
+  assert(index >= 0 && index < kFieldCount);
+  return this->*kFields[static_cast<size_t>(index)];
+}
 
-void ClearBookRecord() {
-  for (int i = 0; i < kFieldCount; ++i) BookRecord[i].clear();
+std::string_view FieldName(int index) {
+  assert(index >= 0 && index < kFieldCount);
+  return kFieldNames[static_cast<size_t>(index)];
 }
 
 }  // namespace kanadeya

@@ -1,5 +1,6 @@
 #include "record/dictionaries.h"
 
+#include <cassert>
 #include <algorithm>
 #include <cstdint>
 #include <functional>
@@ -19,74 +20,9 @@ namespace kanadeya {
 
 namespace {
 
-// Where the "|"-framed keys of a text stand, found by the text between a bar
-// and the next (a segment): an open-addressing hash table of the distinct
-// segments, each leading to the bars it follows, in text order. A key whose
-// inner text holds no bar is such a segment; any key starts at a bar
-// followed by its inner text's first segment, so the first of those bars
-// that the whole key follows is the key's first occurrence.
-class SegmentIndex {
- public:
-  // Indexes the segments of `text`. False (and nothing indexed) for a text
-  // too large for the table's 32-bit entries.
-  bool Build(std::string_view text);
-  void Clear();
-  // The offset of the first "|" + inner + "|" in `text`, or npos.
-  // REQUIRES: `text` is the text last built.
-  size_t Find(std::string_view text, std::string_view inner) const;
-
- private:
-  static constexpr uint32_t kNone = UINT32_MAX;
-
-  std::string_view Segment(std::string_view text, uint32_t bar) const {
-    return text.substr(bars_[bar] + 1, bars_[bar + 1] - bars_[bar] - 1);
-  }
-
-  std::vector<uint32_t> bars_;   // the offsets of the text's bars, in order
-  std::vector<uint32_t> later_;  // for each bar, the next bar followed by the same segment
-  std::vector<uint32_t> slots_;  // the first bar followed by a segment; kNone free
-};
-
-// One dictionary file as its text: the file's lines, each followed by CR LF.
-// The text is kept while the file keeps its stamp (size, last write, identity),
-// so that a run does not read an unchanged file again for every code; a file
-// written too recently for its stamp to tell a later write apart is read again
-// each time. The first few lookups after a read search the text; from then on
-// an index of its "|"-framed spans answers, built once.
-class Dictionary {
- public:
-  // Makes the text that of the file at `path` (empty when it is missing or
-  // unreadable). True if the file exists.
-  bool Load(const std::string& path);
-  void Release();
-  bool Empty() const { return text_.empty(); }
-
-  // The value after the first occurrence of "|" + inner + "|" in the text,
-  // up to the first `end` after it, or to the end of the text. False when
-  // the key does not occur.
-  bool Find(std::string_view inner, std::string_view end, std::string_view& value);
-
- private:
-  size_t FindKey(std::string_view inner);
-
-  std::string text_;
-  std::string path_;
-  platform::FileStamp stamp_;
-  bool reusable_ = false;
-  size_t searches_ = 0;  // lookups since the read
-  bool indexed_ = false;
-  SegmentIndex index_;
-};
-
 // Lookups that search a freshly read text before an index is built: a file
 // that changes before every code is searched a few times and never indexed.
 constexpr size_t kSearchesBeforeIndex = 8;
-
-// The held author and label dictionaries, and the publisher dictionary kept
-// between the publisher lookups of one run. Empty text: no line.
-Dictionary author_dictionary;
-Dictionary publisher_dictionary;
-Dictionary label_dictionary;
 
 size_t FindFramed(std::string_view text, std::string_view inner);
 uint64_t HashOf(std::string_view text);
@@ -95,32 +31,31 @@ std::string ReadDictionary(const std::string& path, bool& readable);
 
 }  // namespace
 
-bool LoadAuthorDictionary(const std::string& data_dir) {
-  return author_dictionary.Load(data_dir + std::string(kAuthorDictionaryFile));
+DictionaryLoad LoadAuthorDictionary(Dictionaries& dictionaries, const std::string& data_dir) {
+  return dictionaries.authors.Load(data_dir + std::string(kAuthorDictionaryFile));
 }
 
-bool FreeAuthorDictionary() {
-  author_dictionary.Release();
-  publisher_dictionary.Release();
-  return true;
+void FreeAuthorDictionary(Dictionaries& dictionaries) {
+  dictionaries.authors.Release();
+  dictionaries.publishers.Release();
 }
 
-bool AuthorDictionaryHasLines() { return !author_dictionary.Empty(); }
-
-bool LookupAuthor(std::string_view name, AuthorDictionaryEntry& entry) {
+bool LookupAuthor(Dictionary& authors, std::string_view name, AuthorDictionaryEntry& entry) {
   const std::string normalised = NormaliseDictionaryKey(name);
   if (normalised.empty()) return false;
   std::string_view value;
-  if (!author_dictionary.Find(normalised, "|\r\n", value)) return false;
+  if (!authors.Find(normalised, "|\r\n", value)) return false;
   entry.name = NthField(value, '|', 1);
   entry.reading = NthField(value, '|', 2);
   entry.extra = NthField(value, '|', 3);
   return true;
 }
 
-bool LookupPublisherByCode(const std::string& data_dir) {
-  const bool exists = publisher_dictionary.Load(data_dir + std::string(kPublisherDictionaryFile));
-  const std::string_view code = BookRecord.Code;
+DictionaryLoad LookupPublisherByCode(Dictionaries& dictionaries, const std::string& data_dir,
+                                     BookRecord& record) {
+  Dictionary& publishers = dictionaries.publishers;
+  const DictionaryLoad load = publishers.Load(data_dir + std::string(kPublisherDictionaryFile));
+  const std::string_view code = record.Code;
   // A 13-digit code carries the prefix and the group digit in its first four
   // bytes, a 10-digit code of group 4 the group digit in its first.
   int64_t publisher_start = 0;
@@ -129,27 +64,27 @@ bool LookupPublisherByCode(const std::string& data_dir) {
   if (publisher_start != 0) {
     for (int64_t length = 2; length <= 6; ++length) {
       std::string_view value;
-      if (publisher_dictionary.Find(CopyView(code, publisher_start, length), "\r\n", value)) {
-        BookRecord.Publisher = std::string(value);
+      if (publishers.Find(CopyView(code, publisher_start, length), "\r\n", value)) {
+        record.Publisher = std::string(value);
         break;
       }
     }
   }
-  return exists;
+  return load;
 }
 
-bool LoadLabelDictionary(const std::string& data_dir) {
-  return label_dictionary.Load(data_dir + std::string(kLabelDictionaryFile));
+DictionaryLoad LoadLabelDictionary(Dictionaries& dictionaries, const std::string& data_dir) {
+  return dictionaries.labels.Load(data_dir + std::string(kLabelDictionaryFile));
 }
 
-bool LookupLabel() {
-  if (label_dictionary.Empty()) return true;
-  std::string inner = BookRecord.Publisher;
+void LookupLabel(Dictionaries& dictionaries, BookRecord& record) {
+  Dictionary& labels = dictionaries.labels;
+  if (labels.Empty()) return;
+  std::string inner = record.Publisher;
   inner += '|';
-  inner += NormaliseDictionaryKey(BookRecord.Label);
+  inner += NormaliseDictionaryKey(record.Label);
   std::string_view value;
-  if (label_dictionary.Find(inner, "\r\n", value)) BookRecord.Label = std::string(value);
-  return true;
+  if (labels.Find(inner, "\r\n", value)) record.Label = std::string(value);
 }
 
 std::string NormaliseDictionaryKey(std::string_view text) {
@@ -165,15 +100,13 @@ std::string NormaliseDictionaryKey(std::string_view text) {
   return Trim(key);
 }
 
-namespace {
-
-bool Dictionary::Load(const std::string& path) {
+DictionaryLoad Dictionary::Load(const std::string& path) {
   platform::FileStamp stamp;
   if (!platform::ReadFileStamp(path, stamp)) {
     Release();
-    return platform::FileExists(path);
+    return platform::FileExists(path) ? DictionaryLoad::kUnreadable : DictionaryLoad::kMissing;
   }
-  if (reusable_ && stamp == stamp_ && path == path_) return true;
+  if (reusable_ && stamp == stamp_ && path == path_) return DictionaryLoad::kRead;
   Release();
   const int64_t read_at = platform::CurrentFileTime();
   bool readable = false;
@@ -183,7 +116,7 @@ bool Dictionary::Load(const std::string& path) {
   // A write after the read gives the file a later time than its stamp has,
   // unless the stamp's time is so recent that the clock's step hides it.
   reusable_ = readable && stamp.modified <= read_at - platform::kFileTimeSettle;
-  return true;
+  return readable ? DictionaryLoad::kRead : DictionaryLoad::kUnreadable;
 }
 
 void Dictionary::Release() {
@@ -247,6 +180,7 @@ void SegmentIndex::Clear() {
 }
 
 size_t SegmentIndex::Find(std::string_view text, std::string_view inner) const {
+  assert(bars_.empty() || (bars_.back() < text.size() && text[bars_.back()] == '|'));
   if (slots_.empty()) return std::string_view::npos;
   const std::string_view first = inner.substr(0, inner.find('|'));
   const size_t mask = slots_.size() - 1;
@@ -266,6 +200,8 @@ size_t SegmentIndex::Find(std::string_view text, std::string_view inner) const {
   }
   return std::string_view::npos;
 }
+
+namespace {
 
 // The offset of the first "|" + inner + "|" in `text`, or npos. A
 // Horspool search for the whole framed key: the text is mostly the lead

@@ -1,17 +1,10 @@
 #include "record/output_line.h"
 
-#include "platform/text_mapping.h"
+#include "markup/markup.h"
 #include "record/book_record.h"
 #include "strings/strings.h"
 
 namespace kanadeya {
-
-int FieldOfColumn(int column) {
-  if (column == 20 || column == 41) return -1;
-  if (column < 20) return column - 1;
-  if (column < 41) return column - 2;
-  return column - 3;
-}
 
 std::string EscapeCsvField(std::string_view value) {
   std::string out;
@@ -35,8 +28,6 @@ std::string EscapeCsvField(std::string_view value) {
   out.append(value, done, std::string_view::npos);
   return out;
 }
-
-std::string ToHalfWidth(std::string_view value) { return platform::AnsiHalfWidth(value); }
 
 namespace {
 
@@ -87,16 +78,17 @@ void AppendItem(std::string& line, std::string_view item) {
 
 }  // namespace
 
-std::string BuildOutputLine() {
+std::string BuildOutputLine(const BookRecord& record) {
   std::string line;
   for (int column = 1; column <= kOutputColumnCount; ++column) {
     if (column > 1) line += ',';
     const int field = FieldOfColumn(column);
     if (field < 0) continue;
-    std::string& value = BookRecord[field];
+    const std::string& value = record[field];
     if (field == kReserved2 || field == kAuthorReading || field == kAuthor2Reading)
-      value = ToHalfWidth(value);
-    AppendItem(line, EscapeCsvField(value));
+      AppendItem(line, EscapeCsvField(ToHalfWidth(value)));
+    else
+      AppendItem(line, EscapeCsvField(value));
   }
   return line;
 }

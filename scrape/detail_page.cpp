@@ -1,5 +1,6 @@
 #include "scrape/detail_page.h"
 
+#include <cassert>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -15,7 +16,6 @@
 #include "markup/markup.h"
 #include "platform/files.h"
 #include "record/book_record.h"
-#include "record/stop_request.h"
 #include "scrape/page_lines.h"
 #include "scrape/system_texts.h"
 #include "strings/strings.h"
@@ -27,23 +27,33 @@ namespace {
 // Lines never tested for markers at the end of a page.
 constexpr size_t kUntestedTailLines = 5;
 
-// The room of a page's bytes and of its text, kept from one page to the
-// next (pages are parsed one at a time): a run reads page after page of much
-// the same size, and reading and converting into the same strings again
-// spares allocating them and setting them to zero for every page. After a
-// page that needed more than kKeptRoom, the room is given back, so that one
-// large page does not stay in memory.
-struct PageRoom {
-  std::string bytes, text;
-  // Gives back the room that outgrew kKeptRoom when it goes out of scope.
-  struct Keeper {
-    ~Keeper();
-  };
-};
-constexpr size_t kKeptRoom = size_t{1} << 20;
-PageRoom& Room();
+// A page buffer whose capacity outgrew this is given back after the page,
+// so that one large page does not stay in memory.
+constexpr size_t kKeptCapacity = size_t{1} << 20;
 
-bool ReadPage(const std::string& path, std::string& page);
+// The markers the page is searched for, by name; the walk tests the first
+// kWalkedMarkers of them, the contents blocks use the rest.
+namespace marker {
+enum : size_t {
+  kProductName,
+  kImage,
+  kPublisher,
+  kSize,
+  kAuthor,
+  kGenre,
+  kEditionDate,
+  kPrice,
+  kMemo,
+  kContentsStart,
+  kContentsEnd,
+  kContentsItem,
+  kContentsItemEnd,
+  kCount
+};
+}  // namespace marker
+constexpr size_t kWalkedMarkers = marker::kContentsStart + 1;
+
+bool ReadPage(const std::string& path, std::string& bytes, std::string& page);
 size_t TestedEnd(std::string_view page);
 std::string_view LineAt(std::string_view page, size_t start);
 std::string CleanLine(std::string_view line, bool remove_spaces);
@@ -66,8 +76,8 @@ class ContentsBlocks {
  public:
   // The starts of the lines holding the end marker, the item marker and the
   // item-end marker (LinesHolding).
-  // REQUIRES: `page` is a page text of whole lines each followed by CR LF,
-  // holding no other CR; it outlives this object.
+  // `page` outlives this object. REQUIRES: `page` is a page text of whole
+  // lines each followed by CR LF, holding no other CR.
   ContentsBlocks(std::string_view page, const std::vector<size_t>& ends,
                  const std::vector<size_t>& items, const std::vector<size_t>& item_ends);
 
@@ -108,16 +118,24 @@ class ContentsBlocks {
 
 }  // namespace
 
-void (*DetailPageLineHook)(size_t line) = nullptr;
-
 bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url,
+                     Dictionary& author_dictionary, DetailPageWork& work, BookRecord& record,
                      size_t* markers_found) {
   AuthorList authors;
-  const PageRoom::Keeper keeper;
-  std::string& page = Room().text;
+  // The buffers give back the capacity that outgrew kKeptCapacity when the
+  // parse ends, however it ends.
+  struct Trimmed {
+    DetailPageWork& work;
+    ~Trimmed() {
+      for (std::string* kept : {&work.bytes, &work.text})
+        if (kept->capacity() > kKeptCapacity) std::string().swap(*kept);
+    }
+  } trimmed{work};
+  std::string& page = work.text;
+  const bool& stop_requested = *work.stop_requested;
   if (markers_found != nullptr) *markers_found = 0;
   // The read fails for a missing page as for an unreadable one.
-  if (!ReadPage(page_path, page)) return false;
+  if (!ReadPage(page_path, work.bytes, page)) return false;
 
   // The page text holds its lines each followed by CR LF, and no other CR
   // or LF byte; a line is walked by offsets rather than kept in a list, so
@@ -131,14 +149,15 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
       page, {kMarkerProductName, kMarkerImage, kMarkerPublisher, kMarkerSize, kMarkerAuthor,
              kMarkerGenre, kMarkerEditionDate, kMarkerPrice, kMarkerMemo, kMarkerContentsStart,
              kMarkerContentsEnd, kMarkerContentsItem, kMarkerContentsItemEnd});
-  // The first line of each of the ten walked markers, to count those met.
-  std::array<size_t, 10> first_marked;
+  static_assert(marker::kCount == 13);
+  // The first line of each of the walked markers, to count those met.
+  std::array<size_t, kWalkedMarkers> first_marked;
   for (size_t k = 0; k < first_marked.size(); ++k)
     first_marked[k] = marked[k].empty() ? page.size() : marked[k].front();
   // The lines the walk stops at: every line while a hook watches it, else
   // only the lines holding one of the ten markers, since the others do
   // nothing. No hook, nothing that could request a stop during the walk.
-  const bool watched = DetailPageLineHook != nullptr;
+  const bool watched = static_cast<bool>(work.line_hook);
   std::vector<size_t> stops;
   if (!watched) {
     for (size_t k = 0; k < first_marked.size(); ++k)
@@ -146,19 +165,19 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
         if (at < tested_end) stops.push_back(at);
     std::sort(stops.begin(), stops.end());
     stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
-    found = tested_end > 0 && !StopRequested;
+    found = tested_end > 0 && !stop_requested;
   }
-  MarkedLines product_names(std::move(marked[0])), images(std::move(marked[1])),
-      publishers(std::move(marked[2])), sizes(std::move(marked[3])),
-      author_rows(std::move(marked[4])), genres(std::move(marked[5])),
-      edition_dates(std::move(marked[6])), prices(std::move(marked[7])),
-      memos(std::move(marked[8])), contents_starts(std::move(marked[9]));
+  MarkedLines product_names(std::move(marked[marker::kProductName])), images(std::move(marked[marker::kImage])),
+      publishers(std::move(marked[marker::kPublisher])), sizes(std::move(marked[marker::kSize])),
+      author_rows(std::move(marked[marker::kAuthor])), genres(std::move(marked[marker::kGenre])),
+      edition_dates(std::move(marked[marker::kEditionDate])), prices(std::move(marked[marker::kPrice])),
+      memos(std::move(marked[marker::kMemo])), contents_starts(std::move(marked[marker::kContentsStart]));
   size_t next_stop = 0;
   size_t start = 0;
   if (!watched) start = stops.empty() ? tested_end : stops[0];
   for (size_t i = 0; start < tested_end; ++i) {
-    if (watched) DetailPageLineHook(i);
-    if (StopRequested) break;
+    if (watched) work.line_hook(i);
+    if (stop_requested) break;
     found = true;
     const std::string_view line = LineAt(page, start);
     const size_t next_start = start + line.size() + 2;
@@ -166,27 +185,29 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
     const std::string_view next = LineAt(page, next_start);
 
     if (product_names.Holds(start)) {
-      SplitTitleVolume(StripMarkup(CleanLine(next, true)));
-      BookRecord.Author = BookRecord.Title;
+      SplitTitleVolume(StripMarkup(CleanLine(next, true)), record);
+      record.Author = record.Title;
     }
     if (images.Holds(start)) {
-      BookRecord.ImageUrl = std::string(site_base_url) +
-                            ExtractBetween(CleanLine(line, false), kMarkerImage, kImageEnd);
+      record.ImageUrl = std::string(site_base_url) +
+                        ExtractBetween(CleanLine(line, false), kMarkerImage, kImageEnd);
     }
-    if (publishers.Holds(start)) BookRecord.Publisher = StripMarkup(CleanLine(next, true));
-    if (sizes.Holds(start)) BookRecord.Size = StripMarkup(CleanLine(next, true));
+    if (publishers.Holds(start)) record.Publisher = StripMarkup(CleanLine(next, true));
+    if (sizes.Holds(start)) record.Size = StripMarkup(CleanLine(next, true));
     if (author_rows.Holds(start)) {
       const std::string credit =
           ExtractBetween(CleanLine(line, false), kAuthorKeyStart, kAuthorKeyEnd);
       ParseAuthorCredit(authors, credit, kAuthorRoleMark, kFullWidthSpace, "");
     }
-    if (genres.Holds(start)) BookRecord.Label = StripMarkup(CleanLine(next, true));
-    if (edition_dates.Holds(start)) ParseEditionDate(StripMarkup(CleanLine(next, true)));
-    if (prices.Holds(start)) BookRecord.Price = CleanPrice(next);
-    if (memos.Holds(start)) BookRecord.Memo += StripMarkup(CleanLine(next, true));
+    if (genres.Holds(start)) record.Label = StripMarkup(CleanLine(next, true));
+    if (edition_dates.Holds(start)) ParseEditionDate(StripMarkup(CleanLine(next, true)), record);
+    if (prices.Holds(start)) record.Price = CleanPrice(next);
+    if (memos.Holds(start)) record.Memo += StripMarkup(CleanLine(next, true));
     if (contents_starts.Holds(start)) {
-      if (!contents) contents.emplace(page, marked[10], marked[11], marked[12]);
-      contents->AppendBlock(next_start, BookRecord.Memo);
+      if (!contents)
+        contents.emplace(page, marked[marker::kContentsEnd], marked[marker::kContentsItem],
+                         marked[marker::kContentsItemEnd]);
+      contents->AppendBlock(next_start, record.Memo);
     }
     if (watched)
       start = next_start;
@@ -198,21 +219,21 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
     *markers_found = static_cast<size_t>(
         std::count_if(first_marked.begin(), first_marked.end(), [&](size_t at) { return at < start; }));
 
-  AssignAuthorSlots(authors, true, true, true, "");
-  BookRecord.Memo = Trim(ReplaceAll(BookRecord.Memo, kFullWidthSpace, " "));
-  ApplyPrivateProfile(page_path + std::string(kPrivateProfileSuffix), kPrivateAgeRating, "");
+  AssignAuthorSlots(authors, author_dictionary, record, true, true, true, "");
+  record.Memo = Trim(ReplaceAll(record.Memo, kFullWidthSpace, " "));
+  ApplyPrivateProfile(page_path + std::string(kPrivateProfileSuffix), kPrivateAgeRating, "",
+                      record);
   return true;
 }
 
-bool ApplyPrivateProfile(const std::string& marker_path, std::string_view age_rating,
-                         std::string_view reserved18) {
-  if (!platform::FileExists(marker_path)) return true;
-  BookRecord.Size = ReplaceAll(BookRecord.Size, kSizeBunko, kSizeA6);
-  BookRecord.Size = ReplaceAll(BookRecord.Size, kSizeComic, "");
-  BookRecord.AgeRating = std::string(age_rating);
-  BookRecord.Reserved18 = std::string(reserved18);
-  BookRecord.PageUrl.clear();
-  return true;
+void ApplyPrivateProfile(const std::string& marker_path, std::string_view age_rating,
+                         std::string_view reserved18, BookRecord& record) {
+  if (!platform::FileExists(marker_path)) return;
+  record.Size = ReplaceAll(record.Size, kSizeBunko, kSizeA6);
+  record.Size = ReplaceAll(record.Size, kSizeComic, "");
+  record.AgeRating = std::string(age_rating);
+  record.Reserved18 = std::string(reserved18);
+  record.PageUrl.clear();
 }
 
 namespace {
@@ -220,9 +241,8 @@ namespace {
 // The page file as Shift_JIS lines, each followed by CR LF, with the four
 // character references decoded. False when the file cannot be read, also
 // when it does not fit in memory.
-bool ReadPage(const std::string& path, std::string& page) {
+bool ReadPage(const std::string& path, std::string& bytes, std::string& page) {
   try {
-    std::string& bytes = Room().bytes;
     if (!platform::ReadWholeFile(path, bytes)) return false;
     PageTextFromEuc(bytes, page);
     DecodeReferences(page);
@@ -231,17 +251,6 @@ bool ReadPage(const std::string& path, std::string& page) {
     std::string().swap(page);
     return false;
   }
-}
-
-PageRoom& Room() {
-  static PageRoom room;
-  return room;
-}
-
-PageRoom::Keeper::~Keeper() {
-  PageRoom& room = Room();
-  for (std::string* kept : {&room.bytes, &room.text})
-    if (kept->capacity() > kKeptRoom) std::string().swap(*kept);
 }
 
 // The start of the first line of the untested tail: a line is tested when it
@@ -261,6 +270,7 @@ size_t TestedEnd(std::string_view page) {
 // The line that starts at byte offset `start`, without its CR LF.
 // REQUIRES: `start` is the start of a line of `page`.
 std::string_view LineAt(std::string_view page, size_t start) {
+  assert(start <= page.size() && (start == 0 || page[start - 1] == '\n'));
   const size_t end = page.find('\r', start);
   return page.substr(start, end - start);
 }
@@ -310,6 +320,7 @@ ContentsBlocks::ContentsBlocks(std::string_view page, const std::vector<size_t>&
                                const std::vector<size_t>& items,
                                const std::vector<size_t>& item_ends)
     : page_(page), ends_(ends), items_(items), item_ends_(item_ends) {
+  assert(page.empty() || page.back() == '\n');
   for (const auto* starts : {&ends, &items, &item_ends})
     marked_.insert(marked_.end(), starts->begin(), starts->end());
   std::sort(marked_.begin(), marked_.end());

@@ -2,6 +2,7 @@
 
 #include "scrape/euc_jp_step.h"
 
+#include <cassert>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -12,7 +13,7 @@ namespace {
 
 // The fast walk reads eight bytes at a time as one number, the first byte
 // lowest (it runs on little-endian machines only), and does the work of the
-// plain walk on all eight at once where it can:
+// reference walk on all eight at once where it can:
 // - ASCII is copied;
 // - double-byte characters of 0xA1-0xFE bytes, alone or among ASCII,
 //   convert byte for byte: a pair's first byte by its row alone, its second
@@ -21,7 +22,7 @@ namespace {
 //   the previous eight bytes ended on a pair's first byte (the carry);
 // - four half-width katakana (0x8E and a byte) give their four bytes.
 // From the first byte of another kind (0x8E elsewhere, 0x8F and the other
-// bytes 0x80-0xA0, 0xFF, a pair's ASCII second byte) the plain walk takes
+// bytes 0x80-0xA0, 0xFF, a pair's ASCII second byte) the reference walk takes
 // one step, and the fast walk goes on after it.
 struct Word {
   uint64_t bytes;  // the converted bytes; the first `good` of them count
@@ -51,6 +52,7 @@ using euc_jp::Stepped;
 }  // namespace
 
 std::array<unsigned char, 2> JisToShiftJis(unsigned char row, unsigned char cell) {
+  assert(row < 0x80 && cell < 0x80);
   return PairBytes(row, cell);
 }
 
@@ -265,7 +267,7 @@ Word ConvertWord(uint64_t x, uint64_t pair_bytes, uint64_t before, bool carry) {
   size_t good = 8;
   if (other != 0) {
     good = static_cast<size_t>(std::countr_zero(other)) / 8;
-    // A pair whose second byte is of another kind is the plain walk's too.
+    // A pair whose second byte is of another kind is the reference walk's too.
     if (good != 0 && ((layout.firsts >> (8 * good - 8)) & 1) != 0) --good;
   }
 

@@ -51,11 +51,11 @@ std::string EucToShiftJisSse2(std::string_view euc);
 // at its first zero byte; each line break (CR LF, a lone CR, a lone LF) and
 // the end of a last line without one give CR LF, and a pair whose first
 // byte stands before a break takes 0x0D as its second byte. False, and
-// nothing done, where the sixteen-byte walk is not available. The room that
+// nothing done, where the sixteen-byte walk is not available. The capacity that
 // `lines` has is used again where it is large enough.
 bool EucLinesToShiftJisSse2(std::string_view euc, std::string& lines);
 
-// The same conversion as a plain walk of one step at a time: the reference
+// The same conversion one step at a time (the reference walk): the reference
 // that the fast walk is tested and fuzzed against.
 std::string EucToShiftJisReference(std::string_view euc);
 

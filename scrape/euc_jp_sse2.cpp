@@ -8,7 +8,7 @@
 // byte then converts on its own: a pair's first byte by its row, its second
 // byte by its cell and the parity of the byte before it, anything else is
 // copied. The step counts as far as its bytes are ASCII and pairs of
-// 0xA1-0xFE bytes; from the first byte of another kind the plain walk takes
+// 0xA1-0xFE bytes; from the first byte of another kind the reference walk takes
 // over for one step (or for a run of half-width katakana), and the
 // sixteen-byte walk goes on after it.
 //
@@ -124,7 +124,7 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
   const __m128i lf = _mm_set1_epi8('\n');
   size_t i = 0;
   size_t w = 0;
-  // With kLines: the room for what is left, seen at each break. (The two
+  // With kLines: the capacity for what is left, seen at each break. (The two
   // helpers are inlined, so that the walk's positions stay in registers.)
   auto make_room = [&]() __attribute__((always_inline)) {
     const size_t needed = w + (n - i) + 20;
@@ -223,11 +223,11 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
       continue;
     }
     size_t good = static_cast<size_t>(std::countr_zero(other));
-    // A pair whose second byte is of another kind is the plain walk's too.
+    // A pair whose second byte is of another kind is the reference walk's too.
     if (good != 0 && ((firsts >> (good - 1)) & 1) != 0) --good;
     i += good;
     w += good;
-    // The plain walk from here, or from the pair that the last sixteen bytes
+    // The reference walk from here, or from the pair that the last sixteen bytes
     // left open (its first byte, already written, is written again).
     if (good == 0 && carry != 0) {
       --i;
@@ -296,7 +296,7 @@ std::string EucToShiftJisSse2(std::string_view euc) {
 bool EucLinesToShiftJisSse2(std::string_view euc, std::string& lines) {
   if (!EucToShiftJisSse2Available()) return false;
   euc = euc.substr(0, euc.find('\0'));
-  // The room is used again where it is large enough: every byte kept is
+  // The capacity is used again where it is large enough: every byte kept is
   // written by the walk.
   lines.resize(euc.size() + euc.size() / 16 + 32);
   lines.resize(Walk16<true>(euc.data(), euc.size(), lines));

@@ -1,5 +1,6 @@
 #include "scrape/page_lines.h"
 
+#include <cassert>
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -59,8 +60,11 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
                                                   const std::vector<std::string_view>& markers) {
   std::vector<std::vector<size_t>> starts(markers.size());
   if (markers.empty()) return starts;
+  for ([[maybe_unused]] std::string_view marker : markers)
+    assert(!marker.empty() && marker.front() == markers.front().front() &&
+           marker.find_first_of("\r\n") == std::string_view::npos);
   // Markers grouped by their first eight bytes (or all of a shorter one),
-  // compared as one number with the page's eight bytes at each place where
+  // compared as one number with the page's eight bytes at each offset where
   // the markers' first byte stands; within a group, each member's next eight
   // bytes likewise, before the whole marker is compared.
   struct Eight {
@@ -96,7 +100,7 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
     if (group == groups.end()) group = groups.insert(groups.end(), Group{first, {}});
     group->members.push_back({m, eight_at(markers[m], 8)});
   }
-  // The bytes that follow the first byte in some marker: only the places of
+  // The bytes that follow the first byte in some marker: only the offsets of
   // the first byte that one of them follows are compared (all of them when
   // a marker is that one byte).
   std::string seconds;
@@ -112,7 +116,7 @@ std::vector<std::vector<size_t>> LinesHoldingEach(std::string_view page,
   // one long line holds very many matches.
   size_t line_start = 0, scanned = 0;
   // The markers compared where the first two bytes may start one; kept out
-  // of line, so that the scan for those places stays a tight loop.
+  // of line, so that the scan for those offsets stays a tight loop.
   auto compare_at = [&](size_t at) __attribute__((noinline)) {
     const uint64_t here = eight_at(page, at).key;
     for (const Group& group : groups) {
@@ -157,6 +161,7 @@ struct Decoded {
 // new one. Length 0: no reference.
 // REQUIRES: `rest` starts with "&".
 Decoded DecodeAt(std::string_view rest) {
+  assert(!rest.empty() && rest.front() == '&');
   struct Later {
     std::string_view reference, decoded;
   };
@@ -184,7 +189,7 @@ Decoded DecodeAt(std::string_view rest) {
 }  // namespace
 
 void DecodeReferences(std::string& page) {
-  // The places of "&" that a reference's second byte follows; the others
+  // The offsets of "&" that a reference's second byte follows; the others
   // ("&nbsp;" and the like) are passed over.
   static_assert(kReferenceAmp[1] == 'a' && kReferenceQuot[1] == 'q' && kReferenceLt[1] == 'l' &&
                 kReferenceGt[1] == 'g');
@@ -197,8 +202,8 @@ void DecodeReferences(std::string& page) {
   size_t written = 0;   // the decoded page is written up to here (never past `done`)
   size_t boundary = 0;  // a character starts here
   // Decoded while the scan goes on. The writes stay behind the scan: what is
-  // moved comes from before the place visited, and a decoded text is never
-  // longer than its reference, so any byte written past that place lies
+  // moved comes from before the offset visited, and a decoded text is never
+  // longer than its reference, so any byte written past that offset lies
   // inside the reference, which the scan does not visit again.
   ForEachByte(page, '&', [&](size_t at) {
     if (at < done || at + 1 >= size || !may_start_one(p[at + 1])) return;

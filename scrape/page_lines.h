@@ -10,6 +10,7 @@
 //   LinesHolding("x\r\nab\r\nab ab\r\n", "ab") == {3, 7}
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -33,14 +34,15 @@ bool IsJoined(std::string_view text);
 // whose first byte ends a line takes the CR as its second byte and the line
 // still ends with CR LF. In one walk where the processor has SSE2
 // (EucLinesToShiftJisSse2), else by the joins and the conversion in turn.
-// Written into `page`, whose room is used again where it is large enough.
+// Written into `page`, whose capacity is used again where it is large enough.
 void PageTextFromEuc(std::string_view euc, std::string& page);
 
 // The byte offsets at which the lines holding `marker` start, in increasing
 // order, each once. Plain byte search: a match may start at the second byte
 // of a double-byte character, as Contains (strings/strings.h) finds it.
-// REQUIRES: `page` is a text of lines each followed by CR LF, with no other
-// CR or LF; `marker` is not empty and holds no CR or LF.
+// `page` is a text of lines each followed by CR LF, with no other CR or LF,
+// as PageTextFromEuc makes it. REQUIRES: `marker` is not empty and holds no
+// CR or LF.
 std::vector<size_t> LinesHolding(std::string_view page, std::string_view marker);
 
 // LinesHolding for each of `markers`, in one pass over the page that stops
@@ -71,6 +73,8 @@ class MarkedLines {
   // True when the line that starts at `line_start` holds the marker.
   // REQUIRES: calls come with increasing line starts.
   bool Holds(size_t line_start) {
+    assert(line_start >= last_asked_);
+    last_asked_ = line_start;
     while (next_ < starts_.size() && starts_[next_] < line_start) ++next_;
     return next_ < starts_.size() && starts_[next_] == line_start;
   }
@@ -78,6 +82,7 @@ class MarkedLines {
  private:
   std::vector<size_t> starts_;
   size_t next_ = 0;
+  size_t last_asked_ = 0;
 };
 
 }  // namespace kanadeya

@@ -1,4 +1,4 @@
-// Finding every place of one byte in a text, for a byte that stands every few
+// Finding every offset of one byte in a text, for a byte that stands every few
 // bytes (a page's "<", a dictionary's "|"): too often for a memchr call each.
 // Thirty-two bytes are tested at a time, sixteen at once, where the compiler
 // may use SSE2 (always on x86-64); else eight at a time, as one number.
@@ -7,6 +7,7 @@
 //   ForEachByteBefore("<a<b<", '<', "b", visit)  visits 2, 4 (the last byte too)
 #pragma once
 
+#include <cassert>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -36,11 +37,12 @@ inline bool NextIsOneOf(std::string_view text, size_t at, std::string_view next)
   return at + 1 >= text.size() || next.find(text[at + 1]) != std::string_view::npos;
 }
 
-// The places of `c`, and with `next` not empty only those that the text ends
+// The offsets of `c`, and with `next` not empty only those that the text ends
 // at or that one of its bytes follows.
 // REQUIRES: next.size() <= 4.
 template <typename Visit>
 void Scan(std::string_view text, char c, std::string_view next, Visit& visit) {
+  assert(next.size() <= 4);
   const size_t n = text.size();
   const char* p = text.data();
   size_t i = 0;
@@ -50,7 +52,7 @@ void Scan(std::string_view text, char c, std::string_view next, Visit& visit) {
   __m128i seconds[4] = {};
   for (size_t k = 0; k < 4 && !next.empty(); ++k)
     seconds[k] = _mm_set1_epi8(next[k < next.size() ? k : 0]);
-  // The places among the sixteen bytes at `at`, as bits.
+  // The offsets among the sixteen bytes at `at`, as bits.
   auto sixteen = [&](size_t at) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
     __m128i found = _mm_cmpeq_epi8(x, first);
@@ -67,7 +69,7 @@ void Scan(std::string_view text, char c, std::string_view next, Visit& visit) {
     return static_cast<uint32_t>(_mm_movemask_epi8(found));
   };
   // Thirty-two bytes a step, and the byte after them loaded too, so the last
-  // thirty-two bytes of the text are left to the plain walk below.
+  // thirty-two bytes of the text are left to the byte-by-byte loop below.
   for (; i + 33 <= n; i += 32) {
     for (uint32_t bits = sixteen(i) | (sixteen(i + 16) << 16); bits != 0; bits &= bits - 1)
       visit(i + static_cast<size_t>(std::countr_zero(bits)));
@@ -99,7 +101,7 @@ void ForEachByte(std::string_view text, char c, Visit visit) {
 
 // Calls visit(at) for every offset `at` of byte `c` in `text` that the text
 // ends at or that one of the bytes of `next` follows, in order. Up to four
-// bytes in `next` are tested sixteen places at a time; more, each place of
+// bytes in `next` are tested sixteen offsets at a time; more, each offset of
 // `c` on its own.
 template <typename Visit>
 void ForEachByteBefore(std::string_view text, char c, std::string_view next, Visit visit) {

@@ -48,16 +48,17 @@ void OverInputs(benchmark::State& state, const std::vector<std::string>& inputs,
 std::string RemoveDots(std::string_view text) { return ReplaceAll(text, kNameDot, ""); }
 std::string RemoveBars(std::string_view text) { return ReplaceAll(text, "|", ""); }
 std::string SplitName(std::string_view name) {
-  BookRecord.Volume.clear();  // a volume already set would change the split
-  return SplitTitleVolume(name);
+  BookRecord record;  // a volume already set would change the split
+  return SplitTitleVolume(name, record);
 }
 int ParseCredit(std::string_view credit) {
   AuthorList list;
   return ParseAuthorCredit(list, credit, kFullWidthSlash, kFullWidthSpace, "");
 }
 size_t ParseDate(std::string_view date) {
-  ParseEditionDate(date);
-  return BookRecord.EditionYear.size();
+  BookRecord record;
+  ParseEditionDate(date, record);
+  return record.EditionYear.size();
 }
 
 // "・" between kanji, kana and ASCII letters, removed, as the dictionary key

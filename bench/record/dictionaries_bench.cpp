@@ -59,14 +59,14 @@ std::string_view PlainFind(std::string_view text, const std::string& key, std::s
 // indexed (the first lookups, before the timing, built the index).
 void BM_LookupAuthor_Held(benchmark::State& state) {
   const std::string dir = DataDirectory(state.range(0), "");
-  LoadAuthorDictionary(dir);
+  Dictionaries dictionaries;
+  LoadAuthorDictionary(dictionaries, dir);
   const auto& names = Files(state.range(0)).names;
   AuthorDictionaryEntry entry;
-  for (const auto& name : names) LookupAuthor(name, entry);
+  for (const auto& name : names) LookupAuthor(dictionaries.authors, name, entry);
   size_t i = 0, hits = 0;
-  for (auto _ : state) hits += LookupAuthor(names[i++ % names.size()], entry);
+  for (auto _ : state) hits += LookupAuthor(dictionaries.authors, names[i++ % names.size()], entry);
   benchmark::DoNotOptimize(hits);
-  FreeAuthorDictionary();
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_LookupAuthor_Held)->Arg(20'000)->Arg(40'000);
@@ -89,49 +89,54 @@ BENCHMARK(BM_LookupAuthor_PlainSearch)->Arg(20'000)->Arg(40'000)->Unit(benchmark
 void BM_LookupPublisherByCode_Held(benchmark::State& state) {
   const std::string dir = DataDirectory(state.range(0), "");
   const auto& codes = Files(state.range(0)).codes;
+  Dictionaries dictionaries;
+  BookRecord record;
   size_t i = 0;
   for (auto _ : state) {
-    BookRecord.Code = codes[i++ % codes.size()];
-    BookRecord.Publisher.clear();
-    LookupPublisherByCode(dir);
-    benchmark::DoNotOptimize(BookRecord.Publisher.data());
+    record.Code = codes[i++ % codes.size()];
+    record.Publisher.clear();
+    LookupPublisherByCode(dictionaries, dir, record);
+    benchmark::DoNotOptimize(record.Publisher.data());
   }
-  FreeAuthorDictionary();
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_LookupPublisherByCode_Held)->Arg(20'000)->Arg(40'000);
 
 void BM_LookupLabel_Held(benchmark::State& state) {
   const std::string dir = DataDirectory(state.range(0), "");
-  LoadLabelDictionary(dir);
+  Dictionaries dictionaries;
+  LoadLabelDictionary(dictionaries, dir);
   const auto& pairs = Files(state.range(0)).publisher_genres;
+  BookRecord record;
   size_t i = 0;
   for (auto _ : state) {
     const auto& [publisher, genre] = pairs[i++ % pairs.size()];
-    BookRecord.Publisher = publisher;
-    BookRecord.Label = genre;
-    LookupLabel();
-    benchmark::DoNotOptimize(BookRecord.Label.data());
+    record.Publisher = publisher;
+    record.Label = genre;
+    LookupLabel(dictionaries, record);
+    benchmark::DoNotOptimize(record.Label.data());
   }
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_LookupLabel_Held)->Arg(20'000)->Arg(40'000);
 
 // The dictionary work of one code, as the driver and the parser do it.
-void WorkOfOneCode(const std::string& dir, const bench::Dictionaries& d, size_t i) {
-  ClearBookRecord();
-  BookRecord.Code = d.codes[i % d.codes.size()];
-  LoadAuthorDictionary(dir);
-  LookupPublisherByCode(dir);
-  LoadLabelDictionary(dir);
+void WorkOfOneCode(Dictionaries& dictionaries, const std::string& dir,
+                   const bench::Dictionaries& d, size_t i) {
+  BookRecord record;
+  record.Code = d.codes[i % d.codes.size()];
+  LoadAuthorDictionary(dictionaries, dir);
+  LookupPublisherByCode(dictionaries, dir, record);
+  LoadLabelDictionary(dictionaries, dir);
   AuthorDictionaryEntry entry;
   for (size_t k = 0; k < kAuthorsPerCode; ++k)
-    benchmark::DoNotOptimize(LookupAuthor(d.names[(i * kAuthorsPerCode + k) % d.names.size()], entry));
+    benchmark::DoNotOptimize(LookupAuthor(
+        dictionaries.authors, d.names[(i * kAuthorsPerCode + k) % d.names.size()], entry));
   const auto& [publisher, genre] = d.publisher_genres[i % d.publisher_genres.size()];
-  BookRecord.Publisher = publisher;
-  BookRecord.Label = genre;
-  LookupLabel();
-  benchmark::DoNotOptimize(BookRecord.Label.data());
+  record.Publisher = publisher;
+  record.Label = genre;
+  LookupLabel(dictionaries, record);
+  benchmark::DoNotOptimize(record.Label.data());
 }
 
 // Files read and indexed once, by the first codes of a run (before the
@@ -139,10 +144,10 @@ void WorkOfOneCode(const std::string& dir, const bench::Dictionaries& d, size_t 
 void BM_DictionariesPerCode_Unchanged(benchmark::State& state) {
   const std::string dir = DataDirectory(state.range(0), "");
   const auto& d = Files(state.range(0));
+  Dictionaries dictionaries;
   size_t i = 0;
-  while (i < 16) WorkOfOneCode(dir, d, i++);
-  for (auto _ : state) WorkOfOneCode(dir, d, i++);
-  FreeAuthorDictionary();
+  while (i < 16) WorkOfOneCode(dictionaries, dir, d, i++);
+  for (auto _ : state) WorkOfOneCode(dictionaries, dir, d, i++);
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DictionariesPerCode_Unchanged)->Arg(20'000)->Arg(40'000);
@@ -153,12 +158,12 @@ void BM_DictionariesPerCode_Changed(benchmark::State& state) {
   const std::string dirs[] = {DataDirectory(state.range(0), "a"),
                               DataDirectory(state.range(0), "b")};
   const auto& d = Files(state.range(0));
+  Dictionaries dictionaries;
   size_t i = 0;
   for (auto _ : state) {
-    WorkOfOneCode(dirs[i % 2], d, i);
+    WorkOfOneCode(dictionaries, dirs[i % 2], d, i);
     ++i;
   }
-  FreeAuthorDictionary();
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DictionariesPerCode_Changed)->Arg(20'000)->Arg(40'000)->Unit(benchmark::kMicrosecond);

@@ -20,11 +20,15 @@ void BM_ParseDetailPage(benchmark::State& state) {
   const std::string& page = bench::DetailPageEuc(bytes, kSeed);
   const std::string path =
       bench::WriteSettledFile("page-" + std::to_string(bytes) + "/Temp.html", page);
+  const bool stop_requested = false;
+  DetailPageWork work(stop_requested);
+  Dictionaries dictionaries;
   for (auto _ : state) {
-    ClearBookRecord();
-    const bool parsed = ParseDetailPage(path, "http://catalog.example");
+    BookRecord record;
+    const bool parsed =
+        ParseDetailPage(path, "http://catalog.example", dictionaries.authors, work, record);
     benchmark::DoNotOptimize(parsed);
-    if (!parsed || BookRecord.Title.empty() || BookRecord.Memo.empty()) {
+    if (!parsed || record.Title.empty() || record.Memo.empty()) {
       state.SkipWithError("the page did not give its title and memo");
       break;
     }

@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   fuzz::PlaceFile(fuzz::ScratchFolder() + "AuthDB.dat", !dictionary.empty(), dictionary);
-  LoadAuthorDictionary(fuzz::ScratchFolder());
+  Dictionaries dictionaries;
+  LoadAuthorDictionary(dictionaries, fuzz::ScratchFolder());
 
   AuthorList list;
   size_t offered = 0;
@@ -102,43 +103,45 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "the list differs from sorted insertion", credits);
   }
 
-  const auto set_up = [&title] {
-    for (int i = 0; i < kFieldCount; ++i) BookRecord[i] = "field " + std::to_string(i);
-    BookRecord.Author = title;
-    BookRecord.AuthorReading.clear();
-    BookRecord.Author2.clear();
-    BookRecord.Author2Reading.clear();
-    BookRecord.OtherAuthors.clear();
-    BookRecord.AuthorExtra.clear();
+  BookRecord record;
+  const auto set_up = [&title, &record] {
+    for (int i = 0; i < kFieldCount; ++i) record[i] = "field " + std::to_string(i);
+    record.Author = title;
+    record.AuthorReading.clear();
+    record.Author2.clear();
+    record.Author2Reading.clear();
+    record.OtherAuthors.clear();
+    record.AuthorExtra.clear();
   };
   set_up();
-  test::PlainAssignAuthorSlots(entries, use_first, use_second, use_others, others_prefix);
-  const TBase plain = BookRecord;
+  test::PlainAssignAuthorSlots(entries, dictionaries.authors, record, use_first, use_second,
+                               use_others, others_prefix);
+  const BookRecord plain = record;
   set_up();
-  const TBase before = BookRecord;
+  const BookRecord before = record;
 
-  AssignAuthorSlots(list, use_first, use_second, use_others, others_prefix);
+  AssignAuthorSlots(list, dictionaries.authors, record, use_first, use_second, use_others,
+                    others_prefix);
 
   for (int i = 0; i < kFieldCount; ++i)
-    Check(BookRecord[i] == plain[i], "the slots differ from placing the authors one by one",
+    Check(record[i] == plain[i], "the slots differ from placing the authors one by one",
           credits);
 
   for (int i = 0; i < kFieldCount; ++i)
     if (!IsAuthorField(i))
-      Check(BookRecord[i] == before[i], "the slots wrote a field other than the authors'", credits);
-  Check(BookRecord.OtherAuthors == Trim(BookRecord.OtherAuthors), "OtherAuthors is not trimmed",
-        BookRecord.OtherAuthors);
+      Check(record[i] == before[i], "the slots wrote a field other than the authors'", credits);
+  Check(record.OtherAuthors == Trim(record.OtherAuthors), "OtherAuthors is not trimmed",
+        record.OtherAuthors);
   if (!use_first || !title.empty())
-    Check(BookRecord.Author == title && BookRecord.AuthorReading.empty() &&
-              BookRecord.AuthorExtra.empty(),
+    Check(record.Author == title && record.AuthorReading.empty() &&
+              record.AuthorExtra.empty(),
           "the first slot was written when it was not free", credits);
   if (!use_second)
-    Check(BookRecord.Author2.empty() && BookRecord.Author2Reading.empty(),
+    Check(record.Author2.empty() && record.Author2Reading.empty(),
           "the second slot was written when it was not to be used", credits);
   if (!use_others)
-    Check(BookRecord.OtherAuthors.empty(), "OtherAuthors was written when it was not to be used",
+    Check(record.OtherAuthors.empty(), "OtherAuthors was written when it was not to be used",
           credits);
 
-  FreeAuthorDictionary();
   return 0;
 }

@@ -37,16 +37,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   constexpr std::string_view kUntouched = "untouched";
 
-  ClearBookRecord();
-  BookRecord.EditionYear = kUntouched;
-  BookRecord.EditionMonth = kUntouched;
-  BookRecord.EditionDay = kUntouched;
-  ParseEditionDate(text);
+  BookRecord record;
+  record.EditionYear = kUntouched;
+  record.EditionMonth = kUntouched;
+  record.EditionDay = kUntouched;
+  ParseEditionDate(text, record);
 
-  Check(IsYear(BookRecord.EditionYear), "the year is neither empty nor digits", text);
-  Check(IsTwoDigitsOrUntouched(BookRecord.EditionMonth, kUntouched),
+  Check(IsYear(record.EditionYear), "the year is neither empty nor digits", text);
+  Check(IsTwoDigitsOrUntouched(record.EditionMonth, kUntouched),
         "the month was written without two digits", text);
-  Check(IsTwoDigitsOrUntouched(BookRecord.EditionDay, kUntouched),
+  Check(IsTwoDigitsOrUntouched(record.EditionDay, kUntouched),
         "the day was written without two digits", text);
   return 0;
 }

@@ -56,22 +56,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string name = provider.ConsumeRemainingBytesAsString();
 
   // Every field holds a text of its own, so that a stray write shows.
-  for (int i = 0; i < kFieldCount; ++i) BookRecord[i] = "field " + std::to_string(i);
-  BookRecord.Title.clear();
-  BookRecord.Volume = known_volume;
-  const TBase before = BookRecord;
+  BookRecord record;
+  for (int i = 0; i < kFieldCount; ++i) record[i] = "field " + std::to_string(i);
+  record.Title.clear();
+  record.Volume = known_volume;
+  const BookRecord before = record;
 
-  const std::string remainder = SplitTitleVolume(name);
+  const std::string remainder = SplitTitleVolume(name, record);
 
   Check(remainder == Trim(remainder), "the remainder is not trimmed", name);
   for (int i = 0; i < kFieldCount; ++i) {
     if (i == kTitle || i == kVolume) continue;
-    Check(BookRecord[i] == before[i], "the split wrote a field other than Title and Volume", name);
+    Check(record[i] == before[i], "the split wrote a field other than Title and Volume", name);
   }
   if (!known_volume.empty())
-    Check(BookRecord.Volume == known_volume, "the split replaced a known volume", name);
+    Check(record.Volume == known_volume, "the split replaced a known volume", name);
   else
-    Check(IsVolumeNumber(BookRecord.Volume), "the volume found is no volume designation", name);
+    Check(IsVolumeNumber(record.Volume), "the volume found is no volume designation", name);
 
   // No byte 0x81 or 0x82 (the full-width forms that the normalisation makes
   // ASCII begin with them) and nothing to trim: the name reaches the groups
@@ -80,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string t = name, r, volume = known_volume;
     PlainTrailingGroups(t, r, volume);
     if (!volume.empty())
-      Check(BookRecord.Title == t && BookRecord.Volume == volume && remainder == Trim(r),
+      Check(record.Title == t && record.Volume == volume && remainder == Trim(r),
             "the trailing groups differ from cutting them one by one", name);
   }
 

@@ -31,10 +31,11 @@
 #include "platform/message.h"
 #include "plugin/exports.h"
 #include "plugin/host_api.h"
+#include "plugin/user_messages.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/system_texts.h"
 #include "plugin/wait_window.h"
-#include "record/stop_request.h"
+#include "plugin/plugin_state.h"
 #include "strings/strings.h"
 
 namespace {
@@ -58,14 +59,14 @@ const std::string kSearchBase =
 const std::string kDetailBase =
     std::string(kanadeya::SiteBaseUrl) + std::string(kanadeya::kDetailPath);
 
-int32_t KANADEYA_HOST_CALL Connect(const char* url) {
+int32_t KANADEYA_STDCALL Connect(const char* url) {
   Check(std::string_view(url).starts_with(kSearchBase), "the connection test got no search URL",
         url);
   ++host.connections;
   return host.connect_fail_from != 0 && host.connections >= host.connect_fail_from ? 0 : 1;
 }
 
-int32_t KANADEYA_HOST_CALL Download(const char* path, const char* url) {
+int32_t KANADEYA_STDCALL Download(const char* path, const char* url) {
   const std::string_view address(url);
   const std::string* page = nullptr;
   if (address.starts_with(kSearchBase))
@@ -79,7 +80,7 @@ int32_t KANADEYA_HOST_CALL Download(const char* path, const char* url) {
   return 1;
 }
 
-const char* KANADEYA_HOST_CALL CheckCode(const char* code) {
+const char* KANADEYA_STDCALL CheckCode(const char* code) {
   switch (host.check_mode) {
     case 0: host.returned = code; break;
     case 1: host.returned = host.key; break;
@@ -89,7 +90,7 @@ const char* KANADEYA_HOST_CALL CheckCode(const char* code) {
   return host.returned.c_str();
 }
 
-int32_t KANADEYA_HOST_CALL Unused() { return 0; }
+int32_t KANADEYA_STDCALL Unused() { return 0; }
 
 // Removes "Setting.ini" from beside the executable when the process ends.
 struct SettingsFile {
@@ -155,21 +156,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SupplyHostFunctions(functions);
 
   std::vector<std::string> messages;
-  platform::SetMessageObserver([&messages](std::string_view text) { messages.emplace_back(text); });
+  SetMessageObserver([&messages](std::string_view text) { messages.emplace_back(text); });
   int codes_begun = 0;
   SetProgressObserver([&codes_begun, stop_at_code](int current, int) {
     codes_begun = current;
-    if (current == stop_at_code) StopRequested = true;
+    if (current == stop_at_code) LoadedPlugin().stop_requested = true;
   });
 
   const std::string code_text = codes.substr(0, codes.find('\0'));
   DownlaodFunc(dir.c_str(), output.c_str(), null_codes ? nullptr : code_text.c_str());
 
   SetProgressObserver({});
-  platform::SetMessageObserver({});
+  SetMessageObserver({});
   SupplyHostFunctions(std::nullopt);
-  const bool stopped = StopRequested;
-  StopRequested = false;
+  const bool stopped = LoadedPlugin().stop_requested;
+  LoadedPlugin().stop_requested = false;
 
   for (const std::string& message : messages) {
     Check(message.find(kRunFailedMessage) == std::string::npos,

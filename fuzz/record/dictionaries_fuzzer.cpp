@@ -85,39 +85,44 @@ std::vector<std::string> LinesOf(const std::string& text, size_t most) {
   return lines;
 }
 
-void CheckPublisher(const std::string& dir, bool has_file, const std::string& text,
-                    const std::string& code, const std::string& publisher) {
+void CheckPublisher(kanadeya::Dictionaries& dictionaries, const std::string& dir, bool has_file,
+                    const std::string& text, const std::string& code,
+                    const std::string& publisher) {
   using namespace kanadeya;
-  ClearBookRecord();
-  BookRecord.Code = code;
-  BookRecord.Publisher = publisher;
-  Check(LookupPublisherByCode(dir) == has_file, "the publisher lookup misreports the file");
-  Check(BookRecord.Publisher == PlainPublisher(text, code, publisher),
+  BookRecord record;
+  record.Code = code;
+  record.Publisher = publisher;
+  Check((LookupPublisherByCode(dictionaries, dir, record) == DictionaryLoad::kRead) == has_file,
+        "the publisher lookup misreports the file");
+  Check(record.Publisher == PlainPublisher(text, code, publisher),
         "the publisher differs from the plain lookup", code);
-  if (BookRecord.Publisher != publisher)
-    Check(BookRecord.Publisher.find_first_of("\r\n") == std::string::npos,
-          "a publisher from the dictionary holds a line break", BookRecord.Publisher);
+  if (record.Publisher != publisher)
+    Check(record.Publisher.find_first_of("\r\n") == std::string::npos,
+          "a publisher from the dictionary holds a line break", record.Publisher);
 }
 
-void CheckLabel(const std::string& text, const std::string& publisher, const std::string& label) {
+void CheckLabel(kanadeya::Dictionaries& dictionaries, const std::string& text,
+                const std::string& publisher, const std::string& label) {
   using namespace kanadeya;
-  BookRecord.Publisher = publisher;
-  BookRecord.Label = label;
-  LookupLabel();
+  BookRecord record;
+  record.Publisher = publisher;
+  record.Label = label;
+  LookupLabel(dictionaries, record);
   std::string expected = label;
   if (!text.empty()) {
     std::string value;
     const std::string key = "|" + publisher + "|" + NormaliseDictionaryKey(label) + "|";
     if (PlainFind(text, key, "\r\n", value)) expected = value;
   }
-  Check(BookRecord.Label == expected, "the label differs from the plain lookup",
+  Check(record.Label == expected, "the label differs from the plain lookup",
         publisher + "|" + label);
 }
 
-void CheckAuthor(const std::string& text, const std::string& name) {
+void CheckAuthor(kanadeya::Dictionaries& dictionaries, const std::string& text,
+                 const std::string& name) {
   using namespace kanadeya;
   AuthorDictionaryEntry entry;
-  const bool hit = LookupAuthor(name, entry);
+  const bool hit = LookupAuthor(dictionaries.authors, name, entry);
   const std::string key = NormaliseDictionaryKey(name);
   std::string value;
   const bool plain_hit = !key.empty() && PlainFind(text, "|" + key + "|", "|\r\n", value);
@@ -164,34 +169,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string publisher_text = PlainDictionaryText(has_publishers ? &publishers : nullptr);
   const std::string label_text = PlainDictionaryText(has_labels ? &labels : nullptr);
 
+  kanadeya::Dictionaries dictionaries;
   // Publisher by code, as the driver calls it (with the whole code line),
   // once for the fuzzed code and once for codes made from the file's prefixes.
-  CheckPublisher(dir, has_publishers, publisher_text, code, publisher);
+  CheckPublisher(dictionaries, dir, has_publishers, publisher_text, code, publisher);
   for (const std::string& line : LinesOf(publisher_text, 12)) {
     const std::string digits = NthField(line, '|', 2);
-    CheckPublisher(dir, has_publishers, publisher_text, "9784" + digits + "000000", publisher);
-    CheckPublisher(dir, has_publishers, publisher_text, "4" + digits + "0000", "");
+    CheckPublisher(dictionaries, dir, has_publishers, publisher_text, "9784" + digits + "000000",
+                   publisher);
+    CheckPublisher(dictionaries, dir, has_publishers, publisher_text, "4" + digits + "0000", "");
   }
 
   // Label by publisher and genre: the fuzzed pair, then the pairs of the
   // file's lines, then the fuzzed pair again once an index may be built.
-  Check(LoadLabelDictionary(dir) == has_labels, "the label load misreports the file");
-  CheckLabel(label_text, publisher, label);
+  Check((LoadLabelDictionary(dictionaries, dir) == DictionaryLoad::kRead) == has_labels,
+        "the label load misreports the file");
+  CheckLabel(dictionaries, label_text, publisher, label);
   for (const std::string& line : LinesOf(label_text, 16))
-    CheckLabel(label_text, NthField(line, '|', 2), NthField(line, '|', 3));
-  CheckLabel(label_text, publisher, label);
+    CheckLabel(dictionaries, label_text, NthField(line, '|', 2), NthField(line, '|', 3));
+  CheckLabel(dictionaries, label_text, publisher, label);
 
   // Author by name, in the same way.
-  Check(LoadAuthorDictionary(dir) == has_authors, "the author load misreports the file");
-  Check(AuthorDictionaryHasLines() == !author_text.empty(),
+  Check((LoadAuthorDictionary(dictionaries, dir) == DictionaryLoad::kRead) == has_authors,
+        "the author load misreports the file");
+  Check(!dictionaries.authors.Empty() == !author_text.empty(),
         "the author dictionary misreports its lines");
-  CheckAuthor(author_text, name);
+  CheckAuthor(dictionaries, author_text, name);
   for (const std::string& line : LinesOf(author_text, 16)) {
-    CheckAuthor(author_text, NthField(line, '|', 2));
-    CheckAuthor(author_text, NthField(line, '|', 3));
+    CheckAuthor(dictionaries, author_text, NthField(line, '|', 2));
+    CheckAuthor(dictionaries, author_text, NthField(line, '|', 3));
   }
-  CheckAuthor(author_text, name);
-  FreeAuthorDictionary();
-  Check(!AuthorDictionaryHasLines(), "the author dictionary is held after its release");
+  CheckAuthor(dictionaries, author_text, name);
+  FreeAuthorDictionary(dictionaries);
+  Check(dictionaries.authors.Empty(), "the author dictionary is held after its release");
   return 0;
 }

@@ -25,7 +25,6 @@
 #include "record/book_record.h"
 #include "record/dictionaries.h"
 #include "record/output_line.h"
-#include "record/stop_request.h"
 #include "scrape/detail_page.h"
 #include "scrape/euc_jp.h"
 #include "scrape/page_lines.h"
@@ -38,12 +37,6 @@ namespace {
 constexpr std::string_view kSiteBaseUrl = "http://catalog.example";
 constexpr std::string_view kAllAges = "\x91\x53\x94\x4e\x97\xee";  // 全年齢
 
-// The line at which a stop is requested; -1 for none.
-long stop_line = -1;
-
-void RequestStopAt(size_t line) {
-  if (static_cast<long>(line) == stop_line) kanadeya::StopRequested = true;
-}
 
 // The fields the parser fills (and the finishing step rewrites).
 bool IsParserField(int i) {
@@ -109,7 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider provider(data, size);
   const bool private_profile = provider.ConsumeBool();
   const bool has_dictionary = provider.ConsumeBool();
-  stop_line = provider.ConsumeBool() ? provider.ConsumeIntegralInRange<long>(0, 40) : -1;
+  // The line at which a stop is requested; -1 for none.
+  const long stop_line =
+      provider.ConsumeBool() ? provider.ConsumeIntegralInRange<long>(0, 40) : -1;
   const std::string dictionary =
       has_dictionary ? provider.ConsumeRandomLengthString(1024) : std::string();
   const std::string page = provider.ConsumeRemainingBytesAsString();
@@ -119,59 +114,65 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteFile(page_path, page);
   fuzz::PlaceFile(page_path + ".kagami_private", private_profile, "");
   fuzz::PlaceFile(dir + "AuthDB.dat", has_dictionary, dictionary);
-  LoadAuthorDictionary(dir);
+  Dictionaries dictionaries;
+  LoadAuthorDictionary(dictionaries, dir);
 
   // The record as the driver hands it over: cleared, with the code and the
   // page's address; the other fields hold texts of their own to show a
   // stray write.
-  for (int i = 0; i < kFieldCount; ++i) BookRecord[i] = "field " + std::to_string(i);
+  BookRecord record;
+  for (int i = 0; i < kFieldCount; ++i) record[i] = "field " + std::to_string(i);
   for (int i = 0; i < kFieldCount; ++i)
-    if (IsParserField(i)) BookRecord[i].clear();
-  BookRecord.PageUrl = std::string(kSiteBaseUrl) + "/detail/view.php?id=1";
-  const TBase before = BookRecord;
+    if (IsParserField(i)) record[i].clear();
+  record.PageUrl = std::string(kSiteBaseUrl) + "/detail/view.php?id=1";
+  const BookRecord before = record;
 
   // The walk of every line that a hook watches; without a stop, the same
   // page is parsed again with no hook, when the parser visits only the
   // marked lines, and must come to the same record.
-  DetailPageLineHook = &RequestStopAt;
+  bool stop_requested = false;
+  DetailPageWork work(stop_requested);
+  work.line_hook = [&](size_t line) {
+    if (static_cast<long>(line) == stop_line) stop_requested = true;
+  };
   size_t markers = 0;
-  const bool counted = ParseDetailPage(page_path, kSiteBaseUrl, &markers);
-  DetailPageLineHook = nullptr;
-  StopRequested = false;
+  const bool counted =
+      ParseDetailPage(page_path, kSiteBaseUrl, dictionaries.authors, work, record, &markers);
+  work.line_hook = nullptr;
+  stop_requested = false;
   if (stop_line < 0) {
-    const TBase watched = BookRecord;
-    BookRecord = before;
+    const BookRecord watched = record;
+    record = before;
     size_t unwatched_markers = 0;
-    Check(ParseDetailPage(page_path, kSiteBaseUrl, &unwatched_markers) == counted &&
+    Check(ParseDetailPage(page_path, kSiteBaseUrl, dictionaries.authors, work, record,
+                          &unwatched_markers) == counted &&
               unwatched_markers == markers,
           "the page counts otherwise, or meets other markers, with no hook", page);
     for (int i = 0; i < kFieldCount; ++i)
-      Check(BookRecord[i] == watched[i], "the record differs with no hook", page);
+      Check(record[i] == watched[i], "the record differs with no hook", page);
   }
-  FreeAuthorDictionary();
-
   Check(counted == (CountTextLines(page) >= 6 && stop_line != 0),
         "the page counts when it should not, or the other way round", page);
   size_t record_size = 0;
   for (int i = 0; i < kFieldCount; ++i) {
-    record_size += BookRecord[i].size();
+    record_size += record[i].size();
     if (!counted || !IsParserField(i))
-      Check(BookRecord[i] == before[i], "the parser wrote a field it should not have", page);
+      Check(record[i] == before[i], "the parser wrote a field it should not have", page);
   }
   CheckPageLines(page);
   if (!counted) return 0;
 
-  Check(BookRecord.Memo == Trim(BookRecord.Memo), "the memo is not trimmed", BookRecord.Memo);
+  Check(record.Memo == Trim(record.Memo), "the memo is not trimmed", record.Memo);
   Check(record_size <= 8 * page.size() + 1024, "the record grew faster than the page", page);
   if (private_profile)
-    Check(BookRecord.AgeRating == kAllAges && BookRecord.Reserved18.empty() &&
-              BookRecord.PageUrl.empty(),
+    Check(record.AgeRating == kAllAges && record.Reserved18.empty() &&
+              record.PageUrl.empty(),
           "the private profile was not applied", page);
   else
-    Check(BookRecord.AgeRating.empty() && BookRecord.PageUrl == before.PageUrl,
+    Check(record.AgeRating.empty() && record.PageUrl == before.PageUrl,
           "the private profile was applied without its marker file", page);
 
-  const std::string line = BuildOutputLine();
+  const std::string line = BuildOutputLine(record);
   fuzz::CheckOutputFile(line + "\r\n", true);
   return 0;
 }

@@ -88,9 +88,9 @@ TEST(AnyBytes, SplitTitleVolume) {
   RandomTexts texts(1);
   for (int i = 0; i < kRounds; ++i) {
     const std::string name = texts.Next();
-    ClearBookRecord();
-    const std::string remainder = SplitTitleVolume(name);
-    ASSERT_LE(BookRecord.Volume.size(), name.size()) << test::Hex(name);
+    BookRecord record;
+    const std::string remainder = SplitTitleVolume(name, record);
+    ASSERT_LE(record.Volume.size(), name.size()) << test::Hex(name);
   }
 }
 
@@ -98,17 +98,17 @@ TEST(AnyBytes, ParseEditionDate) {
   RandomTexts texts(2);
   for (int i = 0; i < kRounds; ++i) {
     const std::string text = texts.Next();
-    ClearBookRecord();
-    ParseEditionDate(text);
-    ASSERT_TRUE(BookRecord.EditionMonth.empty() || IsTwoDigits(BookRecord.EditionMonth))
+    BookRecord record;
+    ParseEditionDate(text, record);
+    ASSERT_TRUE(record.EditionMonth.empty() || IsTwoDigits(record.EditionMonth))
         << test::Hex(text);
-    ASSERT_TRUE(BookRecord.EditionDay.empty() || IsTwoDigits(BookRecord.EditionDay))
+    ASSERT_TRUE(record.EditionDay.empty() || IsTwoDigits(record.EditionDay))
         << test::Hex(text);
   }
 }
 
 TEST(AnyBytes, AuthorCredits) {
-  FreeAuthorDictionary();
+  Dictionaries dictionaries;
   RandomTexts texts(3);
   for (int i = 0; i < kRounds; ++i) {
     const std::string credit = texts.Next();
@@ -116,8 +116,8 @@ TEST(AnyBytes, AuthorCredits) {
     AuthorList list;
     const int offered = ParseAuthorCredit(list, credit, SJ("／"), SJ("　"), sub_separator);
     ASSERT_GE(offered, static_cast<int>(list.Entries().size())) << test::Hex(credit);
-    ClearBookRecord();
-    AssignAuthorSlots(list, i % 2 == 0, true, true, "");
+    BookRecord record;
+    AssignAuthorSlots(list, dictionaries.authors, record, i % 2 == 0, true, true, "");
   }
 }
 

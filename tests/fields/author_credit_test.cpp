@@ -97,99 +97,101 @@ TEST(AuthorList, OrderedByRoleCodeThenNameIgnoringCase) {
 
 class AssignAuthorSlotsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    FreeAuthorDictionary();
-    ClearBookRecord();
+  void Assign(const AuthorList& list, bool first, bool second, bool others,
+              std::string_view prefix) {
+    AssignAuthorSlots(list, dictionaries.authors, record, first, second, others, prefix);
   }
-  void TearDown() override { FreeAuthorDictionary(); }
 
   AuthorList Parse(std::string_view credit) {
     AuthorList list;
     ParseAuthorCredit(list, credit, kRoleMark, kAuthorBreak, "");
     return list;
   }
+
+  Dictionaries dictionaries;
+  BookRecord record;
 };
 
 TEST_F(AssignAuthorSlotsTest, TitleInFirstSlot) {
-  BookRecord.Author = SJ("ピアノ曲集");
-  EXPECT_TRUE(AssignAuthorSlots(Parse(SJ("著者／あいう　監修／かきく　訳／さしす")), true, true, true, ""));
-  EXPECT_BYTES_EQ(SJ("ピアノ曲集"), BookRecord.Author);
-  EXPECT_BYTES_EQ("", BookRecord.AuthorReading);
-  EXPECT_BYTES_EQ(SJ("あいう"), BookRecord.Author2);
-  EXPECT_BYTES_EQ("", BookRecord.Author2Reading);
-  EXPECT_BYTES_EQ(SJ("かきく [監修]\r\nさしす [訳]"), BookRecord.OtherAuthors);
+  record.Author = SJ("ピアノ曲集");
+  Assign(Parse(SJ("著者／あいう　監修／かきく　訳／さしす")), true, true, true, "");
+  EXPECT_BYTES_EQ(SJ("ピアノ曲集"), record.Author);
+  EXPECT_BYTES_EQ("", record.AuthorReading);
+  EXPECT_BYTES_EQ(SJ("あいう"), record.Author2);
+  EXPECT_BYTES_EQ("", record.Author2Reading);
+  EXPECT_BYTES_EQ(SJ("かきく [監修]\r\nさしす [訳]"), record.OtherAuthors);
 }
 
 TEST_F(AssignAuthorSlotsTest, BracketReading) {
-  EXPECT_TRUE(AssignAuthorSlots(Parse(SJ("監修／かきく［きくけ］")), true, true, true, ""));
+  Assign(Parse(SJ("監修／かきく［きくけ］")), true, true, true, "");
   // "かきく": the suffix behind the bracket is lost
-  EXPECT_BYTES_EQ(SJ("かきく"), BookRecord.Author);
-  EXPECT_BYTES_EQ(SJ("きくけ"), BookRecord.AuthorReading);
-  EXPECT_BYTES_EQ("", BookRecord.AuthorExtra);
+  EXPECT_BYTES_EQ(SJ("かきく"), record.Author);
+  EXPECT_BYTES_EQ(SJ("きくけ"), record.AuthorReading);
+  EXPECT_BYTES_EQ("", record.AuthorExtra);
 }
 
 TEST_F(AssignAuthorSlotsTest, NamesAlreadyShownAreLeftOut) {
-  BookRecord.Author = SJ("あいうの歌");
+  record.Author = SJ("あいうの歌");
   AuthorList list;
   for (std::string_view entry : {SJ("0かきく"), SJ("1あいう"), SJ("2かき"), SJ("3さしす")}) list.Add(std::string(entry));
-  AssignAuthorSlots(list, true, true, true, "");
+  Assign(list, true, true, true, "");
   // "かきく": role code 0 comes first
-  EXPECT_BYTES_EQ(SJ("かきく"), BookRecord.Author2);
+  EXPECT_BYTES_EQ(SJ("かきく"), record.Author2);
   // "さしす": あいう is in the title, かき in かきく
-  EXPECT_BYTES_EQ(SJ("さしす"), BookRecord.OtherAuthors);
+  EXPECT_BYTES_EQ(SJ("さしす"), record.OtherAuthors);
 }
 
 TEST_F(AssignAuthorSlotsTest, FlagsAndPrefix) {
-  AssignAuthorSlots(Parse(SJ("著者／あいう　監修／かきく")), false, false, true, "P:");
-  EXPECT_BYTES_EQ("", BookRecord.Author);
-  EXPECT_BYTES_EQ(SJ("P:あいう\r\nP:かきく [監修]"), BookRecord.OtherAuthors);
+  Assign(Parse(SJ("著者／あいう　監修／かきく")), false, false, true, "P:");
+  EXPECT_BYTES_EQ("", record.Author);
+  EXPECT_BYTES_EQ(SJ("P:あいう\r\nP:かきく [監修]"), record.OtherAuthors);
 
-  ClearBookRecord();
-  AssignAuthorSlots(Parse(SJ("著者／あいう　監修／かきく")), true, false, false, "");
-  EXPECT_BYTES_EQ(SJ("あいう"), BookRecord.Author);
-  EXPECT_BYTES_EQ("", BookRecord.Author2);
-  EXPECT_BYTES_EQ("", BookRecord.OtherAuthors);
+  record = BookRecord{};
+  Assign(Parse(SJ("著者／あいう　監修／かきく")), true, false, false, "");
+  EXPECT_BYTES_EQ(SJ("あいう"), record.Author);
+  EXPECT_BYTES_EQ("", record.Author2);
+  EXPECT_BYTES_EQ("", record.OtherAuthors);
 }
 
 TEST_F(AssignAuthorSlotsTest, EmptyListOnlyTrimsOthers) {
-  BookRecord.OtherAuthors = "\r\nx \r\n";
-  EXPECT_TRUE(AssignAuthorSlots(AuthorList(), true, true, true, ""));
-  EXPECT_BYTES_EQ("x", BookRecord.OtherAuthors);
-  EXPECT_BYTES_EQ("", BookRecord.Author);
+  record.OtherAuthors = "\r\nx \r\n";
+  Assign(AuthorList(), true, true, true, "");
+  EXPECT_BYTES_EQ("x", record.OtherAuthors);
+  EXPECT_BYTES_EQ("", record.Author);
 }
 
 // A reading in brackets with no name in front has nobody to belong to.
 TEST_F(AssignAuthorSlotsTest, EmptyNameIsLeftOut) {
-  BookRecord.Author = "T";
-  AssignAuthorSlots(Parse(SJ("［えお］")), true, true, true, "");
-  EXPECT_BYTES_EQ("", BookRecord.Author2);
-  EXPECT_BYTES_EQ("", BookRecord.Author2Reading);
-  EXPECT_BYTES_EQ("", BookRecord.OtherAuthors);
+  record.Author = "T";
+  Assign(Parse(SJ("［えお］")), true, true, true, "");
+  EXPECT_BYTES_EQ("", record.Author2);
+  EXPECT_BYTES_EQ("", record.Author2Reading);
+  EXPECT_BYTES_EQ("", record.OtherAuthors);
 }
 
 TEST_F(AssignAuthorSlotsTest, DictionaryNamesReadingsAndThirdValue) {
   test::TempDir dir;
   dir.Write("AuthDB.dat", SJ("|あいう|亜伊宇|アイウ|x|\r\n|かきく[監修]|書区|カキク|y|\r\n"));
-  ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
-  AssignAuthorSlots(Parse(SJ("著者／あいう　監修／かきく　訳／さしす［せそ］")), true, true, true, "");
-  EXPECT_BYTES_EQ(SJ("亜伊宇"), BookRecord.Author);
-  EXPECT_BYTES_EQ(SJ("アイウ"), BookRecord.AuthorReading);
-  EXPECT_BYTES_EQ("x", BookRecord.AuthorExtra);
+  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  Assign(Parse(SJ("著者／あいう　監修／かきく　訳／さしす［せそ］")), true, true, true, "");
+  EXPECT_BYTES_EQ(SJ("亜伊宇"), record.Author);
+  EXPECT_BYTES_EQ(SJ("アイウ"), record.AuthorReading);
+  EXPECT_BYTES_EQ("x", record.AuthorExtra);
   // "書区": looked up with its role suffix
-  EXPECT_BYTES_EQ(SJ("書区"), BookRecord.Author2);
-  EXPECT_BYTES_EQ(SJ("カキク"), BookRecord.Author2Reading);
+  EXPECT_BYTES_EQ(SJ("書区"), record.Author2);
+  EXPECT_BYTES_EQ(SJ("カキク"), record.Author2Reading);
   // "さしす": the bracket cuts the suffix
-  EXPECT_BYTES_EQ(SJ("さしす"), BookRecord.OtherAuthors);
+  EXPECT_BYTES_EQ(SJ("さしす"), record.OtherAuthors);
 }
 
 TEST_F(AssignAuthorSlotsTest, BracketReadingWhenNotInDictionary) {
   test::TempDir dir;
   dir.Write("AuthDB.dat", SJ("|あいう|亜伊宇|アイウ|x|\r\n"));
-  ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
-  AssignAuthorSlots(Parse(SJ("著者／あいう　訳／さしす［せそ］")), true, true, true, "");
-  EXPECT_BYTES_EQ(SJ("亜伊宇"), BookRecord.Author);
-  EXPECT_BYTES_EQ(SJ("さしす"), BookRecord.Author2);
-  EXPECT_BYTES_EQ(SJ("せそ"), BookRecord.Author2Reading);
+  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  Assign(Parse(SJ("著者／あいう　訳／さしす［せそ］")), true, true, true, "");
+  EXPECT_BYTES_EQ(SJ("亜伊宇"), record.Author);
+  EXPECT_BYTES_EQ(SJ("さしす"), record.Author2);
+  EXPECT_BYTES_EQ(SJ("せそ"), record.Author2Reading);
 }
 
 }  // namespace

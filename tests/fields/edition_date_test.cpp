@@ -19,15 +19,15 @@ struct DateRow {
 };
 
 void ExpectDate(const DateRow& row) {
-  ClearBookRecord();
-  BookRecord.EditionYear = "old";
-  BookRecord.EditionMonth = kUntouched;
-  BookRecord.EditionDay = kUntouched;
-  ParseEditionDate(row.text);
+  BookRecord record;
+  record.EditionYear = "old";
+  record.EditionMonth = kUntouched;
+  record.EditionDay = kUntouched;
+  ParseEditionDate(row.text, record);
   SCOPED_TRACE(test::Utf8(row.text));
-  EXPECT_BYTES_EQ(row.year, BookRecord.EditionYear);
-  EXPECT_BYTES_EQ(row.month, BookRecord.EditionMonth);
-  EXPECT_BYTES_EQ(row.day, BookRecord.EditionDay);
+  EXPECT_BYTES_EQ(row.year, record.EditionYear);
+  EXPECT_BYTES_EQ(row.month, record.EditionMonth);
+  EXPECT_BYTES_EQ(row.day, record.EditionDay);
 }
 
 TEST(ParseEditionDate, WithSeparators) {

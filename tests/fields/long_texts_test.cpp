@@ -68,9 +68,9 @@ TEST(AuthorList, SameAsSortedInsertion) {
 
 // --- Author slots --------------------------------------------------------------
 
-std::vector<std::string> AuthorFields() {
-  return {BookRecord.Author,         BookRecord.AuthorReading, BookRecord.Author2,
-          BookRecord.Author2Reading, BookRecord.OtherAuthors,  BookRecord.AuthorExtra};
+std::vector<std::string> AuthorFields(const BookRecord& record) {
+  return {record.Author,         record.AuthorReading, record.Author2,
+          record.Author2Reading, record.OtherAuthors,  record.AuthorExtra};
 }
 
 TEST(AssignAuthorSlots, SameAsSearchingTheTakenTextAgain) {
@@ -86,11 +86,13 @@ TEST(AssignAuthorSlots, SameAsSearchingTheTakenTextAgain) {
   // "|ab|x|y|z|", "|ポ|ab||w|", "|A|ポ|r|"
   dir.Write("AuthDB.dat", SJ("|ab|x|y|z|\r\n|ポ|ab||w|\r\n|A|ポ|r|\r\n"));
   std::mt19937 engine(11);
+  Dictionaries dictionaries;
+  BookRecord record;
   for (int round = 0; round < 20000; ++round) {
     if (round % 2 == 0)
-      LoadAuthorDictionary(dir.path());
+      LoadAuthorDictionary(dictionaries, dir.path());
     else
-      FreeAuthorDictionary();
+      FreeAuthorDictionary(dictionaries);
     AuthorList list;
     const uint32_t count = engine() % 10;
     for (uint32_t i = 0; i < count; ++i)
@@ -101,18 +103,19 @@ TEST(AssignAuthorSlots, SameAsSearchingTheTakenTextAgain) {
     const bool first = engine() % 2, second = engine() % 4 != 0, others = engine() % 4 != 0;
     const std::string_view prefix = prefixes[engine() % prefixes.size()];
 
-    const auto set_up = [&start] {
-      ClearBookRecord();
-      BookRecord.Author = start[0];
-      BookRecord.Author2 = start[1];
-      BookRecord.OtherAuthors = start[2];
+    const auto set_up = [&start, &record] {
+      record = BookRecord{};
+      record.Author = start[0];
+      record.Author2 = start[1];
+      record.OtherAuthors = start[2];
     };
     set_up();
-    test::PlainAssignAuthorSlots(list.Entries(), first, second, others, prefix);
-    const std::vector<std::string> expected = AuthorFields();
+    test::PlainAssignAuthorSlots(list.Entries(), dictionaries.authors, record, first, second,
+                                 others, prefix);
+    const std::vector<std::string> expected = AuthorFields(record);
     set_up();
-    AssignAuthorSlots(list, first, second, others, prefix);
-    const std::vector<std::string> actual = AuthorFields();
+    AssignAuthorSlots(list, dictionaries.authors, record, first, second, others, prefix);
+    const std::vector<std::string> actual = AuthorFields(record);
     for (size_t f = 0; f < expected.size(); ++f) {
       ASSERT_BYTES_EQ(expected[f], actual[f])
           << "field " << f << ", round " << round << ", entries:\n"
@@ -123,7 +126,6 @@ TEST(AssignAuthorSlots, SameAsSearchingTheTakenTextAgain) {
              }();
     }
   }
-  FreeAuthorDictionary();
 }
 
 TEST(AssignAuthorSlots, MillionAuthors) {
@@ -137,16 +139,16 @@ TEST(AssignAuthorSlots, MillionAuthors) {
     credit += "n" + std::to_string(i);
   }
   credit += SJ("／");
-  FreeAuthorDictionary();
+  Dictionaries dictionaries;
   AuthorList list;
   EXPECT_EQ(static_cast<int>(kLongCount),
             ParseAuthorCredit(list, credit, SJ("／"), SJ("　"), ""));
   ASSERT_EQ(kLongCount, list.Entries().size());
-  ClearBookRecord();
-  BookRecord.Author = "T";
-  AssignAuthorSlots(list, true, true, true, "");
-  EXPECT_EQ("n0", BookRecord.Author2);
-  const std::string_view others = BookRecord.OtherAuthors;
+  BookRecord record;
+  record.Author = "T";
+  AssignAuthorSlots(list, dictionaries.authors, record, true, true, true, "");
+  EXPECT_EQ("n0", record.Author2);
+  const std::string_view others = record.OtherAuthors;
   EXPECT_EQ(kLongCount - 2, static_cast<size_t>(std::count(others.begin(), others.end(), '\n')));
   EXPECT_TRUE(others.starts_with("n1\r\nn10\r\n")) << others.substr(0, 40);
 }
@@ -158,11 +160,12 @@ TEST(AssignAuthorSlots, MillionTimesTheSameAuthorAndTheirParts) {
   std::string name(kLongCount, 'x');
   list.Add("0" + name);
   for (size_t length = 1; length < 2000; ++length) list.Add("1" + name.substr(0, length));
-  ClearBookRecord();
-  AssignAuthorSlots(list, true, true, true, "");
-  EXPECT_EQ(name, BookRecord.Author);
-  EXPECT_EQ("", BookRecord.Author2);
-  EXPECT_EQ("", BookRecord.OtherAuthors);
+  Dictionaries dictionaries;
+  BookRecord record;
+  AssignAuthorSlots(list, dictionaries.authors, record, true, true, true, "");
+  EXPECT_EQ(name, record.Author);
+  EXPECT_EQ("", record.Author2);
+  EXPECT_EQ("", record.OtherAuthors);
 }
 
 // --- Trailing groups of a product name ---------------------------------------------
@@ -209,12 +212,12 @@ TEST(SplitTitleVolume, TrailingGroupsSameAsCopyingTheName) {
     ReferenceTrailingGroups(t, r, volume);
     // Without a volume the name goes on to forms the reference does not cover.
     if (volume.empty()) continue;
-    ClearBookRecord();
-    if (volume_known) BookRecord.Volume = "9";
-    const std::string remainder = SplitTitleVolume(name);
+    BookRecord record;
+    if (volume_known) record.Volume = "9";
+    const std::string remainder = SplitTitleVolume(name, record);
     SCOPED_TRACE(test::Hex(name));
-    ASSERT_BYTES_EQ(t, BookRecord.Title);
-    ASSERT_BYTES_EQ(volume, BookRecord.Volume);
+    ASSERT_BYTES_EQ(t, record.Title);
+    ASSERT_BYTES_EQ(volume, record.Volume);
     ASSERT_BYTES_EQ(Trim(r), remainder);
     ++compared;
   }
@@ -244,10 +247,10 @@ TEST(SplitTitleVolume, MillionGroups) {
       {empty_groups, "T", "2", 0},
   };
   for (const LongName& row : rows) {
-    ClearBookRecord();
-    const std::string remainder = SplitTitleVolume(row.name);
-    EXPECT_EQ(row.title, BookRecord.Title);
-    EXPECT_EQ(row.volume, BookRecord.Volume);
+    BookRecord record;
+    const std::string remainder = SplitTitleVolume(row.name, record);
+    EXPECT_EQ(row.title, record.Title);
+    EXPECT_EQ(row.volume, record.Volume);
     EXPECT_EQ(row.remainder_size, remainder.size());
   }
 }

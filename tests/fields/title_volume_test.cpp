@@ -16,11 +16,11 @@ struct SplitRow {
 };
 
 void ExpectSplits(const SplitRow& row) {
-  ClearBookRecord();
-  const std::string remainder = SplitTitleVolume(row.name);
+  BookRecord record;
+  const std::string remainder = SplitTitleVolume(row.name, record);
   SCOPED_TRACE(test::Utf8(row.name));
-  EXPECT_BYTES_EQ(row.title, BookRecord.Title);
-  EXPECT_BYTES_EQ(row.volume, BookRecord.Volume);
+  EXPECT_BYTES_EQ(row.title, record.Title);
+  EXPECT_BYTES_EQ(row.volume, record.Volume);
   EXPECT_BYTES_EQ(row.remainder, remainder);
 }
 
@@ -126,16 +126,16 @@ TEST(SplitTitleVolume, MarkersStandAsCharacters) {
 }
 
 TEST(SplitTitleVolume, VolumeAlreadyKnown) {
-  ClearBookRecord();
-  BookRecord.Volume = "9";
-  EXPECT_BYTES_EQ(SJ("2 CD付"), SplitTitleVolume(SJ("ピアノ (2) (CD付)")));
-  EXPECT_BYTES_EQ(SJ("ピアノ"), BookRecord.Title);
-  EXPECT_BYTES_EQ("9", BookRecord.Volume);
+  BookRecord record;
+  record.Volume = "9";
+  EXPECT_BYTES_EQ(SJ("2 CD付"), SplitTitleVolume(SJ("ピアノ (2) (CD付)"), record));
+  EXPECT_BYTES_EQ(SJ("ピアノ"), record.Title);
+  EXPECT_BYTES_EQ("9", record.Volume);
 
   // No other form is tried.
-  EXPECT_BYTES_EQ("", SplitTitleVolume(SJ("ピアノ 第3巻")));
-  EXPECT_BYTES_EQ(SJ("ピアノ 第3巻"), BookRecord.Title);
-  EXPECT_BYTES_EQ("9", BookRecord.Volume);
+  EXPECT_BYTES_EQ("", SplitTitleVolume(SJ("ピアノ 第3巻"), record));
+  EXPECT_BYTES_EQ(SJ("ピアノ 第3巻"), record.Title);
+  EXPECT_BYTES_EQ("9", record.Volume);
 }
 
 TEST(IsVolumeNumber, Forms) {

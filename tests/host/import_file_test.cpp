@@ -74,7 +74,7 @@ TEST(FieldOfColumn, Layout) {
     int field;
   } rows[] = {{1, 0}, {19, 18}, {20, -1}, {21, 19}, {22, 20}, {40, 38},
               {41, -1}, {42, 39}, {68, 65}, {69, -1}, {0, -1}};
-  for (const auto& row : rows) EXPECT_EQ(row.field, FieldOfColumn(row.column)) << row.column;
+  for (const auto& row : rows) EXPECT_EQ(row.field, kanadeya::FieldOfColumn(static_cast<int>(row.column))) << row.column;
 }
 
 }  // namespace

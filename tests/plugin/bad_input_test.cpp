@@ -14,6 +14,7 @@
 #include "platform/message.h"
 #include "plugin/exports.h"
 #include "plugin/host_api.h"
+#include "plugin/user_messages.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/system_texts.h"
 #include "tests/support/csv.h"
@@ -29,8 +30,8 @@ struct OneBookHost {
   static inline bool out_of_memory = false;
   static inline std::vector<std::string> targets;  // where it was asked to save pages
 
-  static int32_t KANADEYA_HOST_CALL Connect(const char*) { return 1; }
-  static int32_t KANADEYA_HOST_CALL Download(const char* path, const char* url) {
+  static int32_t KANADEYA_STDCALL Connect(const char*) { return 1; }
+  static int32_t KANADEYA_STDCALL Download(const char* path, const char* url) {
     targets.emplace_back(path);
     if (out_of_memory) throw std::bad_alloc();
     const bool detail = std::string(url).find("/detail/") != std::string::npos;
@@ -42,10 +43,10 @@ struct OneBookHost {
                ? 1
                : 0;
   }
-  static const char* KANADEYA_HOST_CALL Check(const char* code) {
+  static const char* KANADEYA_STDCALL Check(const char* code) {
     return null_key ? nullptr : code;
   }
-  static int32_t KANADEYA_HOST_CALL Unused() { return 0; }
+  static int32_t KANADEYA_STDCALL Unused() { return 0; }
 };
 
 class BadInputTest : public ::testing::Test {
@@ -57,14 +58,14 @@ class BadInputTest : public ::testing::Test {
     functions[1] = reinterpret_cast<void*>(&OneBookHost::Download);
     functions[7] = reinterpret_cast<void*>(&OneBookHost::Check);
     SupplyHostFunctions(functions);
-    platform::SetMessageObserver([this](std::string_view text) { messages.emplace_back(text); });
+    SetMessageObserver([this](std::string_view text) { messages.emplace_back(text); });
     OneBookHost::null_key = false;
     OneBookHost::out_of_memory = false;
     OneBookHost::targets.clear();
   }
   void TearDown() override {
     SupplyHostFunctions(std::nullopt);
-    platform::SetMessageObserver({});
+    SetMessageObserver({});
   }
 
   // The output file's lines, after checking that each reads as 68 columns.

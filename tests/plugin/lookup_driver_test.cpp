@@ -15,10 +15,11 @@
 #include "platform/process.h"
 #include "plugin/exports.h"
 #include "plugin/host_api.h"
+#include "plugin/user_messages.h"
 #include "plugin/system_texts.h"
 #include "plugin/wait_window.h"
 #include "record/book_record.h"
-#include "record/stop_request.h"
+#include "plugin/plugin_state.h"
 #include "tests/support/bytes.h"
 #include "tests/support/csv.h"
 #include "tests/support/temp_dir.h"
@@ -56,12 +57,12 @@ struct FakeHost {
   std::vector<std::string> checked, connected, downloaded;
   std::string key;  // the text ISBNChkFunc returns, owned by the host
 
-  static int32_t KANADEYA_HOST_CALL Connect(const char* url) {
+  static int32_t KANADEYA_STDCALL Connect(const char* url) {
     current->connected.emplace_back(url);
     const int n = static_cast<int>(current->connected.size());
     return current->connect_fail_from != 0 && n >= current->connect_fail_from ? 0 : 1;
   }
-  static int32_t KANADEYA_HOST_CALL Download(const char* path, const char* url) {
+  static int32_t KANADEYA_STDCALL Download(const char* path, const char* url) {
     current->downloaded.emplace_back(url);
     const auto page = current->pages.find(url);
     if (page == current->pages.end()) {
@@ -71,12 +72,12 @@ struct FakeHost {
     platform::WriteWholeFile(path, page->second);
     return 1;
   }
-  static const char* KANADEYA_HOST_CALL Check(const char* code) {
+  static const char* KANADEYA_STDCALL Check(const char* code) {
     current->checked.emplace_back(code);
     current->key = current->check(code);
     return current->key.c_str();
   }
-  static int32_t KANADEYA_HOST_CALL Unused() { return 0; }
+  static int32_t KANADEYA_STDCALL Unused() { return 0; }
 
   std::array<void*, kHostFunctionCount> Functions() const {
     std::array<void*, kHostFunctionCount> functions{};
@@ -99,16 +100,16 @@ class LookupDriverTest : public ::testing::Test {
   void SetUp() override {
     FakeHost::current = &host;
     SupplyHostFunctions(host.Functions());
-    platform::SetMessageObserver([this](std::string_view text) { messages.emplace_back(text); });
+    SetMessageObserver([this](std::string_view text) { messages.emplace_back(text); });
     SetProgressObserver([this](int i, int n) { progress.emplace_back(i, n); });
     std::filesystem::remove(SettingsPath());
   }
   void TearDown() override {
     SupplyHostFunctions(std::nullopt);
-    platform::SetMessageObserver({});
+    SetMessageObserver({});
     SetProgressObserver({});
     FakeHost::current = nullptr;
-    StopRequested = false;
+    LoadedPlugin().stop_requested = false;
     std::filesystem::remove(SettingsPath());
   }
 
@@ -261,12 +262,6 @@ TEST_F(LookupDriverTest, DetailLinkScan) {
     Run("K");
     EXPECT_EQ(Lines().size(), row.found ? 1u : 0u) << row.page;
   }
-}
-
-TEST_F(LookupDriverTest, FindDetailIdTakesTheTextUpToTheQuote) {
-  EXPECT_EQ(FindDetailId("a\r\n  <td><a href=\"/detail/view.php?id=A1&b=2\">"), "A1&b=2");
-  EXPECT_EQ(FindDetailId("a\r\n<td><a href=\"/detail/view.php?id=\">"), "");
-  EXPECT_EQ(FindDetailId(""), "");
 }
 
 TEST_F(LookupDriverTest, FailedConnectionOnTheThirdCodeDropsEverything) {

@@ -14,7 +14,7 @@
 
 #include "platform/wait_window.h"
 #include "plugin/wait_window.h"
-#include "record/stop_request.h"
+#include "plugin/plugin_state.h"
 
 namespace kanadeya {
 namespace {
@@ -33,10 +33,10 @@ TEST(WaitWindow, ShownOnlyWhenAskedItCountsAndStopSetsTheRequest) {
     EXPECT_EQ(::SendMessageA(::GetDlgItem(form, 4), PBM_GETPOS, 0, 0), show ? 66 : 0);
     platform::ClickWaitFormStop();
     ProcessWindowMessages();
-    EXPECT_TRUE(StopRequested);
+    EXPECT_TRUE(LoadedPlugin().stop_requested);
     EXPECT_FALSE(::IsWindowVisible(form));
     HideWaitWindow();
-    StopRequested = false;
+    LoadedPlugin().stop_requested = false;
   }
 }
 

@@ -49,6 +49,7 @@ const std::vector<std::string_view> kFilePieces = {
 const std::vector<std::string_view> kNamePieces = {"a", "b", "ab", "|", "\x83|", " ", "x"};
 
 TEST(KeptDictionaries, LookupsGiveThePlainFirstOccurrence) {
+  Dictionaries dictionaries;
   std::mt19937 random(7);
   for (int round = 0; round < 60; ++round) {
     TempDir dir;
@@ -66,41 +67,41 @@ TEST(KeptDictionaries, LookupsGiveThePlainFirstOccurrence) {
     // Each lookup goes with a load, as the driver loads for every code; the
     // first lookups search the text, the later ones ask the index.
     for (int lookup = 0; lookup < 40; ++lookup) {
-      ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
+      ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
       const std::string name = RandomText(random, kNamePieces, random() % 4);
       AuthorDictionaryEntry entry;
       const std::string key = NormaliseDictionaryKey(name);
       std::string value;
       const bool plain = !key.empty() && PlainFind(author_text, "|" + key + "|", "|\r\n", value);
-      ASSERT_EQ(plain, LookupAuthor(name, entry)) << test::Hex(name) << " in " << round;
+      ASSERT_EQ(plain, LookupAuthor(dictionaries.authors, name, entry)) << test::Hex(name) << " in " << round;
       if (plain) {
         EXPECT_BYTES_EQ(NthField(value, '|', 1), entry.name);
         EXPECT_BYTES_EQ(NthField(value, '|', 2), entry.reading);
         EXPECT_BYTES_EQ(NthField(value, '|', 3), entry.extra);
       }
 
-      ClearBookRecord();
-      BookRecord.Code = (lookup % 2 ? "9784" : "4") + RandomText(random, kNamePieces, 4);
-      ASSERT_TRUE(LookupPublisherByCode(dir.path()));
+      BookRecord record;
+      record.Code = (lookup % 2 ? "9784" : "4") + RandomText(random, kNamePieces, 4);
+      ASSERT_EQ(DictionaryLoad::kRead, LookupPublisherByCode(dictionaries, dir.path(), record));
       std::string publisher;
-      const size_t from = BookRecord.Code[0] == '9' ? 4 : 1;
+      const size_t from = record.Code[0] == '9' ? 4 : 1;
       for (size_t length = 2; length <= 6; ++length)
-        if (PlainFind(publisher_text, "|" + Copy(BookRecord.Code, from + 1, length) + "|", "\r\n",
+        if (PlainFind(publisher_text, "|" + Copy(record.Code, from + 1, length) + "|", "\r\n",
                       publisher))
           break;
-      EXPECT_BYTES_EQ(publisher, BookRecord.Publisher) << test::Hex(BookRecord.Code);
+      EXPECT_BYTES_EQ(publisher, record.Publisher) << test::Hex(record.Code);
 
-      ASSERT_TRUE(LoadLabelDictionary(dir.path()));
-      BookRecord.Publisher = RandomText(random, kNamePieces, random() % 3);
-      BookRecord.Label = RandomText(random, kNamePieces, random() % 3);
-      std::string label = BookRecord.Label;
+      ASSERT_EQ(DictionaryLoad::kRead, LoadLabelDictionary(dictionaries, dir.path()));
+      record.Publisher = RandomText(random, kNamePieces, random() % 3);
+      record.Label = RandomText(random, kNamePieces, random() % 3);
+      std::string label = record.Label;
       PlainFind(label_text,
-                "|" + BookRecord.Publisher + "|" + NormaliseDictionaryKey(BookRecord.Label) + "|",
+                "|" + record.Publisher + "|" + NormaliseDictionaryKey(record.Label) + "|",
                 "\r\n", label);
-      LookupLabel();
-      EXPECT_BYTES_EQ(label, BookRecord.Label) << test::Hex(BookRecord.Publisher);
+      LookupLabel(dictionaries, record);
+      EXPECT_BYTES_EQ(label, record.Label) << test::Hex(record.Publisher);
     }
-    FreeAuthorDictionary();
+    FreeAuthorDictionary(dictionaries);
   }
 }
 
@@ -110,6 +111,7 @@ struct LoadRow {
 };
 
 TEST(KeptDictionaries, ChangedFilesTakeEffectWithTheNextLoad) {
+  Dictionaries dictionaries;
   static const LoadRow rows[] = {
       {"rewritten, longer", true},
       {"rewritten, same size, another time", true},
@@ -127,8 +129,8 @@ TEST(KeptDictionaries, ChangedFilesTakeEffectWithTheNextLoad) {
     if (change.find("just now") == std::string_view::npos) Settle(path);
     const auto time = fs::last_write_time(path);
     AuthorDictionaryEntry entry;
-    ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
-    for (int i = 0; i < 12; ++i) ASSERT_TRUE(LookupAuthor("one", entry));  // indexed by now
+    ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+    for (int i = 0; i < 12; ++i) ASSERT_TRUE(LookupAuthor(dictionaries.authors, "one", entry));  // indexed by now
 
     if (change == "rewritten, longer") {
       dir.Write("AuthDB.dat", "|one|Newer|N|\r\n|two|2|2|\r\n");
@@ -148,19 +150,21 @@ TEST(KeptDictionaries, ChangedFilesTakeEffectWithTheNextLoad) {
       fs::remove(path);
     }
 
-    EXPECT_EQ(change != "removed", LoadAuthorDictionary(dir.path()));
-    const bool hit = LookupAuthor("one", entry);
+    EXPECT_EQ(change != "removed" ? DictionaryLoad::kRead : DictionaryLoad::kMissing,
+              LoadAuthorDictionary(dictionaries, dir.path()));
+    const bool hit = LookupAuthor(dictionaries.authors, "one", entry);
     if (change == "removed") {
       EXPECT_FALSE(hit);
     } else {
       ASSERT_TRUE(hit);
       EXPECT_EQ(row.fresh ? "Newer" : "Older", entry.name);
     }
-    FreeAuthorDictionary();
+    FreeAuthorDictionary(dictionaries);
   }
 }
 
 TEST(KeptDictionaries, EachDataDirectoryHasItsOwnFiles) {
+  Dictionaries dictionaries;
   TempDir first, second;
   first.Write("PubDB.dat", "|12|First\r\n");
   second.Write("PubDB.dat", "|12|Other\r\n");
@@ -169,12 +173,12 @@ TEST(KeptDictionaries, EachDataDirectoryHasItsOwnFiles) {
   // Same size, same time: only the folder tells the files apart.
   fs::last_write_time(second.File("PubDB.dat"), fs::last_write_time(first.File("PubDB.dat")));
   for (int i = 0; i < 12; ++i) {
-    ClearBookRecord();
-    BookRecord.Code = "9784123456789";
-    EXPECT_TRUE(LookupPublisherByCode(i % 2 ? second.path() : first.path()));
-    EXPECT_EQ(i % 2 ? "Other" : "First", BookRecord.Publisher);
+    BookRecord record;
+    record.Code = "9784123456789";
+    EXPECT_EQ(DictionaryLoad::kRead, LookupPublisherByCode(dictionaries, i % 2 ? second.path() : first.path(), record));
+    EXPECT_EQ(i % 2 ? "Other" : "First", record.Publisher);
   }
-  FreeAuthorDictionary();
+  FreeAuthorDictionary(dictionaries);
 }
 
 }  // namespace

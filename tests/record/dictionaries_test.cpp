@@ -40,10 +40,11 @@ struct AuthorRow {
 };
 
 TEST(LookupAuthor, FirstOccurrenceOfTheKey) {
+  Dictionaries dictionaries;
   TempDir dir;
   dir.Write("AuthDB.dat", kAuthors);
-  ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
-  ASSERT_TRUE(AuthorDictionaryHasLines());
+  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  ASSERT_FALSE(dictionaries.authors.Empty());
   static const AuthorRow rows[] = {
       // あい・う is looked up as |あいう|
       {SJ("あい・う"), true, SJ("あい・う"),
@@ -64,49 +65,50 @@ TEST(LookupAuthor, FirstOccurrenceOfTheKey) {
   for (const auto& row : rows) {
     SCOPED_TRACE(test::Utf8(row.name));
     AuthorDictionaryEntry entry{"unchanged", "unchanged", "unchanged"};
-    ASSERT_EQ(row.hit, LookupAuthor(row.name, entry));
+    ASSERT_EQ(row.hit, LookupAuthor(dictionaries.authors, row.name, entry));
     if (!row.hit) continue;
     EXPECT_BYTES_EQ(row.dictionary_name, entry.name);
     EXPECT_BYTES_EQ(row.reading, entry.reading);
     EXPECT_BYTES_EQ(row.extra, entry.extra);
   }
-  EXPECT_TRUE(FreeAuthorDictionary());
+  FreeAuthorDictionary(dictionaries);
 }
 
 TEST(LoadAuthorDictionary, MissingFolderOrReloadedFile) {
+  Dictionaries dictionaries;
   TempDir dir;
   AuthorDictionaryEntry entry;
   dir.Write("AuthDB.dat", "|beta|Beta|BETA|\r\n");
-  ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
-  EXPECT_TRUE(LookupAuthor("beta", entry));
+  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  EXPECT_TRUE(LookupAuthor(dictionaries.authors, "beta", entry));
 
   // Released: nothing is found, and releasing again does nothing.
-  EXPECT_TRUE(FreeAuthorDictionary());
-  EXPECT_FALSE(AuthorDictionaryHasLines());
-  EXPECT_FALSE(LookupAuthor("beta", entry));
-  EXPECT_TRUE(FreeAuthorDictionary());
+  FreeAuthorDictionary(dictionaries);
+  EXPECT_TRUE(dictionaries.authors.Empty());
+  EXPECT_FALSE(LookupAuthor(dictionaries.authors, "beta", entry));
+  FreeAuthorDictionary(dictionaries);
 
   // A load replaces the dictionary held before.
-  ASSERT_TRUE(LoadAuthorDictionary(dir.path()));
+  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
   TempDir other;
   other.Write("AuthDB.dat", "|gamma|G|g|\r\n");
-  ASSERT_TRUE(LoadAuthorDictionary(other.path()));
-  EXPECT_FALSE(LookupAuthor("beta", entry));
-  EXPECT_TRUE(LookupAuthor("gamma", entry));
+  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, other.path()));
+  EXPECT_FALSE(LookupAuthor(dictionaries.authors, "beta", entry));
+  EXPECT_TRUE(LookupAuthor(dictionaries.authors, "gamma", entry));
 
   // A missing file, and a folder in its place, are empty dictionaries.
   TempDir empty;
-  EXPECT_FALSE(LoadAuthorDictionary(empty.path()));
-  EXPECT_FALSE(AuthorDictionaryHasLines());
+  EXPECT_EQ(DictionaryLoad::kMissing, LoadAuthorDictionary(dictionaries, empty.path()));
+  EXPECT_TRUE(dictionaries.authors.Empty());
   std::filesystem::create_directory(empty.File("AuthDB.dat"));
-  EXPECT_FALSE(LoadAuthorDictionary(empty.path()));
-  EXPECT_FALSE(AuthorDictionaryHasLines());
+  EXPECT_EQ(DictionaryLoad::kMissing, LoadAuthorDictionary(dictionaries, empty.path()));
+  EXPECT_TRUE(dictionaries.authors.Empty());
 
   // A file of one empty line has a line.
   dir.Write("AuthDB.dat", "\n");
-  EXPECT_TRUE(LoadAuthorDictionary(dir.path()));
-  EXPECT_TRUE(AuthorDictionaryHasLines());
-  FreeAuthorDictionary();
+  EXPECT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  EXPECT_FALSE(dictionaries.authors.Empty());
+  FreeAuthorDictionary(dictionaries);
 }
 
 constexpr std::string_view kPublishers =
@@ -121,6 +123,7 @@ struct PublisherRow {
 };
 
 TEST(LookupPublisherByCode, PrefixKeysOfTwoToSixDigits) {
+  Dictionaries dictionaries;
   TempDir dir;
   dir.Write("PubDB.dat", kPublishers);
   static const PublisherRow rows[] = {
@@ -137,20 +140,21 @@ TEST(LookupPublisherByCode, PrefixKeysOfTwoToSixDigits) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.code);
-    ClearBookRecord();
-    BookRecord.Code = std::string(row.code);
-    BookRecord.Publisher = "before";
-    EXPECT_TRUE(LookupPublisherByCode(dir.path()));
-    EXPECT_BYTES_EQ(row.publisher, BookRecord.Publisher);
+    BookRecord record;
+    record.Code = std::string(row.code);
+    record.Publisher = "before";
+    EXPECT_EQ(DictionaryLoad::kRead, LookupPublisherByCode(dictionaries, dir.path(), record));
+    EXPECT_BYTES_EQ(row.publisher, record.Publisher);
   }
 }
 
 TEST(LookupPublisherByCode, MissingFileKeepsThePublisher) {
+  Dictionaries dictionaries;
   TempDir dir;
-  ClearBookRecord();
-  BookRecord.Code = "9784123456789";
-  EXPECT_FALSE(LookupPublisherByCode(dir.path()));
-  EXPECT_BYTES_EQ("", BookRecord.Publisher);
+  BookRecord record;
+  record.Code = "9784123456789";
+  EXPECT_EQ(DictionaryLoad::kMissing, LookupPublisherByCode(dictionaries, dir.path(), record));
+  EXPECT_BYTES_EQ("", record.Publisher);
 }
 
 const std::string_view kLabels =
@@ -163,9 +167,10 @@ struct LabelRow {
 };
 
 TEST(LookupLabel, PublisherAndNormalisedGenre) {
+  Dictionaries dictionaries;
   TempDir dir;
   dir.Write("LabelsDB.dat", kLabels);
-  ASSERT_TRUE(LoadLabelDictionary(dir.path()));
+  ASSERT_EQ(DictionaryLoad::kRead, LoadLabelDictionary(dictionaries, dir.path()));
   static const LabelRow rows[] = {
       {"Pub", SJ("a・b"), "Label AB"},  // a・b is looked up as ab
       {"Pub", " a b ", "Label AB"},     // spaces go
@@ -176,20 +181,21 @@ TEST(LookupLabel, PublisherAndNormalisedGenre) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(test::Utf8(row.label));
-    ClearBookRecord();
-    BookRecord.Publisher = std::string(row.publisher);
-    BookRecord.Label = std::string(row.label);
-    EXPECT_TRUE(LookupLabel());
-    EXPECT_BYTES_EQ(row.result, BookRecord.Label);
+    BookRecord record;
+    record.Publisher = std::string(row.publisher);
+    record.Label = std::string(row.label);
+    LookupLabel(dictionaries, record);
+    EXPECT_BYTES_EQ(row.result, record.Label);
   }
 
   // Loading a missing file empties the held dictionary.
+  BookRecord record;
   TempDir empty;
-  EXPECT_FALSE(LoadLabelDictionary(empty.path()));
-  BookRecord.Publisher = "Pub";
-  BookRecord.Label = "ab";
-  EXPECT_TRUE(LookupLabel());
-  EXPECT_BYTES_EQ("ab", BookRecord.Label);
+  EXPECT_EQ(DictionaryLoad::kMissing, LoadLabelDictionary(dictionaries, empty.path()));
+  record.Publisher = "Pub";
+  record.Label = "ab";
+  LookupLabel(dictionaries, record);
+  EXPECT_BYTES_EQ("ab", record.Label);
 }
 
 struct KeyRow {
@@ -197,6 +203,7 @@ struct KeyRow {
 };
 
 TEST(NormaliseDictionaryKey, StepsInOrder) {
+  Dictionaries dictionaries;
   static const KeyRow rows[] = {
       {"", ""},
       {SJ("☆あ★い♪う"), SJ("あいう")},

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "markup/markup.h"
 #include "record/book_record.h"
 #include "tests/support/bytes.h"
 #include "tests/support/csv.h"
@@ -14,8 +15,7 @@ namespace {
 
 class OutputLineTest : public ::testing::Test {
  protected:
-  void SetUp() override { ClearBookRecord(); }
-  void TearDown() override { ClearBookRecord(); }
+  BookRecord record;
 };
 
 TEST(FieldOfColumn, SkipsTheTwoFixedColumns) {
@@ -27,6 +27,8 @@ TEST(FieldOfColumn, SkipsTheTwoFixedColumns) {
   EXPECT_EQ(FieldOfColumn(41), -1);
   EXPECT_EQ(FieldOfColumn(42), 39);
   EXPECT_EQ(FieldOfColumn(68), 65);
+  EXPECT_EQ(FieldOfColumn(0), -1);
+  EXPECT_EQ(FieldOfColumn(69), -1);
 }
 
 TEST(EscapeCsvField, ReplacesLineBreaksQuotesAndCommas) {
@@ -49,12 +51,12 @@ TEST(EscapeCsvField, ReplacesLineBreaksQuotesAndCommas) {
 }
 
 TEST_F(OutputLineTest, ClearedRecordGivesSixtySevenCommas) {
-  EXPECT_EQ(BuildOutputLine(), std::string(67, ','));
+  EXPECT_EQ(BuildOutputLine(record), std::string(67, ','));
 }
 
 TEST_F(OutputLineTest, EachFieldLandsInItsColumn) {
-  for (int f = 0; f < kFieldCount; ++f) BookRecord[f] = "f" + std::to_string(f);
-  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine());
+  for (int f = 0; f < kFieldCount; ++f) record[f] = "f" + std::to_string(f);
+  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine(record));
   ASSERT_EQ(columns.size(), 68u);
   for (int c = 1; c <= 68; ++c) {
     const int f = FieldOfColumn(c);
@@ -78,37 +80,37 @@ TEST_F(OutputLineTest, QuotingRule) {
       {SJ("ポ"), SJ("ポ")},      // ポ whole
   };
   for (const auto& row : rows) {
-    ClearBookRecord();
-    BookRecord.Title = std::string(row.title);
-    const std::string line = BuildOutputLine();
+    record = BookRecord{};
+    record.Title = std::string(row.title);
+    const std::string line = BuildOutputLine(record);
     EXPECT_BYTES_EQ("," + std::string(row.item) + std::string(66, ','), line);
   }
 }
 
 TEST_F(OutputLineTest, ColumnsTwentyAndFortyOneStayEmpty) {
-  for (int f = 0; f < kFieldCount; ++f) BookRecord[f] = "x";
-  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine());
+  for (int f = 0; f < kFieldCount; ++f) record[f] = "x";
+  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine(record));
   ASSERT_EQ(columns.size(), 68u);
   EXPECT_EQ(columns[19], "");
   EXPECT_EQ(columns[40], "");
 }
 
 TEST_F(OutputLineTest, OtherAuthorsJoinedByDollars) {
-  BookRecord.OtherAuthors = "A\r\nB";
-  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine());
+  record.OtherAuthors = "A\r\nB";
+  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine(record));
   ASSERT_EQ(columns.size(), 68u);
   EXPECT_EQ(columns[9], "A$$B");
 }
 
-TEST_F(OutputLineTest, ReadingFieldsBecomeHalfWidthInTheRecordToo) {
-  BookRecord.AuthorReading = SJ("アイ");
-  BookRecord.Author2Reading = SJ("Ａ　Ｂ");
-  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine());
+TEST_F(OutputLineTest, ReadingFieldsAreWrittenHalfWidthAndTheRecordStays) {
+  record.AuthorReading = SJ("アイ");
+  record.Author2Reading = SJ("Ａ　Ｂ");
+  const std::vector<std::string> columns = test::SplitCsvLine(BuildOutputLine(record));
   ASSERT_EQ(columns.size(), 68u);
   EXPECT_BYTES_EQ(SJ("ｱｲ"), columns[6]);
-  EXPECT_BYTES_EQ(SJ("ｱｲ"), BookRecord.AuthorReading);
+  EXPECT_BYTES_EQ(SJ("アイ"), record.AuthorReading);
   EXPECT_BYTES_EQ("A B", columns[8]);  // the full-width space became a space: enclosed
-  EXPECT_BYTES_EQ("A B", BookRecord.Author2Reading);
+  EXPECT_BYTES_EQ(SJ("Ａ　Ｂ"), record.Author2Reading);
 }
 
 TEST(ToHalfWidth, MapsLongValuesWhole) {

@@ -11,7 +11,6 @@
 
 #include "record/book_record.h"
 #include "record/dictionaries.h"
-#include "record/stop_request.h"
 #include "scrape/euc_jp.h"
 #include "scrape/system_texts.h"
 #include "strings/strings.h"
@@ -70,14 +69,9 @@ std::string Div(std::string_view text) { return "\t<div>" + std::string(text) + 
 
 class DetailPageTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ClearBookRecord();
-    FreeAuthorDictionary();
-    StopRequested = false;
-  }
-  void TearDown() override {
-    StopRequested = false;
-    DetailPageLineHook = nullptr;
+  // The page at PagePath() into record.
+  bool ParsePage(size_t* markers_found = nullptr) {
+    return ParseDetailPage(PagePath(), kBase, dictionaries.authors, work, record, markers_found);
   }
 
   std::string PagePath() const { return dir_.File("Temp.html"); }
@@ -88,7 +82,7 @@ class DetailPageTest : public ::testing::Test {
     std::string page;
     for (const auto& line : lines) page += line + "\r\n";
     dir_.Write("Temp.html", ToEucJp(page));
-    return ParseDetailPage(PagePath(), kBase, &markers_found_);
+    return ParsePage(&markers_found_);
   }
 
   // The lines followed by five filler lines, which are never tested.
@@ -99,6 +93,10 @@ class DetailPageTest : public ::testing::Test {
 
   TempDir dir_;
   size_t markers_found_ = 99;  // what the last Parse told
+  bool stop_requested = false;
+  DetailPageWork work{stop_requested};
+  Dictionaries dictionaries;
+  BookRecord record;
 };
 
 TEST(ToEucJpHelper, RoundTripsThroughTheConversion) {
@@ -109,29 +107,29 @@ TEST(ToEucJpHelper, RoundTripsThroughTheConversion) {
 TEST_F(DetailPageTest, WholeBookPage) {
   std::filesystem::copy_file(test::DataPath("pages/book.html"), PagePath());
   size_t markers = 0;
-  ASSERT_TRUE(ParseDetailPage(PagePath(), kBase, &markers));
+  ASSERT_TRUE(ParsePage(&markers));
   EXPECT_EQ(10u, markers);  // each of the ten markers, some more than once
-  EXPECT_BYTES_EQ(kTitle, BookRecord.Title);
-  EXPECT_BYTES_EQ("3", BookRecord.Volume);
-  EXPECT_BYTES_EQ(kTitle, BookRecord.Author);  // the title, so authors start at field 7
-  EXPECT_BYTES_EQ(SJ("あいう"), BookRecord.Author2);
-  EXPECT_BYTES_EQ(SJ("かきく [監修]"), BookRecord.OtherAuthors);
-  EXPECT_BYTES_EQ("http://catalog.example/images/item/12345.jpg", BookRecord.ImageUrl);
-  EXPECT_BYTES_EQ(kPublisherName, BookRecord.Publisher);
-  EXPECT_BYTES_EQ(SJ("菊倍判/96ページ"), BookRecord.Size);
-  EXPECT_BYTES_EQ(SJ("ピアノ・ソロ"), BookRecord.Label);
-  EXPECT_BYTES_EQ("2005", BookRecord.EditionYear);
-  EXPECT_BYTES_EQ("03", BookRecord.EditionMonth);
-  EXPECT_BYTES_EQ("10", BookRecord.EditionDay);
-  EXPECT_BYTES_EQ("1980", BookRecord.Price);
+  EXPECT_BYTES_EQ(kTitle, record.Title);
+  EXPECT_BYTES_EQ("3", record.Volume);
+  EXPECT_BYTES_EQ(kTitle, record.Author);  // the title, so authors start at field 7
+  EXPECT_BYTES_EQ(SJ("あいう"), record.Author2);
+  EXPECT_BYTES_EQ(SJ("かきく [監修]"), record.OtherAuthors);
+  EXPECT_BYTES_EQ("http://catalog.example/images/item/12345.jpg", record.ImageUrl);
+  EXPECT_BYTES_EQ(kPublisherName, record.Publisher);
+  EXPECT_BYTES_EQ(SJ("菊倍判/96ページ"), record.Size);
+  EXPECT_BYTES_EQ(SJ("ピアノ・ソロ"), record.Label);
+  EXPECT_BYTES_EQ("2005", record.EditionYear);
+  EXPECT_BYTES_EQ("03", record.EditionMonth);
+  EXPECT_BYTES_EQ("10", record.EditionDay);
+  EXPECT_BYTES_EQ("1980", record.Price);
   EXPECT_BYTES_EQ(
       // spaces gone, &quot; decoded as ”
       SJ("やさしい編曲で”弾ける”\r\n") + kItem1 + kComposer + "\r\n" + kArranger +
           "<!-- SysSyusaiNaiyou end -->\r\n"
           // half-width katakana, read from the last five lines
           + SJ("\r\n2. ﾄﾛｲﾒﾗｲ作曲：さしす<!-- SysSyusaiNaiyou end -->"),
-      BookRecord.Memo);
-  EXPECT_BYTES_EQ("", BookRecord.AgeRating);  // no private profile
+      record.Memo);
+  EXPECT_BYTES_EQ("", record.AgeRating);  // no private profile
 }
 
 struct ExaminedRow {
@@ -150,12 +148,12 @@ TEST_F(DetailPageTest, LastFiveLinesAreNotTested) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.line_count << " lines, marker on " << row.marker_line);
-    ClearBookRecord();
+    record = BookRecord{};
     std::vector<std::string> lines(static_cast<size_t>(row.line_count), std::string(kFiller));
     lines[static_cast<size_t>(row.marker_line)] = std::string(kMarkerPublisher);
     lines[static_cast<size_t>(row.marker_line) + 1] = Div(kPublisherName);
     EXPECT_EQ(row.result, Parse(lines));
-    EXPECT_BYTES_EQ(row.acted ? kPublisherName : "", BookRecord.Publisher);
+    EXPECT_BYTES_EQ(row.acted ? kPublisherName : "", record.Publisher);
     EXPECT_EQ(row.acted ? 1u : 0u, markers_found_);  // only examined lines count
   }
 }
@@ -178,15 +176,15 @@ TEST_F(DetailPageTest, LineRulesOfTheFile) {
   for (const auto& row : rows) {
     SCOPED_TRACE(test::Hex(row.bytes));
     dir_.Write("Temp.html", row.bytes);
-    EXPECT_EQ(row.result, ParseDetailPage(PagePath(), kBase));
+    EXPECT_EQ(row.result, ParsePage());
   }
   // Missing, or a folder in its place: false, and the record is untouched.
   std::filesystem::remove(PagePath());
-  BookRecord.Memo = " memo ";
-  EXPECT_FALSE(ParseDetailPage(PagePath(), kBase));
+  record.Memo = " memo ";
+  EXPECT_FALSE(ParsePage());
   std::filesystem::create_directory(PagePath());
-  EXPECT_FALSE(ParseDetailPage(PagePath(), kBase));
-  EXPECT_BYTES_EQ(" memo ", BookRecord.Memo);
+  EXPECT_FALSE(ParsePage());
+  EXPECT_BYTES_EQ(" memo ", record.Memo);
 }
 
 struct ValueRow {
@@ -206,14 +204,14 @@ TEST_F(DetailPageTest, CharacterReferencesOverTheWholePage) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.value_line);
-    ClearBookRecord();
+    record = BookRecord{};
     ASSERT_TRUE(ParseWithTail({std::string(kMarkerPublisher), Div(row.value_line)}));
-    EXPECT_BYTES_EQ(row.expected, BookRecord.Publisher);
+    EXPECT_BYTES_EQ(row.expected, record.Publisher);
   }
   // The image path is cut out of its line without stripping tags.
   ASSERT_TRUE(ParseWithTail(
       {"\t<div align=\"center\"><img src=\"/img/a&amp;b&lt;1&gt; c.jpg\" alt=\"x\"></div>"}));
-  EXPECT_BYTES_EQ("http://catalog.example/img/a&b<1> c.jpg", BookRecord.ImageUrl);
+  EXPECT_BYTES_EQ("http://catalog.example/img/a&b<1> c.jpg", record.ImageUrl);
 }
 
 TEST_F(DetailPageTest, PriceLine) {
@@ -224,10 +222,10 @@ TEST_F(DetailPageTest, PriceLine) {
       {"", ""},
   };
   for (const auto& row : rows) {
-    ClearBookRecord();
-    BookRecord.Price = "old";
+    record = BookRecord{};
+    record.Price = "old";
     ASSERT_TRUE(ParseWithTail({std::string(kMarkerPrice), Div(row.value_line)}));
-    EXPECT_BYTES_EQ(row.expected, BookRecord.Price);
+    EXPECT_BYTES_EQ(row.expected, record.Price);
   }
 }
 
@@ -273,17 +271,17 @@ TEST_F(DetailPageTest, ContentsBlocks) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    ClearBookRecord();
+    record = BookRecord{};
     std::vector<std::string> lines{std::string(kMarkerContentsStart)};
     lines.insert(lines.end(), row.block.begin(), row.block.end());
     ASSERT_TRUE(ParseWithTail(lines));
-    EXPECT_BYTES_EQ(row.memo, BookRecord.Memo);
+    EXPECT_BYTES_EQ(row.memo, record.Memo);
   }
 }
 
 TEST_F(DetailPageTest, ContentsItemOnTheLastLine) {
   ASSERT_TRUE(Parse({std::string(kMarkerContentsStart), "a", "b", "c", "d", "e", Item(kItem1)}));
-  EXPECT_BYTES_EQ(kItem1, BookRecord.Memo);
+  EXPECT_BYTES_EQ(kItem1, record.Memo);
 }
 
 struct ProfileRow {
@@ -303,45 +301,45 @@ TEST_F(DetailPageTest, PrivateProfile) {
     std::filesystem::remove(marker);
     if (row.marker == ProfileRow::kFile) dir_.Write("Temp.html.kagami_private", "anything");
     if (row.marker == ProfileRow::kFolder) std::filesystem::create_directory(marker);
-    ClearBookRecord();
-    BookRecord.PageUrl = "http://catalog.example/detail/view.php?id=1";
-    BookRecord.Reserved18 = "x";
+    record = BookRecord{};
+    record.PageUrl = "http://catalog.example/detail/view.php?id=1";
+    record.Reserved18 = "x";
     ASSERT_TRUE(ParseWithTail({std::string(kMarkerSize) + "</div>", Div(row.size)}));
     const bool applied = row.marker == ProfileRow::kFile;
-    EXPECT_BYTES_EQ(applied ? row.profiled_size : row.size, BookRecord.Size);
-    EXPECT_BYTES_EQ(applied ? SJ("全年齢") : "", BookRecord.AgeRating);
-    EXPECT_BYTES_EQ(applied ? "" : "x", BookRecord.Reserved18);
-    EXPECT_EQ(applied, BookRecord.PageUrl.empty());
+    EXPECT_BYTES_EQ(applied ? row.profiled_size : row.size, record.Size);
+    EXPECT_BYTES_EQ(applied ? SJ("全年齢") : "", record.AgeRating);
+    EXPECT_BYTES_EQ(applied ? "" : "x", record.Reserved18);
+    EXPECT_EQ(applied, record.PageUrl.empty());
   }
 }
 
 TEST_F(DetailPageTest, StopRequestedBeforeTheFirstLine) {
-  StopRequested = true;
-  BookRecord.Memo = " memo ";
+  stop_requested = true;
+  record.Memo = " memo ";
   EXPECT_FALSE(ParseWithTail({std::string(kMarkerPublisher), Div(kPublisherName)}));
-  EXPECT_BYTES_EQ("", BookRecord.Publisher);
-  EXPECT_BYTES_EQ(" memo ", BookRecord.Memo);  // the finish did not run
+  EXPECT_BYTES_EQ("", record.Publisher);
+  EXPECT_BYTES_EQ(" memo ", record.Memo);  // the finish did not run
 }
 
 TEST_F(DetailPageTest, StopRequestedDuringTheWalk) {
-  DetailPageLineHook = [](size_t line) {
-    if (line == 2) StopRequested = true;
+  work.line_hook = [this](size_t line) {
+    if (line == 2) stop_requested = true;
   };
-  BookRecord.Memo = " memo ";
+  record.Memo = " memo ";
   EXPECT_TRUE(ParseWithTail({std::string(kMarkerPublisher), Div(kPublisherName),
                              std::string(kMarkerPrice), Div("100")}));
-  EXPECT_BYTES_EQ(kPublisherName, BookRecord.Publisher);  // line 0 was examined
-  EXPECT_BYTES_EQ("", BookRecord.Price);                  // line 2 was not
+  EXPECT_BYTES_EQ(kPublisherName, record.Publisher);  // line 0 was examined
+  EXPECT_BYTES_EQ("", record.Price);                  // line 2 was not
   EXPECT_EQ(1u, markers_found_);
-  EXPECT_BYTES_EQ("memo", BookRecord.Memo);                // the finish ran
+  EXPECT_BYTES_EQ("memo", record.Memo);                // the finish ran
 }
 
 TEST_F(DetailPageTest, PageWithoutMarkersStillFinishes) {
-  BookRecord.Memo = SJ("　 memo　");  // full-width spaces become spaces
-  BookRecord.OtherAuthors = "\r\nA";
+  record.Memo = SJ("　 memo　");  // full-width spaces become spaces
+  record.OtherAuthors = "\r\nA";
   EXPECT_TRUE(ParseWithTail({"<html>"}));
-  EXPECT_BYTES_EQ("memo", BookRecord.Memo);
-  EXPECT_BYTES_EQ("A", BookRecord.OtherAuthors);  // the author slots trim field 9
+  EXPECT_BYTES_EQ("memo", record.Memo);
+  EXPECT_BYTES_EQ("A", record.OtherAuthors);  // the author slots trim field 9
 }
 
 // Pages of marker pieces and random bytes: nothing may crash or read out of
@@ -370,9 +368,9 @@ TEST_F(DetailPageTest, ArbitraryBytes) {
       }
       if (random() % 4 == 0) text += "\r\n";
     }
-    ClearBookRecord();
+    record = BookRecord{};
     dir_.Write("Temp.html", text);
-    ParseDetailPage(PagePath(), kBase);
+    ParsePage();
   }
 }
 
@@ -387,10 +385,10 @@ TEST_F(DetailPageTest, NestedContentsBlocksStayBounded) {
   page += "a\r\nb\r\nc\r\nd\r\ne\r\n";
   dir_.Write("Temp.html", page);
   const auto began = std::chrono::steady_clock::now();
-  ASSERT_TRUE(ParseDetailPage(PagePath(), kBase));
+  ASSERT_TRUE(ParsePage());
   EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
-  EXPECT_LE(BookRecord.Memo.size(), 2 * page.size());
-  EXPECT_GT(BookRecord.Memo.size(), 20000u * (kItem1.size() + kComposer.size()));
+  EXPECT_LE(record.Memo.size(), 2 * page.size());
+  EXPECT_GT(record.Memo.size(), 20000u * (kItem1.size() + kComposer.size()));
 }
 
 }  // namespace

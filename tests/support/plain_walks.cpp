@@ -54,10 +54,10 @@ std::vector<std::string> PlainAuthorOrder(const std::vector<std::string>& added)
   return entries;
 }
 
-void PlainAssignAuthorSlots(const std::vector<std::string>& entries, bool use_first,
-                            bool use_second, bool use_others, std::string_view others_prefix) {
+void PlainAssignAuthorSlots(const std::vector<std::string>& entries, Dictionary& authors,
+                            BookRecord& book, bool use_first, bool use_second, bool use_others,
+                            std::string_view others_prefix) {
   constexpr std::string_view kOpen = "\x81\x6d", kClose = "\x81\x6e";  // ［ ］
-  TBase& book = BookRecord;
   for (const std::string& entry : entries) {
     const std::string taken = book.Author + "\r\n" + book.Author2 + "\r\n" + book.OtherAuthors;
     std::string name = entry.substr(1);
@@ -69,7 +69,7 @@ void PlainAssignAuthorSlots(const std::vector<std::string>& entries, bool use_fi
       name.resize(open - 1);
     }
     std::string extra;
-    if (AuthorDictionaryEntry found; AuthorDictionaryHasLines() && LookupAuthor(name, found)) {
+    if (AuthorDictionaryEntry found; !authors.Empty() && LookupAuthor(authors, name, found)) {
       name = found.name;
       if (!found.reading.empty()) reading = found.reading;
       extra = found.extra;

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "record/book_record.h"
+#include "record/dictionaries.h"
+
 namespace kanadeya::test {
 
 // The lines of `text` as SplitLines splits them, each followed by CR LF.
@@ -35,7 +38,8 @@ std::vector<std::string> PlainAuthorOrder(const std::vector<std::string>& added)
 // name, reading (when it has one) and extra on a hit; a name that is empty or
 // occurs in the taken text (Author, Author2, OtherAuthors joined by CR LF,
 // made again for every entry) is left out. OtherAuthors ends trimmed.
-void PlainAssignAuthorSlots(const std::vector<std::string>& entries, bool use_first,
-                            bool use_second, bool use_others, std::string_view others_prefix);
+void PlainAssignAuthorSlots(const std::vector<std::string>& entries, Dictionary& authors,
+                            BookRecord& book, bool use_first, bool use_second, bool use_others,
+                            std::string_view others_prefix);
 
 }  // namespace kanadeya::test

@@ -17,7 +17,7 @@
 #include "platform/wait_window.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/wait_window.h"
-#include "record/stop_request.h"
+#include "plugin/plugin_state.h"
 #include "tests/programs/host_lifetime/sample_stage.h"
 #include "tests/support/bytes.h"
 
@@ -140,7 +140,7 @@ class WaitWindowOnScreen : public ::testing::Test {
 
   void TearDown() override {
     kanadeya::SetProgressObserver({});
-    kanadeya::StopRequested = false;
+    kanadeya::LoadedPlugin().stop_requested = false;
     ::DeleteFileA(settings_.c_str());
     ::DeleteFileA(log_.c_str());
   }
@@ -196,7 +196,7 @@ class WaitWindowOnScreen : public ::testing::Test {
         press(form);
       }
     });
-    EXPECT_TRUE(kanadeya::StopRequested);
+    EXPECT_TRUE(kanadeya::LoadedPlugin().stop_requested);
     EXPECT_BYTES_EQ(first_two, stopped);
     EXPECT_FALSE(::IsWindowVisible(::FindWindowA("TfrmWait", nullptr)));
     const std::string log = ReadLog();

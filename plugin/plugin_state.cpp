@@ -1,0 +1,10 @@
+#include "plugin/plugin_state.h"
+
+namespace kanadeya {
+
+PluginState& LoadedPlugin() {
+  static PluginState state;
+  return state;
+}
+
+}  // namespace kanadeya
