@@ -299,9 +299,7 @@ class Sampler:
     def __init__(self, root, build, jobs, unit_only, timeout):
         self.root, self.build, self.jobs, self.timeout = root, build, jobs, timeout
         self.backup = build / BACKUP
-        tests = list_tests(build)
-        self.units = [t for t in tests if re.search(r"_tests$", t["name"])]
-        self.others = [] if unit_only else [t for t in tests if t not in self.units]
+        self.unit_only, self.units, self.others = unit_only, [], []
 
     def recover(self):
         """Puts back any file that an interrupted run left mutated."""
@@ -331,6 +329,9 @@ class Sampler:
     def baseline(self):
         if not self.make():
             sys.exit("mutate: the unmutated sources do not build")
+        tests = list_tests(self.build)  # a test's command is known once it is built
+        self.units = [t for t in tests if re.search(r"_tests$", t["name"])]
+        self.others = [] if self.unit_only else [t for t in tests if t not in self.units]
         for t in self.units + self.others:
             start = time.monotonic()
             code, out = run(t["command"], None, t["cwd"], t["env"])
@@ -430,7 +431,7 @@ def main():
             verdict, test = sampler.try_mutant(m)
             took = time.monotonic() - start
             results.append((m, verdict, test, took))
-            by = f" by {test}" if test else ""
+            by = f" {'in' if verdict == 'timeout' else 'by'} {test}" if test else ""
             print(f"[{k}/{len(chosen)}] {m.file}:{m.line} {m.op} {describe(m)}: {verdict}{by} "
                   f"({took:.0f} s)", flush=True)
     except (KeyboardInterrupt, Interrupted) as e:
