@@ -92,6 +92,7 @@ TEST(CompareAnsiIgnoreCase, Orders) {
       {"1ﾊﾞ", "1ﾊﾟ", -1},          // half-width voiced before semi-voiced
       {"1я", "1Я", 0},             // the last small Cyrillic and Greek letters
       {"1ω", "1Ω", 0},
+      {"1ё", "1Ё", 0},
       {"1ヽ", "10", 1},            // iteration marks after the digits (a repeat of "1" on Win32)
       {"1ゝ", "10", 1},
       {"1ゞ", "10", 1},
