@@ -792,6 +792,19 @@ class Http(unittest.TestCase):
                          [(column(l, COL_CODE), column(l, COL_TITLE)) for l in lines])
         self.assertEqual(5, len(server.requests))
 
+    def test_endless_redirects_end_the_download(self):
+        if OPTIONS.emulator:
+            self.skipTest("libcurl's own account of a failed download")
+        stage, server = self.serve("一")
+        target = SEARCH_PATH + "?keyword=9784888100113"
+        server.special[target] = ("redirect", 302, target)
+        result = stage.lookup("9784888100113", site=server.url)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        self.assertEqual(b"", stage.output())
+        failed = [l for l in result.stderr_lines if l.startswith("hakobune: download failed")]
+        self.assertEqual(1, len(failed), result.stderr_lines)
+        self.assertIn("(10) redirects", failed[0])  # the detail, not the code's general text
+
     def test_refused_connection(self):
         # The connection test fails: the plug-in's message, no output file
         # (the old one is gone too), no download tried.
