@@ -35,5 +35,24 @@ TEST(RenameFileReplacing, MovesTheFileOverAnyOther) {
   }
 }
 
+TEST(AppendToFile, AddsToTheEndOrCreates) {
+  static const struct {
+    const char* before;  // nullptr: no such file
+    const char* path;    // in the test's folder
+    bool appended;
+    const char* after;
+  } rows[] = {
+      {"a", "f", true, "ab"},
+      {nullptr, "f", true, "b"},
+      {nullptr, "missing/f", false, ""},
+  };
+  for (const auto& row : rows) {
+    test::TempDir dir;
+    if (row.before) dir.Write("f", row.before);
+    EXPECT_EQ(row.appended, AppendToFile(dir.File(row.path), "b")) << row.path;
+    EXPECT_EQ(dir.Read("f"), row.after) << row.path;
+  }
+}
+
 }  // namespace
 }  // namespace kanadeya::platform
