@@ -14,12 +14,14 @@ the run is interrupted; the build is brought back to the sources at the end.
                     [--jobs J] [--results FILE.tsv]
 
 Verdicts: killed (a test failed), timeout (a test hung and was killed),
-survived, not compiled (left out of the score). Score = (killed + timeout)
-/ (killed + timeout + survived). Exit status 0 when the run worked, whatever
-the score; 2 when the build or the tests fail before any mutant; 3 when the
-product sources have uncommitted changes.
+survived, not compiled (a build error, or no object file changed: code that
+this build leaves out, such as another platform's branch). Score =
+(killed + timeout) / (killed + timeout + survived). Exit status 0 when the
+run worked, whatever the score; 2 when the build or the tests fail before
+any mutant; 3 when the product sources have uncommitted changes.
 """
 import argparse
+import hashlib
 import json
 import os
 import random
@@ -312,6 +314,11 @@ class Sampler:
                 print(f"mutate: restored {source.relative_to(self.root)} from an earlier run")
         shutil.rmtree(self.backup)
 
+    def objects(self, since=0.0):
+        """The build's object files changed since `since`, with their hashes."""
+        return {p: hashlib.sha1(p.read_bytes()).hexdigest() for pattern in ("*.o", "*.obj")
+                for p in self.build.rglob(pattern) if p.stat().st_mtime >= since}
+
     def make(self):
         return run(["cmake", "--build", str(self.build), "-j", str(self.jobs)])[0] == 0
 
@@ -329,6 +336,7 @@ class Sampler:
     def baseline(self):
         if not self.make():
             sys.exit("mutate: the unmutated sources do not build")
+        self.unmutated = self.objects()
         tests = list_tests(self.build)  # a test's command is known once it is built
         self.units = [t for t in tests if re.search(r"_tests$", t["name"])]
         self.others = [] if self.unit_only else [t for t in tests if t not in self.units]
@@ -347,9 +355,13 @@ class Sampler:
         saved.write_bytes(original)
         text = original.decode("utf-8", errors="surrogateescape")
         try:
+            start = time.time()
             path.write_bytes((text[:m.start] + m.new + text[m.end:]).encode("utf-8", "surrogateescape"))
             if not self.make():
                 return "not compiled", ""
+            rebuilt = self.objects(start)
+            if all(self.unmutated.get(p) == h for p, h in rebuilt.items()):
+                return "not compiled", "(code this build leaves out)"
             outcome, test = self.test(m.file.split("/")[0])
             return {"passed": "survived", "failed": "killed", "timeout": "timeout"}[outcome], test
         finally:

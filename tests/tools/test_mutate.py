@@ -5,8 +5,8 @@
 
 Places and Listing read the sources only. FixtureRun runs the sampler over a
 small CMake project of its own in a temporary folder (a killed, a surviving,
-a hanging and a not compiling mutant; an interrupted run; a run that finds a
-file left mutated). RealTree (only with --build-dir) samples two mutants of
+a hanging and a not compiling mutant, and two in code the build leaves out;
+an interrupted run; a run that finds a file left mutated). RealTree (only with --build-dir) samples two mutants of
 markup/ in BUILD with the unit tests, as a short run of the real thing: it
 passes when the sampler runs, reports and leaves every file as it was.
 """
@@ -109,6 +109,9 @@ bool Big(int x) {
   return x > 100;
 }
 static_assert(sizeof(int) == sizeof(unsigned), "");
+#ifdef _WIN32
+bool Small(int x) { return x < 1; }
+#endif
 """,
     "tests/main.cpp": """#include <unistd.h>
 bool Big(int x);
@@ -145,8 +148,9 @@ class FixtureRun(unittest.TestCase):
         self.assertEqual(0, run.returncode, run.stdout + run.stderr)
         verdicts = [l.split("\t")[2:6:3] for l in results.read_text().splitlines()[1:]]
         self.assertEqual([["const", "killed"], ["rel", "timeout"], ["const", "survived"],
-                          ["eq", "not compiled"]], verdicts)
-        self.assertRegex(run.stdout, r"\nstrings +4 +1 +1 +1 +1 +67 %\n")
+                          ["eq", "not compiled"], ["rel", "not compiled"],  # a build error,
+                          ["const", "not compiled"]], verdicts)             # no code at all
+        self.assertRegex(run.stdout, r"\nstrings +6 +1 +1 +1 +3 +67 %\n")
         self.assertEqual(self.source, (self.root / "strings/big.cpp").read_bytes())
         self.assertFalse((self.root / "build" / mutate.BACKUP).exists())
 
