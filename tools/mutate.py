@@ -18,9 +18,11 @@ survived, not compiled (a build error, or no object file changed: code that
 this build leaves out, such as another platform's branch). Score =
 (killed + timeout) / (killed + timeout + survived). Exit status 0 when the
 run worked, whatever the score; 2 when the build or the tests fail before
-any mutant; 3 when the product sources have uncommitted changes.
+any mutant; 3 when the product sources have uncommitted changes or another
+run samples in the same build.
 """
 import argparse
+import fcntl
 import hashlib
 import json
 import os
@@ -272,9 +274,13 @@ def run(command, timeout=None, cwd=None, env=None):
     except subprocess.TimeoutExpired:
         return None, ""
     finally:
-        if proc.poll() is None:
-            os.killpg(proc.pid, signal.SIGKILL)
-            proc.wait()
+        if proc.poll() is None:  # asked to end first, so that it can clean up
+            os.killpg(proc.pid, signal.SIGTERM)
+            try:
+                proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                os.killpg(proc.pid, signal.SIGKILL)
+                proc.wait()
 
 
 def list_tests(build):
@@ -289,6 +295,8 @@ def list_tests(build):
                              capture_output=True, text=True).stdout.replace(copy, str(build))
     tests = []
     for t in json.loads(out)["tests"]:
+        if t["name"].startswith("mutation_sampler"):
+            continue  # this tool's own tests, which would sample within the sample
         props = {p["name"]: p["value"] for p in t.get("properties", [])}
         env = dict(os.environ)
         env.update(v.split("=", 1) for v in props.get("ENVIRONMENT", []))
@@ -429,6 +437,13 @@ def main():
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGHUP, stop)
     sampler = Sampler(root, build, args.jobs, args.unit_only, args.timeout)
+    build.mkdir(parents=True, exist_ok=True)
+    lock = open(build / "mutate.lock", "w")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except OSError:
+        print(f"mutate: another run is sampling in {build}", file=sys.stderr)
+        return 3
     sampler.recover()
     changed = product_changes(root, folders)
     if changed:

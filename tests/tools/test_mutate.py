@@ -6,11 +6,13 @@
 Places and Listing read the sources only. FixtureRun runs the sampler over a
 small CMake project of its own in a temporary folder (a killed, a surviving,
 a hanging and a not compiling mutant, and two in code the build leaves out;
-an interrupted run; a run that finds a file left mutated). RealTree (only with --build-dir) samples two mutants of
+an interrupted run; a run that finds a file left mutated; two runs on one
+build). RealTree (only with --build-dir) samples two mutants of
 markup/ in BUILD with the unit tests, as a short run of the real thing: it
 passes when the sampler runs, reports and leaves every file as it was.
 """
 import argparse
+import fcntl
 import hashlib
 import os
 import signal
@@ -186,6 +188,14 @@ class FixtureRun(unittest.TestCase):
         run = subprocess.run(self.sampler("-n", "1"), capture_output=True, text=True)
         self.assertEqual(3, run.returncode, run.stdout + run.stderr)
 
+    def test_one_run_per_build(self):
+        (self.root / "build").mkdir(exist_ok=True)
+        with open(self.root / "build" / "mutate.lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            run = subprocess.run(self.sampler("-n", "1"), capture_output=True, text=True)
+        self.assertEqual(3, run.returncode, run.stdout + run.stderr)
+        self.assertEqual(self.source, (self.root / "strings/big.cpp").read_bytes())
+
 
 class RealTree(unittest.TestCase):
 
@@ -200,7 +210,7 @@ class RealTree(unittest.TestCase):
                               "markup", "--unit-only", "--build-dir", OPTIONS.build_dir],
                              capture_output=True, text=True)
         if run.returncode == 3:
-            self.skipTest("the product sources have uncommitted changes")
+            self.skipTest(run.stderr.strip())  # uncommitted changes, or another run
         self.assertEqual(0, run.returncode, run.stdout + run.stderr)
         self.assertIn("[2/2] markup/markup.cpp:", run.stdout)
         self.assertRegex(run.stdout, r"\nmarkup +2 ")
