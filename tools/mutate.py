@@ -369,7 +369,7 @@ class Sampler:
                 return "not compiled", ""
             rebuilt = self.objects(start)
             if all(self.unmutated.get(p) == h for p, h in rebuilt.items()):
-                return "not compiled", "(code this build leaves out)"
+                return "not compiled", "(no object file changed)"
             outcome, test = self.test(m.file.split("/")[0])
             return {"passed": "survived", "failed": "killed", "timeout": "timeout"}[outcome], test
         finally:
@@ -458,7 +458,7 @@ def main():
             verdict, test = sampler.try_mutant(m)
             took = time.monotonic() - start
             results.append((m, verdict, test, took))
-            by = f" {'in' if verdict == 'timeout' else 'by'} {test}" if test else ""
+            by = f" {dict(killed='by', timeout='in').get(verdict, '')} {test}" if test else ""
             print(f"[{k}/{len(chosen)}] {m.file}:{m.line} {m.op} {describe(m)}: {verdict}{by} "
                   f"({took:.0f} s)", flush=True)
     except (KeyboardInterrupt, Interrupted) as e:
