@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/argument_numbers.h"
 #include "platform/calling_convention.h"
 #include "host/commands.h"
 #include "host/folders.h"
@@ -40,51 +41,6 @@ struct LookupOptions {
 };
 
 constexpr uint32_t kDefaultDelayMs = 1000;
-constexpr uint64_t kMaxSecondsMs = 86400 * 1000ull;  // a day
-
-// A decimal number from 1 to 2^31 - 1.
-bool ParsePositive(const char* text, uint32_t& value) {
-  if (text == nullptr || *text == '\0') return false;
-  uint64_t n = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p < '0' || *p > '9') return false;
-    n = n * 10 + static_cast<uint64_t>(*p - '0');
-    if (n > 0x7FFFFFFF) return false;
-  }
-  if (n == 0) return false;
-  value = static_cast<uint32_t>(n);
-  return true;
-}
-
-// Seconds as a decimal number with up to three decimals ("1", "0.25"), at
-// most a day, in milliseconds.
-bool ParseSeconds(const char* text, uint32_t& ms) {
-  if (text == nullptr || *text == '\0') return false;
-  uint64_t whole = 0, fraction = 0;
-  int decimals = -1;  // -1 until the decimal point
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p == '.' && decimals < 0 && p != text && p[1] != '\0') {
-      decimals = 0;
-      continue;
-    }
-    if (*p < '0' || *p > '9') return false;
-    const auto digit = static_cast<uint64_t>(*p - '0');
-    if (decimals < 0) {
-      whole = whole * 10 + digit;
-      if (whole * 1000 > kMaxSecondsMs) return false;
-    } else if (++decimals > 3) {
-      return false;
-    } else {
-      fraction = fraction * 10 + digit;
-    }
-  }
-  for (int d = decimals < 0 ? 0 : decimals; d < 3; ++d) fraction *= 10;
-  const uint64_t total = whole * 1000 + fraction;
-  if (total > kMaxSecondsMs) return false;
-  ms = static_cast<uint32_t>(total);
-  return true;
-}
-
 // Fills `options` from the arguments; the empty text, or why they are wrong.
 std::string ParseArguments(int argc, char** argv, LookupOptions& options) {
   bool seen_data_dir = false, seen_out = false;

@@ -843,17 +843,34 @@ class Http(unittest.TestCase):
                          [(column(l, COL_CODE), column(l, COL_TITLE)) for l in lines])
         self.assertEqual(5, len(server.requests))
 
+    def test_endless_redirects_end_the_download(self):
+        if OPTIONS.emulator:
+            self.skipTest("libcurl's own account of a failed download")
+        stage, server = self.serve("一")
+        target = SEARCH_PATH + "?keyword=9784888100113"
+        server.special[target] = ("redirect", 302, target)
+        result = stage.lookup("9784888100113", site=server.url)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        self.assertEqual(b"", stage.output())
+        failed = [l for l in result.stderr_lines if l.startswith("hakobune: download failed")]
+        self.assertEqual(1, len(failed), result.stderr_lines)
+        self.assertIn("(10) redirects", failed[0])  # the detail, not the code's general text
+
     def test_refused_connection(self):
         # The connection test fails: the plug-in's message, no output file
         # (the old one is gone too), no download tried.
         stage = Stage(self)
         stage.write("out.csv", b"old\r\n")
-        result = stage.lookup("9784888100113", site=ClosedPort(self).url)
+        port = ClosedPort(self)
+        result = stage.lookup("9784888100113", site=port.url)
         self.assertEqual(0, result.status)
         self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
         self.assertIsNone(stage.output())
-        self.assertTrue(any(l.startswith("hakobune: cannot connect to http://127.0.0.1:")
-                            for l in result.stderr_lines), result.stderr_lines)
+        prefix = "hakobune: cannot connect to %s: " % port.url
+        said = [l[len(prefix):] for l in result.stderr_lines if l.startswith(prefix)]
+        self.assertEqual(1, len(said), result.stderr_lines)
+        if not OPTIONS.emulator:  # libcurl's own account of the failure names the port
+            self.assertIn("port " + port.url.rsplit(":", 1)[1], said[0])
         self.assertEqual("no output file written", result.stderr_lines[-1])
 
     def test_server_that_never_answers(self):

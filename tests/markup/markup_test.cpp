@@ -31,6 +31,7 @@ TEST(NarrowAlnum, MakesFullWidthLettersAndDigitsAscii) {
   };
   static const Row rows[] = {
       {SJ("ＡＢＣ１２３ａｂｃ"), "ABC123abc"},
+      {SJ("０９ＡＺａｚ"), "09AZaz"},               // the ends of the ranges
       // （１） keeps its full-width brackets
       {SJ("（１）"), SJ("（1）")},
       {SJ("あ亜"), SJ("あ亜")},                  // あ亜 unchanged

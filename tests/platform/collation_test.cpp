@@ -89,6 +89,13 @@ TEST(CompareAnsiIgnoreCase, Orders) {
       {"1阿部", "1伊藤", -1},      // kanji in JIS order, not in Unicode order
       {"1阿部", "1鈴木", -1},
       {"1ヂ", "1ア", 1},           // ヂ is 0x83 0x61: its 'a' is no letter
+      {"1ﾊﾞ", "1ﾊﾟ", -1},          // half-width voiced before semi-voiced
+      {"1я", "1Я", 0},             // the last small Cyrillic and Greek letters
+      {"1ω", "1Ω", 0},
+      {"1ё", "1Ё", 0},
+      {"1ヽ", "10", 1},            // iteration marks after the digits (a repeat of "1" on Win32)
+      {"1ゝ", "10", 1},
+      {"1ゞ", "10", 1},
   };
   for (const auto& row : rows) {
     const std::string a = test::Sjis(row.a), b = test::Sjis(row.b);

@@ -78,6 +78,7 @@ TEST_F(OutputLineTest, QuotingRule) {
       {"a,b", SJ("a，b")},
       {"ab\x81", "ab"},          // a lone lead byte at the end is dropped
       {SJ("ポ"), SJ("ポ")},      // ポ whole
+      {std::string_view("a\0 b", 4), std::string_view("a\0 b", 4)},  // bytes after a zero byte do not
   };
   for (const auto& row : rows) {
     record = BookRecord{};
