@@ -112,9 +112,15 @@ const std::string& TextWithPattern(size_t bytes, std::string_view pattern, uint3
     while (text.size() < bytes) {
       for (size_t k = 0, n = choose.Between(4, 12); k < n; ++k) {
         switch (choose.Below(3)) {
-          case 0: text += choose.Kanji(1); break;
-          case 1: text += choose.Hiragana(1); break;
-          default: text += static_cast<char>('a' + choose.Below(26)); break;
+          case 0:
+            text += choose.Kanji(1);
+            break;
+          case 1:
+            text += choose.Hiragana(1);
+            break;
+          default:
+            text += static_cast<char>('a' + choose.Below(26));
+            break;
         }
       }
       text += pattern;
@@ -143,7 +149,8 @@ const std::string& MarkupLine(size_t bytes, uint32_t seed) {
 
 const std::vector<std::string>& ProductNames(size_t count, uint32_t seed) {
   static std::map<std::tuple<size_t, uint32_t, std::string>,
-                  std::unique_ptr<std::vector<std::string>>> cache;
+                  std::unique_ptr<std::vector<std::string>>>
+      cache;
   return Cached(cache, count, seed, "", [&] {
     Chooser choose(seed);
     std::vector<std::string> names;
@@ -152,22 +159,40 @@ const std::vector<std::string>& ProductNames(size_t count, uint32_t seed) {
       const std::string number = std::to_string(choose.Between(1, 40));
       const std::string numeral(kKanjiNumerals.substr(2 * choose.Below(9), 2));
       switch (i % 10) {
-        case 0: names.push_back(title + std::string(kFullWidthSpace) + std::string(kOrdinalMark) +
-                                FullWidthDigits(number) + std::string(kVolumeSuffix)); break;
-        case 1: names.push_back(title + " Vol." + number); break;
-        case 2: names.push_back(title + " (" + number + ")"); break;
-        case 3: names.push_back(title + std::string(kOpenAngleBracket) + choose.Kanji(2) +
-                                std::string(kCloseAngleBracket)); break;
-        case 4: names.push_back(title + " No." + number + "(CD" + choose.Kanji(1) + ")"); break;
-        case 5: names.push_back(title + std::string(kFullWidthOpenParen) +
-                                std::string(kVolumeFirst) + std::string(kFullWidthCloseParen));
-                break;
-        case 6: names.push_back(title + std::string(kOrdinalMark) + numeral +
-                                std::string(kCollectionSuffix)); break;
-        case 7: names.push_back(title + " IV"); break;
-        case 8: names.push_back(title + " " + choose.Kanji(2) + std::string(kPartMark) + number);
-                break;
-        default: names.push_back(title); break;
+        case 0:
+          names.push_back(title + std::string(kFullWidthSpace) + std::string(kOrdinalMark) +
+                          FullWidthDigits(number) + std::string(kVolumeSuffix));
+          break;
+        case 1:
+          names.push_back(title + " Vol." + number);
+          break;
+        case 2:
+          names.push_back(title + " (" + number + ")");
+          break;
+        case 3:
+          names.push_back(title + std::string(kOpenAngleBracket) + choose.Kanji(2) +
+                          std::string(kCloseAngleBracket));
+          break;
+        case 4:
+          names.push_back(title + " No." + number + "(CD" + choose.Kanji(1) + ")");
+          break;
+        case 5:
+          names.push_back(title + std::string(kFullWidthOpenParen) + std::string(kVolumeFirst) +
+                          std::string(kFullWidthCloseParen));
+          break;
+        case 6:
+          names.push_back(title + std::string(kOrdinalMark) + numeral +
+                          std::string(kCollectionSuffix));
+          break;
+        case 7:
+          names.push_back(title + " IV");
+          break;
+        case 8:
+          names.push_back(title + " " + choose.Kanji(2) + std::string(kPartMark) + number);
+          break;
+        default:
+          names.push_back(title);
+          break;
       }
     }
     return names;
@@ -176,12 +201,12 @@ const std::vector<std::string>& ProductNames(size_t count, uint32_t seed) {
 
 const std::vector<std::string>& AuthorCredits(size_t count, uint32_t seed) {
   static std::map<std::tuple<size_t, uint32_t, std::string>,
-                  std::unique_ptr<std::vector<std::string>>> cache;
+                  std::unique_ptr<std::vector<std::string>>>
+      cache;
   return Cached(cache, count, seed, "", [&] {
-    static const std::string_view kRoles[] = {kRoleAuthor,      kRoleSupervision,
-                                              kRoleEditedAndWritten, kRoleTranslationShort,
-                                              kRoleCommentary,  kRoleEditing,
-                                              kRoleOriginal,    kRoleIllustration};
+    static const std::string_view kRoles[] = {
+        kRoleAuthor,     kRoleSupervision, kRoleEditedAndWritten, kRoleTranslationShort,
+        kRoleCommentary, kRoleEditing,     kRoleOriginal,         kRoleIllustration};
     Chooser choose(seed);
     std::vector<std::string> credits;
     for (size_t i = 0; i < count; ++i) {
@@ -207,7 +232,8 @@ const std::vector<std::string>& AuthorCredits(size_t count, uint32_t seed) {
 
 const std::vector<std::string>& EditionDates(size_t count, uint32_t seed) {
   static std::map<std::tuple<size_t, uint32_t, std::string>,
-                  std::unique_ptr<std::vector<std::string>>> cache;
+                  std::unique_ptr<std::vector<std::string>>>
+      cache;
   return Cached(cache, count, seed, "", [&] {
     Chooser choose(seed);
     std::vector<std::string> dates;
@@ -218,29 +244,41 @@ const std::vector<std::string>& EditionDates(size_t count, uint32_t seed) {
       const std::string mm = (m.size() < 2 ? "0" : "") + m;
       const std::string dd = (d.size() < 2 ? "0" : "") + d;
       switch (i % 7) {
-        case 0: dates.push_back(y + std::string(kYearMark) + m + std::string(kMonthMark) + d +
-                                std::string(kDayMark)); break;
-        case 1: dates.push_back(y + "." + mm + "." + dd); break;
-        case 2: dates.push_back(y + mm + dd); break;
-        case 3: dates.push_back(y + "/" + m); break;
-        case 4: dates.push_back(y.substr(2) + std::string(kYearMark) + m + std::string(kMonthMark));
-                break;
-        case 5: dates.push_back(y.substr(2) + mm + dd); break;
-        default: dates.push_back(FullWidthDigits(y) + std::string(kYearMark) + FullWidthDigits(m) +
-                                 std::string(kMonthMark)); break;
+        case 0:
+          dates.push_back(y + std::string(kYearMark) + m + std::string(kMonthMark) + d +
+                          std::string(kDayMark));
+          break;
+        case 1:
+          dates.push_back(y + "." + mm + "." + dd);
+          break;
+        case 2:
+          dates.push_back(y + mm + dd);
+          break;
+        case 3:
+          dates.push_back(y + "/" + m);
+          break;
+        case 4:
+          dates.push_back(y.substr(2) + std::string(kYearMark) + m + std::string(kMonthMark));
+          break;
+        case 5:
+          dates.push_back(y.substr(2) + mm + dd);
+          break;
+        default:
+          dates.push_back(FullWidthDigits(y) + std::string(kYearMark) + FullWidthDigits(m) +
+                          std::string(kMonthMark));
+          break;
       }
     }
     return dates;
   });
 }
 
-const Dictionaries& DictionaryFiles(size_t author_lines, size_t publisher_lines,
-                                    size_t label_lines, uint32_t seed) {
+const Dictionaries& DictionaryFiles(size_t author_lines, size_t publisher_lines, size_t label_lines,
+                                    uint32_t seed) {
   static std::map<std::tuple<size_t, uint32_t, std::string>, std::unique_ptr<Dictionaries>> cache;
   const std::string sizes = std::to_string(publisher_lines) + "/" + std::to_string(label_lines);
-  return Cached(cache, author_lines, seed, sizes, [&] {
-    return MakeDictionaries(author_lines, publisher_lines, label_lines, seed);
-  });
+  return Cached(cache, author_lines, seed, sizes,
+                [&] { return MakeDictionaries(author_lines, publisher_lines, label_lines, seed); });
 }
 
 const std::string& ScratchFolder() {
@@ -326,9 +364,12 @@ std::string FullWidthDigits(std::string_view digits) {
 // ASCII markup and runs of Japanese text in turn, a run whenever the share
 // of bytes outside ASCII has fallen below 40 %.
 std::string EucJpHtmlText(size_t bytes, uint32_t seed) {
-  static const char* const kOpen[] = {"<div class=\"item\">", "<td align=\"left\">",
-                                      "<a href=\"/detail/view.php?id=", "<span class=\"note\">",
-                                      "<p>", "<li>"};
+  static const char* const kOpen[] = {"<div class=\"item\">",
+                                      "<td align=\"left\">",
+                                      "<a href=\"/detail/view.php?id=",
+                                      "<span class=\"note\">",
+                                      "<p>",
+                                      "<li>"};
   Chooser choose(seed);
   std::string sjis;
   sjis.reserve(bytes + 256);
@@ -337,10 +378,24 @@ std::string EucJpHtmlText(size_t bytes, uint32_t seed) {
     if (outside * 10 < sjis.size() * 4) {
       std::string run;
       switch (choose.Below(10)) {
-        case 0: case 1: case 2: case 3: run = choose.Kanji(choose.Between(2, 12)); break;
-        case 4: case 5: case 6: run = choose.Hiragana(choose.Between(2, 12)); break;
-        case 7: case 8: run = choose.Katakana(choose.Between(2, 8)); break;
-        default: run = choose.HalfWidthKatakana(choose.Between(2, 8)); break;
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+          run = choose.Kanji(choose.Between(2, 12));
+          break;
+        case 4:
+        case 5:
+        case 6:
+          run = choose.Hiragana(choose.Between(2, 12));
+          break;
+        case 7:
+        case 8:
+          run = choose.Katakana(choose.Between(2, 8));
+          break;
+        default:
+          run = choose.HalfWidthKatakana(choose.Between(2, 8));
+          break;
       }
       outside += run.size();
       sjis += run;
@@ -369,7 +424,9 @@ std::string DetailPageText(size_t bytes, uint32_t seed) {
   Chooser choose(seed);
   std::string page =
       "<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
-      "charset=EUC-JP\">\n<title>" + choose.Kanji(6) + "</title>\n</head>\n<body>\n"
+      "charset=EUC-JP\">\n<title>" +
+      choose.Kanji(6) +
+      "</title>\n</head>\n<body>\n"
       "<div id=\"Navi\">\n";
   size_t row = 0;
   for (; row < 20; ++row) page += RecommendationRow(choose, row);
@@ -393,8 +450,8 @@ std::string DetailPageText(size_t bytes, uint32_t seed) {
   value(kMarkerEditionDate, EditionDates(1, seed)[0]);
   value(kMarkerPrice, std::string(kPriceColon) + "2,420" + std::string(kPriceYen) +
                           std::string(kPriceTaxIncluded));
-  value(kMarkerMemo, choose.Kanji(10) + "&quot;" + choose.Hiragana(5) + "&quot;&amp;" +
-                         choose.Kanji(8));
+  value(kMarkerMemo,
+        choose.Kanji(10) + "&quot;" + choose.Hiragana(5) + "&quot;&amp;" + choose.Kanji(8));
   page += std::string(kMarkerContentsStart) + "\n";
   const size_t items = std::max<size_t>(20, bytes / 2000);
   for (size_t item = 1; item <= items; ++item) {
@@ -445,11 +502,13 @@ Dictionaries MakeDictionaries(size_t author_lines, size_t publisher_lines, size_
     const std::string prefix =
         std::to_string(choose.Between(1, 9)) + choose.Digits(choose.Between(3, 5));
     bool clash = leading.count(prefix) != 0;
-    for (size_t n = 2; n <= prefix.size() && !clash; ++n) clash = prefixes.count(prefix.substr(0, n));
+    for (size_t n = 2; n <= prefix.size() && !clash; ++n)
+      clash = prefixes.count(prefix.substr(0, n));
     if (clash) continue;
     prefixes.insert(prefix);
     for (size_t n = 2; n <= prefix.size(); ++n) leading.insert(prefix.substr(0, n));
-    const std::string name = choose.Hiragana(3) + choose.Kanji(2) + std::to_string(publishers.size());
+    const std::string name =
+        choose.Hiragana(3) + choose.Kanji(2) + std::to_string(publishers.size());
     d.publishers += "|" + prefix + "|" + name + "\r\n";
     publishers.emplace_back(prefix, name);
   }
@@ -465,11 +524,13 @@ Dictionaries MakeDictionaries(size_t author_lines, size_t publisher_lines, size_
   for (size_t g = 0; g < 20; ++g)
     genres.push_back(choose.Katakana(3) + (g % 3 == 0 ? std::string(kNameDot) : std::string()) +
                      choose.Katakana(2));
-  const size_t labelled = std::min(publishers.size(), (label_lines + genres.size() - 1) / genres.size());
+  const size_t labelled =
+      std::min(publishers.size(), (label_lines + genres.size() - 1) / genres.size());
   for (size_t line = 0; line < label_lines; ++line) {
     const std::string& publisher = publishers[(line / genres.size()) % publishers.size()].second;
     const std::string& genre = genres[line % genres.size()];
-    d.labels += "|" + publisher + "|" + NormaliseDictionaryKey(genre) + "|" + choose.Kanji(4) + "\r\n";
+    d.labels +=
+        "|" + publisher + "|" + NormaliseDictionaryKey(genre) + "|" + choose.Kanji(4) + "\r\n";
   }
   for (size_t i = 0; i < 4 * 1024; ++i) {
     const std::string& publisher =

@@ -61,8 +61,8 @@ struct Dictionaries {
   std::vector<std::string> codes;
   std::vector<std::pair<std::string, std::string>> publisher_genres;
 };
-const Dictionaries& DictionaryFiles(size_t author_lines, size_t publisher_lines,
-                                    size_t label_lines, uint32_t seed);
+const Dictionaries& DictionaryFiles(size_t author_lines, size_t publisher_lines, size_t label_lines,
+                                    uint32_t seed);
 
 // A folder for the files of one benchmark program, with a trailing
 // separator; removed with what it holds when the program ends.

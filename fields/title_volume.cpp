@@ -1,7 +1,7 @@
 #include "fields/title_volume.h"
 
-#include <cassert>
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <vector>
 
@@ -39,8 +39,8 @@ class OpenBrackets {
   size_t LastWithin(int64_t length);
 
  private:
-  std::vector<size_t> positions_;  // ascending
-  size_t candidates_;              // positions_[0, candidates_) may still count
+  std::vector<size_t> positions_;    // ascending
+  size_t candidates_;                // positions_[0, candidates_) may still count
   int64_t last_length_ = INT64_MAX;  // the length of the call before
 };
 
@@ -189,7 +189,8 @@ void SplitInnerVolume(std::string& title, std::string& remainder, std::string& v
     if (IsVolumeNumber(candidate)) {
       volume = std::string(candidate);
       title = Copy(title, 1, mark + 1);
-      if (EndsWithChars(title, kOrdinalMark)) title = TrimRight(CopyView(title, 1, Length(title) - 2));
+      if (EndsWithChars(title, kOrdinalMark))
+        title = TrimRight(CopyView(title, 1, Length(title) - 2));
       return;
     }
   }

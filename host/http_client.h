@@ -18,10 +18,10 @@
 namespace hakobune {
 
 struct FetchLimits {
-  uint32_t connect_ms = 5000;  // to open the connection
-  uint32_t total_ms = 60000;   // for the whole download, redirects included
+  uint32_t connect_ms = 5000;        // to open the connection
+  uint32_t total_ms = 60000;         // for the whole download, redirects included
   uint64_t max_bytes = 64ull << 20;  // a body beyond this is not taken
-  std::string user_agent;      // sent as the User-Agent header
+  std::string user_agent;            // sent as the User-Agent header
 };
 
 struct FetchResult {
@@ -30,9 +30,7 @@ struct FetchResult {
   std::string error;           // empty, or why the download failed
 
   // A 2xx status with the whole body and no error.
-  bool Complete() const {
-    return error.empty() && body_complete && status >= 200 && status <= 299;
-  }
+  bool Complete() const { return error.empty() && body_complete && status >= 200 && status <= 299; }
 };
 
 // True when a connection to the host of `url` (a TCP connection, and the
@@ -45,7 +43,6 @@ bool TestConnection(const std::string& url, uint32_t timeout_ms, std::string& wh
 // The body of an answer that is not 2xx is not written. A body that stops
 // short of its Content-Length, or an incomplete chunked body, is not
 // complete. The caller deletes `body_path` unless the result is Complete().
-FetchResult Fetch(const std::string& url, const std::string& body_path,
-                  const FetchLimits& limits);
+FetchResult Fetch(const std::string& url, const std::string& body_path, const FetchLimits& limits);
 
 }  // namespace hakobune

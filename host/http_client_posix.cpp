@@ -5,10 +5,10 @@
 // libraries it brings (TLS and the rest) take some milliseconds to load and
 // start, in every run, also in one over a site folder that makes no request.
 #define CURL_DISABLE_TYPECHECK
-#include <cassert>
 #include <curl/curl.h>
 #include <dlfcn.h>
 
+#include <cassert>
 #include <cstdio>
 #include <memory>
 #include <type_traits>
@@ -38,8 +38,8 @@ const Curl* LoadCurl() {
     void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return loaded;
     auto bind = [library](auto& function, const char* name) {
-      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
-          ::dlsym(library, name));
+      function =
+          reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name));
     };
     bind(loaded.global_init, "curl_global_init");
     bind(loaded.easy_init, "curl_easy_init");
@@ -112,8 +112,7 @@ bool TestConnection(const std::string& url, uint32_t timeout_ms, std::string& wh
   return false;
 }
 
-FetchResult Fetch(const std::string& url, const std::string& body_path,
-                  const FetchLimits& limits) {
+FetchResult Fetch(const std::string& url, const std::string& body_path, const FetchLimits& limits) {
   FetchResult result;
   Easy curl = NewHandle();
   if (!curl) {
@@ -138,9 +137,9 @@ FetchResult Fetch(const std::string& url, const std::string& body_path,
   Lib().easy_setopt(c, CURLOPT_USERAGENT, limits.user_agent.c_str());
   Lib().easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
   Lib().easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
-  Lib().easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS,
-                   static_cast<long>(limits.connect_ms < limits.total_ms ? limits.connect_ms
-                                                                         : limits.total_ms));
+  Lib().easy_setopt(
+      c, CURLOPT_CONNECTTIMEOUT_MS,
+      static_cast<long>(limits.connect_ms < limits.total_ms ? limits.connect_ms : limits.total_ms));
   Lib().easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.total_ms));
   Lib().easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.max_bytes));
   Lib().easy_setopt(c, CURLOPT_WRITEFUNCTION, WriteBody);

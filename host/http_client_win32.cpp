@@ -2,10 +2,10 @@
 // proxy settings), the connection test through Winsock (a plain TCP
 // connection to the host of the URL, with a time-out of its own, which
 // WinINet does not offer).
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #include <windows.h>
 #include <wininet.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include <algorithm>
 #include <chrono>
@@ -72,8 +72,7 @@ bool TestConnection(const std::string& url, uint32_t timeout_ms, std::string& wh
   return connected;
 }
 
-FetchResult Fetch(const std::string& url, const std::string& body_path,
-                  const FetchLimits& limits) {
+FetchResult Fetch(const std::string& url, const std::string& body_path, const FetchLimits& limits) {
   FetchResult result;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.total_ms);
   File file(std::fopen(body_path.c_str(), "wb"));
@@ -87,8 +86,8 @@ FetchResult Fetch(const std::string& url, const std::string& body_path,
     return result;
   }
   const bool secure = address->scheme.size() == 5;  // "https" (any case)
-  Internet session(::InternetOpenA(limits.user_agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
-                                   nullptr, nullptr, 0));
+  Internet session(::InternetOpenA(limits.user_agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                                   nullptr, 0));
   if (!session) {
     result.error = InternetError(::GetLastError());
     return result;
@@ -220,8 +219,8 @@ bool ConnectWithin(const addrinfo& address, Clock::time_point deadline, std::str
       why = "timed out";
     } else if (ready == SOCKET_ERROR) {
       why = "connection failed (error " + std::to_string(::WSAGetLastError()) + ")";
-    } else if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error),
-                            &length) == 0 &&
+    } else if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) ==
+                   0 &&
                error == 0 && FD_ISSET(s, &writable)) {
       connected = true;
     } else {

@@ -44,8 +44,8 @@ ImportFile ReadImportFile(std::string_view text) {
         }
         if (i < text.size() && text[i] != ',' && !IsLineEnd(text, i)) {
           file.error_line = line.number;
-          file.error = "text follows the closing quote of column " +
-                       std::to_string(line.columns.size() + 1);
+          file.error =
+              "text follows the closing quote of column " + std::to_string(line.columns.size() + 1);
           return file;
         }
       } else {

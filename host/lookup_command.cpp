@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "host/argument_numbers.h"
-#include "platform/calling_convention.h"
 #include "host/commands.h"
 #include "host/folders.h"
 #include "host/host_functions.h"
@@ -16,6 +15,7 @@
 #include "host/plugin_module.h"
 #include "host/utf8.h"
 #include "host/web_address.h"
+#include "platform/calling_convention.h"
 #include "platform/files.h"
 #include "strings/strings.h"
 
@@ -69,8 +69,7 @@ std::string ParseArguments(int argc, char** argv, LookupOptions& options) {
     }
     const bool takes_value = arg == "--data-dir" || arg == "--out" || arg == "--site" ||
                              arg == "--codes" || arg == "--plugin" ||
-                             arg == "--connect-fail-from" || arg == "--timeout" ||
-                             arg == "--delay";
+                             arg == "--connect-fail-from" || arg == "--timeout" || arg == "--delay";
     if (!takes_value) return "unknown option: " + arg;
     if (i + 1 >= argc) return arg + " needs a value";
     const char* value = argv[++i];
@@ -184,11 +183,10 @@ int LookupCommand(int argc, char** argv) {
 
   if (!options.quiet) {
     std::string contents;
-    const std::string summary =
-        kanadeya::platform::ReadWholeFile(options.out, contents)
-            ? std::to_string(CountOutputLines(contents)) + " lines written to " +
-                  DisplayPath(options.out)
-            : std::string("no output file written");
+    const std::string summary = kanadeya::platform::ReadWholeFile(options.out, contents)
+                                    ? std::to_string(CountOutputLines(contents)) +
+                                          " lines written to " + DisplayPath(options.out)
+                                    : std::string("no output file written");
     std::fprintf(stderr, "%s\n", summary.c_str());
   }
   return 0;

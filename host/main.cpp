@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/calling_convention.h"
 #include "host/commands.h"
 #include "host/folders.h"
 #include "host/plugin_module.h"
 #include "host/utf8.h"
+#include "platform/calling_convention.h"
 
 namespace hakobune {
 

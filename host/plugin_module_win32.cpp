@@ -16,7 +16,8 @@ std::string ProgramDirectory() {
 
 void* LoadPluginModule(const std::string& path, std::string& error) {
   HMODULE module = ::LoadLibraryA(path.c_str());
-  if (module == nullptr) error = "LoadLibrary failed with error " + std::to_string(::GetLastError());
+  if (module == nullptr)
+    error = "LoadLibrary failed with error " + std::to_string(::GetLastError());
   return reinterpret_cast<void*>(module);
 }
 

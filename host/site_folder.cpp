@@ -11,8 +11,8 @@ constexpr std::string_view kSearchPrefix = "/search/keyword.php?keyword=";
 constexpr std::string_view kDetailPrefix = "/detail/view.php?id=";
 
 bool IsNotPlain(unsigned char b) {
-  const bool plain = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') ||
-                     (b >= 'a' && b <= 'z') || b == '_' || b == '.' || b == '-';
+  const bool plain = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
+                     b == '_' || b == '.' || b == '-';
   return !plain;
 }
 

@@ -4,7 +4,6 @@
 
 namespace hakobune {
 
-
 std::string ToUtf8(std::string_view sjis) { return ToUtf8Cut(sjis, std::string::npos); }
 
 std::string ToUtf8Cut(std::string_view sjis, size_t max_characters) {
@@ -12,6 +11,5 @@ std::string ToUtf8Cut(std::string_view sjis, size_t max_characters) {
   if (wide.size() > max_characters) wide.resize(max_characters);
   return kanadeya::platform::WideToUtf8(wide);
 }
-
 
 }  // namespace hakobune

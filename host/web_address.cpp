@@ -21,7 +21,15 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 bool MustEscape(unsigned char b) {
   if (b <= 0x20 || b >= 0x7F) return true;
   switch (b) {
-    case '"': case '#': case '<': case '>': case '\\': case '^': case '`': case '{': case '|':
+    case '"':
+    case '#':
+    case '<':
+    case '>':
+    case '\\':
+    case '^':
+    case '`':
+    case '{':
+    case '|':
     case '}':
       return true;
     default:

@@ -8,13 +8,12 @@ namespace kanadeya {
 namespace {
 constexpr std::string_view kCommentOpen = "<!--";
 constexpr std::string_view kCommentClose = "-->";
-constexpr std::string_view kProtectedOpen = "\x81\x83!--";   // ＜!--
-constexpr std::string_view kProtectedClose = "--\x81\x84";   // --＞
+constexpr std::string_view kProtectedOpen = "\x81\x83!--";  // ＜!--
+constexpr std::string_view kProtectedClose = "--\x81\x84";  // --＞
 
 }  // namespace
 
-std::string ExtractBetween(std::string_view text, std::string_view start,
-                           std::string_view end) {
+std::string ExtractBetween(std::string_view text, std::string_view start, std::string_view end) {
   const size_t at = ByteFind(text, start);
   if (at == 0) return {};
   std::string_view candidate = text.substr(at - 1 + start.size());

@@ -17,8 +17,7 @@ namespace kanadeya {
 // `end` marker after it; the whole rest when `end` is empty or absent; the
 // empty text when `start` is empty or absent.
 //   ExtractBetween("]a[b]", "[", "]") == "b"
-std::string ExtractBetween(std::string_view text, std::string_view start,
-                           std::string_view end);
+std::string ExtractBetween(std::string_view text, std::string_view start, std::string_view end);
 
 // Full-width digits and Latin letters become ASCII ("Ａ１ａ" -> "A1a"): a lead
 // byte 0x82 with a second byte t in 0x4F-0x79 becomes t - 0x1F, in 0x81-0x9A

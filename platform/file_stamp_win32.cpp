@@ -18,9 +18,9 @@ int64_t Microseconds(const FILETIME& t) {
 bool ReadFileStamp(const std::string& path, FileStamp& stamp) {
   // Opened for its attributes only: no access right is asked, so a file that
   // another program holds open for writing can still be looked at.
-  const HANDLE file = ::CreateFileA(path.c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE file =
+      ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info{};
   const bool known = ::GetFileInformationByHandle(file, &info) != 0;

@@ -105,8 +105,7 @@ bool WriteFileDurably(const std::string& path, std::string_view contents) {
 // the flag means nothing. With O_APPEND each write goes to the file's end as
 // one piece, whoever else appends.
 bool AppendToFile(const std::string& path, std::string_view contents) {
-  Descriptor fd(
-      ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+  Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
   struct stat st {};
   if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   return WriteAll(fd.get(), contents) && fd.Close();
@@ -120,8 +119,8 @@ bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::s
   part.resize(count);
   size_t have = 0;
   while (have < count) {
-    const ssize_t got = ::pread(fd.get(), part.data() + have, count - have,
-                                static_cast<off_t>(offset + have));
+    const ssize_t got =
+        ::pread(fd.get(), part.data() + have, count - have, static_cast<off_t>(offset + have));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       part.clear();
@@ -179,7 +178,8 @@ std::string ResolvedPath(const std::string& path) {
 }  // namespace
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   return ResolvedPath(a) == ResolvedPath(b);
@@ -211,7 +211,8 @@ namespace {
 // True when `path` names a file that is the running executable or that
 // cannot be examined.
 bool NotALoadedLibrary(const char* path) {
-  struct stat target {}, self {};
+  struct stat target {
+  }, self{};
   if (::stat(path, &target) != 0) return true;
   return ::stat("/proc/self/exe", &self) == 0 && target.st_dev == self.st_dev &&
          target.st_ino == self.st_ino;

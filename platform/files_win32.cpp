@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <algorithm>
 
 #include "platform/files.h"
@@ -38,8 +39,8 @@ bool DeleteFileAt(const std::string& path) { return ::DeleteFileA(path.c_str()) 
 
 bool ReadWholeFile(const std::string& path, std::string& contents) {
   contents.clear();
-  Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
   if (::GetFileSizeEx(file.h, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF)
@@ -270,8 +271,8 @@ std::string ModuleDirectory() { return FolderOfModule(ThisModule()); }
 // "\\x", "/x" and "C:..." do not depend on the current folder.
 bool IsAbsolutePath(std::string_view path) {
   if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return true;
-  const bool letter = path.size() >= 2 && ((path[0] >= 'A' && path[0] <= 'Z') ||
-                                           (path[0] >= 'a' && path[0] <= 'z'));
+  const bool letter = path.size() >= 2 &&
+                      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
   return letter && path[1] == ':';
 }
 

@@ -8,7 +8,8 @@ namespace kanadeya::platform {
 
 namespace {
 bool IsRunningExecutable(const std::string& path) {
-  struct stat target {}, self {};
+  struct stat target {
+  }, self{};
   return ::stat(path.c_str(), &target) == 0 && ::stat("/proc/self/exe", &self) == 0 &&
          target.st_dev == self.st_dev && target.st_ino == self.st_ino;
 }

@@ -7,7 +7,8 @@ namespace kanadeya::platform {
 namespace {
 void AppendDigits(std::string& text, unsigned value, int digits) {
   char buffer[8];
-  for (int i = digits - 1; i >= 0; --i, value /= 10) buffer[i] = static_cast<char>('0' + value % 10);
+  for (int i = digits - 1; i >= 0; --i, value /= 10)
+    buffer[i] = static_cast<char>('0' + value % 10);
   text.append(buffer, static_cast<size_t>(digits));
 }
 }  // namespace

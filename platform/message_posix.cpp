@@ -16,17 +16,12 @@ void WriteToStandardError(std::string_view text, std::string_view raw_prefix = {
 
 }  // namespace
 
-void ShowErrorMessage(std::string_view text, std::string_view) {
-  WriteToStandardError(text);
-}
+void ShowErrorMessage(std::string_view text, std::string_view) { WriteToStandardError(text); }
 
-void ShowErrorMessageWithPath(const std::string& path, std::string_view text,
-                              std::string_view) {
+void ShowErrorMessageWithPath(const std::string& path, std::string_view text, std::string_view) {
   WriteToStandardError(text, path);
 }
 
-void ShowMessage(std::string_view text) {
-  WriteToStandardError(text);
-}
+void ShowMessage(std::string_view text) { WriteToStandardError(text); }
 
 }  // namespace kanadeya::platform

@@ -22,8 +22,7 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 class ProfileReader {
  public:
   explicit ProfileReader(std::string path) : path_(std::move(path)) {}
-  std::string Read(std::string_view section, std::string_view key,
-                   std::string_view fallback) const;
+  std::string Read(std::string_view section, std::string_view key, std::string_view fallback) const;
 
  private:
   std::string path_;

@@ -5,11 +5,10 @@
 // A byte-order mark is not honoured: its bytes are part of the first line,
 // as real Windows is believed to read them (so a section header on that line
 // is not found).
-#include "platform/profile.h"
-
 #include <optional>
 
 #include "platform/files.h"
+#include "platform/profile.h"
 #include "platform/profile_text.h"
 #include "strings/strings.h"
 

@@ -49,7 +49,8 @@ std::string_view NextLine(std::string_view& rest) {
     return line;
   }
   const std::string_view line = rest.substr(0, end);
-  const size_t break_length = (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n') ? 2 : 1;
+  const size_t break_length =
+      (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n') ? 2 : 1;
   rest.remove_prefix(end + break_length);
   return line;
 }

@@ -5,8 +5,8 @@
 // The standard is what the Win32 calls do under a Japanese locale, as
 // measured (tests/data/reference). Where this file departs from the
 // measurement on purpose, the comment there says so.
-#include <cassert>
 #include <array>
+#include <cassert>
 #include <memory>
 
 #include "platform/text_mapping.h"
@@ -21,9 +21,9 @@ namespace {
 constexpr char16_t kDefaultWide = 0x30FB;  // ・
 constexpr char kDefaultAnsi = '?';
 
-constexpr char16_t kVoicedMark = 0x3099;            // combining ゙
-constexpr char16_t kSemiVoicedMark = 0x309A;        // combining ゚
-constexpr char16_t kHalfWidthVoicedMark = 0xFF9E;   // ﾞ
+constexpr char16_t kVoicedMark = 0x3099;               // combining ゙
+constexpr char16_t kSemiVoicedMark = 0x309A;           // combining ゚
+constexpr char16_t kHalfWidthVoicedMark = 0xFF9E;      // ﾞ
 constexpr char16_t kHalfWidthSemiVoicedMark = 0xFF9F;  // ﾟ
 
 bool IsTrailByte(unsigned char b);
@@ -211,7 +211,11 @@ constexpr BestFit kBestFitSigns[] = {
 // U+00C0-U+00FF as the letter without its accent; × and ÷ (zero here) are
 // characters of the code page.
 constexpr char kBestFitLatinLetters[] =
-    "AAAAAAACEEEEIIIIDNOOOOO" "\0" "OUUUUYTsaaaaaaaceeeeiiiidnooooo" "\0" "ouuuuyty";
+    "AAAAAAACEEEEIIIIDNOOOOO"
+    "\0"
+    "OUUUUYTsaaaaaaaceeeeiiiidnooooo"
+    "\0"
+    "ouuuuyty";
 static_assert(sizeof kBestFitLatinLetters == 0x40 + 1);
 
 using EncodeTable = std::array<uint16_t, 0x10000>;
@@ -259,10 +263,10 @@ uint32_t CodeWeight(char16_t unit) {
 }
 
 uint16_t UpperDoubleByte(uint16_t code) {
-  if (code >= 0x8281 && code <= 0x829A) return code - 0x21;  // ａ-ｚ
-  if (code >= 0x83BF && code <= 0x83D6) return code - 0x20;  // α-ω
-  if (code >= 0x8470 && code <= 0x847E) return code - 0x30;  // а-н
-  if (code >= 0x8480 && code <= 0x8491) return code - 0x31;  // о-я
+  if (code >= 0x8281 && code <= 0x829A) return code - 0x21;               // ａ-ｚ
+  if (code >= 0x83BF && code <= 0x83D6) return code - 0x20;               // α-ω
+  if (code >= 0x8470 && code <= 0x847E) return code - 0x30;               // а-н
+  if (code >= 0x8480 && code <= 0x8491) return code - 0x31;               // о-я
   if (code >= 0xEEEF && code <= 0xEEF8) return 0x8754 + (code - 0xEEEF);  // ⅰ-ⅹ
   if (code >= 0xFA40 && code <= 0xFA49) return 0x8754 + (code - 0xFA40);  // ⅰ-ⅹ
   return code;
@@ -296,21 +300,21 @@ constexpr WidthRun kWidthRuns[] = {
     {0xFFCA, 0x3155, 6},
     {0xFFD2, 0x315B, 6},
     {0xFFDA, 0x3161, 3},
-    {0xFFE8, 0x2502, 1},   // │
-    {0xFFE9, 0x2190, 4},   // ← ↑ → ↓
-    {0xFFED, 0x25A0, 1},   // ■
-    {0xFFEE, 0x25CB, 1},   // ○
+    {0xFFE8, 0x2502, 1},  // │
+    {0xFFE9, 0x2190, 4},  // ← ↑ → ↓
+    {0xFFED, 0x25A0, 1},  // ■
+    {0xFFEE, 0x25CB, 1},  // ○
 };
 
 // The full-width forms of the half-width signs and katakana U+FF61-U+FF9F.
 constexpr char16_t kHalfWidthKanaWideForms[] = {
-    0x3002, 0x300C, 0x300D, 0x3001, 0x30FB, 0x30F2, 0x30A1, 0x30A3,  // ｡｢｣､･ｦｧｨ
-    0x30A5, 0x30A7, 0x30A9, 0x30E3, 0x30E5, 0x30E7, 0x30C3, 0x30FC,  // ｩｪｫｬｭｮｯｰ
-    0x30A2, 0x30A4, 0x30A6, 0x30A8, 0x30AA, 0x30AB, 0x30AD, 0x30AF,  // ｱｲｳｴｵｶｷｸ
-    0x30B1, 0x30B3, 0x30B5, 0x30B7, 0x30B9, 0x30BB, 0x30BD, 0x30BF,  // ｹｺｻｼｽｾｿﾀ
-    0x30C1, 0x30C4, 0x30C6, 0x30C8, 0x30CA, 0x30CB, 0x30CC, 0x30CD,  // ﾁﾂﾃﾄﾅﾆﾇﾈ
-    0x30CE, 0x30CF, 0x30D2, 0x30D5, 0x30D8, 0x30DB, 0x30DE, 0x30DF,  // ﾉﾊﾋﾌﾍﾎﾏﾐ
-    0x30E0, 0x30E1, 0x30E2, 0x30E4, 0x30E6, 0x30E8, 0x30E9, 0x30EA,  // ﾑﾒﾓﾔﾕﾖﾗﾘ
+    0x3002, 0x300C, 0x300D, 0x3001, 0x30FB, 0x30F2,      0x30A1,          0x30A3,  // ｡｢｣､･ｦｧｨ
+    0x30A5, 0x30A7, 0x30A9, 0x30E3, 0x30E5, 0x30E7,      0x30C3,          0x30FC,  // ｩｪｫｬｭｮｯｰ
+    0x30A2, 0x30A4, 0x30A6, 0x30A8, 0x30AA, 0x30AB,      0x30AD,          0x30AF,  // ｱｲｳｴｵｶｷｸ
+    0x30B1, 0x30B3, 0x30B5, 0x30B7, 0x30B9, 0x30BB,      0x30BD,          0x30BF,  // ｹｺｻｼｽｾｿﾀ
+    0x30C1, 0x30C4, 0x30C6, 0x30C8, 0x30CA, 0x30CB,      0x30CC,          0x30CD,  // ﾁﾂﾃﾄﾅﾆﾇﾈ
+    0x30CE, 0x30CF, 0x30D2, 0x30D5, 0x30D8, 0x30DB,      0x30DE,          0x30DF,  // ﾉﾊﾋﾌﾍﾎﾏﾐ
+    0x30E0, 0x30E1, 0x30E2, 0x30E4, 0x30E6, 0x30E8,      0x30E9,          0x30EA,  // ﾑﾒﾓﾔﾕﾖﾗﾘ
     0x30EB, 0x30EC, 0x30ED, 0x30EF, 0x30F3, kVoicedMark, kSemiVoicedMark,  // ﾙﾚﾛﾜﾝﾞﾟ
 };
 static_assert(std::size(kHalfWidthKanaWideForms) == 0xFF9F - 0xFF61 + 1);
@@ -331,22 +335,22 @@ struct VoicedKana {
   char16_t mark;
 };
 constexpr VoicedKana kVoicedKatakana[] = {
-    {0x30AC, 0x30AB, kVoicedMark},  {0x30AE, 0x30AD, kVoicedMark},      // ガ ギ
-    {0x30B0, 0x30AF, kVoicedMark},  {0x30B2, 0x30B1, kVoicedMark},      // グ ゲ
-    {0x30B4, 0x30B3, kVoicedMark},  {0x30B6, 0x30B5, kVoicedMark},      // ゴ ザ
-    {0x30B8, 0x30B7, kVoicedMark},  {0x30BA, 0x30B9, kVoicedMark},      // ジ ズ
-    {0x30BC, 0x30BB, kVoicedMark},  {0x30BE, 0x30BD, kVoicedMark},      // ゼ ゾ
-    {0x30C0, 0x30BF, kVoicedMark},  {0x30C2, 0x30C1, kVoicedMark},      // ダ ヂ
-    {0x30C5, 0x30C4, kVoicedMark},  {0x30C7, 0x30C6, kVoicedMark},      // ヅ デ
-    {0x30C9, 0x30C8, kVoicedMark},                                      // ド
-    {0x30D0, 0x30CF, kVoicedMark},  {0x30D1, 0x30CF, kSemiVoicedMark},  // バ パ
-    {0x30D3, 0x30D2, kVoicedMark},  {0x30D4, 0x30D2, kSemiVoicedMark},  // ビ ピ
-    {0x30D6, 0x30D5, kVoicedMark},  {0x30D7, 0x30D5, kSemiVoicedMark},  // ブ プ
-    {0x30D9, 0x30D8, kVoicedMark},  {0x30DA, 0x30D8, kSemiVoicedMark},  // ベ ペ
-    {0x30DC, 0x30DB, kVoicedMark},  {0x30DD, 0x30DB, kSemiVoicedMark},  // ボ ポ
-    {0x30F4, 0x30A6, kVoicedMark},  {0x30F7, 0x30EF, kVoicedMark},      // ヴ ヷ
-    {0x30F8, 0x30F0, kVoicedMark},  {0x30F9, 0x30F1, kVoicedMark},      // ヸ ヹ
-    {0x30FA, 0x30F2, kVoicedMark},  {0x30FE, 0x30FD, kVoicedMark},      // ヺ ヾ
+    {0x30AC, 0x30AB, kVoicedMark}, {0x30AE, 0x30AD, kVoicedMark},      // ガ ギ
+    {0x30B0, 0x30AF, kVoicedMark}, {0x30B2, 0x30B1, kVoicedMark},      // グ ゲ
+    {0x30B4, 0x30B3, kVoicedMark}, {0x30B6, 0x30B5, kVoicedMark},      // ゴ ザ
+    {0x30B8, 0x30B7, kVoicedMark}, {0x30BA, 0x30B9, kVoicedMark},      // ジ ズ
+    {0x30BC, 0x30BB, kVoicedMark}, {0x30BE, 0x30BD, kVoicedMark},      // ゼ ゾ
+    {0x30C0, 0x30BF, kVoicedMark}, {0x30C2, 0x30C1, kVoicedMark},      // ダ ヂ
+    {0x30C5, 0x30C4, kVoicedMark}, {0x30C7, 0x30C6, kVoicedMark},      // ヅ デ
+    {0x30C9, 0x30C8, kVoicedMark},                                     // ド
+    {0x30D0, 0x30CF, kVoicedMark}, {0x30D1, 0x30CF, kSemiVoicedMark},  // バ パ
+    {0x30D3, 0x30D2, kVoicedMark}, {0x30D4, 0x30D2, kSemiVoicedMark},  // ビ ピ
+    {0x30D6, 0x30D5, kVoicedMark}, {0x30D7, 0x30D5, kSemiVoicedMark},  // ブ プ
+    {0x30D9, 0x30D8, kVoicedMark}, {0x30DA, 0x30D8, kSemiVoicedMark},  // ベ ペ
+    {0x30DC, 0x30DB, kVoicedMark}, {0x30DD, 0x30DB, kSemiVoicedMark},  // ボ ポ
+    {0x30F4, 0x30A6, kVoicedMark}, {0x30F7, 0x30EF, kVoicedMark},      // ヴ ヷ
+    {0x30F8, 0x30F0, kVoicedMark}, {0x30F9, 0x30F1, kVoicedMark},      // ヸ ヹ
+    {0x30FA, 0x30F2, kVoicedMark}, {0x30FE, 0x30FD, kVoicedMark},      // ヺ ヾ
 };
 
 const VoicedKana* FindVoiced(char16_t composed) {
@@ -516,7 +520,7 @@ CollationUnit NextCollationUnit(std::string_view text, size_t& i) {
     unit = u' ';
   }
   if ((unit >= 0x03B1 && unit <= 0x03C9) || (unit >= 0x0430 && unit <= 0x044F)) unit -= 0x20;
-  if (unit == 0x0451) unit = 0x0401;                  // ё
+  if (unit == 0x0451) unit = 0x0401;                   // ё
   if (unit >= 0x2170 && unit <= 0x2179) unit -= 0x10;  // ⅰ-ⅹ
 
   // Kana type and voicing.

@@ -57,8 +57,7 @@ std::string WideToAnsi(std::u16string_view text) {
   if (text.empty() || text.size() > kMaxLength) return {};
   const auto* source = reinterpret_cast<const wchar_t*>(text.data());
   const int length = static_cast<int>(text.size());
-  const int needed =
-      ::WideCharToMultiByte(CP_ACP, 0, source, length, nullptr, 0, nullptr, nullptr);
+  const int needed = ::WideCharToMultiByte(CP_ACP, 0, source, length, nullptr, 0, nullptr, nullptr);
   if (needed <= 0) return {};
   std::string out(static_cast<size_t>(needed), '\0');
   const int got =

@@ -5,8 +5,8 @@
 // that keeps the library loaded for days holds one window, not one per run;
 // closing it only hides it. At library unload the window is destroyed and
 // its class unregistered (ReleaseWaitForm, called from DllMain).
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
@@ -48,9 +48,9 @@ Resources& State() {
 
 HINSTANCE ThisModule() {
   HMODULE module = nullptr;
-  ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&State), &module);
+  ::GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(&State), &module);
   return module;
 }
 
@@ -71,8 +71,8 @@ HBITMAP MakeCrossBitmap() {
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) {
       BYTE* p = pixels + y * stride + x * 3;
-      const bool on_cross = (x >= 3 && x <= 12) && (x - y == 0 || x - y == 1 || x + y == 15 ||
-                                                    x + y == 16);
+      const bool on_cross =
+          (x >= 3 && x <= 12) && (x - y == 0 || x - y == 1 || x + y == 15 || x + y == 16);
       p[0] = on_cross ? 0x00 : 0xFF;  // blue
       p[1] = on_cross ? 0x00 : 0xFF;  // green
       p[2] = 0xFF;                    // red
@@ -157,8 +157,8 @@ bool RegisterFormClass() {
   form_class.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   form_class.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
   form_class.lpszClassName = kClassName;
-  registered = ::RegisterClassExA(&form_class) != 0 ||
-               ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  registered =
+      ::RegisterClassExA(&form_class) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   return registered;
 }
 
@@ -167,7 +167,8 @@ HWND Child(HWND parent, const char* control_class, const char* text, DWORD style
   HWND child = ::CreateWindowExA(0, control_class, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
                                  height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  ThisModule(), nullptr);
-  if (child != nullptr) ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(State().font), 0);
+  if (child != nullptr)
+    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(State().font), 0);
   return child;
 }
 

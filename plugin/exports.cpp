@@ -5,10 +5,10 @@
 #include <exception>
 #include <string>
 
-#include "plugin/user_messages.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/plugin_info.h"
 #include "plugin/system_texts.h"
+#include "plugin/user_messages.h"
 
 KANADEYA_EXPORT void KANADEYA_STDCALL funcGetInfo(int32_t, char* entry_name, char* display_name,
                                                   char* author, char* version, char* fifth,
@@ -28,8 +28,7 @@ KANADEYA_EXPORT void KANADEYA_STDCALL DownlaodFunc(const char* data_dir, const c
     kanadeya::RunLookup(data_dir, output_file, codes);
   } catch (const std::exception& failure) {
     try {
-      kanadeya::ShowUserError(std::string(kanadeya::kRunFailedMessage) + "\r\n" +
-                                           failure.what());
+      kanadeya::ShowUserError(std::string(kanadeya::kRunFailedMessage) + "\r\n" + failure.what());
     } catch (...) {
     }
   } catch (...) {

@@ -24,8 +24,8 @@
 // version and the fifth text. Only the low 16 bits of `size` count; with a
 // size of 0 nothing is written. `unused` is ignored.
 KANADEYA_EXPORT void KANADEYA_STDCALL funcGetInfo(int32_t unused, char* entry_name,
-                                                  char* display_name, char* author,
-                                                  char* version, char* fifth, int32_t size);
+                                                  char* display_name, char* author, char* version,
+                                                  char* fifth, int32_t size);
 
 // Looks up every code of `codes` (one per line) and writes the books found to
 // `output_file`. `data_dir` ends with a path separator. `codes` may be null.

@@ -7,10 +7,12 @@
 namespace kanadeya {
 
 const std::array<const char*, kHostFunctionCount> kHostFunctionNames = {
-    "InternetConnectFunc", "HTTPDownloadFunc", "HTTPBinaryDownloadFunc", "HTTPFlagDownloadFunc",
-    "RefreshFunc",         "ExportFunc",       "InportFunc",             "ISBNChkFunc",
-    "JANChkFunc",          "ASINChkFunc",      "PluginListFunc",         "AcquireCDShow",
-    "WaitWindowView",      "WaitBarView",      "WaitWindowClose",        "SelectExportFunc"};
+    "InternetConnectFunc",  "HTTPDownloadFunc", "HTTPBinaryDownloadFunc",
+    "HTTPFlagDownloadFunc", "RefreshFunc",      "ExportFunc",
+    "InportFunc",           "ISBNChkFunc",      "JANChkFunc",
+    "ASINChkFunc",          "PluginListFunc",   "AcquireCDShow",
+    "WaitWindowView",       "WaitBarView",      "WaitWindowClose",
+    "SelectExportFunc"};
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include "platform/calling_convention.h"
 #include "platform/library.h"
 
-
 namespace kanadeya {
 
 // Nonzero in the low byte: the site can be reached.
@@ -39,8 +38,8 @@ struct HostApi {
 
 // How binding the host went.
 struct HostBinding {
-  bool bound = false;            // all 16 functions were found
-  std::string missing_program;   // the host program's path, when it could not be loaded
+  bool bound = false;           // all 16 functions were found
+  std::string missing_program;  // the host program's path, when it could not be loaded
 };
 
 // Loads the host program (the running executable's folder + "hakobune.exe"

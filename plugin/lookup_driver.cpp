@@ -5,7 +5,6 @@
 
 #include "platform/files.h"
 #include "platform/local_time.h"
-#include "plugin/user_messages.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "plugin/host_api.h"
@@ -13,6 +12,7 @@
 #include "plugin/plugin_settings.h"
 #include "plugin/plugin_state.h"
 #include "plugin/system_texts.h"
+#include "plugin/user_messages.h"
 #include "plugin/wait_window.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
@@ -228,8 +228,7 @@ void OpenLog(LookupRun& run, const std::string& output_path, const std::string& 
       platform::ModulePath()};
   std::string_view refusal = LogPathFaultText(CheckLogPath(log_path, kept_files));
   if (refusal.empty() && !run.log.Open(log_path)) refusal = kLogNotALogMessage;
-  if (!refusal.empty() && show_refusal)
-    ShowUserErrorWithPath(settings_path, refusal, kDisplayName);
+  if (!refusal.empty() && show_refusal) ShowUserErrorWithPath(settings_path, refusal, kDisplayName);
 }
 
 }  // namespace
@@ -267,8 +266,8 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
   // A run that cannot go on shows why it cannot, and only that.
   OpenLog(run, output_path, settings_path, settings_fault.empty());
   const size_t code_count = CountCodes(codes);
-  run.log.Start(platform::LocalDateTime(), platform::CurrentProcessId(),
-                run.settings.site_base_url, code_count);
+  run.log.Start(platform::LocalDateTime(), platform::CurrentProcessId(), run.settings.site_base_url,
+                code_count);
   if (!settings_fault.empty()) {
     run.log.Refused(std::string(kPluginSettingsFileName) +
                     settings_fault.substr(0, settings_fault.find('\r')));
@@ -302,8 +301,8 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
     if (!blank) {
       ++summary.codes;
       const bool found = outcome == CodeOutcome::kFound;
-      run.log.Code(position, code_line, result.key, outcome,
-                   found ? run.record.Title : result.url, found && result.markers_found == 0);
+      run.log.Code(position, code_line, result.key, outcome, found ? run.record.Title : result.url,
+                   found && result.markers_found == 0);
     }
     if (outcome == CodeOutcome::kFound) {
       ++summary.found;
@@ -322,8 +321,7 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
     summary.written = run.output.size();
   } else {
     summary.end = RunSummary::End::kOutputNotWritten;
-    ShowUserError(std::string(kOutputNotWrittenMessage) + "\r\n" + output_path,
-                               kDisplayName);
+    ShowUserError(std::string(kOutputNotWrittenMessage) + "\r\n" + output_path, kDisplayName);
   }
   run.log.Finish(summary);
 }

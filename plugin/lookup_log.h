@@ -5,10 +5,11 @@
 // process number), so that the lines of two hosts sharing one log can be
 // told apart:
 //
-//   2026-12-07 14:05:03 <TAB> kanadeya 1.1.3 <TAB> 実行 14:05:03/4120 <TAB> サイト http://... <TAB> コード 3件
-//   14:05:03/4120 <TAB> 1 <TAB> 9784888100113 <TAB> 9784888100113 <TAB> 見つかりました <TAB> ピアノ名曲集
-//   14:05:03/4120 <TAB> 2 <TAB> 12345 <TAB>  <TAB> 無効なコード：... 
-//   14:05:03/4120 <TAB> 終了 <TAB> コード 2件 <TAB> 見つかった本 1件 <TAB> 書き出した本 1件 <TAB> C:\...\books.csv
+//   2026-12-07 14:05:03 <TAB> kanadeya 1.1.3 <TAB> 実行 14:05:03/4120 <TAB> サイト http://... <TAB>
+//   コード 3件 14:05:03/4120 <TAB> 1 <TAB> 9784888100113 <TAB> 9784888100113 <TAB> 見つかりました
+//   <TAB> ピアノ名曲集 14:05:03/4120 <TAB> 2 <TAB> 12345 <TAB>  <TAB> 無効なコード：...
+//   14:05:03/4120 <TAB> 終了 <TAB> コード 2件 <TAB> 見つかった本 1件 <TAB> 書き出した本 1件 <TAB>
+//   C:\...\books.csv
 //
 // Each line reaches the file as soon as it is known (one append for each
 // code), so a run that is killed leaves every finished code in the log.
@@ -28,12 +29,12 @@ namespace kanadeya {
 // How the lookup of one code ended.
 enum class CodeOutcome {
   kFound,
-  kInvalidCode,           // the host's check gave no search key
-  kSearchNotDownloaded,   // the site did not answer the search
-  kNotOnSite,             // the search page links to no book
-  kDetailNotDownloaded,   // the site did not answer for the book's page
-  kDetailNotReadable,     // the book's page came but could not be read
-  kNoConnection,          // the connection test failed: the run ends
+  kInvalidCode,          // the host's check gave no search key
+  kSearchNotDownloaded,  // the site did not answer the search
+  kNotOnSite,            // the search page links to no book
+  kDetailNotDownloaded,  // the site did not answer for the book's page
+  kDetailNotReadable,    // the book's page came but could not be read
+  kNoConnection,         // the connection test failed: the run ends
 };
 
 // How a run ended, for its last line.
@@ -90,7 +91,7 @@ class LookupLog {
 
   std::string path_;
   std::string tag_;
-  std::string line_;         // the text of the append being made
+  std::string line_;          // the text of the append being made
   bool needs_break_ = false;  // the file does not end in CR LF
   bool started_ = false;
   bool finished_ = false;

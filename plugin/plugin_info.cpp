@@ -17,8 +17,8 @@ void CopyCut(char* buffer, std::string_view text, uint32_t size) {
 }
 }  // namespace
 
-void WritePluginInfo(char* entry_name, char* display_name, char* author, char* version,
-                     char* fifth, uint32_t size) {
+void WritePluginInfo(char* entry_name, char* display_name, char* author, char* version, char* fifth,
+                     uint32_t size) {
   size &= 0xFFFF;
   CopyCut(entry_name, kEntryPointName, size);
   CopyCut(display_name, kDisplayName, size);

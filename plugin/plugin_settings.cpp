@@ -15,9 +15,7 @@ constexpr size_t kMaxBaseUrlBytes = 200;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsHexDigit(char c) {
-  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // Printable ASCII other than the blank, quotes, backslash and comma. A comma
 // would be turned into a full-width one in every PageUrl of the import file.
@@ -200,8 +198,7 @@ BaseUrlFault CheckBaseUrl(std::string_view value, std::string& url) {
   if (const BaseUrlFault fault = CheckAuthority(authority); fault != BaseUrlFault::kNone)
     return fault;
   if (path_start != std::string_view::npos) {
-    if (const BaseUrlFault fault = CheckPath(rest.substr(path_start));
-        fault != BaseUrlFault::kNone)
+    if (const BaseUrlFault fault = CheckPath(rest.substr(path_start)); fault != BaseUrlFault::kNone)
       return fault;
   }
   if (value.back() == '/') value.remove_suffix(1);
@@ -302,7 +299,8 @@ std::string ReadPluginSettings(const std::string& folder, std::string_view built
       folder + std::string(kPluginSettingsFileName), kMaxSettingsFileBytes, bytes);
   if (read == platform::SmallFileRead::kMissing) return {};
   if (read != platform::SmallFileRead::kRead)
-    return std::string(SettingsFileFaultText(read)) + "\r\n" + std::string(kSettingsNothingLookedUp);
+    return std::string(SettingsFileFaultText(read)) + "\r\n" +
+           std::string(kSettingsNothingLookedUp);
   std::string text;
   if (!SettingsText(bytes, text))
     return std::string(kSettingsEncodingMessage) + "\r\n" + std::string(kSettingsNothingLookedUp);

@@ -61,10 +61,10 @@ std::string_view BaseUrlFaultText(BaseUrlFault fault);
 // What is wrong with a [Log] File path.
 enum class LogPathFault {
   kNone,
-  kName,          // the name does not end in ".log" or ".txt"
-  kTooLong,       // longer than the platform's file functions take
-  kCharacter,     // a control byte
-  kOtherFile      // the import file, a data file, a settings file or the plug-in
+  kName,       // the name does not end in ".log" or ".txt"
+  kTooLong,    // longer than the platform's file functions take
+  kCharacter,  // a control byte
+  kOtherFile   // the import file, a data file, a settings file or the plug-in
 };
 
 // Checks a log path (full) against the rules above; `kept_files` are the

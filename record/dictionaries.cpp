@@ -1,7 +1,7 @@
 #include "record/dictionaries.h"
 
-#include <cassert>
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -215,8 +215,7 @@ size_t FindFramed(std::string_view text, std::string_view inner) {
   framed += '|';
   const std::boyer_moore_horspool_searcher searcher(framed.begin(), framed.end());
   const auto found = std::search(text.begin(), text.end(), searcher);
-  return found == text.end() ? std::string_view::npos
-                             : static_cast<size_t>(found - text.begin());
+  return found == text.end() ? std::string_view::npos : static_cast<size_t>(found - text.begin());
 }
 
 uint64_t HashOf(std::string_view text) {

@@ -94,7 +94,7 @@ class Dictionary {
   std::string path_;
   platform::FileStamp stamp_;
   bool reusable_ = false;  // the text may be kept while the stamp stays
-  size_t searches_ = 0;  // lookups since the read
+  size_t searches_ = 0;    // lookups since the read
   bool indexed_ = false;
   SegmentIndex index_;
 };

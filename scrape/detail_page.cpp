@@ -1,8 +1,8 @@
 #include "scrape/detail_page.h"
 
-#include <cassert>
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -167,11 +167,13 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
     stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
     found = tested_end > 0 && !stop_requested;
   }
-  MarkedLines product_names(std::move(marked[marker::kProductName])), images(std::move(marked[marker::kImage])),
-      publishers(std::move(marked[marker::kPublisher])), sizes(std::move(marked[marker::kSize])),
-      author_rows(std::move(marked[marker::kAuthor])), genres(std::move(marked[marker::kGenre])),
-      edition_dates(std::move(marked[marker::kEditionDate])), prices(std::move(marked[marker::kPrice])),
-      memos(std::move(marked[marker::kMemo])), contents_starts(std::move(marked[marker::kContentsStart]));
+  MarkedLines product_names(std::move(marked[marker::kProductName])),
+      images(std::move(marked[marker::kImage])), publishers(std::move(marked[marker::kPublisher])),
+      sizes(std::move(marked[marker::kSize])), author_rows(std::move(marked[marker::kAuthor])),
+      genres(std::move(marked[marker::kGenre])),
+      edition_dates(std::move(marked[marker::kEditionDate])),
+      prices(std::move(marked[marker::kPrice])), memos(std::move(marked[marker::kMemo])),
+      contents_starts(std::move(marked[marker::kContentsStart]));
   size_t next_stop = 0;
   size_t start = 0;
   if (!watched) start = stops.empty() ? tested_end : stops[0];
@@ -216,8 +218,8 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
   }
   if (!found) return false;
   if (markers_found != nullptr)  // `start` is the first line not examined
-    *markers_found = static_cast<size_t>(
-        std::count_if(first_marked.begin(), first_marked.end(), [&](size_t at) { return at < start; }));
+    *markers_found = static_cast<size_t>(std::count_if(first_marked.begin(), first_marked.end(),
+                                                       [&](size_t at) { return at < start; }));
 
   AssignAuthorSlots(authors, author_dictionary, record, true, true, true, "");
   record.Memo = Trim(ReplaceAll(record.Memo, kFullWidthSpace, " "));
@@ -295,8 +297,8 @@ std::string CleanPrice(std::string_view line) {
   ReplaceAllIn(text, "\r\n", "");
   ReplaceAllIn(text, ",", "");
   text = StripMarkup(text);
-  for (std::string_view noise : {std::string_view(" "), kFullWidthSpace, kPriceColon, kPriceYen,
-                                 kPriceTaxIncluded})
+  for (std::string_view noise :
+       {std::string_view(" "), kFullWidthSpace, kPriceColon, kPriceYen, kPriceTaxIncluded})
     ReplaceAllIn(text, noise, "");
   return text;
 }
@@ -314,7 +316,6 @@ std::string ContentsText(std::string_view line) {
   ReplaceAllIn(text, kLineBreakTag, "\r\n");
   return StripMarkup(text);
 }
-
 
 ContentsBlocks::ContentsBlocks(std::string_view page, const std::vector<size_t>& ends,
                                const std::vector<size_t>& items,

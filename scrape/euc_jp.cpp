@@ -1,11 +1,11 @@
 #include "scrape/euc_jp.h"
 
-#include "scrape/euc_jp_step.h"
-
-#include <cassert>
 #include <bit>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
+
+#include "scrape/euc_jp_step.h"
 
 namespace kanadeya {
 
@@ -218,8 +218,7 @@ uint64_t FirstBytes(uint64_t low) {
 // `odd_rows`: 0xFF for the bytes that follow an odd row.
 uint64_t SecondBytes(uint64_t low, uint64_t odd_rows) {
   const uint64_t after_even = low + 0x7E * kEachByte;
-  const uint64_t after_odd =
-      low + 0x1F * kEachByte + (((low + 0x20 * kEachByte) & kHighBits) >> 7);
+  const uint64_t after_odd = low + 0x1F * kEachByte + (((low + 0x20 * kEachByte) & kHighBits) >> 7);
   return after_even ^ ((after_even ^ after_odd) & odd_rows);
 }
 
@@ -242,9 +241,7 @@ uint64_t ConvertPairsAfterCarry(uint64_t x, uint64_t before) {
 
 // 0x8E at each even offset: four half-width katakana, whatever the bytes
 // after the prefixes.
-bool FourHalfWidth(uint64_t x) {
-  return (x & 0x00FF00FF00FF00FFu) == 0x008E008E008E008Eu;
-}
+bool FourHalfWidth(uint64_t x) { return (x & 0x00FF00FF00FF00FFu) == 0x008E008E008E008Eu; }
 
 // The bytes at the odd offsets, packed.
 uint32_t PackHalfWidth(uint64_t x) {

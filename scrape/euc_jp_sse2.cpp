@@ -135,7 +135,7 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
   // With kLines, one step at byte i where a break may stand or follow: a
   // break, or a pair's first byte or a half-width prefix before a break or at
   // the end of the text, gives CR LF; false for any other step.
-  auto line_step = [&]() __attribute__((always_inline)) -> bool {
+  auto line_step = [&]() __attribute__((always_inline))->bool {
     const auto b = static_cast<unsigned char>(in[i]);
     size_t at = i;
     if (!IsBreak(b)) {
@@ -165,8 +165,8 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
     const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(x));
     // High bytes outside 0xA1-0xFE: as signed bytes, 0x80-0xA0 lie below
     // 0xA1, and 0xFF is -1. With kLines, breaks too.
-    unsigned non_pair = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmplt_epi8(x, pair_low), _mm_cmpeq_epi8(x, pair_high))));
+    unsigned non_pair = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmplt_epi8(x, pair_low), _mm_cmpeq_epi8(x, pair_high))));
     if constexpr (kLines) {
       const unsigned breaks = static_cast<unsigned>(
           _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf))));
@@ -187,8 +187,7 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
     const unsigned firsts_low = kTables.firsts[0][high & 0xFF];
     const unsigned firsts_high = kTables.firsts[firsts_low >> 7][high >> 8];
     const unsigned opening_run = (high ^ (high + 1)) >> 1;
-    const unsigned firsts =
-        (firsts_low | (firsts_high << 8)) ^ (opening_run & (0u - carry));
+    const unsigned firsts = (firsts_low | (firsts_high << 8)) ^ (opening_run & (0u - carry));
     // Bytes of other kinds: a high byte outside 0xA1-0xFE, or an ASCII byte
     // where a pair wants its second byte.
     const unsigned ascii_seconds = ((firsts << 1) | carry) & ~high & 0xFFFF;
@@ -197,10 +196,10 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
     // On the bytes as they are, top bit set (x = 0x80 + row, or + cell):
     // a pair's first byte is ((row + 1) >> 1) + 0x70, and 0x40 more from
     // row 0x5F (byte 0xDF) on: (x + 1) >> 1, + 0x30, + 0x40.
-    const __m128i first = _mm_add_epi8(
-        _mm_add_epi8(_mm_avg_epu8(x, _mm_setzero_si128()), _mm_set1_epi8(0x30)),
-        _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(0xDE))),
-                      _mm_set1_epi8(0x40)));
+    const __m128i first =
+        _mm_add_epi8(_mm_add_epi8(_mm_avg_epu8(x, _mm_setzero_si128()), _mm_set1_epi8(0x30)),
+                     _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(0xDE))),
+                                   _mm_set1_epi8(0x40)));
     // A pair's second byte: after an even row cell + 0x7E (x - 2); after an
     // odd row cell + 0x1F, or + 0x20 above cell 0x5F (byte 0xDF): 0xA1 or
     // 0xA2 more. Whether the row is odd is the low bit of the byte before.
@@ -212,8 +211,8 @@ KANADEYA_SSE2_ENTRY size_t Walk16(const char* in, size_t n, std::string& result)
     const __m128i second =
         _mm_add_epi8(_mm_add_epi8(x, _mm_set1_epi8(-2)), _mm_and_si128(odd_row, odd_row_more));
     // High bytes that do not start a pair end one; the rest is copied.
-    const __m128i bytes = Select(ByteMask(firsts), first,
-                                 Select(_mm_cmplt_epi8(x, _mm_setzero_si128()), second, x));
+    const __m128i bytes =
+        Select(ByteMask(firsts), first, Select(_mm_cmplt_epi8(x, _mm_setzero_si128()), second, x));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w), bytes);
     if (other == 0) {
       i += 16;

@@ -1,8 +1,8 @@
 #include "scrape/page_lines.h"
 
-#include <cassert>
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 

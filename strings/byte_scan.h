@@ -7,8 +7,8 @@
 //   ForEachByteBefore("<a<b<", '<', "b", visit)  visits 2, 4 (the last byte too)
 #pragma once
 
-#include <cassert>
 #include <bit>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -105,9 +105,10 @@ void ForEachByte(std::string_view text, char c, Visit visit) {
 // `c` on its own.
 template <typename Visit>
 void ForEachByteBefore(std::string_view text, char c, std::string_view next, Visit visit) {
-  if (next.empty()) return ForEachByte(text, c, [&](size_t at) {
-    if (at + 1 >= text.size()) visit(at);
-  });
+  if (next.empty())
+    return ForEachByte(text, c, [&](size_t at) {
+      if (at + 1 >= text.size()) visit(at);
+    });
   if (next.size() <= 4) return byte_scan::Scan(text, c, next, visit);
   ForEachByte(text, c, [&](size_t at) {
     if (byte_scan::NextIsOneOf(text, at, next)) visit(at);

@@ -100,9 +100,7 @@ std::string_view TrimRightView(std::string_view text) {
   return text.substr(0, e);
 }
 
-std::string_view TrimView(std::string_view text) {
-  return TrimRightView(TrimLeftView(text));
-}
+std::string_view TrimView(std::string_view text) { return TrimRightView(TrimLeftView(text)); }
 
 LineReader::LineReader(std::string_view text)
     : text_(text.substr(0, text.find('\0'))), cr_(text_.find('\r')), lf_(text_.find('\n')) {}

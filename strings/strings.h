@@ -2,11 +2,11 @@
 //
 // strings/ is the bottom layer: these primitives, the character scans of
 // strings/char_scan.h, the byte scans of strings/byte_scan.h and the
-// system-text helper include nothing else of the project. Every other module builds on these rules, and many edge cases elsewhere are
-// decided here. Positions are 1-based byte positions; 0 means "not found".
-// A lead byte (0x81-0x9F, 0xE0-0xFC) and the byte after it form one
-// character. Byte search tries every offset; character search never matches
-// at the second byte of a double-byte character:
+// system-text helper include nothing else of the project. Every other module builds on these rules,
+// and many edge cases elsewhere are decided here. Positions are 1-based byte positions; 0 means
+// "not found". A lead byte (0x81-0x9F, 0xE0-0xFC) and the byte after it form one character. Byte
+// search tries every offset; character search never matches at the second byte of a double-byte
+// character:
 //
 //   ByteFind("\x83\x7C" /* ポ */, "|") == 2
 //   CharFind("\x83\x7C" /* ポ */, "|") == 0
@@ -82,9 +82,7 @@ std::string_view TrimView(std::string_view text);
 std::string_view TrimRightView(std::string_view text);
 std::string_view TrimLeftView(std::string_view text);
 inline std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
-inline std::string TrimRight(std::string_view text) {
-  return std::string(TrimRightView(text));
-}
+inline std::string TrimRight(std::string_view text) { return std::string(TrimRightView(text)); }
 
 // Reads a text line by line: a line ends at CR LF, a lone CR or a lone LF; a
 // break at the very end adds no empty line; the first zero byte ends the

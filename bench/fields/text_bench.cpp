@@ -89,7 +89,9 @@ BENCHMARK(BM_StripMarkup_ManyTags)->Arg(kMiB)->Arg(2 * kMiB)->Unit(benchmark::kM
 void BM_StripMarkup_ManyClosingBrackets(benchmark::State& state) {
   OnText(state, std::string(static_cast<size_t>(state.range(0)), '>') + "<", StripMarkup);
 }
-BENCHMARK(BM_StripMarkup_ManyClosingBrackets)->Arg(kMiB)->Arg(2 * kMiB)
+BENCHMARK(BM_StripMarkup_ManyClosingBrackets)
+    ->Arg(kMiB)
+    ->Arg(2 * kMiB)
     ->Unit(benchmark::kMillisecond);
 
 void BM_SplitTitleVolume_Varied(benchmark::State& state) {
@@ -104,8 +106,7 @@ void BM_SplitTitleVolume_LongName(benchmark::State& state) {
   while (name.size() < static_cast<size_t>(state.range(0))) name += note;
   OnText(state, name, SplitName);
 }
-BENCHMARK(BM_SplitTitleVolume_LongName)->Arg(8 << 10)->Arg(16 << 10)
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SplitTitleVolume_LongName)->Arg(8 << 10)->Arg(16 << 10)->Unit(benchmark::kMicrosecond);
 
 void BM_ParseAuthorCredit_Varied(benchmark::State& state) {
   OverInputs(state, bench::AuthorCredits(kVariedInputs, kSeed), ParseCredit);
@@ -122,7 +123,9 @@ void BM_ParseAuthorCredit_ManyPeople(benchmark::State& state) {
   }
   OnText(state, credit, ParseCredit);
 }
-BENCHMARK(BM_ParseAuthorCredit_ManyPeople)->Arg(8 << 10)->Arg(16 << 10)
+BENCHMARK(BM_ParseAuthorCredit_ManyPeople)
+    ->Arg(8 << 10)
+    ->Arg(16 << 10)
     ->Unit(benchmark::kMicrosecond);
 
 void BM_ParseEditionDate_Varied(benchmark::State& state) {
@@ -136,8 +139,7 @@ void BM_ParseEditionDate_LongYear(benchmark::State& state) {
   date += std::string(kYearMark) + "4" + std::string(kMonthMark) + "1" + std::string(kDayMark);
   OnText(state, date, ParseDate);
 }
-BENCHMARK(BM_ParseEditionDate_LongYear)->Arg(8 << 10)->Arg(16 << 10)
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ParseEditionDate_LongYear)->Arg(8 << 10)->Arg(16 << 10)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kanadeya

@@ -121,8 +121,8 @@ void BM_LookupLabel_Held(benchmark::State& state) {
 BENCHMARK(BM_LookupLabel_Held)->Arg(20'000)->Arg(40'000);
 
 // The dictionary work of one code, as the driver and the parser do it.
-void WorkOfOneCode(Dictionaries& dictionaries, const std::string& dir,
-                   const bench::Dictionaries& d, size_t i) {
+void WorkOfOneCode(Dictionaries& dictionaries, const std::string& dir, const bench::Dictionaries& d,
+                   size_t i) {
   BookRecord record;
   record.Code = d.codes[i % d.codes.size()];
   LoadAuthorDictionary(dictionaries, dir);
@@ -196,7 +196,9 @@ void BM_DictionariesPerCode_PlainSearch(benchmark::State& state) {
   benchmark::DoNotOptimize(found);
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_DictionariesPerCode_PlainSearch)->Arg(20'000)->Arg(40'000)
+BENCHMARK(BM_DictionariesPerCode_PlainSearch)
+    ->Arg(20'000)
+    ->Arg(40'000)
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -35,7 +35,10 @@ void BM_ParseDetailPage(benchmark::State& state) {
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
-BENCHMARK(BM_ParseDetailPage)->Arg(50'000)->Arg(1'000'000)->Arg(2'000'000)
+BENCHMARK(BM_ParseDetailPage)
+    ->Arg(50'000)
+    ->Arg(1'000'000)
+    ->Arg(2'000'000)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -77,8 +77,8 @@ void Conversion(benchmark::State& state, Convert convert) {
   const auto outside = std::count_if(euc->begin(), euc->end(),
                                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(euc->size()));
-  state.counters["non_ascii_%"] = 100.0 * static_cast<double>(outside) /
-                                  static_cast<double>(euc->size());
+  state.counters["non_ascii_%"] =
+      100.0 * static_cast<double>(outside) / static_cast<double>(euc->size());
 }
 
 void BM_EucToShiftJis_Html(benchmark::State& state) {
@@ -90,7 +90,9 @@ void BM_EucToShiftJisReference_Html(benchmark::State& state) {
   Conversion(state,
              [](const Iconv&, const std::string& euc) { return EucToShiftJisReference(euc); });
 }
-BENCHMARK(BM_EucToShiftJisReference_Html)->Arg(5 * kMiB)->Arg(10 * kMiB)
+BENCHMARK(BM_EucToShiftJisReference_Html)
+    ->Arg(5 * kMiB)
+    ->Arg(10 * kMiB)
     ->Unit(benchmark::kMillisecond);
 
 void BM_Iconv_Html(benchmark::State& state) {
@@ -123,8 +125,8 @@ void BM_EucToShiftJis_VersusIconv(benchmark::State& state) {
     if (middle > start) ratios.push_back((end - middle) / (middle - start));
   }
   if (!ratios.empty()) {
-    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2),
-                     ratios.end());
+    std::nth_element(ratios.begin(),
+                     ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2), ratios.end());
     state.counters["iconv_over_fast"] = ratios[ratios.size() / 2];
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(2 * euc->size()));

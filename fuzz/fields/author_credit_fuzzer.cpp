@@ -124,8 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     others_prefix);
 
   for (int i = 0; i < kFieldCount; ++i)
-    Check(record[i] == plain[i], "the slots differ from placing the authors one by one",
-          credits);
+    Check(record[i] == plain[i], "the slots differ from placing the authors one by one", credits);
 
   for (int i = 0; i < kFieldCount; ++i)
     if (!IsAuthorField(i))
@@ -133,8 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(record.OtherAuthors == Trim(record.OtherAuthors), "OtherAuthors is not trimmed",
         record.OtherAuthors);
   if (!use_first || !title.empty())
-    Check(record.Author == title && record.AuthorReading.empty() &&
-              record.AuthorExtra.empty(),
+    Check(record.Author == title && record.AuthorReading.empty() && record.AuthorExtra.empty(),
           "the first slot was written when it was not free", credits);
   if (!use_second)
     Check(record.Author2.empty() && record.Author2Reading.empty(),

@@ -35,8 +35,8 @@ void PlainTrailingGroups(std::string& t, std::string& r, std::string& volume) {
       g = Copy(t, b, length(t) - b);
     }
     std::string c = ReplaceAll(g, "\x91\xe6", "");  // 第
-    c = ReplaceAll(c, "\x8a\xaa", "");               // 巻
-    c = ReplaceAll(c, "\x8f\x57", "");               // 集
+    c = ReplaceAll(c, "\x8a\xaa", "");              // 巻
+    c = ReplaceAll(c, "\x8f\x57", "");              // 集
     t = TrimRight(Copy(t, 1, b - 2));
     if (IsVolumeNumber(c) && volume.empty())
       volume = c;
@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kanadeya;
   using fuzz::Check;
   FuzzedDataProvider provider(data, size);
-  const std::string known_volume = provider.ConsumeBool() ? provider.ConsumeRandomLengthString(8)
-                                                          : std::string();
+  const std::string known_volume =
+      provider.ConsumeBool() ? provider.ConsumeRandomLengthString(8) : std::string();
   const std::string name = provider.ConsumeRemainingBytesAsString();
 
   // Every field holds a text of its own, so that a stray write shows.

@@ -184,8 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> lines;
   SplitLines(text, [&lines](std::string_view line) { lines.emplace_back(line); });
   Check(lines == PlainSplitLines(text), "SplitLines differs from the plain split", text);
-  Check(CountTextLines(text) == lines.size(), "CountTextLines differs from the lines split",
-        text);
+  Check(CountTextLines(text) == lines.size(), "CountTextLines differs from the lines split", text);
 
   // Markup helpers.
   CheckSame(ExtractBetween(text, pattern, other), PlainExtractBetween(text, pattern, other),

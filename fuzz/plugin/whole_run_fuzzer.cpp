@@ -31,11 +31,11 @@
 #include "platform/message.h"
 #include "plugin/exports.h"
 #include "plugin/host_api.h"
-#include "plugin/user_messages.h"
 #include "plugin/lookup_driver.h"
-#include "plugin/system_texts.h"
-#include "plugin/wait_window.h"
 #include "plugin/plugin_state.h"
+#include "plugin/system_texts.h"
+#include "plugin/user_messages.h"
+#include "plugin/wait_window.h"
 #include "strings/strings.h"
 
 namespace {
@@ -44,9 +44,9 @@ using kanadeya::fuzz::Check;
 
 // What the host serves in one run.
 struct Host {
-  int check_mode = 0;         // 0: the code is its key, 1: `key`, 2: empty, 3: null
+  int check_mode = 0;  // 0: the code is its key, 1: `key`, 2: empty, 3: null
   std::string key;
-  int connect_fail_from = 0;  // 0: never
+  int connect_fail_from = 0;                 // 0: never
   const std::string* search_page = nullptr;  // null: the download fails
   const std::string* detail_page = nullptr;
   int connections = 0;
@@ -82,10 +82,17 @@ int32_t KANADEYA_STDCALL Download(const char* path, const char* url) {
 
 const char* KANADEYA_STDCALL CheckCode(const char* code) {
   switch (host.check_mode) {
-    case 0: host.returned = code; break;
-    case 1: host.returned = host.key; break;
-    case 2: host.returned.clear(); break;
-    default: return nullptr;
+    case 0:
+      host.returned = code;
+      break;
+    case 1:
+      host.returned = host.key;
+      break;
+    case 2:
+      host.returned.clear();
+      break;
+    default:
+      return nullptr;
   }
   return host.returned.c_str();
 }
@@ -141,8 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::PlaceFile(settings.path, has_settings, settings_text);
   // Dictionaries written long ago may be kept from one code to the next.
   if (old_files)
-    for (const char* name : {"AuthDB.dat", "PubDB.dat", "LabelsDB.dat"})
-      fuzz::MakeOld(dir + name);
+    for (const char* name : {"AuthDB.dat", "PubDB.dat", "LabelsDB.dat"}) fuzz::MakeOld(dir + name);
   const std::string output = dir + "books.csv";
   fuzz::WriteFile(output, "an old output file\r\n");
 
@@ -173,8 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LoadedPlugin().stop_requested = false;
 
   for (const std::string& message : messages) {
-    Check(message.find(kRunFailedMessage) == std::string::npos,
-          "a failure left the lookup run", message);
+    Check(message.find(kRunFailedMessage) == std::string::npos, "a failure left the lookup run",
+          message);
     Check(message.find(kOutputNotWrittenMessage) == std::string::npos,
           "the output file could not be written", message);
   }
@@ -183,8 +189,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool written = platform::ReadWholeFile(output, contents);
   const bool no_codes = null_codes || code_text.empty();
   const bool no_host = missing_function < kHostFunctionCount;
-  const bool no_connection = host.connect_fail_from != 0 &&
-                             host.connections >= host.connect_fail_from;
+  const bool no_connection =
+      host.connect_fail_from != 0 && host.connections >= host.connect_fail_from;
   if (no_codes || no_host || no_connection) {
     Check(!written, "an output file was written by a run that should write none", code_text);
     return 0;

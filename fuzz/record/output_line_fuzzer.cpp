@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "record/book_record.h"
 #include "markup/markup.h"
+#include "record/book_record.h"
 #include "record/output_line.h"
 #include "strings/strings.h"
 #include "tests/support/csv.h"
@@ -25,8 +25,7 @@ std::string WrittenItem(std::string_view escaped) {
   using kanadeya::IsLeadByte;
   size_t i = 0;
   while (i < escaped.size()) {
-    if (IsLeadByte(escaped[i]) && i + 1 == escaped.size())
-      return std::string(escaped.substr(0, i));
+    if (IsLeadByte(escaped[i]) && i + 1 == escaped.size()) return std::string(escaped.substr(0, i));
     i += IsLeadByte(escaped[i]) ? 2 : 1;
   }
   return std::string(escaped);

@@ -37,15 +37,29 @@ namespace {
 constexpr std::string_view kSiteBaseUrl = "http://catalog.example";
 constexpr std::string_view kAllAges = "\x91\x53\x94\x4e\x97\xee";  // 全年齢
 
-
 // The fields the parser fills (and the finishing step rewrites).
 bool IsParserField(int i) {
   using namespace kanadeya;
   switch (i) {
-    case kTitle: case kVolume: case kAuthor: case kAuthorReading: case kAuthor2:
-    case kAuthor2Reading: case kOtherAuthors: case kAuthorExtra: case kImageUrl:
-    case kPublisher: case kSize: case kLabel: case kEditionYear: case kEditionMonth:
-    case kEditionDay: case kPrice: case kMemo: case kAgeRating: case kReserved18:
+    case kTitle:
+    case kVolume:
+    case kAuthor:
+    case kAuthorReading:
+    case kAuthor2:
+    case kAuthor2Reading:
+    case kOtherAuthors:
+    case kAuthorExtra:
+    case kImageUrl:
+    case kPublisher:
+    case kSize:
+    case kLabel:
+    case kEditionYear:
+    case kEditionMonth:
+    case kEditionDay:
+    case kPrice:
+    case kMemo:
+    case kAgeRating:
+    case kReserved18:
     case kPageUrl:
       return true;
     default:
@@ -57,34 +71,29 @@ void CheckPageLines(std::string_view raw) {
   using namespace kanadeya;
   using fuzz::Check;
   const std::string joined = JoinLines(raw);
-  Check(joined == test::PlainJoinLines(raw), "JoinLines differs from splitting and joining",
-        raw);
-  Check(IsJoined(raw) == (joined == raw), "IsJoined differs from JoinLines keeping the text",
-        raw);
+  Check(joined == test::PlainJoinLines(raw), "JoinLines differs from splitting and joining", raw);
+  Check(IsJoined(raw) == (joined == raw), "IsJoined differs from JoinLines keeping the text", raw);
   Check(IsJoined(joined), "IsJoined refuses a joined text", raw);
   const std::string page = JoinLines(EucToShiftJisReference(joined));
   std::string from_euc = "room used before";
   PageTextFromEuc(raw, from_euc);
-  Check(from_euc == page,
-        "PageTextFromEuc differs from the conversion between two joins", raw);
+  Check(from_euc == page, "PageTextFromEuc differs from the conversion between two joins", raw);
 
   std::vector<std::string_view> markers = {
-      kMarkerProductName, kMarkerImage,       kMarkerPublisher,     kMarkerSize,
-      kMarkerAuthor,      kMarkerGenre,       kMarkerEditionDate,   kMarkerPrice,
-      kMarkerMemo,        kMarkerContentsStart, kMarkerContentsEnd, kMarkerContentsItem,
+      kMarkerProductName,    kMarkerImage,         kMarkerPublisher,   kMarkerSize,
+      kMarkerAuthor,         kMarkerGenre,         kMarkerEditionDate, kMarkerPrice,
+      kMarkerMemo,           kMarkerContentsStart, kMarkerContentsEnd, kMarkerContentsItem,
       kMarkerContentsItemEnd};
   // And a marker from the page itself: the start of its first line that
   // begins with "<", up to 12 bytes.
   const size_t tag = page.find("\r\n<");
-  const std::string own = tag == std::string::npos ? std::string("<")
-                                                   : page.substr(tag + 2, 12);
+  const std::string own = tag == std::string::npos ? std::string("<") : page.substr(tag + 2, 12);
   if (own.find_first_of("\r\n") == std::string::npos) markers.push_back(own);
   const auto each = LinesHoldingEach(page, markers);
   Check(each.size() == markers.size(), "LinesHoldingEach gave a list too many or too few", raw);
   for (size_t m = 0; m < markers.size(); ++m) {
     const std::vector<size_t> plain = test::PlainLinesHolding(page, markers[m]);
-    Check(LinesHolding(page, markers[m]) == plain, "LinesHolding differs from the plain test",
-          raw);
+    Check(LinesHolding(page, markers[m]) == plain, "LinesHolding differs from the plain test", raw);
     Check(each[m] == plain, "LinesHoldingEach differs from the plain test", raw);
   }
 
@@ -103,8 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool private_profile = provider.ConsumeBool();
   const bool has_dictionary = provider.ConsumeBool();
   // The line at which a stop is requested; -1 for none.
-  const long stop_line =
-      provider.ConsumeBool() ? provider.ConsumeIntegralInRange<long>(0, 40) : -1;
+  const long stop_line = provider.ConsumeBool() ? provider.ConsumeIntegralInRange<long>(0, 40) : -1;
   const std::string dictionary =
       has_dictionary ? provider.ConsumeRandomLengthString(1024) : std::string();
   const std::string page = provider.ConsumeRemainingBytesAsString();
@@ -165,8 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(record.Memo == Trim(record.Memo), "the memo is not trimmed", record.Memo);
   Check(record_size <= 8 * page.size() + 1024, "the record grew faster than the page", page);
   if (private_profile)
-    Check(record.AgeRating == kAllAges && record.Reserved18.empty() &&
-              record.PageUrl.empty(),
+    Check(record.AgeRating == kAllAges && record.Reserved18.empty() && record.PageUrl.empty(),
           "the private profile was not applied", page);
   else
     Check(record.AgeRating.empty() && record.PageUrl == before.PageUrl,

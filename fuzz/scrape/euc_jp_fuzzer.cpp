@@ -70,8 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(sjis == PlainEucToShiftJis(euc), "the conversion differs from the plain walk", euc);
   Check(kanadeya::EucToShiftJisPortable(euc) == sjis,
         "the eight-byte walk differs from the conversion", euc);
-  Check(kanadeya::EucToShiftJisSse2(euc) == sjis, "the SSE2 walk differs from the conversion",
-        euc);
+  Check(kanadeya::EucToShiftJisSse2(euc) == sjis, "the SSE2 walk differs from the conversion", euc);
   std::string lines;
   if (kanadeya::EucLinesToShiftJisSse2(euc, lines))
     Check(lines == kanadeya::test::PlainJoinLines(
@@ -82,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size >= 2) {
     const unsigned row = data[0] & 0x7Fu;
     const unsigned cell = data[1] & 0x7Fu;
-    const auto pair = kanadeya::JisToShiftJis(static_cast<unsigned char>(row),
-                                              static_cast<unsigned char>(cell));
+    const auto pair =
+        kanadeya::JisToShiftJis(static_cast<unsigned char>(row), static_cast<unsigned char>(cell));
     Check(pair == PlainPair(row, cell), "JisToShiftJis differs from the plain arithmetic",
           euc.substr(0, 2));
   }

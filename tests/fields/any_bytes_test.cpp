@@ -21,41 +21,12 @@ namespace kanadeya {
 namespace {
 
 const std::string_view kPieces[] = {
-    "(",
-    ")",
-    " ",
-    "1",
-    "23",
-    "A",
-    "IV",
-    "VOL",
-    "NO",
-    ".",
-    "/",
-    "<",
-    ">",
-    "-",
-    "+",
-    "\x81",              // a lead byte on its own
-    SJ("　"),
-    SJ("／"),
-    SJ("（"),
-    SJ("）"),
-    SJ("［"),
-    SJ("］"),
-    SJ("〈"),
-    SJ("〉"),
-    SJ("￥"),
-    SJ("・"),
-    SJ("巻"),
-    SJ("集"),
-    SJ("第"),
-    SJ("編"),
-    SJ("年"),
-    SJ("月"),
-    SJ("日"),
-    SJ("監修"),
-    SJ("１"),
+    "(",      ")",        " ",      "1",      "23",     "A",      "IV",     "VOL",
+    "NO",     ".",        "/",      "<",      ">",      "-",      "+",
+    "\x81",  // a lead byte on its own
+    SJ("　"), SJ("／"),   SJ("（"), SJ("）"), SJ("［"), SJ("］"), SJ("〈"), SJ("〉"),
+    SJ("￥"), SJ("・"),   SJ("巻"), SJ("集"), SJ("第"), SJ("編"), SJ("年"), SJ("月"),
+    SJ("日"), SJ("監修"), SJ("１"),
 };
 
 class RandomTexts {
@@ -100,10 +71,8 @@ TEST(AnyBytes, ParseEditionDate) {
     const std::string text = texts.Next();
     BookRecord record;
     ParseEditionDate(text, record);
-    ASSERT_TRUE(record.EditionMonth.empty() || IsTwoDigits(record.EditionMonth))
-        << test::Hex(text);
-    ASSERT_TRUE(record.EditionDay.empty() || IsTwoDigits(record.EditionDay))
-        << test::Hex(text);
+    ASSERT_TRUE(record.EditionMonth.empty() || IsTwoDigits(record.EditionMonth)) << test::Hex(text);
+    ASSERT_TRUE(record.EditionDay.empty() || IsTwoDigits(record.EditionDay)) << test::Hex(text);
   }
 }
 

@@ -85,7 +85,9 @@ TEST(ParseAuthorCredit, RolesAndNames) {
 
 TEST(ParseAuthorCredit, SubSeparatorCutsEachAuthor) {
   AuthorList list;
-  EXPECT_EQ(ParseAuthorCredit(list, SJ("著者／あいう、かきく、他"), kRoleMark, kAuthorBreak, SJ("、")), 2);
+  EXPECT_EQ(
+      ParseAuthorCredit(list, SJ("著者／あいう、かきく、他"), kRoleMark, kAuthorBreak, SJ("、")),
+      2);
   ExpectEntries({SJ("1あいう"), SJ("1かきく")}, list);
 }
 
@@ -133,7 +135,8 @@ TEST_F(AssignAuthorSlotsTest, BracketReading) {
 TEST_F(AssignAuthorSlotsTest, NamesAlreadyShownAreLeftOut) {
   record.Author = SJ("あいうの歌");
   AuthorList list;
-  for (std::string_view entry : {SJ("0かきく"), SJ("1あいう"), SJ("2かき"), SJ("3さしす")}) list.Add(std::string(entry));
+  for (std::string_view entry : {SJ("0かきく"), SJ("1あいう"), SJ("2かき"), SJ("3さしす")})
+    list.Add(std::string(entry));
   Assign(list, true, true, true, "");
   // "かきく": role code 0 comes first
   EXPECT_BYTES_EQ(SJ("かきく"), record.Author2);

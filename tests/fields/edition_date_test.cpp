@@ -61,7 +61,8 @@ TEST(ParseEditionDate, WithSeparators) {
       // four bytes stay as written
       {SJ("+123年"), "+123", kUntouched, kUntouched},
       // a long year stays as written
-      {SJ("123456789012345678901234567890年"), "123456789012345678901234567890", kUntouched, kUntouched},
+      {SJ("123456789012345678901234567890年"), "123456789012345678901234567890", kUntouched,
+       kUntouched},
   };
   for (const auto& row : rows) ExpectDate(row);
 }

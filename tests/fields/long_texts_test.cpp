@@ -46,7 +46,7 @@ std::string Pick(std::mt19937& engine, const std::vector<std::string_view>& piec
 TEST(AuthorList, SameAsSortedInsertion) {
   // Letters of both cases (equal entries that differ), katakana and their
   // half-width forms, digits.
-  const std::vector<std::string_view> pieces = {"1", "0",        "9",    "a",        "A", "b",
+  const std::vector<std::string_view> pieces = {"1", "0",      "9",     "a",      "A", "b",
                                                 "B", SJ("ア"), SJ("ｱ"), SJ("あ"), " ", "-"};
   std::mt19937 engine(7);
   for (int round = 0; round < 2000; ++round) {
@@ -77,9 +77,9 @@ TEST(AssignAuthorSlots, SameAsSearchingTheTakenTextAgain) {
   // Few distinct pieces, so that names often occur inside others: stray lead
   // bytes, "ポ" whose second byte is "|", a lead byte before CR, line breaks
   // that a prefix or a title can bring, brackets that cut a reading.
-  const std::vector<std::string_view> pieces = {
-      "a",  "b",    "ab", "|",        "\x81",     SJ("ポ"), "\x83", "\r",
-      "\n", "\r\n", " ",  SJ("［"), SJ("］"), SJ("あ"), "A"};
+  const std::vector<std::string_view> pieces = {"a",      "b",      "ab",     "|",      "\x81",
+                                                SJ("ポ"), "\x83",   "\r",     "\n",     "\r\n",
+                                                " ",      SJ("［"), SJ("］"), SJ("あ"), "A"};
   const std::vector<std::string_view> codes = {"0", "1", "4", "9"};
   const std::vector<std::string_view> prefixes = {"", "P:", "\x81", "\r\n", "b"};
   test::TempDir dir;
@@ -141,8 +141,7 @@ TEST(AssignAuthorSlots, MillionAuthors) {
   credit += SJ("／");
   Dictionaries dictionaries;
   AuthorList list;
-  EXPECT_EQ(static_cast<int>(kLongCount),
-            ParseAuthorCredit(list, credit, SJ("／"), SJ("　"), ""));
+  EXPECT_EQ(static_cast<int>(kLongCount), ParseAuthorCredit(list, credit, SJ("／"), SJ("　"), ""));
   ASSERT_EQ(kLongCount, list.Entries().size());
   BookRecord record;
   record.Author = "T";
@@ -200,7 +199,7 @@ TEST(SplitTitleVolume, TrailingGroupsSameAsCopyingTheName) {
   // changes nothing. "第", "巻", "集", "上", a stray lead byte that takes a
   // bracket as its second byte, "ポ".
   const std::vector<std::string_view> pieces = {
-      "(", "(",        ")",        ")",        ")",        "a",    "1",        "2",
+      "(", "(",      ")",      ")",      ")",      "a",    "1",      "2",
       " ", SJ("第"), SJ("巻"), SJ("集"), SJ("上"), "\x83", SJ("ポ"), "X"};
   std::mt19937 engine(5);
   int compared = 0;

@@ -87,7 +87,7 @@ TEST(SplitTitleVolume, OddShapes) {
       {SJ("ピアノ XVX"), SJ("ピアノ"), "XVX", ""},
       // an empty last word is a volume: consumed, none set
       {SJ("abc 巻"), "abc", "", ""},
-      {"a()b", "a", "", "b"},  // an empty inner group likewise
+      {"a()b", "a", "", "b"},     // an empty inner group likewise
       {"a)b(c", "", "a", "b(c"},  // brackets the wrong way round
       {"  x  ", "x", "", ""},
   };
@@ -144,7 +144,7 @@ TEST(IsVolumeNumber, Forms) {
     bool expected;
   };
   static const Row rows[] = {
-      {"", true},  // empty
+      {"", true},   // empty
       {"A", true},  // any one byte
       {"12", true},
       {SJ("上"), true},

@@ -19,9 +19,9 @@ TEST(ParseSeconds, Milliseconds) {
       {"0.25", 250},
       {"1.5", 1500},
       {"12.345", 12345},
-      {"86400", 86400000},      // a day
+      {"86400", 86400000},  // a day
       {"86400.001", kUnchanged},
-      {"1.0001", kUnchanged},   // four decimals
+      {"1.0001", kUnchanged},  // four decimals
       {".5", kUnchanged},
       {"5.", kUnchanged},
       {"1.2.3", kUnchanged},
@@ -41,14 +41,8 @@ TEST(ParsePositive, OneToTwoToThe31Minus1) {
     const char* text;
     uint32_t value;  // kUnchanged: refused
   } rows[] = {
-      {"1", 1},
-      {"60", 60},
-      {"2147483647", 2147483647},
-      {"2147483648", kUnchanged},
-      {"0", kUnchanged},
-      {"1x", kUnchanged},
-      {"", kUnchanged},
-      {nullptr, kUnchanged},
+      {"1", 1},          {"60", 60},         {"2147483647", 2147483647}, {"2147483648", kUnchanged},
+      {"0", kUnchanged}, {"1x", kUnchanged}, {"", kUnchanged},           {nullptr, kUnchanged},
   };
   for (const auto& row : rows) {
     uint32_t value = kUnchanged;

@@ -24,10 +24,10 @@ TEST(WithTrailingSeparator, CodePage932Paths) {
   } rows[] = {
       {"C:\\data\\", "C:\\data\\"},
       {"C:\\data", "C:\\data\\"},
-      {"C:\\\x95\x5c", "C:\\\x95\x5c\\"},          // 表 ends in 0x5C but is no separator
+      {"C:\\\x95\x5c", "C:\\\x95\x5c\\"},  // 表 ends in 0x5C but is no separator
       {"C:\\\x95\x5c\\", "C:\\\x95\x5c\\"},
       {"C:\\\x83\x5c\x95\x5c", "C:\\\x83\x5c\x95\x5c\\"},  // ソ表
-      {"C:\\a\x95", "C:\\a\x95\\"},                // a lead byte at the very end
+      {"C:\\a\x95", "C:\\a\x95\\"},                        // a lead byte at the very end
   };
   for (const auto& row : rows) EXPECT_EQ(row.expected, WithTrailingSeparator(row.path));
 }

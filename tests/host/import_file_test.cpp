@@ -17,15 +17,15 @@ TEST(ReadImportFile, Items) {
     Columns columns;  // of the one line
   } rows[] = {
       {"a,b,c\r\n", {"a", "b", "c"}},
-      {",,\r\n", {"", "", ""}},                           // empty items
-      {"\r\n", {""}},                                     // an empty line is one empty item
-      {"\"a,b\",c\r\n", {"a,b", "c"}},                    // comma inside quotes
-      {"\"say \"\"hi\"\"\"\r\n", {"say \"hi\""}},         // doubled quotes
-      {"\"a\r\nb\",c\r\n", {"a\r\nb", "c"}},              // CR LF inside quotes
-      {"\"\x01\t\n\r\"\r\n", {"\x01\t\n\r"}},             // control bytes inside quotes
-      {"a\nb\rc\r\n", {"a\nb\rc"}},                       // lone LF and CR do not end a line
-      {"\"\"\r\n", {""}},                                 // quoted empty item
-      {"a\"b\r\n", {"a\"b"}},                             // a quote inside a plain item
+      {",,\r\n", {"", "", ""}},                             // empty items
+      {"\r\n", {""}},                                       // an empty line is one empty item
+      {"\"a,b\",c\r\n", {"a,b", "c"}},                      // comma inside quotes
+      {"\"say \"\"hi\"\"\"\r\n", {"say \"hi\""}},           // doubled quotes
+      {"\"a\r\nb\",c\r\n", {"a\r\nb", "c"}},                // CR LF inside quotes
+      {"\"\x01\t\n\r\"\r\n", {"\x01\t\n\r"}},               // control bytes inside quotes
+      {"a\nb\rc\r\n", {"a\nb\rc"}},                         // lone LF and CR do not end a line
+      {"\"\"\r\n", {""}},                                   // quoted empty item
+      {"a\"b\r\n", {"a\"b"}},                               // a quote inside a plain item
       {"\x83\x5c,\x95\x5c\r\n", {"\x83\x5c", "\x95\x5c"}},  // ソ and 表 end in 0x5C
   };
   for (const auto& row : rows) {
@@ -55,7 +55,7 @@ TEST(ReadImportFile, Errors) {
     size_t error_line;
     size_t lines_read;
   } rows[] = {
-      {"a\r\n\"b\r\n", 2, 1},       // a quote that never closes
+      {"a\r\n\"b\r\n", 2, 1},  // a quote that never closes
       {"\"", 1, 0},
       {"\"a\"b,c\r\nd\r\n", 1, 0},  // text after the closing quote
       {"a\r\nb,\"c\" \r\n", 2, 1},
@@ -72,9 +72,10 @@ TEST(FieldOfColumn, Layout) {
   static const struct {
     size_t column;
     int field;
-  } rows[] = {{1, 0}, {19, 18}, {20, -1}, {21, 19}, {22, 20}, {40, 38},
+  } rows[] = {{1, 0},   {19, 18}, {20, -1}, {21, 19}, {22, 20}, {40, 38},
               {41, -1}, {42, 39}, {68, 65}, {69, -1}, {0, -1}};
-  for (const auto& row : rows) EXPECT_EQ(row.field, kanadeya::FieldOfColumn(static_cast<int>(row.column))) << row.column;
+  for (const auto& row : rows)
+    EXPECT_EQ(row.field, kanadeya::FieldOfColumn(static_cast<int>(row.column))) << row.column;
 }
 
 }  // namespace

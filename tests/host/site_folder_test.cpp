@@ -15,12 +15,12 @@ TEST(EscapeKey, OnlyPlainBytesStay) {
   } rows[] = {
       {"9784888100113", "9784888100113"},
       {"Az_.-09", "Az_.-09"},
-      {"..", ".."},               // harmless without a separator
+      {"..", ".."},  // harmless without a separator
       {"../x", "..%2Fx"},
       {"a\\b", "a%5Cb"},
-      {"%41", "%2541"},           // "%" itself is escaped: no double meaning
+      {"%41", "%2541"},  // "%" itself is escaped: no double meaning
       {"a b?c#d", "a%20b%3Fc%23d"},
-      {"\x95\x5c", "%95%5C"},     // 表: both bytes, upper-case hex
+      {"\x95\x5c", "%95%5C"},  // 表: both bytes, upper-case hex
       {std::string_view("\0\xff", 2), "%00%FF"},
       {"", ""},
   };

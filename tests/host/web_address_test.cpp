@@ -32,20 +32,20 @@ TEST(SplitWebAddress, PartsAndDefaultPorts) {
 
 TEST(SplitWebAddress, Rejects) {
   static const std::string_view rows[] = {
-      "ftp://h/x",          // not http or https
+      "ftp://h/x",  // not http or https
       "file:///etc/passwd",
-      "http:/h",            // no "://"
-      "http://",            // no host
+      "http:/h",  // no "://"
+      "http://",  // no host
       "http://:80/x",
-      "http://h:/x",        // empty port
-      "http://h:0",         // port out of range
+      "http://h:/x",  // empty port
+      "http://h:0",   // port out of range
       "http://h:65536",
       "http://h:8o",
-      "http://[::1/x",      // unclosed bracket
+      "http://[::1/x",  // unclosed bracket
       "http://[::1]x",
-      "http://a b/",        // blank in the host
-      "http://h\r\nX:1/",   // no header can be slipped in
-      "http://\x95\x5c/",   // bytes beyond ASCII
+      "http://a b/",       // blank in the host
+      "http://h\r\nX:1/",  // no header can be slipped in
+      "http://\x95\x5c/",  // bytes beyond ASCII
   };
   for (std::string_view text : rows) EXPECT_FALSE(SplitWebAddress(text)) << text;
 }
@@ -57,9 +57,9 @@ TEST(SiteBase, SchemeHostAndPath) {
       {"http://127.0.0.1:8080", "http://127.0.0.1:8080"},
       {"http://127.0.0.1:8080/", "http://127.0.0.1:8080"},
       {"https://mirror.example/catalog//", "https://mirror.example/catalog"},
-      {"http://h/?q", ""},          // a query means nothing here
+      {"http://h/?q", ""},  // a query means nothing here
       {"http://h/#f", ""},
-      {"http://h/a b", ""},         // the path is sent as it stands: no blanks
+      {"http://h/a b", ""},  // the path is sent as it stands: no blanks
       {"http://", ""},
   };
   for (const auto& row : rows) {
@@ -94,7 +94,7 @@ TEST(EscapeForWire, OnlyWhatCannotStand) {
       {"http://a/s?k=%41&x=1", "http://a/s?k=%41&x=1"},  // "%", "&", "=" stay
       {"http://a/s?k=a#b", "http://a/s?k=a%23b"},        // no fragment cut off
       {"http://a/s?k=\r\nHost: b", "http://a/s?k=%0D%0AHost:%20b"},
-      {"\x95\x5c\x7f", "%95%5C%7F"},                     // 表 and DEL
+      {"\x95\x5c\x7f", "%95%5C%7F"},  // 表 and DEL
       {"\"<>\\^`{|}", "%22%3C%3E%5C%5E%60%7B%7C%7D"},
       {"", ""},
   };

@@ -23,11 +23,11 @@ TEST(StripMarkup, LongLinesOfBrackets) {
   static const struct {
     std::string line, stripped;
   } rows[] = {
-      {Repeat(">", kTimes) + "x", "x"},            // every ">" dropped alone
-      {Repeat("a>", kTimes) + "<", ""},            // each text ends in a ">" before the one "<"
-      {Repeat("<", kTimes) + "x", ""},             // a tag that runs past the end
+      {Repeat(">", kTimes) + "x", "x"},               // every ">" dropped alone
+      {Repeat("a>", kTimes) + "<", ""},               // each text ends in a ">" before the one "<"
+      {Repeat("<", kTimes) + "x", ""},                // a tag that runs past the end
       {Repeat("<a>b", kTimes), Repeat("b", kTimes)},  // many short tags
-      {Repeat("><", kTimes) + "x", ""},            // brackets the wrong way round
+      {Repeat("><", kTimes) + "x", ""},               // brackets the wrong way round
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line.substr(0, 8));

@@ -43,10 +43,10 @@ TEST(AnsiToWide, KnownCharacters) {
       {"a\\~", u"a\\~"},              // ASCII as it is, 0x5C included
       {"\xb1\xdf", u"\uFF71\uFF9F"},  // ｱﾟ
       {"\x8d\x77\x93\xfc", u"購入"},
-      {"\x81\x5f\x81\x60", u"\uFF3C\uFF5E"},  // ＼～
-      {"\x87\x90", u"\u2252"},                // ≒, NEC row 13
-      {"\xed\x40\xfa\x5c", u"纊纊"},          // NEC-selected IBM and IBM codes
-      {"\xf0\x40\xf9\xfc", u"\uE000\uE757"},  // user-defined, first and last
+      {"\x81\x5f\x81\x60", u"\uFF3C\uFF5E"},              // ＼～
+      {"\x87\x90", u"\u2252"},                            // ≒, NEC row 13
+      {"\xed\x40\xfa\x5c", u"纊纊"},                      // NEC-selected IBM and IBM codes
+      {"\xf0\x40\xf9\xfc", u"\uE000\uE757"},              // user-defined, first and last
       {"\x80\xa0\xfd\xff", u"\u0080\uF8F0\uF8F1\uF8F3"},  // no characters, but convertible
       {std::string_view("a\0b", 3), std::u16string_view(u"a\0b", 3)},
   };
@@ -80,7 +80,7 @@ TEST(WideToAnsi, CanonicalCodesBestFitsAndTheDefault) {
     std::u16string_view wide;
     std::string_view ansi;
   } rows[] = {
-      {u"\u2252", "\x81\xe0"},               // ≒: the JIS code, not NEC row 13
+      {u"\u2252", "\x81\xe0"},                // ≒: the JIS code, not NEC row 13
       {u"\u2170\uFF02", "\xfa\x40\xfa\x57"},  // ⅰ ＂: IBM codes, not NEC-selected IBM
       {u"\uFFE2", "\x81\xca"},                // ￢
       {u"\u00A5\u00A6", "\\|"},               // ¥ ¦ best fits

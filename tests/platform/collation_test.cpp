@@ -16,7 +16,7 @@ namespace kanadeya::platform {
 namespace {
 
 struct MeasuredCollation {
-  std::vector<std::string> texts;                      // in the measured order
+  std::vector<std::string> texts;                       // in the measured order
   std::set<std::pair<std::string, std::string>> equal;  // both ways
 };
 
@@ -73,27 +73,27 @@ TEST(CompareAnsiIgnoreCase, Orders) {
   } rows[] = {
       {"9あいう", "0あいう", 1},  // the role code decides first
       {"1abc", "1ａｂｃ", -1},    // width counts
-      {"1ab", "1abc", -1},         // a prefix first
-      {"1 abc", "1123", -1},       // signs before digits
-      {"1123", "19", -1},          // digit by digit
-      {"19", "1ab", -1},           // digits before letters
+      {"1ab", "1abc", -1},        // a prefix first
+      {"1 abc", "1123", -1},      // signs before digits
+      {"1123", "19", -1},         // digit by digit
+      {"19", "1ab", -1},          // digits before letters
       {"1a\\bc", "1a￥bc", -1},
       {"1a￥bc", "1ab", -1},
-      {"1ｶｷ", "1カキ", -1},       // half-width, katakana, hiragana
+      {"1ｶｷ", "1カキ", -1},  // half-width, katakana, hiragana
       {"1カキ", "1かき", -1},
       {"1ヤマダ", "1やまだ", -1},
-      {"1かき", "1ガキ", -1},      // unvoiced before voiced
+      {"1かき", "1ガキ", -1},  // unvoiced before voiced
       {"1ガキ", "1カド", -1},
       {"1はは", "1ばば", -1},
       {"1カ・ド", "1カアド", -1},
-      {"1阿部", "1伊藤", -1},      // kanji in JIS order, not in Unicode order
+      {"1阿部", "1伊藤", -1},  // kanji in JIS order, not in Unicode order
       {"1阿部", "1鈴木", -1},
-      {"1ヂ", "1ア", 1},           // ヂ is 0x83 0x61: its 'a' is no letter
-      {"1ﾊﾞ", "1ﾊﾟ", -1},          // half-width voiced before semi-voiced
-      {"1я", "1Я", 0},             // the last small Cyrillic and Greek letters
+      {"1ヂ", "1ア", 1},   // ヂ is 0x83 0x61: its 'a' is no letter
+      {"1ﾊﾞ", "1ﾊﾟ", -1},  // half-width voiced before semi-voiced
+      {"1я", "1Я", 0},     // the last small Cyrillic and Greek letters
       {"1ω", "1Ω", 0},
       {"1ё", "1Ё", 0},
-      {"1ヽ", "10", 1},            // iteration marks after the digits (a repeat of "1" on Win32)
+      {"1ヽ", "10", 1},  // iteration marks after the digits (a repeat of "1" on Win32)
       {"1ゝ", "10", 1},
       {"1ゞ", "10", 1},
   };

@@ -71,8 +71,8 @@ TEST(ReadProfileString, MeasuredCases) {
       ASSERT_EQ(expected.back(), '\xcc');
       expected.pop_back();
     }
-    EXPECT_BYTES_EQ(expected, ReadProfileString(IniPath(row[2]), Unescape(row[4]),
-                                                Unescape(row[5]), Fallback(row[6])))
+    EXPECT_BYTES_EQ(expected, ReadProfileString(IniPath(row[2]), Unescape(row[4]), Unescape(row[5]),
+                                                Fallback(row[6])))
         << "case " << row[0] << ": " << row[1];
     // A reader asked a key before this one answers the same.
     const ProfileReader reader(IniPath(row[2]));
@@ -99,8 +99,10 @@ TEST(ReadProfileString, ReadsBytesAsTheyAre) {
       {"case70.ini", "a\x81 z"},                   // an invalid pair stays as it is
   };
   for (const auto& row : rows)
-    EXPECT_BYTES_EQ(row.expected, ReadProfileString(test::DataPath(std::string("reference/profile-ini/") + row.file),
-                                                    "Entry", "PurachaseSet", "\x8d\x77\x93\xfc"))
+    EXPECT_BYTES_EQ(
+        row.expected,
+        ReadProfileString(test::DataPath(std::string("reference/profile-ini/") + row.file), "Entry",
+                          "PurachaseSet", "\x8d\x77\x93\xfc"))
         << row.file;
 }
 #endif

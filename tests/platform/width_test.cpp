@@ -59,16 +59,16 @@ TEST(MapWideText, FullWidthComposesHalfWidthVoicedLetters) {
       {u"ｶﾞ", u"ガ"},
       {u"ﾊﾟﾋﾟ", u"パピ"},
       {u"ｳﾞｧ", u"ヴァ"},
-      {u"ﾜﾞｦﾞ", u"\u30F7\u30FA"},      // ヷ ヺ
-      {u"ヰﾞヱﾞ", u"\u30F8\u30F9"},    // ヸ ヹ: no half-width base
+      {u"ﾜﾞｦﾞ", u"\u30F7\u30FA"},    // ヷ ヺ
+      {u"ヰﾞヱﾞ", u"\u30F8\u30F9"},  // ヸ ヹ: no half-width base
       {u"ヽﾞ", u"ヾ"},
-      {u"ｶﾟ", u"カ\u309A"},            // ｶ has no semi-voiced form
-      {u"ｱﾞ", u"ア\u3099"},            // nor ｱ a voiced one
-      {u"カﾞ", u"カ\u3099"},           // a full-width base does not compose
-      {u"ｶ\u3099", u"カ\u3099"},       // nor does a combining mark
-      {u"ｶﾞﾞ", u"ガ\u3099"},           // a second mark stays alone
-      {u"ﾞ゛", u"\u3099\u3099"},       // lone marks become combining marks
-      {u"a b\\", u"ａ\u3000ｂ\\"},     // the backslash stays
+      {u"ｶﾟ", u"カ\u309A"},         // ｶ has no semi-voiced form
+      {u"ｱﾞ", u"ア\u3099"},         // nor ｱ a voiced one
+      {u"カﾞ", u"カ\u3099"},        // a full-width base does not compose
+      {u"ｶ\u3099", u"カ\u3099"},    // nor does a combining mark
+      {u"ｶﾞﾞ", u"ガ\u3099"},        // a second mark stays alone
+      {u"ﾞ゛", u"\u3099\u3099"},    // lone marks become combining marks
+      {u"a b\\", u"ａ\u3000ｂ\\"},  // the backslash stays
   };
   for (const auto& row : rows)
     EXPECT_EQ(HexWide(row.expected), HexWide(MapWideText(row.source, kMapFullWidth)))
@@ -80,9 +80,9 @@ TEST(MapWideText, HalfWidthSplitsVoicedLetters) {
     std::u16string_view source, expected;
   } rows[] = {
       {u"ガパヴ", u"ｶﾞﾊﾟｳﾞ"},
-      {u"ヾヸ", u"ヽﾞヰﾞ"},       // no half-width base: the base stays full-width
-      {u"がゞ", u"がゞ"},         // hiragana stay
-      {u"＼￥", u"＼\u00A5"},     // ＼ stays
+      {u"ヾヸ", u"ヽﾞヰﾞ"},    // no half-width base: the base stays full-width
+      {u"がゞ", u"がゞ"},      // hiragana stay
+      {u"＼￥", u"＼\u00A5"},  // ＼ stays
   };
   for (const auto& row : rows)
     EXPECT_EQ(HexWide(row.expected), HexWide(MapWideText(row.source, kMapHalfWidth)))
@@ -114,9 +114,9 @@ TEST(AnsiHalfWidth, WholeTextUpToItsFirstZeroByte) {
   } rows[] = {
       {"", ""},
       {std::string_view("\x83\x4b\0\x83\x4b", 5), "\xb6\xde"},  // ガ, cut at the zero byte
-      {"\x81\x53", "\x81\x52\xde"},                            // ヾ grows to 3 bytes
-      {"\x81\x8f\x81\x5f", "\\\x81\x5f"},                      // ￥ becomes 0x5C, ＼ stays
-      {"\x81\x9b\x81\xa8", "??"},                               // ○ and → have no half-width code
+      {"\x81\x53", "\x81\x52\xde"},                             // ヾ grows to 3 bytes
+      {"\x81\x8f\x81\x5f", "\\\x81\x5f"},                       // ￥ becomes 0x5C, ＼ stays
+      {"\x81\x9b\x81\xa8", "??"},  // ○ and → have no half-width code
   };
   for (const auto& row : rows) EXPECT_BYTES_EQ(row.expected, AnsiHalfWidth(row.source));
   // 300 × ヾ: far beyond the old 256-byte buffer, mapped whole.

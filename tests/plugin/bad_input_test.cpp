@@ -14,9 +14,9 @@
 #include "platform/message.h"
 #include "plugin/exports.h"
 #include "plugin/host_api.h"
-#include "plugin/user_messages.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/system_texts.h"
+#include "plugin/user_messages.h"
 #include "tests/support/csv.h"
 #include "tests/support/temp_dir.h"
 
@@ -43,9 +43,7 @@ struct OneBookHost {
                ? 1
                : 0;
   }
-  static const char* KANADEYA_STDCALL Check(const char* code) {
-    return null_key ? nullptr : code;
-  }
+  static const char* KANADEYA_STDCALL Check(const char* code) { return null_key ? nullptr : code; }
   static int32_t KANADEYA_STDCALL Unused() { return 0; }
 };
 

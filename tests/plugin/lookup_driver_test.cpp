@@ -15,11 +15,11 @@
 #include "platform/process.h"
 #include "plugin/exports.h"
 #include "plugin/host_api.h"
-#include "plugin/user_messages.h"
+#include "plugin/plugin_state.h"
 #include "plugin/system_texts.h"
+#include "plugin/user_messages.h"
 #include "plugin/wait_window.h"
 #include "record/book_record.h"
-#include "plugin/plugin_state.h"
 #include "tests/support/bytes.h"
 #include "tests/support/csv.h"
 #include "tests/support/temp_dir.h"
@@ -37,8 +37,8 @@ std::string DetailPage(std::string_view title) {
 }
 
 std::string SearchPage(std::string_view id, std::string_view indent = "") {
-  return "<html>\r\n" + std::string(indent) + "<td><a href=\"/detail/view.php?id=" +
-         std::string(id) + "\">x</a></td>\r\n</html>\r\n";
+  return "<html>\r\n" + std::string(indent) +
+         "<td><a href=\"/detail/view.php?id=" + std::string(id) + "\">x</a></td>\r\n</html>\r\n";
 }
 
 const std::string kSearchBase = std::string(SiteBaseUrl) + "/search/keyword.php?keyword=";
@@ -52,7 +52,7 @@ struct FakeHost {
   std::function<std::string(const std::string&)> check = [](const std::string& code) {
     return code;
   };
-  int connect_fail_from = 0;          // 0: never fails
+  int connect_fail_from = 0;  // 0: never fails
   bool failed_download_keeps_file = false;
   std::vector<std::string> checked, connected, downloaded;
   std::string key;  // the text ISBNChkFunc returns, owned by the host
@@ -250,9 +250,9 @@ TEST_F(LookupDriverTest, DetailLinkScan) {
     bool found;
   };
   const Row rows[] = {
-      {SearchPage("42", " \t "), true},  // an indented link line
+      {SearchPage("42", " \t "), true},                                   // an indented link line
       {"<td><a href=\"/detail/view.php?id=42\">\r\nno link\r\n", false},  // first line only
-      {"x\r\n<td><a href=\"/detail/view.php?id=42\r\n", false},  // no closing quote
+      {"x\r\n<td><a href=\"/detail/view.php?id=42\r\n", false},           // no closing quote
       {"x\r\n<td><a href=\"/detail/view.php?id=42\">a\r\n"
        "<td><a href=\"/detail/view.php?id=43\">b\r\n",
        true},  // the first link decides
@@ -344,8 +344,8 @@ TEST_F(LookupDriverTest, LogTellsOfAStopRequest) {
   EXPECT_NE(head.find("\t" + std::string(kLogRunLabel) + tag + "\t"), std::string::npos) << head;
   const std::string count = std::string(kLogCountSuffix);
   EXPECT_BYTES_EQ(tag + "\t1\tA\tA\t" + std::string(kLogFound) + "\tT\r\n" + tag + "\t2\t" +
-                      std::string(kLogStopped) + "\r\n" + tag + "\t" + std::string(kLogEnd) +
-                      "\t" + std::string(kLogCodesLabel) + "1" + count + "\t" +
+                      std::string(kLogStopped) + "\r\n" + tag + "\t" + std::string(kLogEnd) + "\t" +
+                      std::string(kLogCodesLabel) + "1" + count + "\t" +
                       std::string(kLogFoundLabel) + "1" + count + "\t" +
                       std::string(kLogWrittenLabel) + "1" + count + "\t" + Output() + "\r\n",
                   log.substr(head.size() + 2));

@@ -38,19 +38,23 @@ TEST(WritePluginInfo, CutsAtSizeMinusOneBytes) {
     std::array<std::string_view, 5> written;  // including the zero byte
   };
   static const Row rows[] = {
-      {5, {{std::string_view("Down\0", 5), std::string_view("ISBN\0", 5),
-            std::string_view("yori\0", 5), std::string_view("1.1.\0", 5),
-            std::string_view("3\0", 2)}}},
+      {5,
+       {{std::string_view("Down\0", 5), std::string_view("ISBN\0", 5),
+         std::string_view("yori\0", 5), std::string_view("1.1.\0", 5),
+         std::string_view("3\0", 2)}}},
       // The cut counts bytes: size 6 ends inside 検, leaving its first byte.
-      {6, {{std::string_view("Downl\0", 6), std::string_view("ISBN\x8c\0", 6),
-            std::string_view("yorin\0", 6), std::string_view("1.1.3\0", 6),
-            std::string_view("3\0", 2)}}},
-      {1, {{std::string_view("\0", 1), std::string_view("\0", 1), std::string_view("\0", 1),
-            std::string_view("\0", 1), std::string_view("\0", 1)}}},
+      {6,
+       {{std::string_view("Downl\0", 6), std::string_view("ISBN\x8c\0", 6),
+         std::string_view("yorin\0", 6), std::string_view("1.1.3\0", 6),
+         std::string_view("3\0", 2)}}},
+      {1,
+       {{std::string_view("\0", 1), std::string_view("\0", 1), std::string_view("\0", 1),
+         std::string_view("\0", 1), std::string_view("\0", 1)}}},
       // Only the low 16 bits count: 0x10005 is 5.
-      {0x10005, {{std::string_view("Down\0", 5), std::string_view("ISBN\0", 5),
-                  std::string_view("yori\0", 5), std::string_view("1.1.\0", 5),
-                  std::string_view("3\0", 2)}}},
+      {0x10005,
+       {{std::string_view("Down\0", 5), std::string_view("ISBN\0", 5),
+         std::string_view("yori\0", 5), std::string_view("1.1.\0", 5),
+         std::string_view("3\0", 2)}}},
   };
   for (const auto& row : rows) {
     Buffers buffers;

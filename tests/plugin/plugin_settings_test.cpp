@@ -1,5 +1,5 @@
-// The [Site] BaseUrl and [Log] File rules of kanadeya.ini and its encodings, case by case. Reading the file
-// and the messages are seen end to end (tests/e2e).
+// The [Site] BaseUrl and [Log] File rules of kanadeya.ini and its encodings, case by case. Reading
+// the file and the messages are seen end to end (tests/e2e).
 #include "plugin/plugin_settings.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +54,8 @@ TEST(CheckBaseUrl, AcceptsAndRejects) {
       {"http://h\\x", BaseUrlFault::kCharacter, ""},
       {"http://h/a,b", BaseUrlFault::kCharacter, ""},
       {"http://127.0.0.1:8000/mirror", BaseUrlFault::kNone, "http://127.0.0.1:8000/mirror"},
-      {"http://h/" + std::string(191, 'a'), BaseUrlFault::kNone, "http://h/" + std::string(191, 'a')},
+      {"http://h/" + std::string(191, 'a'), BaseUrlFault::kNone,
+       "http://h/" + std::string(191, 'a')},
       {"http://h/" + std::string(192, 'a'), BaseUrlFault::kTooLong, ""},
       {"ftp://h", BaseUrlFault::kScheme, ""},
       {"HTTP://h", BaseUrlFault::kScheme, ""},
@@ -119,7 +120,7 @@ TEST(SettingsText, ByteOrderMarksDecideTheEncoding) {
       {std::string("\xFF\xFE[\0S\0\xED\x30", 8), true, SJ("[Sロ")},
       {std::string("\xFE\xFF\0[\0S\x30\xED", 8), true, SJ("[Sロ")},
       {"\xEF\xBB\xBF\xE3\x83", false, ""},  // UTF-8 cut short
-      {"\xFF\xFE[", false, ""},                // an odd number of bytes
+      {"\xFF\xFE[", false, ""},             // an odd number of bytes
   };
   for (const auto& row : rows) {
     std::string text;

@@ -1,7 +1,6 @@
 // The DLL's version resource, as Windows shows it in the file's properties.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -73,7 +73,8 @@ TEST(KeptDictionaries, LookupsGiveThePlainFirstOccurrence) {
       const std::string key = NormaliseDictionaryKey(name);
       std::string value;
       const bool plain = !key.empty() && PlainFind(author_text, "|" + key + "|", "|\r\n", value);
-      ASSERT_EQ(plain, LookupAuthor(dictionaries.authors, name, entry)) << test::Hex(name) << " in " << round;
+      ASSERT_EQ(plain, LookupAuthor(dictionaries.authors, name, entry))
+          << test::Hex(name) << " in " << round;
       if (plain) {
         EXPECT_BYTES_EQ(NthField(value, '|', 1), entry.name);
         EXPECT_BYTES_EQ(NthField(value, '|', 2), entry.reading);
@@ -96,8 +97,8 @@ TEST(KeptDictionaries, LookupsGiveThePlainFirstOccurrence) {
       record.Label = RandomText(random, kNamePieces, random() % 3);
       std::string label = record.Label;
       PlainFind(label_text,
-                "|" + record.Publisher + "|" + NormaliseDictionaryKey(record.Label) + "|",
-                "\r\n", label);
+                "|" + record.Publisher + "|" + NormaliseDictionaryKey(record.Label) + "|", "\r\n",
+                label);
       LookupLabel(dictionaries, record);
       EXPECT_BYTES_EQ(label, record.Label) << test::Hex(record.Publisher);
     }
@@ -115,7 +116,7 @@ TEST(KeptDictionaries, ChangedFilesTakeEffectWithTheNextLoad) {
   static const LoadRow rows[] = {
       {"rewritten, longer", true},
       {"rewritten, same size, another time", true},
-      {"rewritten, same size, time put back", false},  // nothing tells: the kept text stays
+      {"rewritten, same size, time put back", false},        // nothing tells: the kept text stays
       {"written just now, same size, time put back", true},  // too recent to trust its time
       {"replaced by another file", true},
       {"removed", true},
@@ -130,7 +131,8 @@ TEST(KeptDictionaries, ChangedFilesTakeEffectWithTheNextLoad) {
     const auto time = fs::last_write_time(path);
     AuthorDictionaryEntry entry;
     ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
-    for (int i = 0; i < 12; ++i) ASSERT_TRUE(LookupAuthor(dictionaries.authors, "one", entry));  // indexed by now
+    for (int i = 0; i < 12; ++i)
+      ASSERT_TRUE(LookupAuthor(dictionaries.authors, "one", entry));  // indexed by now
 
     if (change == "rewritten, longer") {
       dir.Write("AuthDB.dat", "|one|Newer|N|\r\n|two|2|2|\r\n");
@@ -175,7 +177,8 @@ TEST(KeptDictionaries, EachDataDirectoryHasItsOwnFiles) {
   for (int i = 0; i < 12; ++i) {
     BookRecord record;
     record.Code = "9784123456789";
-    EXPECT_EQ(DictionaryLoad::kRead, LookupPublisherByCode(dictionaries, i % 2 ? second.path() : first.path(), record));
+    EXPECT_EQ(DictionaryLoad::kRead,
+              LookupPublisherByCode(dictionaries, i % 2 ? second.path() : first.path(), record));
     EXPECT_EQ(i % 2 ? "Other" : "First", record.Publisher);
   }
   FreeAuthorDictionary(dictionaries);

@@ -26,8 +26,8 @@ constexpr std::string_view kAuthors =
     "|beta|Beta|BETA|b|\r\n"
     "|dup|First|F|1|\r\n"
     "|dup|Second|S|2|\r\n"
-    "|cr|C|c|3|\r"        // a lone CR ends a line
-    "|lf|L|l|4|\n"        // so does a lone LF
+    "|cr|C|c|3|\r"            // a lone CR ends a line
+    "|lf|L|l|4|\n"            // so does a lone LF
     "|open|Name|Reading\r\n"  // no closing bar: the value runs on
     "|next|N|n|5|\r\n"
     "|two|Tw\x83|o|6|\r\n"  // "Tw" then a lead byte taking the bar as its second byte
@@ -47,18 +47,17 @@ TEST(LookupAuthor, FirstOccurrenceOfTheKey) {
   ASSERT_FALSE(dictionaries.authors.Empty());
   static const AuthorRow rows[] = {
       // あい・う is looked up as |あいう|
-      {SJ("あい・う"), true, SJ("あい・う"),
-       SJ("アイウ"), SJ("作曲家")},
+      {SJ("あい・う"), true, SJ("あい・う"), SJ("アイウ"), SJ("作曲家")},
       // かきく: empty reading and third value
       {SJ("かきく"), true, SJ("かきく"), "", ""},
-      {"beta", true, "Mid", "m", "x"},       // found mid-line before its own line
-      {"dup", true, "First", "F", "1"},      // the first line wins
-      {"cr", true, "C", "c", "3"},           // lone CR became a line end
-      {"lf", true, "L", "l", "4"},           // lone LF became a line end
+      {"beta", true, "Mid", "m", "x"},                // found mid-line before its own line
+      {"dup", true, "First", "F", "1"},               // the first line wins
+      {"cr", true, "C", "c", "3"},                    // lone CR became a line end
+      {"lf", true, "L", "l", "4"},                    // lone LF became a line end
       {"open", true, "Name", "Reading\r\n", "next"},  // runs on to the next "|\r\n"
-      {"two", true, "Tw\x83|o", "6", ""},    // the search is byte-wise, fields by character
-      {"zero", false, "", "", ""},           // after the zero byte
-      {"ALPHA", false, "", "", ""},          // case-sensitive
+      {"two", true, "Tw\x83|o", "6", ""},  // the search is byte-wise, fields by character
+      {"zero", false, "", "", ""},         // after the zero byte
+      {"ALPHA", false, "", "", ""},        // case-sensitive
       {"missing", false, "", "", ""},
       {"", false, "", "", ""},  // an empty name is no name, though "||" occurs
   };
@@ -127,15 +126,15 @@ TEST(LookupPublisherByCode, PrefixKeysOfTwoToSixDigits) {
   TempDir dir;
   dir.Write("PubDB.dat", kPublishers);
   static const PublisherRow rows[] = {
-      {"9784123456789", "Two|"},         // |12| before |1234|: the shortest key wins
-      {"4123456789", "Two|"},            // ISBN-10: from the 2nd byte
-      {"9790567000000", "Three|"},       // any code starting with 9: from the 5th byte
-      {"9784456789000", "Six|"},         // the six-digit key
-      {"9784999990000", "Mid"},          // found mid-line, up to the line end
-      {"978412345678912345", "Two|"},    // the scanner's longer form
-      {"9784", "before"},                // too short: the key "||" is not there
-      {"97845", "before"},               // "|5|" every time
-      {"1234567890", "before"},          // other first digits give no publisher
+      {"9784123456789", "Two|"},       // |12| before |1234|: the shortest key wins
+      {"4123456789", "Two|"},          // ISBN-10: from the 2nd byte
+      {"9790567000000", "Three|"},     // any code starting with 9: from the 5th byte
+      {"9784456789000", "Six|"},       // the six-digit key
+      {"9784999990000", "Mid"},        // found mid-line, up to the line end
+      {"978412345678912345", "Two|"},  // the scanner's longer form
+      {"9784", "before"},              // too short: the key "||" is not there
+      {"97845", "before"},             // "|5|" every time
+      {"1234567890", "before"},        // other first digits give no publisher
       {"", "before"},
   };
   for (const auto& row : rows) {
@@ -175,8 +174,7 @@ TEST(LookupLabel, PublisherAndNormalisedGenre) {
       {"Pub", SJ("a・b"), "Label AB"},  // a・b is looked up as ab
       {"Pub", " a b ", "Label AB"},     // spaces go
       {"Pub", SJ("ニ長調"), "Key"},     // ニ長調 is looked up as 二長調
-      {SJ("P・Q"), "ab", "Dotted publisher"},
-      {"PQ", "ab", "ab"},               // not found: the label stays
+      {SJ("P・Q"), "ab", "Dotted publisher"}, {"PQ", "ab", "ab"},  // not found: the label stays
       {"Pub", SJ("a・c"), SJ("a・c")},  // not found: kept as scraped, not normalised
   };
   for (const auto& row : rows) {
@@ -207,12 +205,12 @@ TEST(NormaliseDictionaryKey, StepsInOrder) {
   static const KeyRow rows[] = {
       {"", ""},
       {SJ("☆あ★い♪う"), SJ("あいう")},
-      {SJ("ニ"), SJ("二")},          // katakana ニ -> kanji 二
-      {" a b\t", "ab"},              // spaces removed, ends trimmed
-      {SJ("ｰa"), "-a"},              // half-width ｰ -> "-"
-      {SJ("宴j"), SJ("宴j")},        // ニ's bytes across two characters stay
-      {SJ("臆"), SJ("臆")},          // ｰ's byte as a second byte stays
-      {SJ("堰E"), SJ("堰E")},        // ・'s bytes from a second byte on stay
+      {SJ("ニ"), SJ("二")},    // katakana ニ -> kanji 二
+      {" a b\t", "ab"},        // spaces removed, ends trimmed
+      {SJ("ｰa"), "-a"},        // half-width ｰ -> "-"
+      {SJ("宴j"), SJ("宴j")},  // ニ's bytes across two characters stay
+      {SJ("臆"), SJ("臆")},    // ｰ's byte as a second byte stays
+      {SJ("堰E"), SJ("堰E")},  // ・'s bytes from a second byte on stay
       {SJ("ピアノ・ソロ"), SJ("ﾋﾟｱﾉｿﾛ")},
       {SJ("ギター"), SJ("ｷﾞﾀ-")},
       {SJ("ＡＢ　Ｃ"), "ABC"},

@@ -37,7 +37,7 @@ TEST(EscapeCsvField, ReplacesLineBreaksQuotesAndCommas) {
   };
   static const Row rows[] = {
       {"a\r\nb", "a$$b"},
-      {"a\rb\nc", "a\rb\nc"},          // lone CR and LF stay
+      {"a\rb\nc", "a\rb\nc"},  // lone CR and LF stay
       {"\"x\"", SJ("”x”")},
       {"1,000", SJ("1，000")},
       {"\r\r\n", "\r$$"},
@@ -74,11 +74,12 @@ TEST_F(OutputLineTest, QuotingRule) {
       {"a\r\nb", "a$$b"},        // CR LF becomes $$, not enclosed
       {"a\nb", "\"a\nb\""},      // a lone LF encloses and stays
       {"a\tb", "\"a\tb\""},
-      {"a\"b", SJ("a”b")},       // a quote becomes ” and does not enclose
+      {"a\"b", SJ("a”b")},  // a quote becomes ” and does not enclose
       {"a,b", SJ("a，b")},
-      {"ab\x81", "ab"},          // a lone lead byte at the end is dropped
-      {SJ("ポ"), SJ("ポ")},      // ポ whole
-      {std::string_view("a\0 b", 4), std::string_view("a\0 b", 4)},  // bytes after a zero byte do not
+      {"ab\x81", "ab"},      // a lone lead byte at the end is dropped
+      {SJ("ポ"), SJ("ポ")},  // ポ whole
+      {std::string_view("a\0 b", 4),
+       std::string_view("a\0 b", 4)},  // bytes after a zero byte do not
   };
   for (const auto& row : rows) {
     record = BookRecord{};

@@ -140,10 +140,9 @@ struct ExaminedRow {
 
 TEST_F(DetailPageTest, LastFiveLinesAreNotTested) {
   static const ExaminedRow rows[] = {
-      {6, 0, true, true},    // six lines: only line 0 is examined
-      {6, 1, true, false},   // line 1 of six is among the last five
-      {7, 1, true, true},
-      {7, 2, true, false},
+      {6, 0, true, true},   // six lines: only line 0 is examined
+      {6, 1, true, false},  // line 1 of six is among the last five
+      {7, 1, true, true},   {7, 2, true, false},
       {5, 0, false, false},  // fewer than six lines: nothing examined
   };
   for (const auto& row : rows) {
@@ -167,10 +166,10 @@ TEST_F(DetailPageTest, LineRulesOfTheFile) {
   static const FileRow rows[] = {
       {"", false},
       {"1\n2\n3\n4\n5\n6", true},
-      {"1\n2\n3\n4\n5\n6\n", true},      // a break at the end adds no line
+      {"1\n2\n3\n4\n5\n6\n", true},  // a break at the end adds no line
       {"1\n2\n3\n4\n5\n", false},
-      {"1\n\r3\n4\n5\n6", true},          // LF then CR: two breaks, an empty line
-      {"1\r\n3\r4\n5\n6", false},         // CR LF is one break, a lone CR one
+      {"1\n\r3\n4\n5\n6", true},   // LF then CR: two breaks, an empty line
+      {"1\r\n3\r4\n5\n6", false},  // CR LF is one break, a lone CR one
       {std::string_view("1\n2\n3\0\n4\n5\n6\n7", 15), false},  // a zero byte ends the text
   };
   for (const auto& row : rows) {
@@ -194,13 +193,12 @@ struct ValueRow {
 
 TEST_F(DetailPageTest, CharacterReferencesOverTheWholePage) {
   static const ValueRow rows[] = {
-      {"&quot;A&quot;", SJ("”A”")},  // the full-width quotation mark
-      {"A&amp;B", "A&B"},
-      {"&amp;quot;", SJ("”")},       // &amp; goes first, then &quot;
-      {"&amp;amp;", "&amp;"},        // a doubly encoded ampersand keeps one level
-      {"A&amp;nbsp;B", "A B"},       // &nbsp; is the markup stripper's
-      {"A&lt;b&gt;B", "AB"},         // decoded before the tags are stripped
-      {SJ("熙&quot;"), SJ("熙”")},   // after a double-byte character
+      {"&quot;A&quot;", SJ("”A”")},                           // the full-width quotation mark
+      {"A&amp;B", "A&B"},           {"&amp;quot;", SJ("”")},  // &amp; goes first, then &quot;
+      {"&amp;amp;", "&amp;"},       // a doubly encoded ampersand keeps one level
+      {"A&amp;nbsp;B", "A B"},      // &nbsp; is the markup stripper's
+      {"A&lt;b&gt;B", "AB"},        // decoded before the tags are stripped
+      {SJ("熙&quot;"), SJ("熙”")},  // after a double-byte character
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.value_line);
@@ -244,8 +242,8 @@ TEST_F(DetailPageTest, ContentsBlocks) {
       {"item, second line with <br> and item end, twice",
        {Item(kItem1), Div(composer + "<br>" + arranger) + item_end, Item(kItem2),
         Div(composer) + item_end, end},
-       kItem1 + composer + "\r\n" + arranger + item_end + "\r\n\r\n" +
-           kItem2 + composer + item_end},
+       kItem1 + composer + "\r\n" + arranger + item_end + "\r\n\r\n" + kItem2 + composer +
+           item_end},
       {"end marker right after an item is its second line",
        {Item(kItem1), end, Item(kItem2), Div(composer), end, Item("x"), Div("y")},
        kItem1 + end + "\r\n" + kItem2 + composer},
@@ -294,7 +292,7 @@ TEST_F(DetailPageTest, PrivateProfile) {
       {ProfileRow::kNone, SJ("文庫"), ""},  // 文庫 stays
       {ProfileRow::kFile, SJ("文庫"), "A6"},
       {ProfileRow::kFile, SJ("コミック文庫"), "A6"},
-      {ProfileRow::kFolder, "B5", ""},      // a folder is no marker file
+      {ProfileRow::kFolder, "B5", ""},  // a folder is no marker file
   };
   const std::string marker = PagePath() + ".kagami_private";
   for (const auto& row : rows) {
@@ -326,12 +324,12 @@ TEST_F(DetailPageTest, StopRequestedDuringTheWalk) {
     if (line == 2) stop_requested = true;
   };
   record.Memo = " memo ";
-  EXPECT_TRUE(ParseWithTail({std::string(kMarkerPublisher), Div(kPublisherName),
-                             std::string(kMarkerPrice), Div("100")}));
+  EXPECT_TRUE(ParseWithTail(
+      {std::string(kMarkerPublisher), Div(kPublisherName), std::string(kMarkerPrice), Div("100")}));
   EXPECT_BYTES_EQ(kPublisherName, record.Publisher);  // line 0 was examined
   EXPECT_BYTES_EQ("", record.Price);                  // line 2 was not
   EXPECT_EQ(1u, markers_found_);
-  EXPECT_BYTES_EQ("memo", record.Memo);                // the finish ran
+  EXPECT_BYTES_EQ("memo", record.Memo);  // the finish ran
 }
 
 TEST_F(DetailPageTest, PageWithoutMarkersStillFinishes) {
@@ -345,14 +343,38 @@ TEST_F(DetailPageTest, PageWithoutMarkersStillFinishes) {
 // Pages of marker pieces and random bytes: nothing may crash or read out of
 // bounds (run under the sanitizers to see the latter).
 TEST_F(DetailPageTest, ArbitraryBytes) {
-  const std::string pieces[] = {
-      std::string(kMarkerProductName), std::string(kMarkerImage), std::string(kMarkerPublisher),
-      std::string(kMarkerSize), std::string(kMarkerAuthor) + "Key=", std::string(kMarkerGenre),
-      std::string(kMarkerEditionDate), std::string(kMarkerPrice), std::string(kMarkerMemo),
-      std::string(kMarkerContentsStart), std::string(kMarkerContentsEnd),
-      std::string(kMarkerContentsItem), std::string(kMarkerContentsItemEnd), "<br>", "&amp;",
-      "&quot;", "&lt;", "&gt;", "\r", "\n", "\r\n", std::string(1, '\0'), "\x8e", "\x8f", "\xff",
-      "\"", "<", ">", "<!--", "-->", SJ("　"), SJ("／")};
+  const std::string pieces[] = {std::string(kMarkerProductName),
+                                std::string(kMarkerImage),
+                                std::string(kMarkerPublisher),
+                                std::string(kMarkerSize),
+                                std::string(kMarkerAuthor) + "Key=",
+                                std::string(kMarkerGenre),
+                                std::string(kMarkerEditionDate),
+                                std::string(kMarkerPrice),
+                                std::string(kMarkerMemo),
+                                std::string(kMarkerContentsStart),
+                                std::string(kMarkerContentsEnd),
+                                std::string(kMarkerContentsItem),
+                                std::string(kMarkerContentsItemEnd),
+                                "<br>",
+                                "&amp;",
+                                "&quot;",
+                                "&lt;",
+                                "&gt;",
+                                "\r",
+                                "\n",
+                                "\r\n",
+                                std::string(1, '\0'),
+                                "\x8e",
+                                "\x8f",
+                                "\xff",
+                                "\"",
+                                "<",
+                                ">",
+                                "<!--",
+                                "-->",
+                                SJ("　"),
+                                SJ("／")};
   std::mt19937 random(20240501);
   for (int page = 0; page < 400; ++page) {
     std::string text;

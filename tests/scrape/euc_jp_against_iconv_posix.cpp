@@ -1,9 +1,8 @@
 // The conversion against glibc's iconv (EUC-JP to CP932) over every JIS X
 // 0208 code point, rows and cells 0x21-0x7E. Where iconv leaves a code point
 // undefined, the arithmetic mapping has nothing to agree with.
-#include <iconv.h>
-
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <string>
 

@@ -26,8 +26,7 @@ void ExpectSameAsReference(const std::string& euc) {
   ASSERT_BYTES_EQ(reference, EucToShiftJisSse2(euc)) << "SSE2, EUC " << test::Hex(euc);
   std::string lines;
   if (EucLinesToShiftJisSse2(euc, lines)) {
-    ASSERT_BYTES_EQ(test::PlainJoinLines(EucToShiftJisReference(test::PlainJoinLines(euc))),
-                    lines)
+    ASSERT_BYTES_EQ(test::PlainJoinLines(EucToShiftJisReference(test::PlainJoinLines(euc))), lines)
         << "SSE2 lines, EUC " << test::Hex(euc);
   }
 }
@@ -44,31 +43,31 @@ TEST(EucToShiftJis, Sse2WalkWhereEveryProcessorHasIt) {
 
 TEST(EucToShiftJis, AgreesWithTheWalkOnChosenTexts) {
   static const char* const cases[] = {
-      "-",                                   // empty
-      "6162636465666768",                    // eight ASCII bytes: one whole step
-      "616263646566676869",                  // and one more byte
-      "a4a2a4a4a4a6a4a8",                    // four pairs: one whole step
-      "a4a2a4a4a4a6a4a8a4",                  // and a pair cut short at the end
-      "61a4a2a4a4a4a6a4a8",                  // the pairs start at an odd offset
-      "a4a2a4a4a4a661626364",                // three pairs, then ASCII inside the step
-      "a4a2a4a4a461a4a6a4a8",                // a pair whose second byte is ASCII
-      "a1a1fefea1fefea1a1a1",                // the ends of the pair range
-      "a0a1a1a1a1a1a1a1a1a1",                // 0xA0 is not in the range: walked alone
-      "ffa1a1a1a1a1a1a1a1a1",                // 0xFF is copied alone, shifting the pairs
-      "a1ffa1a1a1a1a1a1a1a1",                // 0xFF as a pair's second byte
-      "8eb18eb28eb38eb48eb5",                // half-width katakana
-      "8fa1a1a1a1a1a1a1a1a1",                // 0x8F starts an ordinary pair
-      "80808080808080808080",                // 0x80 is copied
-      "6162636465666768698e",                // 0x8E as the last byte
-      "6162636465666768698f",                // 0x8F as the last byte
-      "61626364656667a4a2a4",                // a pair over the end of a step
-      "dfa1dea1dfa1dea1e0a1",                // rows on both sides of 0x5F
-      "a5dfa5e0a4dfa4e0a5a1",                // cells on both sides of 0x5F, odd and even rows
-      "0d0aa40d0aa4a2a4a2a4a2a4a2",          // a pair taking a CR
-      "8eb18eb28eb3a4a2a4a2a4a2",            // three half-width katakana, then pairs
-      "8eb18eb28eb3618eb4",                  // three half-width katakana, then ASCII
-      "a18eb18eb28eb38eb4a1a1",              // half-width katakana after a pair's first byte
-      "a4a2a4a4a4a6a4a8a4aaa4aba4ada4af61",  // eight pairs: one whole sixteen-byte step
+      "-",                                       // empty
+      "6162636465666768",                        // eight ASCII bytes: one whole step
+      "616263646566676869",                      // and one more byte
+      "a4a2a4a4a4a6a4a8",                        // four pairs: one whole step
+      "a4a2a4a4a4a6a4a8a4",                      // and a pair cut short at the end
+      "61a4a2a4a4a4a6a4a8",                      // the pairs start at an odd offset
+      "a4a2a4a4a4a661626364",                    // three pairs, then ASCII inside the step
+      "a4a2a4a4a461a4a6a4a8",                    // a pair whose second byte is ASCII
+      "a1a1fefea1fefea1a1a1",                    // the ends of the pair range
+      "a0a1a1a1a1a1a1a1a1a1",                    // 0xA0 is not in the range: walked alone
+      "ffa1a1a1a1a1a1a1a1a1",                    // 0xFF is copied alone, shifting the pairs
+      "a1ffa1a1a1a1a1a1a1a1",                    // 0xFF as a pair's second byte
+      "8eb18eb28eb38eb48eb5",                    // half-width katakana
+      "8fa1a1a1a1a1a1a1a1a1",                    // 0x8F starts an ordinary pair
+      "80808080808080808080",                    // 0x80 is copied
+      "6162636465666768698e",                    // 0x8E as the last byte
+      "6162636465666768698f",                    // 0x8F as the last byte
+      "61626364656667a4a2a4",                    // a pair over the end of a step
+      "dfa1dea1dfa1dea1e0a1",                    // rows on both sides of 0x5F
+      "a5dfa5e0a4dfa4e0a5a1",                    // cells on both sides of 0x5F, odd and even rows
+      "0d0aa40d0aa4a2a4a2a4a2a4a2",              // a pair taking a CR
+      "8eb18eb28eb3a4a2a4a2a4a2",                // three half-width katakana, then pairs
+      "8eb18eb28eb3618eb4",                      // three half-width katakana, then ASCII
+      "a18eb18eb28eb38eb4a1a1",                  // half-width katakana after a pair's first byte
+      "a4a2a4a4a4a6a4a8a4aaa4aba4ada4af61",      // eight pairs: one whole sixteen-byte step
       "61a4a2a4a4a4a6a4a8a4aaa4aba4ada4afa4b1",  // pairs over the end of a sixteen-byte step
       "8eb18eb28eb38eb48eb58eb68eb78eb88eb9",    // half-width katakana over a step's end
       "6162636465666768696a6b6c6d6e6fa4a2a4",    // a pair over the end of a sixteen-byte step
@@ -76,7 +75,7 @@ TEST(EucToShiftJis, AgreesWithTheWalkOnChosenTexts) {
       "610a620d630d0a640a0d65a40aa40d0aa4",      // every kind of break, pairs cut by them
       "8e0a8e0d0a8e",                            // half-width prefixes before breaks and at the end
       "0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a",  // empty lines
-      "61626364656667680061620a",                // a zero byte ends the lines
+      "61626364656667680061620a",  // a zero byte ends the lines
   };
   for (const char* hex : cases) {
     SCOPED_TRACE(hex);
@@ -118,10 +117,14 @@ TEST(EucToShiftJis, AgreesWithTheWalkOnRandomTexts) {
     for (size_t i = 0; i < length; ++i) {
       const unsigned kind = random() % 8;
       unsigned char b;
-      if (kind < 3) b = static_cast<unsigned char>(0x20 + random() % 0x5F);
-      else if (kind < 6) b = static_cast<unsigned char>(0xA1 + random() % 0x5E);
-      else if (kind == 6) b = kSpecial[random() % std::size(kSpecial)];
-      else b = static_cast<unsigned char>(random());
+      if (kind < 3)
+        b = static_cast<unsigned char>(0x20 + random() % 0x5F);
+      else if (kind < 6)
+        b = static_cast<unsigned char>(0xA1 + random() % 0x5E);
+      else if (kind == 6)
+        b = kSpecial[random() % std::size(kSpecial)];
+      else
+        b = static_cast<unsigned char>(random());
       euc += static_cast<char>(b);
     }
     ExpectSameAsReference(euc);
@@ -132,9 +135,9 @@ TEST(EucToShiftJis, AgreesWithTheWalkOnRandomTexts) {
 // Texts made of whole characters of every kind, as pages hold them, with
 // now and then a byte out of place.
 TEST(EucToShiftJis, AgreesWithTheWalkOnRandomCharacters) {
-  static const char* const kPieces[] = {"a", "<p>", "\xa4\xa2", "\xb0\xa1", "\xdf\xfe",
-                                        "\xa5\xe0", "\x8e\xb1", "\x8e\xdf", "\x8f\xa1\xa1",
-                                        "\r\n", "\x80", "\xa1", "\x8e"};
+  static const char* const kPieces[] = {
+      "a",        "<p>",          "\xa4\xa2", "\xb0\xa1", "\xdf\xfe", "\xa5\xe0", "\x8e\xb1",
+      "\x8e\xdf", "\x8f\xa1\xa1", "\r\n",     "\x80",     "\xa1",     "\x8e"};
   std::mt19937 random(54321);
   for (int round = 0; round < 20000; ++round) {
     std::string euc;

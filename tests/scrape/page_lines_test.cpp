@@ -32,21 +32,21 @@ TEST(JoinLines, AsSplitLinesSplits) {
     std::string_view text, joined;
   } rows[] = {
       {"", ""},
-      {"a", "a\r\n"},                         // no break at the end: the line still counts
-      {"a\n", "a\r\n"},                       // a break at the end adds no line
+      {"a", "a\r\n"},                            // no break at the end: the line still counts
+      {"a\n", "a\r\n"},                          // a break at the end adds no line
       {"a\r\nb\rc\nd", "a\r\nb\r\nc\r\nd\r\n"},  // CR LF, lone CR, lone LF
-      {"a\n\rb", "a\r\n\r\nb\r\n"},           // LF then CR: two breaks
-      {"\r\n\r\n", "\r\n\r\n"},               // empty lines
+      {"a\n\rb", "a\r\n\r\nb\r\n"},              // LF then CR: two breaks
+      {"\r\n\r\n", "\r\n\r\n"},                  // empty lines
       {std::string_view("a\nb\0c\nd", 7), "a\r\nb\r\n"},  // a zero byte ends the text
-      {"\x83\r\n", "\x83\r\n"},               // a lead byte before a break stays
+      {"\x83\r\n", "\x83\r\n"},                           // a lead byte before a break stays
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(test::Hex(row.text));
     EXPECT_BYTES_EQ(row.joined, JoinLines(row.text));
   }
   std::mt19937 random(1);
-  const std::vector<std::string_view> pieces = {"a", "bc", "\r", "\n", "\r\n", "\x83",
-                                                std::string_view("\0", 1)};
+  const std::vector<std::string_view> pieces = {
+      "a", "bc", "\r", "\n", "\r\n", "\x83", std::string_view("\0", 1)};
   for (int round = 0; round < 3000; ++round) {
     const std::string text = RandomText(random, pieces, random() % 40);
     ASSERT_BYTES_EQ(test::PlainJoinLines(text), JoinLines(text)) << test::Hex(text);
@@ -61,12 +61,12 @@ TEST(IsJoined, WhenJoinLinesKeepsTheText) {
       {"", true},
       {"a\r\nb\r\n", true},
       {"\r\n\r\n", true},
-      {"a\r\nb", false},                          // no break at the end
-      {"\na\r\n", false},                         // an LF first, no CR anywhere
-      {"a\nb\r\n", false},                        // a lone LF
-      {"a\rb\r\n", false},                        // a lone CR
-      {"a\r\n\r", false},                         // a CR at the end
-      {"a\r\r\n", false},                         // CR CR LF
+      {"a\r\nb", false},                        // no break at the end
+      {"\na\r\n", false},                       // an LF first, no CR anywhere
+      {"a\nb\r\n", false},                      // a lone LF
+      {"a\rb\r\n", false},                      // a lone CR
+      {"a\r\n\r", false},                       // a CR at the end
+      {"a\r\r\n", false},                       // CR CR LF
       {std::string_view("a\0\r\n", 4), false},  // a zero byte
   };
   for (const auto& row : rows) {
@@ -75,8 +75,8 @@ TEST(IsJoined, WhenJoinLinesKeepsTheText) {
     EXPECT_EQ(row.joined, JoinLines(row.text) == row.text);
   }
   std::mt19937 random(2);
-  const std::vector<std::string_view> pieces = {"a", "\r", "\n", "\r\n", "\r\n", "\x83",
-                                                std::string_view("\0", 1)};
+  const std::vector<std::string_view> pieces = {
+      "a", "\r", "\n", "\r\n", "\r\n", "\x83", std::string_view("\0", 1)};
   for (int round = 0; round < 3000; ++round) {
     const std::string text = RandomText(random, pieces, random() % 12);
     ASSERT_EQ(JoinLines(text) == text, IsJoined(text)) << test::Hex(text);
@@ -85,11 +85,25 @@ TEST(IsJoined, WhenJoinLinesKeepsTheText) {
 
 TEST(LinesHoldingEach, AsContainsOnEveryLine) {
   // Markers that begin alike, run into each other and overlap themselves.
-  const std::vector<std::string_view> markers = {"<div id=\"A\">", "<div id=\"AB\">", "<d",
-                                                 SJ("<td>著</td>"), "<<a<<", "<div id=\"A\">x"};
-  const std::vector<std::string_view> pieces = {
-      "<div id=\"A\">", "<div id=\"AB\">", "<div id=", "\"A\">", "<td>", SJ("著</td>"),
-      "<", "<<a", "<<", "a", "x", " ", "\x83", "\x83<", "\r\n", "\r\n", "\r\n"};
+  const std::vector<std::string_view> markers = {
+      "<div id=\"A\">", "<div id=\"AB\">", "<d", SJ("<td>著</td>"), "<<a<<", "<div id=\"A\">x"};
+  const std::vector<std::string_view> pieces = {"<div id=\"A\">",
+                                                "<div id=\"AB\">",
+                                                "<div id=",
+                                                "\"A\">",
+                                                "<td>",
+                                                SJ("著</td>"),
+                                                "<",
+                                                "<<a",
+                                                "<<",
+                                                "a",
+                                                "x",
+                                                " ",
+                                                "\x83",
+                                                "\x83<",
+                                                "\r\n",
+                                                "\r\n",
+                                                "\r\n"};
   std::mt19937 random(2);
   for (int round = 0; round < 3000; ++round) {
     std::string page = JoinLines(RandomText(random, pieces, random() % 60));
@@ -132,9 +146,9 @@ TEST(MarkedLines, WalksAlongThePage) {
 TEST(DecodeReferences, AsReplaceAllInTurn) {
   static const std::string_view rows[] = {
       "a&amp;b\r\n&amp;\r\n",
-      "\x83&amp;",           // "&" as the second byte of a character
-      "\x83\n&amp;",         // a LF taken as a second byte: the next byte starts
-      "&amp;amp;",            // the replacement is not scanned again
+      "\x83&amp;",                              // "&" as the second byte of a character
+      "\x83\n&amp;",                            // a LF taken as a second byte: the next byte starts
+      "&amp;amp;",                              // the replacement is not scanned again
       "&amp;quot;&amp;lt;&amp;gt;&amp;&amp;x",  // but the later passes read it
       "&quot;&lt;&gt;&lt&gt",
       "\x83\x83&lt;\x83&gt;",  // after a whole character, and after a lead byte
@@ -155,9 +169,9 @@ TEST(DecodeReferences, AsReplaceAllInTurn) {
       ASSERT_BYTES_EQ(test::PlainDecodeReferences(text), page) << test::Hex(text);
     }
   }
-  const std::vector<std::string_view> pieces = {"&amp;", "&", "amp;", "quot;", "lt;", "gt;",
-                                                "\x83", SJ("　"), "\x83|", "\r\n", "\n",
-                                                "a", ";", "&quot;", "&lt;"};
+  const std::vector<std::string_view> pieces = {"&amp;", "&",    "amp;",   "quot;",  "lt;",
+                                                "gt;",   "\x83", SJ("　"), "\x83|",  "\r\n",
+                                                "\n",    "a",    ";",      "&quot;", "&lt;"};
   std::mt19937 random(3);
   for (int round = 0; round < 5000; ++round) {
     const std::string text = RandomText(random, pieces, random() % 50);

@@ -17,7 +17,7 @@ TEST(EndsWithChars, OnlyAtACharacterBoundary) {
   };
   static const Row rows[] = {
       {SJ("a巻"), kVolume, true},
-      {"\x89\x8a\xaa", kVolume, false},     // 炎 then ｪ: the bytes straddle
+      {"\x89\x8a\xaa", kVolume, false},  // 炎 then ｪ: the bytes straddle
       {SJ("炎巻"), kVolume, true},
       {"\x83\x81"
        "E",
@@ -37,10 +37,14 @@ TEST(LastCharFind, LastOccurrenceOnABoundary) {
     size_t expected;
   };
   static const Row rows[] = {
-      {"PIANO NO.3", "NO", 7}, {"NONO", "NO", 3},    {"abc", "x", 0},
-      {"abc", "", 0},          {"N\x8bNO", "NO", 0},  // the only "NO" starts on the second byte of
-                                                      // a character
-      {"NO\x8bNO", "NO", 1},   {"", "NO", 0},
+      {"PIANO NO.3", "NO", 7},
+      {"NONO", "NO", 3},
+      {"abc", "x", 0},
+      {"abc", "", 0},
+      {"N\x8bNO", "NO", 0},  // the only "NO" starts on the second byte of
+                             // a character
+      {"NO\x8bNO", "NO", 1},
+      {"", "NO", 0},
   };
   for (const auto& row : rows)
     EXPECT_EQ(LastCharFind(row.text, row.pattern), row.expected) << test::Hex(row.text);

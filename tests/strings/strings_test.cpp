@@ -18,11 +18,9 @@ TEST(ByteFind, TriesEveryOffset) {
     size_t expected;
   };
   static const Row rows[] = {
-      {"abcabc", "c", 3},
-      {"abc", "", 0},   // empty pattern
-      {"", "a", 0},     // empty text
-      {"abc", "abcd", 0},
-      {kPo, "|", 2},    // matches the second byte of ポ
+      {"abcabc", "c", 3},     {"abc", "", 0},  // empty pattern
+      {"", "a", 0},                            // empty text
+      {"abc", "abcd", 0},     {kPo, "|", 2},   // matches the second byte of ポ
       {"a\x83\x7c|", "|", 3},
   };
   for (const auto& row : rows)
@@ -36,10 +34,10 @@ TEST(CharFind, NeverMatchesAtASecondByte) {
   };
   static const Row rows[] = {
       {kPo, "|", 0},
-      {"\x83\x7c|", "|", 3},           // skips ポ's second byte, finds the real "|"
+      {"\x83\x7c|", "|", 3},                // skips ポ's second byte, finds the real "|"
       {"\x83\x7c\x83\x7c", "\x7c\x83", 0},  // straddles two characters
       {"a\x83\x7c", "\x83\x7c", 2},
-      {"\x81", "\x81", 1},              // a lone lead byte at the end is a character
+      {"\x81", "\x81", 1},  // a lone lead byte at the end is a character
       {"", "a", 0},
       {"abc", "", 0},
   };
@@ -53,14 +51,14 @@ TEST(ReplaceAll, ReplacesOnCharacterBoundariesOnly) {
   };
   static const Row rows[] = {
       {"a|b|c", "|", "", "abc"},
-      {kPo, "|", "X", kPo},                      // ポ keeps its second byte
+      {kPo, "|", "X", kPo},  // ポ keeps its second byte
       {"\x83\x7c|", "|", "/", "\x83\x7c/"},
-      {"aaa", "a", "aa", "aaaaaa"},              // the replacement is not rescanned
+      {"aaa", "a", "aa", "aaaaaa"},  // the replacement is not rescanned
       {"abab", "ab", "", ""},
-      {"abc", "", "x", "abc"},                   // empty pattern changes nothing
+      {"abc", "", "x", "abc"},  // empty pattern changes nothing
       {"", "a", "b", ""},
-      {"xx\x81", "\x81", "y", "xxy"},            // a lone lead byte at the end
-      {"\x83\x5c\x5c", "\x5c", "#", "\x83\x5c#"},   // ソ then a real backslash
+      {"xx\x81", "\x81", "y", "xxy"},              // a lone lead byte at the end
+      {"\x83\x5c\x5c", "\x5c", "#", "\x83\x5c#"},  // ソ then a real backslash
       {SJ("　　"), SJ("　"), " ", "  "},
   };
   for (const auto& row : rows)
@@ -91,14 +89,11 @@ TEST(Copy, ClampsLikeTheOneBasedCopy) {
     std::string_view expected;
   };
   static const Row rows[] = {
-      {"abcdef", 2, 3, "bcd"},
-      {"abcdef", 0, 2, "ab"},     // start below 1 counts as 1
-      {"abcdef", -5, 2, "ab"},
-      {"abcdef", 7, 1, ""},       // start beyond the length
-      {"abcdef", 6, 10, "f"},     // count cut to what is left
-      {"abcdef", 2, -1, ""},      // negative count
-      {"abcdef", 2, 0, ""},
-      {"", 1, 1, ""},
+      {"abcdef", 2, 3, "bcd"}, {"abcdef", 0, 2, "ab"},  // start below 1 counts as 1
+      {"abcdef", -5, 2, "ab"}, {"abcdef", 7, 1, ""},    // start beyond the length
+      {"abcdef", 6, 10, "f"},                           // count cut to what is left
+      {"abcdef", 2, -1, ""},                            // negative count
+      {"abcdef", 2, 0, ""},    {"", 1, 1, ""},
   };
   for (const auto& row : rows)
     EXPECT_EQ(Copy(row.text, row.start, row.count), row.expected)

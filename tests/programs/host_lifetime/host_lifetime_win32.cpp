@@ -2,9 +2,8 @@
 // process and thread: thousands of runs in one load, hundreds of loads, and
 // a host that runs with floating-point exceptions unmasked. Every run looks
 // up the sample catalogue and must write the same import file as the first.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstring>
 #include <string>
@@ -109,9 +108,7 @@ unsigned short X87ControlWord() {
   return word;
 }
 
-void LoadX87ControlWord(unsigned short word) {
-  asm volatile("fnclex\n\tfldcw %0" : : "m"(word));
-}
+void LoadX87ControlWord(unsigned short word) { asm volatile("fnclex\n\tfldcw %0" : : "m"(word)); }
 
 // Hosts built with some tools run with invalid operation, division by zero
 // and overflow unmasked (x87 control word 0x1332): any such operation in the

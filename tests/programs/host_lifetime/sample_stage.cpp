@@ -17,7 +17,8 @@ std::string Sample(const std::string& name) {
 }  // namespace
 
 SampleStage::SampleStage() : codes_(Sample("codes.txt")) {
-  for (const char* name : {"AuthDB.dat", "LabelsDB.dat"}) data_.Write(name, Sample("data/" + std::string(name)));
+  for (const char* name : {"AuthDB.dat", "LabelsDB.dat"})
+    data_.Write(name, Sample("data/" + std::string(name)));
   hakobune::HostSettings settings;
   settings.site_dir = KANADEYA_EXAMPLES "site";
   settings.show_progress = false;

@@ -5,10 +5,9 @@
 // own code runs in this process (kanadeya.ini is read from this program's
 // folder), bound to this program's host functions as the plug-in binds any
 // host.
-#include <windows.h>
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <string>
@@ -16,8 +15,8 @@
 #include "platform/files.h"
 #include "platform/wait_window.h"
 #include "plugin/lookup_driver.h"
-#include "plugin/wait_window.h"
 #include "plugin/plugin_state.h"
+#include "plugin/wait_window.h"
 #include "tests/programs/host_lifetime/sample_stage.h"
 #include "tests/support/bytes.h"
 
