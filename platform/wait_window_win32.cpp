@@ -5,8 +5,9 @@
 // that keeps the library loaded for days holds one window, not one per run;
 // closing it only hides it. At library unload the window is destroyed and
 // its class unregistered (ReleaseWaitForm, called from DllMain).
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,7 @@
 // The DLL's version resource, as Windows shows it in the file's properties.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>

@@ -3,10 +3,11 @@
 // request; one window at a time,
 // even when runs come from different threads; and a message handler's
 // floating-point failure during the progress report does not end the run.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <float.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <atomic>
 #include <thread>

@@ -2,8 +2,9 @@
 // process and thread: thousands of runs in one load, hundreds of loads, and
 // a host that runs with floating-point exceptions unmasked. Every run looks
 // up the sample catalogue and must write the same import file as the first.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>

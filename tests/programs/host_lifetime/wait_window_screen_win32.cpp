@@ -5,9 +5,10 @@
 // own code runs in this process (kanadeya.ini is read from this program's
 // folder), bound to this program's host functions as the plug-in binds any
 // host.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <functional>
 #include <string>
