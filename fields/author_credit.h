@@ -4,9 +4,9 @@
 // with a role word in front of or behind the name (著, 編, 画, 作, 訳, 監修,
 // 原案 and many variants), sometimes with a reading in full-width brackets.
 // ParseAuthorCredit turns one credit line into entries of an AuthorList;
-// AssignAuthorSlots puts the sorted entries into the author fields of the
-// global BookRecord, with canonical names and readings from the author
-// dictionary (record/dictionaries.h).
+// AssignAuthorSlots puts the sorted entries into the author fields of a
+// book record, with canonical names and readings from the author dictionary
+// (record/dictionaries.h).
 //
 // An entry is one role code byte, the name and a role suffix (often empty):
 //   "0" no role word, "1" author or artist, "2" original work or

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "plugin/plugin_state.h"
 
 namespace kanadeya {
 
@@ -17,8 +18,7 @@ const std::array<const char*, kHostFunctionCount> kHostFunctionNames = {
 namespace {
 
 std::optional<std::array<void*, kHostFunctionCount>>& SuppliedFunctions() {
-  static std::optional<std::array<void*, kHostFunctionCount>> supplied;
-  return supplied;
+  return LoadedPlugin().supplied_host_functions;
 }
 
 #if defined(_WIN32)

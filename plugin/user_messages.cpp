@@ -3,21 +3,16 @@
 #include <utility>
 
 #include "platform/message.h"
+#include "plugin/plugin_state.h"
 
 namespace kanadeya {
 
 namespace {
 
-// The observer lives with the loaded plug-in, like the stop request: tests
-// set it around the runs they watch.
-std::function<void(std::string_view)>& Observer() {
-  static std::function<void(std::string_view)> observer;
-  return observer;
-}
-
 bool Observed(std::string_view text) {
-  if (!Observer()) return false;
-  Observer()(text);
+  const auto& observer = LoadedPlugin().message_observer;
+  if (!observer) return false;
+  observer(text);
   return true;
 }
 
@@ -37,7 +32,7 @@ void ShowUserMessage(std::string_view text) {
 }
 
 void SetMessageObserver(std::function<void(std::string_view)> observer) {
-  Observer() = std::move(observer);
+  LoadedPlugin().message_observer = std::move(observer);
 }
 
 }  // namespace kanadeya

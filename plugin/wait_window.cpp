@@ -7,41 +7,33 @@
 
 namespace kanadeya {
 
-namespace {
-std::function<void(int, int)>& ProgressObserver() {
-  static std::function<void(int, int)> observer;
-  return observer;
-}
-
-// Whether this run's window is shown.
-bool& WindowShown() {
-  static bool shown = false;
-  return shown;
-}
-}  // namespace
-
 void CreateWaitWindow(bool show) {
-  WindowShown() = platform::CreateWaitForm(&BtnStopClick) && show;
-  if (WindowShown()) platform::ShowWaitForm();
+  bool& shown = LoadedPlugin().window_shown;
+  shown = platform::CreateWaitForm(&BtnStopClick) && show;
+  if (shown) platform::ShowWaitForm();
 }
 
 void ReportProgress(int current, int count) {
-  if (WindowShown()) platform::SetWaitFormProgress(current, count);
-  if (ProgressObserver()) ProgressObserver()(current, count);
+  const PluginState& state = LoadedPlugin();
+  if (state.window_shown) platform::SetWaitFormProgress(current, count);
+  if (state.progress_observer) state.progress_observer(current, count);
   platform::ProcessPendingMessages();
 }
 
 void ProcessWindowMessages() { platform::ProcessPendingMessages(); }
 
 void HideWaitWindow() {
-  if (WindowShown()) platform::HideWaitForm();
-  WindowShown() = false;
+  bool& shown = LoadedPlugin().window_shown;
+  if (shown) platform::HideWaitForm();
+  shown = false;
 }
 
+// The window procedure that calls it gets no context: the loaded plug-in's
+// state is reached here.
 void BtnStopClick() { LoadedPlugin().stop_requested = true; }
 
 void SetProgressObserver(std::function<void(int, int)> observer) {
-  ProgressObserver() = std::move(observer);
+  LoadedPlugin().progress_observer = std::move(observer);
 }
 
 }  // namespace kanadeya
