@@ -68,9 +68,12 @@ bool LookupLog::Open(const std::string& path) {
     // A read-only log is the user's to keep as it is.
     if (platform::IsReadOnlyFile(path)) return true;
     uint64_t size = 0;
-    if (platform::FileSize(path, size) && size > kRollOverBytes) {
-      if (!platform::RenameFileReplacing(path, path + ".old")) return true;
-    } else if (size > 0) {
+    platform::FileSize(path, size);
+    // A log that another program holds open may not be renamed: it then
+    // grows on until a later run can roll it over.
+    const bool rolled_over =
+        size > kRollOverBytes && platform::RenameFileReplacing(path, path + ".old");
+    if (!rolled_over && size > 0) {
       std::string end;
       needs_break_ = platform::ReadFilePart(path, size - 1, 1, end) && end != "\n";
     }
