@@ -74,13 +74,15 @@ bool WriteFileDurably(const std::string& path, std::string_view contents) {
 }
 
 bool AppendToFile(const std::string& path, std::string_view contents) {
-  // FILE_APPEND_DATA alone: every write goes to the end of the file. Read and
-  // write sharing let another host (or an editor) hold the log meanwhile; a
-  // lock that another process holds for a moment is waited out.
+  // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end of
+  // the file. Read and write sharing let another host (or an editor) hold
+  // the file meanwhile; a file locked by another process for a moment is
+  // waited out. GENERIC_READ lets the handle take the lock below.
   HANDLE opened = INVALID_HANDLE_VALUE;
   for (int attempt = 0;; ++attempt) {
-    opened = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    opened = ::CreateFileA(path.c_str(), FILE_APPEND_DATA | GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened != INVALID_HANDLE_VALUE) break;
     const DWORD error = ::GetLastError();
     if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt == 10)
@@ -89,13 +91,23 @@ bool AppendToFile(const std::string& path, std::string_view contents) {
   }
   Handle file(opened);
   if (::GetFileType(file.h) != FILE_TYPE_DISK) return false;
-  // One WriteFile call, so that another appender's line cannot come between
-  // its pieces (a log line is far below the one-call limit).
   if (contents.size() > 0x7FFFFFFF) return false;
+  // Appenders that take turns: an exclusive lock on one byte far past any
+  // log's end, which no reader touches, held for the write alone. (Windows
+  // itself appends atomically; Wine finds the end and writes in two steps,
+  // so that two hosts could write at the same offset.)
+  OVERLAPPED turn{};
+  turn.Offset = 0;
+  turn.OffsetHigh = 0x7FFFFFFF;
+  const bool locked = ::LockFileEx(file.h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != 0;
+  // One WriteFile call, so that no other appender's line can come between
+  // its pieces.
   DWORD written = 0;
-  return ::WriteFile(file.h, contents.data(), static_cast<DWORD>(contents.size()), &written,
-                     nullptr) &&
-         written == contents.size();
+  const bool whole = ::WriteFile(file.h, contents.data(), static_cast<DWORD>(contents.size()),
+                                 &written, nullptr) &&
+                     written == contents.size();
+  if (locked) ::UnlockFileEx(file.h, 0, 1, 0, &turn);
+  return whole;
 }
 
 namespace {

@@ -434,7 +434,7 @@ class LookupLog(unittest.TestCase):
         stage = Stage(self)
         stage.site().book(BOOKS[0], "一")
         stage.write("kanadeya.ini", settings_file(log="k.log"))
-        count = 60
+        count = 2000
         codes = b"\r\n".join([BOOKS[0]] * count)
         # Each host with a data directory of its own, as two installations.
         os.makedirs(stage.path("data1"))
