@@ -85,8 +85,10 @@ TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
   test::TempDir dir;
   const std::string csv = dir.File("books.csv");
   const std::string txt_output = dir.File("out.txt");
+  const std::string old_output = dir.File("old.txt");  // written by an earlier run
   platform::WriteWholeFile(csv, "x");
-  const std::vector<std::string> kept = {csv, txt_output, dir.File("AuthDB.dat")};
+  platform::WriteWholeFile(old_output, "x");
+  const std::vector<std::string> kept = {csv, txt_output, dir.File("AuthDB.dat"), old_output};
   const std::string sep(platform::PathSeparator());
   struct Row {
     std::string path;
@@ -102,6 +104,7 @@ TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
       {dir.File("kanadeya.ini"), LogPathFault::kName},
       {dir.File("out.txt"), LogPathFault::kOtherFile},  // the import file, not yet written
       {dir.path() + sep + "." + sep + "out.txt", LogPathFault::kOtherFile},
+      {dir.path() + sep + "." + sep + "old.txt", LogPathFault::kOtherFile},
       {dir.File("k\x01.log"), LogPathFault::kCharacter},
       {dir.File(std::string(platform::MaxPathBytes(), 'a') + ".log"), LogPathFault::kTooLong},
   };
