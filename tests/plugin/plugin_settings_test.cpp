@@ -43,6 +43,7 @@ TEST(CheckBaseUrl, AcceptsAndRejects) {
       {"http://[::1", BaseUrlFault::kHost, ""},
       {"http://[1:2:3:4:5:6:7:8:9]", BaseUrlFault::kHost, ""},
       {"http://[1::2::3]", BaseUrlFault::kHost, ""},
+      {"http://[1::12345]", BaseUrlFault::kHost, ""},
       {"http://h_x", BaseUrlFault::kHost, ""},
       {"http://-h", BaseUrlFault::kHost, ""},
       {"http://a..b", BaseUrlFault::kHost, ""},
