@@ -23,6 +23,7 @@ Natively the plug-in writes them to standard error in UTF-8.
 Do so only after checking the new run by eye with `hakobune show`.
 """
 import argparse
+import contextlib
 import http.server
 import importlib.util
 import os
@@ -213,7 +214,8 @@ class CatalogueServer:
     answer: ("status", CODE), ("redirect", CODE, LOCATION), ("short", BYTES),
     which announces the page's length but sends only its first BYTES bytes
     and closes, ("chunk-short", BYTES), the same in one chunk of chunked
-    transfer coding, or ("hold",), which sets `held` and answers nothing
+    transfer coding, ("unsized", BYTES), that many bytes with no length
+    announced, or ("hold",), which sets `held` and answers nothing
     until the test ends. `requests` lists (arrival time, target, User-Agent).
     `address` "::1" serves on the IPv6 loopback address instead."""
 
@@ -271,6 +273,14 @@ class CatalogueServer:
             handler.send_header("Location", how[2])
             handler.send_header("Content-Length", "0")
             handler.end_headers()
+            return
+        if how is not None and how[0] == "unsized":
+            handler.send_response(200)
+            handler.end_headers()
+            block = b"x" * (1 << 20)
+            with contextlib.suppress(OSError):  # the client may stop reading
+                for at in range(0, how[1], len(block)):
+                    handler.wfile.write(block[:how[1] - at])
             return
         page_file = serve_site.page_file(self.root, handler.path)
         if page_file is None or not os.path.isfile(page_file):
@@ -904,6 +914,15 @@ class Http(unittest.TestCase):
         failed = [l for l in result.stderr_lines if l.startswith("hakobune: download failed")]
         self.assertEqual(2, len(failed), result.stderr_lines)
 
+    def test_body_over_64_mb_is_refused(self):
+        stage, server = self.serve("一")
+        server.special[SEARCH_PATH + "?keyword=9784888100113"] = ("unsized", (64 << 20) + 1)
+        result = stage.lookup("9784888100113", site=server.url)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        failed = [l for l in result.stderr_lines if l.startswith("hakobune: download failed")]
+        self.assertEqual(1, len(failed), result.stderr_lines)
+        self.assertIn("the body is larger than 67108864 bytes", failed[0])
+
     def test_chunked_body_cut_short(self):
         if OPTIONS.emulator:
             self.skipTest("Wine's WinINet ends a chunked body cut short as if it were whole")
@@ -1009,6 +1028,7 @@ class ExitStatus(unittest.TestCase):
             ["show"],
             ["show", o, o],
             ["info", "--size", "70000"],
+            ["info", "--size", "+5"],
             ["info", "--bogus"],
         ]
         for args in cases:

@@ -72,6 +72,7 @@ TEST(SplitTitleVolume, OddShapes) {
   static const SplitRow rows[] = {
       {"", "", "", ""},
       {"(2)", "", "2", ""},
+      {SJ("12巻"), "", "12", ""},
       {"abc)", "", "", "abc"},  // a closing bracket alone
       // an empty group leaves no trace
       {SJ("ピアノ名曲集 ()"), SJ("ピアノ名曲集"), "", ""},

@@ -15,6 +15,7 @@ TEST(EscapeKey, OnlyPlainBytesStay) {
   } rows[] = {
       {"9784888100113", "9784888100113"},
       {"Az_.-09", "Az_.-09"},
+      {"Zz", "Zz"},
       {"..", ".."},  // harmless without a separator
       {"../x", "..%2Fx"},
       {"a\\b", "a%5Cb"},

@@ -32,7 +32,8 @@ TEST(SplitWebAddress, PartsAndDefaultPorts) {
 
 TEST(SplitWebAddress, Rejects) {
   static const std::string_view rows[] = {
-      "ftp://h/x",  // not http or https
+      "ftp://h/x",     // not http or https
+      "https2://h/x",  // https and more
       "file:///etc/passwd",
       "http:/h",  // no "://"
       "http://",  // no host

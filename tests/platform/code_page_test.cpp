@@ -89,6 +89,8 @@ TEST(WideToAnsi, CanonicalCodesBestFitsAndTheDefault) {
       {u"\u3099\u20AC", "??"},                // no code, no best fit
       {u"\U0001F600", "??"},                  // a surrogate pair: two code units
       {u"\uE757", "\xf9\xfc"},
+      // µ · ¸ ¹ best fits
+      {u"\u00B5\u00B7\u00B8\u00B9", "\x83\xca\x81\x45\x81\x43\x31"},
       {std::u16string_view(u"a\0b", 3), std::string_view("a\0b", 3)},
   };
   for (const auto& row : rows) EXPECT_BYTES_EQ(row.ansi, WideToAnsi(row.wide));

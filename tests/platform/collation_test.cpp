@@ -96,12 +96,18 @@ TEST(CompareAnsiIgnoreCase, Orders) {
       {"1ヽ", "10", 1},  // iteration marks after the digits (a repeat of "1" on Win32)
       {"1ゝ", "10", 1},
       {"1ゞ", "10", 1},
+      {"1\x7f", "1 ", -1},  // DEL before the signs
+      {"1！", "1\"", -1},   // ！ as "!"
+      {"1Ω", "1Z", 1},      // Greek and Cyrillic after the Latin letters
+      {"1Д", "1Z", 1},
   };
   for (const auto& row : rows) {
     const std::string a = test::Sjis(row.a), b = test::Sjis(row.b);
     EXPECT_EQ(row.order, CompareAnsiIgnoreCase(a, b)) << row.a << " / " << row.b;
     EXPECT_EQ(-row.order, CompareAnsiIgnoreCase(b, a)) << row.b << " / " << row.a;
   }
+  // A lead byte at the end of the text: the byte after it is not read.
+  EXPECT_EQ(0, CompareAnsiIgnoreCase(std::string_view("1\x82\xa0", 2), "1\x82"));
 }
 
 }  // namespace

@@ -118,6 +118,7 @@ TEST(ReadProfileString, MoreFiles) {
       {"[Entry]\r\nKey=abc\x1a", "Entry", "Key", "abc"},
       // Key names in another case of ASCII letters.
       {"[Entry]\r\nkey=abc\r\n", "Entry", "KEY", "abc"},
+      {"[Entry]\r\nXey=x\r\nKey=abc\r\n", "Entry", "Key", "abc"},  // the first byte counts too
       // Only ASCII letters: ｙ (0x82 0x99) is not Ｙ (0x82 0x78).
       {"[Entry]\r\nKe\x82\x99=abc\r\n", "Entry", "Ke\x82\x78", "fallback"},
   };

@@ -105,12 +105,18 @@ TEST_F(BadInputTest, DataDirectoryThatCannotHoldThePage) {
 
 TEST_F(BadInputTest, FailureThatTheRunDoesNotHandle) {
   // It reaches the export, not the host: the run cleans up, writes no output
-  // file, and tells the user. The next run works as if nothing had happened.
+  // file, and tells the user, and its log, if any, that the run failed. The
+  // next run works as if nothing had happened.
+  const std::string ini = platform::ModuleDirectory() + "kanadeya.ini";
+  platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
   OneBookHost::out_of_memory = true;
   DownlaodFunc(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
+  platform::DeleteFileAt(ini);
   EXPECT_FALSE(platform::FileExists(dir.File("out.txt")));
   ASSERT_EQ(1u, messages.size());
   EXPECT_EQ(0u, messages[0].rfind(std::string(kRunFailedMessage), 0));
+  EXPECT_TRUE(dir.Read("k.log").ends_with(std::string(kLogEnd) + "\t" + std::string(kLogRunFailed) +
+                                          "\r\n"));
 
   OneBookHost::out_of_memory = false;
   messages.clear();

@@ -43,6 +43,7 @@ TEST(CheckBaseUrl, AcceptsAndRejects) {
       {"http://[::1", BaseUrlFault::kHost, ""},
       {"http://[1:2:3:4:5:6:7:8:9]", BaseUrlFault::kHost, ""},
       {"http://[1::2::3]", BaseUrlFault::kHost, ""},
+      {"http://[1::12345]", BaseUrlFault::kHost, ""},
       {"http://h_x", BaseUrlFault::kHost, ""},
       {"http://-h", BaseUrlFault::kHost, ""},
       {"http://a..b", BaseUrlFault::kHost, ""},
@@ -85,8 +86,10 @@ TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
   test::TempDir dir;
   const std::string csv = dir.File("books.csv");
   const std::string txt_output = dir.File("out.txt");
+  const std::string old_output = dir.File("old.txt");  // written by an earlier run
   platform::WriteWholeFile(csv, "x");
-  const std::vector<std::string> kept = {csv, txt_output, dir.File("AuthDB.dat")};
+  platform::WriteWholeFile(old_output, "x");
+  const std::vector<std::string> kept = {csv, txt_output, dir.File("AuthDB.dat"), old_output};
   const std::string sep(platform::PathSeparator());
   struct Row {
     std::string path;
@@ -102,6 +105,7 @@ TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
       {dir.File("kanadeya.ini"), LogPathFault::kName},
       {dir.File("out.txt"), LogPathFault::kOtherFile},  // the import file, not yet written
       {dir.path() + sep + "." + sep + "out.txt", LogPathFault::kOtherFile},
+      {dir.path() + sep + "." + sep + "old.txt", LogPathFault::kOtherFile},
       {dir.File("k\x01.log"), LogPathFault::kCharacter},
       {dir.File(std::string(platform::MaxPathBytes(), 'a') + ".log"), LogPathFault::kTooLong},
   };

@@ -41,6 +41,7 @@ TEST(EscapeCsvField, ReplacesLineBreaksQuotesAndCommas) {
       {"\"x\"", SJ("”x”")},
       {"1,000", SJ("1，000")},
       {"\r\r\n", "\r$$"},
+      {std::string_view("a\r\n", 2), "a\r"},  // the LF after the text is not part of it
       {"", ""},
       // A malformed pair whose second byte is a quote or a comma: replaced
       // byte-wise all the same, so the line keeps its columns.

@@ -117,6 +117,8 @@ TEST(LinesHoldingEach, AsContainsOnEveryLine) {
       ASSERT_EQ(test::PlainLinesHolding(page, markers[m]), LinesHolding(page, markers[m]));
     }
   }
+  // A one-byte marker before a longer one: its byte counts whatever follows.
+  EXPECT_EQ((std::vector<size_t>{0, 4}), LinesHoldingEach("<b\r\n<a\r\n", {"<", "<a"})[0]);
 }
 
 // Lines of megabytes that hold a marker at every few bytes: each byte of the

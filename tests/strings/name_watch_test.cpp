@@ -32,6 +32,10 @@ TEST(NameWatch, NamesFoundWhereTheyStartACharacter) {
     for (size_t i = 0; i < kNames.size(); ++i)
       EXPECT_EQ(row.occurs[i], watch.Occurs(i)) << test::Hex(kNames[i]);
   }
+  // A name that is another followed by a zero byte.
+  NameWatch zero({"b", std::string("b\0", 2)});
+  zero.Append(std::string("b\0", 2));
+  EXPECT_TRUE(zero.Occurs(1));
 }
 
 TEST(NameWatch, RestartForgetsTheText) {

@@ -103,6 +103,7 @@ add_executable(strings_tests tests/main.cpp)
 target_link_libraries(strings_tests core)
 add_test(NAME strings_tests COMMAND strings_tests)
 add_test(NAME whole COMMAND strings_tests)
+add_test(NAME sources_formatted COMMAND grep -q "x > 100;" ${CMAKE_SOURCE_DIR}/strings/big.cpp)
 """,
     "strings/big.cpp": """int Twice(int x) {
   return x * 2;
