@@ -2,10 +2,14 @@
 // proxy settings), the connection test through Winsock (a plain TCP
 // connection to the host of the URL, with a time-out of its own, which
 // WinINet does not offer).
-#include <windows.h>
-#include <wininet.h>
+
+// winsock2.h ahead of windows.h, which would otherwise bring the older
+// winsock.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
+#include <windows.h>
+#include <wininet.h>
 
 #include <algorithm>
 #include <chrono>

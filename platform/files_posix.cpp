@@ -111,16 +111,14 @@ bool AppendToFile(const std::string& path, std::string_view contents) {
   return WriteAll(fd.get(), contents) && fd.Close();
 }
 
-bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part) {
-  part.clear();
-  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  struct stat st {};
-  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+namespace {
+// Up to `count` bytes of the open file from `offset` into `part`.
+bool ReadAt(int fd, uint64_t offset, size_t count, std::string& part) {
   part.resize(count);
   size_t have = 0;
   while (have < count) {
     const ssize_t got =
-        ::pread(fd.get(), part.data() + have, count - have, static_cast<off_t>(offset + have));
+        ::pread(fd, part.data() + have, count - have, static_cast<off_t>(offset + have));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       part.clear();
@@ -131,6 +129,15 @@ bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::s
   }
   part.resize(have);
   return true;
+}
+}  // namespace
+
+bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part) {
+  part.clear();
+  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  struct stat st {};
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return ReadAt(fd.get(), offset, count, part);
 }
 
 SmallFileRead ReadSmallFile(const std::string& path, size_t limit, std::string& contents) {
@@ -147,7 +154,7 @@ SmallFileRead ReadSmallFile(const std::string& path, size_t limit, std::string& 
   if (static_cast<uint64_t>(st.st_size) > limit) return SmallFileRead::kTooLarge;
   // One byte past the limit, so that a file that grew since fstat shows.
   std::string part;
-  if (!ReadFilePart(path, 0, limit + 1, part)) return SmallFileRead::kUnreadable;
+  if (!ReadAt(fd.get(), 0, limit + 1, part)) return SmallFileRead::kUnreadable;
   if (part.size() > limit) return SmallFileRead::kTooLarge;
   contents = std::move(part);
   return SmallFileRead::kRead;

@@ -1,6 +1,7 @@
 #include "plugin/lookup_driver.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -30,6 +31,9 @@ namespace {
 // RunLookup and handed to each step; the state that outlives the run is
 // the plug-in's (PluginState).
 struct LookupRun {
+  LookupRun(PluginState& plugin_state, std::string data_directory)
+      : state(plugin_state), data_dir(std::move(data_directory)) {}
+
   PluginState& state;
   std::string data_dir;  // ends with a path separator
   HostApi host;
@@ -212,13 +216,13 @@ struct RunCleanup {
 
 // Opens the log that the settings name, unless it is refused: the refusal
 // is shown when `show_refusal` (a run that goes on says it once).
-void OpenLog(LookupRun& run, const std::string& output_path, const std::string& settings_path,
-             bool show_refusal) {
+void OpenLog(LookupRun& run, const std::string& output_path, const std::string& temporary_path,
+             const std::string& settings_path, bool show_refusal) {
   const std::string& log_path = run.settings.log_path;
   if (log_path.empty()) return;
   const std::vector<std::string> kept_files = {
       output_path,
-      output_path + std::string(kOutputTemporarySuffix),
+      temporary_path,
       run.data_dir + std::string(kAuthorDictionaryFile),
       run.data_dir + std::string(kPublisherDictionaryFile),
       run.data_dir + std::string(kLabelDictionaryFile),
@@ -245,7 +249,7 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
     return;
   }
 
-  LookupRun run{state, data_dir != nullptr ? data_dir : ""};
+  LookupRun run(state, data_dir != nullptr ? data_dir : "");
   // The code list is read line by line from the host's text, which lives
   // through the call; only its line count is needed up front.
   const std::string_view codes(codes_text);
@@ -264,7 +268,7 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
   const std::string settings_path = folder + std::string(kPluginSettingsFileName);
   const std::string settings_fault = ReadPluginSettings(folder, SiteBaseUrl, run.settings);
   // A run that cannot go on shows why it cannot, and only that.
-  OpenLog(run, output_path, settings_path, settings_fault.empty());
+  OpenLog(run, output_path, temporary_path, settings_path, settings_fault.empty());
   const size_t code_count = CountCodes(codes);
   run.log.Start(platform::LocalDateTime(), platform::CurrentProcessId(), run.settings.site_base_url,
                 code_count);
@@ -311,7 +315,7 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
       summary.end = RunSummary::End::kNoConnection;
       summary.failed_at = position;
       run.log.Finish(summary);
-      HideWaitWindow();
+      HideWaitWindow();  // before the message, which would stand behind it
       ShowUserMessage(kNoConnectionMessage);
       return;
     }

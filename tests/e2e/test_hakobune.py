@@ -139,9 +139,9 @@ def load_tool(name):
     """A Python program of tools/ as a module (its file name holds "-")."""
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir,
                         "tools", name + ".py")
-    spec = importlib.util.spec_from_file_location(name.replace("-", "_"), path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location(name.replace("-", "_"), path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 

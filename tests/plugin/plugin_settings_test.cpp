@@ -129,7 +129,9 @@ TEST(SettingsText, ByteOrderMarksDecideTheEncoding) {
   for (const auto& row : rows) {
     std::string text;
     EXPECT_EQ(row.readable, SettingsText(row.bytes, text)) << row.bytes;
-    if (row.readable) EXPECT_BYTES_EQ(row.text, text);
+    if (row.readable) {
+      EXPECT_BYTES_EQ(row.text, text);
+    }
   }
 }
 
