@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kanadeya::platform {
 
@@ -13,6 +14,53 @@ bool FileExists(const std::string& path);
 
 // Deletes the file; false when it could not be deleted.
 bool DeleteFileAt(const std::string& path);
+
+// Why what stands at a path could not be removed.
+enum class RemoveFault {
+  kNone,        // nothing stands there now
+  kInUse,       // another program holds the file open
+  kDenied,      // the file is read-only, or there is no right to remove it
+  kFolder,      // a folder stands there
+  kStillThere,  // deleted, but it stands until another program closes it
+  kOther,
+};
+
+// Deletes the file at `path` and tells whether anything still stands there:
+// kNone also when nothing stood there to begin with.
+RemoveFault RemoveFile(const std::string& path);
+
+// How making a new file went.
+enum class NewFileWrite { kWritten, kExists, kFailed };
+
+// Makes a new file at `path` holding `contents` and has the system put it on
+// the disk before it returns. Never opens what already stands at `path`, a
+// file or a link (kExists). On kFailed nothing of it is left.
+NewFileWrite WriteNewFileDurably(const std::string& path, std::string_view contents);
+
+// Empties the existing regular file at `path` (natively never through a
+// link); false when it cannot be emptied.
+bool EmptyFile(const std::string& path);
+
+// Removes what stands at `path`, a link itself and never the file it points
+// to; true when nothing stands there any more. `scratch`, a name that is
+// free in the same folder, is used on Win32 alone: Wine shows a link as the
+// file it points to and deletes that file in its place, while renaming a
+// file onto a link replaces the link. So an empty file made at `scratch` is
+// renamed over `path`, and then deleted.
+bool RemoveEntry(const std::string& path, const std::string& scratch);
+
+// The names in `folder` (with a trailing separator) that begin with
+// `prefix`, folders left out, in no particular order.
+std::vector<std::string> NamesStartingWith(const std::string& folder, std::string_view prefix);
+
+// Renames the regular file at `path` to `to` (replacing a file of that name)
+// when it is larger than `limit` bytes; true when it was renamed. The file is
+// locked and then checked to be the one that stands at `path`, so that of
+// several processes doing this at once only one renames the file it
+// measured: a file that another has just renamed is never measured, and the
+// small file that took its place never renamed. On Win32 the lock is the one
+// that AppendToFile takes.
+bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit);
 
 // Reads the whole file into `contents`; false when it cannot be read
 // (missing, a folder, no permission, a read error). `contents` is then empty.
@@ -83,6 +131,11 @@ std::string ModulePath();
 // True when `path` does not depend on a current folder: on Win32 it begins
 // with a separator or a drive ("C:"), on POSIX with "/".
 bool IsAbsolutePath(std::string_view path);
+
+// The folder part of `path` with its trailing separator ("./" or ".\\" when
+// it names none), and the name after it.
+std::string FolderOf(const std::string& path);
+std::string NameOf(const std::string& path);
 
 // The path separator of the platform: "\\" on Win32, "/" on POSIX.
 std::string_view PathSeparator();

@@ -1,5 +1,7 @@
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +58,82 @@ bool FileExists(const std::string& path) {
 
 // unlink never removes a folder, so no test before it is needed.
 bool DeleteFileAt(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+RemoveFault RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR) {
+    switch (errno) {
+      case EBUSY:
+      case ETXTBSY:
+        return RemoveFault::kInUse;
+      case EACCES:
+      case EPERM:
+      case EROFS:
+        return RemoveFault::kDenied;
+      case EISDIR:
+        return RemoveFault::kFolder;
+      default:
+        return RemoveFault::kOther;
+    }
+  }
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR))
+    return RemoveFault::kNone;
+  return S_ISDIR(st.st_mode) ? RemoveFault::kFolder : RemoveFault::kStillThere;
+}
+
+NewFileWrite WriteNewFileDurably(const std::string& path, std::string_view contents) {
+  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!fd) return errno == EEXIST ? NewFileWrite::kExists : NewFileWrite::kFailed;
+  if (WriteAll(fd.get(), contents) && ::fsync(fd.get()) == 0 && fd.Close())
+    return NewFileWrite::kWritten;
+  ::unlink(path.c_str());
+  return NewFileWrite::kFailed;
+}
+
+// O_NONBLOCK: a pipe at `path` is not waited on.
+bool EmptyFile(const std::string& path) {
+  const Descriptor fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat st {};
+  return fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd.get(), 0) == 0;
+}
+
+// unlink removes a link itself.
+bool RemoveEntry(const std::string& path, const std::string&) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+std::vector<std::string> NamesStartingWith(const std::string& folder, std::string_view prefix) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const struct dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.substr(0, prefix.size()) != prefix || entry->d_type == DT_DIR) continue;
+    names.emplace_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+// flock on the open file: the lock goes with the descriptor, also when a
+// process is killed holding it. Appends take no lock: each is one write to
+// whatever file stands at the path, which a rename never splits.
+bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat locked {};
+    if (!fd || ::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode)) return false;
+    while (::flock(fd.get(), LOCK_EX) != 0)
+      if (errno != EINTR) return false;
+    struct stat standing {};
+    if (::stat(path.c_str(), &standing) != 0) return false;
+    if (standing.st_dev != locked.st_dev || standing.st_ino != locked.st_ino) continue;
+    if (::fstat(fd.get(), &locked) != 0 || static_cast<uint64_t>(locked.st_size) <= limit)
+      return false;
+    return ::rename(path.c_str(), to.c_str()) == 0;
+  }
+  return false;
+}
 
 // Both work on the descriptor itself: a page is read and written twice for
 // every code, and a stat before the open, or the stream's own, would be
@@ -252,6 +330,16 @@ std::string ModuleDirectory() {
 }
 
 bool IsAbsolutePath(std::string_view path) { return !path.empty() && path[0] == '/'; }
+
+std::string FolderOf(const std::string& path) {
+  const size_t separator = path.find_last_of("/");
+  return separator == std::string::npos ? std::string("./") : path.substr(0, separator + 1);
+}
+
+std::string NameOf(const std::string& path) {
+  const size_t separator = path.find_last_of("/");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
 
 std::string_view PathSeparator() { return "/"; }
 

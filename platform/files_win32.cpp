@@ -37,6 +37,92 @@ bool FileExists(const std::string& path) {
 
 bool DeleteFileAt(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
 
+namespace {
+// True when nothing stands at `path`; false also when it cannot be told.
+bool NothingAt(const std::string& path) {
+  if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+}  // namespace
+
+// A file that another program opened with delete sharing is only marked
+// for deletion: it stands (and cannot be opened) until that program closes
+// it, so what stands afterwards is looked at again.
+RemoveFault RemoveFile(const std::string& path) {
+  if (!::DeleteFileA(path.c_str())) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+      return RemoveFault::kInUse;
+    if (error == ERROR_ACCESS_DENIED)
+      return IsFolder(path) ? RemoveFault::kFolder : RemoveFault::kDenied;
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+      return IsFolder(path) ? RemoveFault::kFolder : RemoveFault::kOther;
+  }
+  if (NothingAt(path)) return RemoveFault::kNone;
+  return IsFolder(path) ? RemoveFault::kFolder : RemoveFault::kStillThere;
+}
+
+// CREATE_NEW fails for anything that stands at `path`, a link among them
+// (which Wine otherwise shows as the file it points to).
+NewFileWrite WriteNewFileDurably(const std::string& path, std::string_view contents) {
+  HANDLE opened = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileWrite::kExists
+                                                                       : NewFileWrite::kFailed;
+  }
+  bool written = false;
+  {
+    Handle file(opened);
+    written = WriteAll(file.h, contents) && ::FlushFileBuffers(file.h) != 0;
+  }
+  if (written) return NewFileWrite::kWritten;
+  ::DeleteFileA(path.c_str());
+  return NewFileWrite::kFailed;
+}
+
+bool EmptyFile(const std::string& path) {
+  Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.h != INVALID_HANDLE_VALUE && ::GetFileType(file.h) == FILE_TYPE_DISK;
+}
+
+bool RemoveEntry(const std::string& path, const std::string& scratch) {
+  if (NothingAt(path)) return true;
+  if (WriteNewFileDurably(scratch, {}) != NewFileWrite::kWritten) return false;
+  if (!::MoveFileExA(scratch.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    ::DeleteFileA(scratch.c_str());
+    return false;
+  }
+  // The file that stands at `path` now is the empty one just made.
+  return ::DeleteFileA(path.c_str()) != 0 || NothingAt(path);
+}
+
+// FindFirstFileA matches a pattern against short names too, so each long
+// name is compared again.
+std::vector<std::string> NamesStartingWith(const std::string& folder, std::string_view prefix) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = ::FindFirstFileA((folder + std::string(prefix) + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string_view name = found.cFileName;
+    if (name.substr(0, prefix.size()) == prefix &&
+        (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      names.emplace_back(name);
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& contents) {
   contents.clear();
   Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -73,6 +159,17 @@ bool WriteFileDurably(const std::string& path, std::string_view contents) {
   return WriteAll(file.h, contents) && ::FlushFileBuffers(file.h) != 0;
 }
 
+namespace {
+// The byte whose exclusive lock appenders and roll-overs take turns by: far
+// past any log's end, where no reader looks.
+OVERLAPPED AppendersTurn() {
+  OVERLAPPED turn{};
+  turn.Offset = 0;
+  turn.OffsetHigh = 0x7FFFFFFF;
+  return turn;
+}
+}  // namespace
+
 bool AppendToFile(const std::string& path, std::string_view contents) {
   // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end of
   // the file. Read and write sharing let another host (or an editor) hold
@@ -96,9 +193,7 @@ bool AppendToFile(const std::string& path, std::string_view contents) {
   // log's end, which no reader touches, held for the write alone. (Windows
   // itself appends atomically; Wine finds the end and writes in two steps,
   // so that two hosts could write at the same offset.)
-  OVERLAPPED turn{};
-  turn.Offset = 0;
-  turn.OffsetHigh = 0x7FFFFFFF;
+  OVERLAPPED turn = AppendersTurn();
   const bool locked = ::LockFileEx(file.h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != 0;
   // One WriteFile call, so that no other appender's line can come between
   // its pieces.
@@ -234,7 +329,35 @@ bool FileSize(const std::string& path, uint64_t& size) {
 }
 
 bool RenameFileReplacing(const std::string& from, const std::string& to) {
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  return ::MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// The file is opened with delete sharing, so that it can be renamed while
+// this handle holds the lock; an appender that holds it open meanwhile (it
+// does not share delete) makes the rename fail, and the log grows on.
+bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    Handle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.h == INVALID_HANDLE_VALUE || ::GetFileType(file.h) != FILE_TYPE_DISK) return false;
+    OVERLAPPED turn = AppendersTurn();
+    if (!::LockFileEx(file.h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn)) return false;
+    BY_HANDLE_FILE_INFORMATION locked{}, standing{};
+    const bool same = ::GetFileInformationByHandle(file.h, &locked) &&
+                      FileIdentity(path, standing) &&
+                      locked.dwVolumeSerialNumber == standing.dwVolumeSerialNumber &&
+                      locked.nFileIndexHigh == standing.nFileIndexHigh &&
+                      locked.nFileIndexLow == standing.nFileIndexLow;
+    LARGE_INTEGER size{};
+    const bool rolled = same && ::GetFileSizeEx(file.h, &size) &&
+                        static_cast<uint64_t>(size.QuadPart) > limit &&
+                        RenameFileReplacing(path, to);
+    ::UnlockFileEx(file.h, 0, 1, 0, &turn);
+    if (same) return rolled;
+  }
+  return false;
 }
 
 namespace {
@@ -286,6 +409,16 @@ bool IsAbsolutePath(std::string_view path) {
   const bool letter = path.size() >= 2 &&
                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
   return letter && path[1] == ':';
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? std::string(".\\") : path.substr(0, separator + 1);
+}
+
+std::string NameOf(const std::string& path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 std::string_view PathSeparator() { return "\\"; }
