@@ -1,14 +1,18 @@
 #include "plugin/lookup_driver.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/file_stamp.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "plugin/host_api.h"
+#include "plugin/import_file.h"
 #include "plugin/lookup_log.h"
 #include "plugin/plugin_settings.h"
 #include "plugin/plugin_state.h"
@@ -42,34 +46,6 @@ struct LookupRun {
   std::vector<std::string> output;
   LookupLog log;
 };
-
-// Writes every line followed by CR LF, whole or not at all: into
-// `temporary` first, put on the disk, then moved into place. On any failure
-// the temporary file is removed and no file is left at `path`.
-bool WriteOutputFile(const std::string& path, const std::string& temporary,
-                     const std::vector<std::string>& lines) {
-  if (path.empty()) return false;
-  size_t size = 0;
-  for (const auto& line : lines) size += line.size() + 2;
-  std::string contents;
-  contents.reserve(size);
-  for (const auto& line : lines) {
-    contents += line;
-    contents += "\r\n";
-  }
-  // Tests play here what a full disk or a kill halfway through the write
-  // leaves: half of the file written, then a failure or the end.
-  const bool disk_full = platform::TestFaultRequested("disk-full-while-writing-output");
-  if (disk_full || platform::TestFaultRequested("end-while-writing-output")) {
-    platform::WriteFileDurably(temporary, std::string_view(contents).substr(0, size / 2));
-    if (!disk_full) platform::EndProcessAtOnce();
-  } else if (platform::WriteFileDurably(temporary, contents) &&
-             platform::RenameFileReplacing(temporary, path)) {
-    return true;
-  }
-  platform::DeleteFileAt(temporary);
-  return false;
-}
 
 // A line of the code list with nothing but spaces and tabs: the host's
 // check is still asked about it, as for every line, but it is no code.
@@ -139,21 +115,62 @@ void FillFromSettings(BookRecord& record) {
   fill(record.ReadState, kReadStateKey, kReadStateDefault);
 }
 
-// Has the host download `url` into `path`. The file is deleted first, so
-// that a failed download is never mistaken for the page (a host may leave
-// the previous file in place); whether it came is told by reading it.
-void Download(const HostApi& host, const std::string& path, const std::string& url) {
-  platform::DeleteFileAt(path);
-  host.HTTPDownloadFunc()(path.c_str(), url.c_str());
+// How often, and how long apart, a page's file that will not go is tried
+// again: a virus scanner or an indexer holds a new file for a moment.
+constexpr int kClearAttempts = 10;
+constexpr std::chrono::milliseconds kClearPause{100};
+
+// Clears the page's file for a download: a page that an earlier download
+// left there must never be read as this one's.
+platform::RemoveFault ClearPageFile(const std::string& path) {
+  platform::RemoveFault fault = platform::RemoveFile(path);
+  for (int attempt = 1; attempt < kClearAttempts && fault != platform::RemoveFault::kNone &&
+                        fault != platform::RemoveFault::kFolder;
+       ++attempt) {
+    std::this_thread::sleep_for(kClearPause);
+    fault = platform::RemoveFile(path);
+  }
+  return fault;
+}
+
+std::string_view PageFileFaultText(platform::RemoveFault fault) {
+  switch (fault) {
+    case platform::RemoveFault::kInUse:
+      return kPageFileInUse;
+    case platform::RemoveFault::kDenied:
+      return kPageFileDenied;
+    case platform::RemoveFault::kFolder:
+      return kPageFileFolder;
+    case platform::RemoveFault::kStillThere:
+      return kPageFileStillThere;
+    default:
+      return kPageFileOther;
+  }
 }
 
 // What the lookup of one code gave besides its outcome.
 struct CodeResult {
   std::string line;          // the output line, for kFound
   std::string key;           // the search key the host's check returned
-  std::string url;           // the address asked for last
+  std::string url;           // the address asked for last; the file in the way and why
+                             // for kPageFileInTheWay
   size_t markers_found = 0;  // known markers on the detail page, for kFound
 };
+
+// Has the host download `url` into `path` once nothing stands there, so
+// that a failed download is never mistaken for the page (a host may leave
+// the previous file in place); whether it came is told by reading it.
+// False, with the file and why in `result`, when the file will not go.
+bool Download(const HostApi& host, const std::string& path, const std::string& url,
+              CodeResult& result) {
+  const platform::RemoveFault fault = ClearPageFile(path);
+  if (fault != platform::RemoveFault::kNone) {
+    result.url = path + std::string(PageFileFaultText(fault));
+    return false;
+  }
+  host.HTTPDownloadFunc()(path.c_str(), url.c_str());
+  return true;
+}
 
 // Looks up one code line into run.record on the run's site. The code list's
 // line is not kept: the search key that takes its place is only ever used
@@ -182,7 +199,7 @@ CodeOutcome LookUpOneCode(LookupRun& run, std::string_view code_line, CodeResult
 
   const std::string page_path = run.data_dir + std::string(kTempPageName);
   std::string page;
-  Download(run.host, page_path, search_url);
+  if (!Download(run.host, page_path, search_url, result)) return CodeOutcome::kPageFileInTheWay;
   if (!platform::ReadWholeFile(page_path, page)) return CodeOutcome::kSearchNotDownloaded;
   const std::string id = FindDetailId(page);
   page.clear();
@@ -191,7 +208,7 @@ CodeOutcome LookUpOneCode(LookupRun& run, std::string_view code_line, CodeResult
 
   record.PageUrl = site + std::string(kDetailPath) + id;
   result.url = record.PageUrl;
-  Download(run.host, page_path, record.PageUrl);
+  if (!Download(run.host, page_path, record.PageUrl, result)) return CodeOutcome::kPageFileInTheWay;
   // The parse fails for a missing page as for one it cannot use; only then
   // is it asked which.
   if (!ParseDetailPage(page_path, site, dictionaries.authors, run.state.page_work, record,
@@ -216,13 +233,12 @@ struct RunCleanup {
 
 // Opens the log that the settings name, unless it is refused: the refusal
 // is shown when `show_refusal` (a run that goes on says it once).
-void OpenLog(LookupRun& run, const std::string& output_path, const std::string& temporary_path,
-             const std::string& settings_path, bool show_refusal) {
+void OpenLog(LookupRun& run, const std::string& output_path, const std::string& settings_path,
+             bool show_refusal) {
   const std::string& log_path = run.settings.log_path;
   if (log_path.empty()) return;
   const std::vector<std::string> kept_files = {
       output_path,
-      temporary_path,
       run.data_dir + std::string(kAuthorDictionaryFile),
       run.data_dir + std::string(kPublisherDictionaryFile),
       run.data_dir + std::string(kLabelDictionaryFile),
@@ -235,17 +251,28 @@ void OpenLog(LookupRun& run, const std::string& output_path, const std::string& 
   if (!refusal.empty() && show_refusal) ShowUserErrorWithPath(settings_path, refusal, kDisplayName);
 }
 
+// The note that ends the last message of a run that leaves the earlier
+// import file as it was (it could be neither removed nor emptied): the host
+// would import that run's books as this one's. Empty otherwise; a file that
+// stood at the start is tried once more.
+std::string OldOutputNote(const std::string& output_path, uint32_t process_id, bool& cleared) {
+  if (!cleared) cleared = ClearImportFile(output_path, process_id, platform::CurrentFileTime());
+  if (cleared) return {};
+  return "\r\n\r\n" + output_path + "\r\n" + std::string(kOldImportFileStandsMessage);
+}
+
 }  // namespace
 
 void RunLookup(PluginState& state, const char* data_dir, const char* output_file,
                const char* codes_text) {
   const std::string output_path = output_file != nullptr ? output_file : "";
-  const std::string temporary_path = output_path + std::string(kOutputTemporarySuffix);
-  if (platform::FileExists(output_path)) platform::DeleteFileAt(output_path);
-  // What a run that was killed while writing may have left.
-  if (!output_path.empty()) platform::DeleteFileAt(temporary_path);
+  const uint32_t process_id = platform::CurrentProcessId();
+  // The earlier run's import file goes first, so that however this run
+  // ends the host never imports that run's books as this one's.
+  bool old_output_cleared = ClearImportFile(output_path, process_id, platform::CurrentFileTime());
   if (codes_text == nullptr || *codes_text == '\0') {
-    ShowUserMessage(kNoCodesMessage);
+    ShowUserMessage(std::string(kNoCodesMessage) +
+                    OldOutputNote(output_path, process_id, old_output_cleared));
     return;
   }
 
@@ -260,7 +287,8 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
   if (!binding.missing_program.empty())
     ShowUserErrorWithPath(binding.missing_program, kHostMissingSuffix);
   if (!binding.bound) {
-    ShowUserError(kHostFunctionMissingMessage);
+    ShowUserError(std::string(kHostFunctionMissingMessage) +
+                  OldOutputNote(output_path, process_id, old_output_cleared));
     return;
   }
 
@@ -268,14 +296,15 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
   const std::string settings_path = folder + std::string(kPluginSettingsFileName);
   const std::string settings_fault = ReadPluginSettings(folder, SiteBaseUrl, run.settings);
   // A run that cannot go on shows why it cannot, and only that.
-  OpenLog(run, output_path, temporary_path, settings_path, settings_fault.empty());
+  OpenLog(run, output_path, settings_path, settings_fault.empty());
   const size_t code_count = CountCodes(codes);
-  run.log.Start(platform::LocalDateTime(), platform::CurrentProcessId(), run.settings.site_base_url,
-                code_count);
+  run.log.Start(platform::LocalDateTime(), process_id, run.settings.site_base_url, code_count);
   if (!settings_fault.empty()) {
     run.log.Refused(std::string(kPluginSettingsFileName) +
                     settings_fault.substr(0, settings_fault.find('\r')));
-    ShowUserErrorWithPath(settings_path, settings_fault, kDisplayName);
+    ShowUserErrorWithPath(
+        settings_path, settings_fault + OldOutputNote(output_path, process_id, old_output_cleared),
+        kDisplayName);
     return;
   }
   // A stop ends the run it was asked in, and no later one.
@@ -314,18 +343,24 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
     } else if (outcome == CodeOutcome::kNoConnection) {
       summary.end = RunSummary::End::kNoConnection;
       summary.failed_at = position;
+      const std::string note = OldOutputNote(output_path, process_id, old_output_cleared);
+      summary.old_output_stands = !note.empty();
       run.log.Finish(summary);
       HideWaitWindow();  // before the message, which would stand behind it
-      ShowUserMessage(kNoConnectionMessage);
+      ShowUserMessage(std::string(kNoConnectionMessage) + note);
       return;
     }
   }
   HideWaitWindow();
-  if (WriteOutputFile(output_path, temporary_path, run.output)) {
+  if (WriteImportFile(output_path, run.output, process_id)) {
     summary.written = run.output.size();
   } else {
     summary.end = RunSummary::End::kOutputNotWritten;
-    ShowUserError(std::string(kOutputNotWrittenMessage) + "\r\n" + output_path, kDisplayName);
+    const std::string note = OldOutputNote(output_path, process_id, old_output_cleared);
+    summary.old_output_stands = !note.empty();
+    ShowUserError(std::string(kOutputNotWrittenMessage) +
+                      (note.empty() ? "\r\n" + output_path : note.substr(2)),
+                  kDisplayName);
   }
   run.log.Finish(summary);
 }

@@ -28,6 +28,8 @@ std::string_view OutcomeText(CodeOutcome outcome) {
       return kLogNotOnSite;
     case CodeOutcome::kDetailNotReadable:
       return kLogUnreadablePage;
+    case CodeOutcome::kPageFileInTheWay:
+      return kLogPageFileInTheWay;
     case CodeOutcome::kNoConnection:
       return kLogNoConnection;
   }
@@ -72,10 +74,12 @@ bool LookupLog::Open(const std::string& path) {
     // A log that another program holds open may not be renamed: it then
     // grows on until a later run can roll it over.
     const bool rolled_over =
-        size > kRollOverBytes && platform::RenameFileReplacing(path, path + ".old");
-    if (!rolled_over && size > 0) {
+        size > kRollOverBytes && platform::RollOverIfLarger(path, path + ".old", kRollOverBytes);
+    // Measured again: another host may have rolled it over meanwhile.
+    if (!rolled_over && platform::FileSize(path, size) && size > 0) {
       std::string end;
-      needs_break_ = platform::ReadFilePart(path, size - 1, 1, end) && end != "\n";
+      needs_break_ =
+          platform::ReadFilePart(path, size - 1, 1, end) && end.size() == 1 && end != "\n";
     }
   }
   path_ = path;
@@ -153,6 +157,7 @@ void LookupLog::Finish(const RunSummary& summary) {
       Field(summary.output_path);
       break;
   }
+  if (summary.old_output_stands) Field(kLogOldImportFileStands);
   EndLine();
 }
 

@@ -34,6 +34,7 @@ enum class CodeOutcome {
   kNotOnSite,            // the search page links to no book
   kDetailNotDownloaded,  // the site did not answer for the book's page
   kDetailNotReadable,    // the book's page came but could not be read
+  kPageFileInTheWay,     // "Temp.html" could not be cleared for a download
   kNoConnection,         // the connection test failed: the run ends
 };
 
@@ -44,7 +45,8 @@ struct RunSummary {
   size_t written = 0;  // lines in the import file
   std::string output_path;
   enum class End { kWritten, kNoConnection, kOutputNotWritten } end = End::kWritten;
-  size_t failed_at = 0;  // kNoConnection: the code whose test failed
+  size_t failed_at = 0;            // kNoConnection: the code whose test failed
+  bool old_output_stands = false;  // the earlier import file could not be cleared
 };
 
 // True when `head`, a file's first bytes, begin as a run's first line does:
@@ -74,8 +76,9 @@ class LookupLog {
              size_t code_count);
   // The run looks nothing up: `reason` says why. It is the last line.
   void Refused(std::string_view reason);
-  // The code at `position` (from 1). `detail` is the title for kFound and
-  // the address asked for when the site did not answer. `pages_changed`
+  // The code at `position` (from 1). `detail` is the title for kFound, the
+  // address asked for when the site did not answer, and the file and why
+  // for kPageFileInTheWay. `pages_changed`
   // adds a note that the book's page held none of the known markers.
   void Code(size_t position, std::string_view code, std::string_view key, CodeOutcome outcome,
             std::string_view detail, bool pages_changed);

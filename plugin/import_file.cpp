@@ -1,0 +1,143 @@
+#include "plugin/import_file.h"
+
+#include <string_view>
+
+#include "platform/file_stamp.h"
+#include "platform/files.h"
+#include "platform/process.h"
+
+namespace kanadeya {
+
+namespace {
+
+// What follows the import file's name in the name of a file being written.
+constexpr std::string_view kWritingMark = ".kanadeya-writing";
+constexpr std::string_view kWritingEnd = ".tmp";
+// A file being written older than this is a leftover whoever wrote it.
+constexpr int64_t kLeftoverAge = int64_t{3600} * 1'000'000;
+// How many numbers a run tries for a name of its own.
+constexpr unsigned kNamesTried = 1000;
+
+std::string WritingName(const std::string& path, uint32_t process_id, unsigned number) {
+  return path + std::string(kWritingMark) + "-" + std::to_string(process_id) + "-" +
+         std::to_string(number) + std::string(kWritingEnd);
+}
+
+// Makes a new file of the run's own beside `path` holding `contents`; its
+// name, or empty when none could be made.
+std::string NewWritingFile(const std::string& path, uint32_t process_id,
+                           std::string_view contents) {
+  for (unsigned number = 1; number <= kNamesTried; ++number) {
+    const std::string name = WritingName(path, process_id, number);
+    switch (platform::WriteNewFileDurably(name, contents)) {
+      case platform::NewFileWrite::kWritten:
+        return name;
+      case platform::NewFileWrite::kExists:
+        continue;
+      case platform::NewFileWrite::kFailed:
+        return {};
+    }
+  }
+  return {};
+}
+
+// A free name of the run's own beside `path`, for RemoveEntry.
+std::string ScratchName(const std::string& path, uint32_t process_id) {
+  for (unsigned number = 1; number <= kNamesTried; ++number) {
+    const std::string name = WritingName(path, process_id, number);
+    if (platform::RemoveFile(name) == platform::RemoveFault::kNone) return name;
+  }
+  return WritingName(path, process_id, 0);
+}
+
+// The value of a number of one to ten digits; false for anything else.
+bool NumberValue(std::string_view text, uint64_t& value) {
+  if (text.empty() || text.size() > 10) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return true;
+}
+
+// For `rest`, what follows "NAME.kanadeya-writing" in a file's name: true
+// when it is one of ours, with its writer's process number (0 for the fixed
+// name of earlier releases, ".tmp" alone).
+bool WriterOf(std::string_view rest, uint32_t& writer) {
+  if (rest.size() < kWritingEnd.size() ||
+      rest.substr(rest.size() - kWritingEnd.size()) != kWritingEnd)
+    return false;
+  rest.remove_suffix(kWritingEnd.size());
+  writer = 0;
+  if (rest.empty()) return true;
+  if (rest[0] != '-') return false;
+  rest.remove_prefix(1);
+  const size_t dash = rest.find('-');
+  uint64_t value = 0, number = 0;
+  if (dash == std::string_view::npos || !NumberValue(rest.substr(0, dash), value) ||
+      !NumberValue(rest.substr(dash + 1), number) || value == 0 || value > 0xFFFFFFFF)
+    return false;
+  writer = static_cast<uint32_t>(value);
+  return true;
+}
+
+// Removes the files that runs killed while writing `path` left. A file of
+// this process's is a leftover (this process runs one lookup at a time); so
+// is one whose writer is gone, or one older than an hour.
+void RemoveLeftovers(const std::string& path, uint32_t process_id, int64_t now) {
+  const std::string folder = platform::FolderOf(path);
+  const std::string prefix = platform::NameOf(path) + std::string(kWritingMark);
+  for (const std::string& name : platform::NamesStartingWith(folder, prefix)) {
+    uint32_t writer = 0;
+    if (!WriterOf(std::string_view(name).substr(prefix.size()), writer)) continue;
+    const std::string leftover = folder + name;
+    platform::FileStamp stamp;
+    const bool old =
+        platform::ReadFileStamp(leftover, stamp) && now - stamp.modified > kLeftoverAge;
+    const bool abandoned =
+        writer != 0 && (writer == process_id || !platform::ProcessIsRunning(writer));
+    if (old || abandoned) platform::RemoveEntry(leftover, ScratchName(path, process_id));
+  }
+}
+
+}  // namespace
+
+bool ClearImportFile(const std::string& path, uint32_t process_id, int64_t now_microseconds) {
+  if (path.empty()) return true;
+  RemoveLeftovers(path, process_id, now_microseconds);
+  if (platform::RemoveEntry(path, ScratchName(path, process_id)) || platform::EmptyFile(path))
+    return true;
+  // A folder, say, holds no lines to import.
+  uint64_t size = 0;
+  return !platform::FileSize(path, size) || size == 0;
+}
+
+bool WriteImportFile(const std::string& path, const std::vector<std::string>& lines,
+                     uint32_t process_id) {
+  if (path.empty()) return false;
+  size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
+  std::string contents;
+  contents.reserve(size);
+  for (const auto& line : lines) {
+    contents += line;
+    contents += "\r\n";
+  }
+  // Tests play here what a full disk or a kill halfway through the write
+  // leaves: half of the file written, then a failure or the end.
+  const bool disk_full = platform::TestFaultRequested("disk-full-while-writing-output");
+  if (disk_full || platform::TestFaultRequested("end-while-writing-output")) {
+    const std::string half = NewWritingFile(path, process_id, contents.substr(0, size / 2));
+    if (!disk_full) platform::EndProcessAtOnce();
+    platform::DeleteFileAt(half);
+    return false;
+  }
+  const std::string writing = NewWritingFile(path, process_id, contents);
+  if (writing.empty()) return false;
+  if (platform::RenameFileReplacing(writing, path)) return true;
+  platform::DeleteFileAt(writing);
+  return false;
+}
+
+}  // namespace kanadeya

@@ -1,0 +1,31 @@
+// The import file that a run writes for the host: whole or not at all, and
+// never another program's file.
+//
+// The lines go first to a file of the run's own beside the import file,
+// "NAME.kanadeya-writing-PID-N.tmp" (PID the host's process number, N the
+// first number free), made new and exclusively and put on the disk, then
+// renamed over NAME in one step. A second host writing the same import file
+// at the same time leaves one host's whole file, never a mix; a link that
+// stands at either name is replaced, never followed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kanadeya {
+
+// Before a run: removes what runs that were killed while writing left
+// beside the import file (files of the pattern above whose writer is gone
+// or that are older than an hour; never a live host's), then the earlier
+// run's import file, which is emptied where it cannot be removed. False
+// when that file could be neither: the host would import its lines.
+bool ClearImportFile(const std::string& path, uint32_t process_id, int64_t now_microseconds);
+
+// Writes each line followed by CR LF to the import file at `path`, whole or
+// not at all; true when it is in place. On failure nothing of this run's is
+// left, and what stood at `path` stands as it was.
+bool WriteImportFile(const std::string& path, const std::vector<std::string>& lines,
+                     uint32_t process_id);
+
+}  // namespace kanadeya
