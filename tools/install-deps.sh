@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ python3 clang-format libgtest-dev libgmock-dev googletest libbenchmark-dev
           g++-mingw-w64-i686-posix wine wine32:i386 clang libclang-rt-14-dev
-          libcurl4-openssl-dev zip unzip time xvfb xauth xfonts-base)
+          libcurl4-openssl-dev zip unzip time xvfb xauth xfonts-base strace)
 if [ "${1:-}" = "--native-only" ]; then
-  packages=(cmake ninja-build g++ python3 clang-format libgtest-dev libgmock-dev googletest libcurl4-openssl-dev)
+  packages=(cmake ninja-build g++ python3 clang-format libgtest-dev libgmock-dev googletest libcurl4-openssl-dev strace)
 fi
 
 SUDO=""

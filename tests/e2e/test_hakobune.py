@@ -1142,6 +1142,8 @@ def main():
     parser.add_argument("--emulator", action="append", default=None,
                         help="the program that runs the win32 build (cmake/wine-run.sh)")
     parser.add_argument("--update-expected", action="store_true")
+    parser.add_argument("--file-holder", default=None,
+                        help="under Wine, the program that holds a file open (hold_file.exe)")
     OPTIONS, rest = parser.parse_known_args()
     OPTIONS.build_dir = os.path.abspath(OPTIONS.build_dir)
     OPTIONS.source_dir = os.path.abspath(OPTIONS.source_dir)
