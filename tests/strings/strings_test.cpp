@@ -1,5 +1,7 @@
 #include "strings/strings.h"
 
+#include "strings/shown_text.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -136,6 +138,18 @@ TEST(SplitLines, BreaksAtCrLfLoneCrAndLoneLf) {
     EXPECT_EQ(lines, row.lines) << test::Hex(row.text);
     EXPECT_EQ(CountTextLines(row.text), row.lines.size()) << test::Hex(row.text);
   }
+}
+
+TEST(ShownText, ControlBytesMadeVisibleAndCutsOnCharacters) {
+  EXPECT_EQ(VisibleText("a\tb\x7f\x01", "?"), "a?b??");
+  // Also after a lead byte, which then stands alone.
+  EXPECT_BYTES_EQ(VisibleText(SJ("ア") + "\x83\t", "?"), SJ("ア") + "\x83?");
+  EXPECT_BYTES_EQ(VisibleText("\x83", "?"), "\x83");
+  EXPECT_BYTES_EQ(CutAtCharacter(SJ("アイウ"), 5), SJ("アイ"));
+  EXPECT_BYTES_EQ(CutAtCharacter(SJ("アイウ"), 4), SJ("アイ"));
+  EXPECT_BYTES_EQ(CutAtCharacter("abc", 5), "abc");
+  EXPECT_EQ(CharacterCount(SJ("aアb")), 3u);
+  EXPECT_EQ(CharacterCount("\x83"), 1u);
 }
 
 }  // namespace
