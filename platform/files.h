@@ -12,6 +12,9 @@ namespace kanadeya::platform {
 // True when `path` names an existing file (a folder is not a file).
 bool FileExists(const std::string& path);
 
+// True when `path` names an existing folder ("C:\\" and "/" among them).
+bool FolderExists(const std::string& path);
+
 // Deletes the file; false when it could not be deleted.
 bool DeleteFileAt(const std::string& path);
 

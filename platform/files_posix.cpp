@@ -56,6 +56,11 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool FolderExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 // unlink never removes a folder, so no test before it is needed.
 bool DeleteFileAt(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 

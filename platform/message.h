@@ -22,4 +22,8 @@ void ShowErrorMessageWithPath(const std::string& path, std::string_view text,
 // A plain modal message with an OK button.
 void ShowMessage(std::string_view text);
 
+// MessageBoxA(no owner, text, caption, MB_ICONINFORMATION): news that is no
+// failure of the run.
+void ShowInformationMessage(std::string_view text, std::string_view caption);
+
 }  // namespace kanadeya::platform

@@ -24,4 +24,6 @@ void ShowErrorMessageWithPath(const std::string& path, std::string_view text, st
 
 void ShowMessage(std::string_view text) { WriteToStandardError(text); }
 
+void ShowInformationMessage(std::string_view text, std::string_view) { WriteToStandardError(text); }
+
 }  // namespace kanadeya::platform

@@ -28,4 +28,8 @@ void ShowErrorMessageWithPath(const std::string& path, std::string_view text,
 
 void ShowMessage(std::string_view text) { Show(text, MB_OK); }
 
+void ShowInformationMessage(std::string_view text, std::string_view caption) {
+  Show(text, MB_OK | MB_ICONINFORMATION, caption);
+}
+
 }  // namespace kanadeya::platform

@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -173,6 +174,18 @@ HWND Child(HWND parent, const char* control_class, const char* text, DWORD style
   return child;
 }
 
+// How wide `text` is in the window's font, in pixels.
+int TextWidth(HWND window, const std::string& text) {
+  SIZE extent{};
+  if (HDC dc = ::GetDC(window)) {
+    const HGDIOBJ old = ::SelectObject(dc, State().font);
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window, dc);
+  }
+  return extent.cx;
+}
+
 // Every floating-point exception masked while it lives, on the x87 unit and
 // on SSE; then the caller's control words exactly as they were, its pending
 // exception flags cleared. The two units are saved each by itself: a host may
@@ -254,7 +267,9 @@ bool CreateWaitForm(void (*on_stop)()) {
 
   WaitForm form;
   form.window = window;
-  Child(window, "STATIC", kWaitCaption, SS_LEFT, 20, 7, 109, 12, 3);
+  // The label holds its whole text, however wide the font draws it.
+  const int label_width = std::max(109, TextWidth(window, kWaitCaption));
+  Child(window, "STATIC", kWaitCaption, SS_LEFT, 20, 7, label_width, 12, 3);
   form.bar = Child(window, PROGRESS_CLASSA, "", WS_TABSTOP, 16, 24, 185, 25, 4);
   if (form.bar != nullptr) ::SendMessageA(form.bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   form.counter = Child(window, "STATIC", "-/-", SS_RIGHT, 183, 52, 18, 12, 2);
@@ -318,14 +333,8 @@ void SetWaitFormProgress(int current, int count) {
   RECT place{};
   ::GetWindowRect(form.counter, &place);
   ::MapWindowPoints(nullptr, form.window, reinterpret_cast<POINT*>(&place), 2);
-  SIZE extent{};
-  if (HDC dc = ::GetDC(form.counter)) {
-    const HGDIOBJ old = ::SelectObject(dc, State().font);
-    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(form.counter, dc);
-  }
-  const int width = extent.cx > place.right - place.left ? extent.cx : place.right - place.left;
+  const int width =
+      std::max(TextWidth(form.counter, text), static_cast<int>(place.right - place.left));
   ::SetWindowPos(form.counter, nullptr, place.right - width, place.top, width,
                  place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
   ::SetWindowTextA(form.counter, text.c_str());

@@ -8,4 +8,14 @@ namespace kanadeya::test {
 
 void RefuseMessageBoxes();
 
+// While one lives, message boxes open (for a test that reads one back from
+// another thread and closes it).
+class MessageBoxesAllowed {
+ public:
+  MessageBoxesAllowed();
+  ~MessageBoxesAllowed();
+  MessageBoxesAllowed(const MessageBoxesAllowed&) = delete;
+  MessageBoxesAllowed& operator=(const MessageBoxesAllowed&) = delete;
+};
+
 }  // namespace kanadeya::test

@@ -3,5 +3,7 @@
 namespace kanadeya::test {
 
 void RefuseMessageBoxes() {}
+MessageBoxesAllowed::MessageBoxesAllowed() = default;
+MessageBoxesAllowed::~MessageBoxesAllowed() = default;
 
 }  // namespace kanadeya::test
