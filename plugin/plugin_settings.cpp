@@ -1,11 +1,14 @@
 #include "plugin/plugin_settings.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/files.h"
 #include "platform/profile_text.h"
 #include "platform/text_mapping.h"
 #include "plugin/system_texts.h"
+#include "strings/shown_text.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 
@@ -96,11 +99,21 @@ bool IsIpv6Address(std::string_view text) {
   return count(text.substr(0, gap), false) && count(text.substr(gap + 2), true) && groups < 8;
 }
 
-// Checks host and port, "host", "host:port", "[v6]" or "[v6]:port".
-BaseUrlFault CheckAuthority(std::string_view authority) {
+// The offset in `host` of the first byte that no host name may hold, or 0.
+size_t FirstWrongHostByte(std::string_view host) {
+  for (size_t i = 0; i < host.size(); ++i)
+    if (!IsLetter(host[i]) && !IsDigit(host[i]) && host[i] != '-' && host[i] != '.') return i;
+  return 0;
+}
+
+// Checks host and port, "host", "host:port", "[v6]" or "[v6]:port"; `at`
+// is the offset in `authority` of the first byte that is wrong.
+BaseUrlFault CheckAuthority(std::string_view authority, size_t& at) {
+  at = 0;
   if (authority.empty() || authority.front() == ':') return BaseUrlFault::kNoHost;
   std::string_view host = authority;
   std::string_view port;
+  size_t port_at = 0;
   bool has_port = false;
   if (authority.front() == '[') {
     const size_t close = authority.find(']');
@@ -109,8 +122,10 @@ BaseUrlFault CheckAuthority(std::string_view authority) {
     host = authority.substr(0, close + 1);
     std::string_view after = authority.substr(close + 1);
     if (!after.empty()) {
+      at = close + 1;
       if (after.front() != ':') return BaseUrlFault::kHost;
       has_port = true;
+      port_at = close + 2;
       port = after.substr(1);
     }
   } else {
@@ -118,25 +133,35 @@ BaseUrlFault CheckAuthority(std::string_view authority) {
     if (colon != std::string_view::npos) {
       has_port = true;
       host = authority.substr(0, colon);
+      port_at = colon + 1;
       port = authority.substr(colon + 1);
     }
-    if (!IsHostName(host)) return BaseUrlFault::kHost;
+    if (!IsHostName(host)) {
+      at = FirstWrongHostByte(host);
+      return BaseUrlFault::kHost;
+    }
   }
   if (has_port) {
+    at = port_at;
     if (port.empty() || port.size() > 5) return BaseUrlFault::kPort;
     long value = 0;
-    for (char c : port) {
-      if (!IsDigit(c)) return BaseUrlFault::kPort;
-      value = value * 10 + (c - '0');
+    for (size_t i = 0; i < port.size(); ++i) {
+      if (!IsDigit(port[i])) {
+        at = port_at + i;
+        return BaseUrlFault::kPort;
+      }
+      value = value * 10 + (port[i] - '0');
     }
     if (value < 1 || value > 65535) return BaseUrlFault::kPort;
   }
   return BaseUrlFault::kNone;
 }
 
-BaseUrlFault CheckPath(std::string_view path) {
+// Checks a path; `at` is the offset of the first byte that is wrong.
+BaseUrlFault CheckPath(std::string_view path, size_t& at) {
   for (size_t i = 0; i < path.size(); ++i) {
     const char c = path[i];
+    at = i;
     if (c == '%') {
       if (i + 2 >= path.size() || !IsHexDigit(path[i + 1]) || !IsHexDigit(path[i + 2]))
         return BaseUrlFault::kPath;
@@ -146,6 +171,7 @@ BaseUrlFault CheckPath(std::string_view path) {
       return BaseUrlFault::kPath;
     }
   }
+  at = path.size() >= 2 ? path.size() - 2 : 0;
   if (path.size() >= 2 && path.substr(path.size() - 2) == "//")
     return BaseUrlFault::kTrailingSlashes;
   return BaseUrlFault::kNone;
@@ -168,6 +194,48 @@ std::string_view FileName(std::string_view path) {
   return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
+BaseUrlFault CheckBaseUrlAt(std::string_view value, std::string& url, size_t& at) {
+  at = 0;
+  size_t scheme = 0;
+  for (std::string_view prefix : {std::string_view("http://"), std::string_view("https://")})
+    if (value.substr(0, prefix.size()) == prefix) scheme = prefix.size();
+  if (scheme == 0) return BaseUrlFault::kScheme;
+  at = kMaxBaseUrlBytes;
+  if (value.size() > kMaxBaseUrlBytes) return BaseUrlFault::kTooLong;
+  for (at = 0; at < value.size(); ++at)
+    if (!AllowedInBaseUrl(value[at])) return BaseUrlFault::kCharacter;
+  const std::string_view rest = value.substr(scheme);
+  const size_t path_start = rest.find_first_of("/?#");
+  const std::string_view authority = rest.substr(0, path_start);
+  if (const size_t user = authority.find('@'); user != std::string_view::npos) {
+    at = scheme + user;
+    return BaseUrlFault::kUserInfo;
+  }
+  if (const size_t query = rest.find('?'); query != std::string_view::npos) {
+    at = scheme + query;
+    return BaseUrlFault::kQuery;
+  }
+  if (const size_t fragment = rest.find('#'); fragment != std::string_view::npos) {
+    at = scheme + fragment;
+    return BaseUrlFault::kFragment;
+  }
+  if (const BaseUrlFault fault = CheckAuthority(authority, at); fault != BaseUrlFault::kNone) {
+    at += scheme;
+    return fault;
+  }
+  if (path_start != std::string_view::npos) {
+    if (const BaseUrlFault fault = CheckPath(rest.substr(path_start), at);
+        fault != BaseUrlFault::kNone) {
+      at += scheme + path_start;
+      return fault;
+    }
+  }
+  at = 0;
+  if (value.back() == '/') value.remove_suffix(1);
+  url = std::string(value);
+  return BaseUrlFault::kNone;
+}
+
 std::string_view SettingsFileFaultText(platform::SmallFileRead read) {
   switch (read) {
     case platform::SmallFileRead::kNotAFile:
@@ -181,31 +249,16 @@ std::string_view SettingsFileFaultText(platform::SmallFileRead read) {
 
 }  // namespace
 
-BaseUrlFault CheckBaseUrl(std::string_view value, std::string& url) {
-  size_t scheme = 0;
-  for (std::string_view prefix : {std::string_view("http://"), std::string_view("https://")})
-    if (value.substr(0, prefix.size()) == prefix) scheme = prefix.size();
-  if (scheme == 0) return BaseUrlFault::kScheme;
-  if (value.size() > kMaxBaseUrlBytes) return BaseUrlFault::kTooLong;
-  for (char c : value)
-    if (!AllowedInBaseUrl(c)) return BaseUrlFault::kCharacter;
-  const std::string_view rest = value.substr(scheme);
-  const size_t path_start = rest.find_first_of("/?#");
-  const std::string_view authority = rest.substr(0, path_start);
-  if (authority.find('@') != std::string_view::npos) return BaseUrlFault::kUserInfo;
-  if (rest.find('?') != std::string_view::npos) return BaseUrlFault::kQuery;
-  if (rest.find('#') != std::string_view::npos) return BaseUrlFault::kFragment;
-  if (const BaseUrlFault fault = CheckAuthority(authority); fault != BaseUrlFault::kNone)
-    return fault;
-  if (path_start != std::string_view::npos) {
-    if (const BaseUrlFault fault = CheckPath(rest.substr(path_start)); fault != BaseUrlFault::kNone)
-      return fault;
-  }
-  if (value.back() == '/') value.remove_suffix(1);
-  url = std::string(value);
-  return BaseUrlFault::kNone;
+BaseUrlFault CheckBaseUrl(std::string_view value, std::string& url, size_t* wrong_at) {
+  size_t at = 0;
+  const BaseUrlFault fault = CheckBaseUrlAt(value, url, at);
+  if (wrong_at != nullptr) *wrong_at = at;
+  return fault;
 }
 
+namespace {
+
+// The reason a fault gives, after the value (and the character it points at).
 std::string_view BaseUrlFaultText(BaseUrlFault fault) {
   switch (fault) {
     case BaseUrlFault::kNone:
@@ -236,6 +289,31 @@ std::string_view BaseUrlFaultText(BaseUrlFault fault) {
   return {};
 }
 
+// How much of a refused value a message quotes.
+constexpr size_t kShownValueBytes = 80;
+
+}  // namespace
+
+std::string BaseUrlFaultMessage(BaseUrlFault fault, std::string_view value, size_t at) {
+  if (fault == BaseUrlFault::kNone) return {};
+  const std::string_view shown = CutAtCharacter(value, kShownValueBytes);
+  std::string message = std::string(kBaseUrlValueOpen) + VisibleText(shown, kControlMark) +
+                        std::string(shown.size() < value.size() ? kCutMark : "") +
+                        std::string(kBaseUrlValueClose);
+  const bool points = fault != BaseUrlFault::kScheme && fault != BaseUrlFault::kTooLong &&
+                      fault != BaseUrlFault::kNoHost && at < value.size();
+  if (points) {
+    const size_t length = IsLeadByte(value[at]) && at + 1 < value.size() ? 2 : 1;
+    message +=
+        std::string(kBaseUrlCharacterAt) + std::to_string(CharacterCount(value.substr(0, at)) + 1) +
+        std::string(kBaseUrlCharacterAtMiddle) +
+        VisibleText(value.substr(at, length), kControlMark) + std::string(kBaseUrlValueClose);
+  }
+  message += std::string(BaseUrlFaultText(fault)) + "\r\n" + std::string(kBaseUrlNothingLookedUp);
+  if (fault == BaseUrlFault::kScheme) message += "\r\n" + std::string(kBaseUrlSchemeExample);
+  return message;
+}
+
 LogPathFault CheckLogPath(const std::string& path, const std::vector<std::string>& kept_files) {
   for (char c : path)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return LogPathFault::kCharacter;
@@ -246,21 +324,25 @@ LogPathFault CheckLogPath(const std::string& path, const std::vector<std::string
     return LogPathFault::kName;
   for (const std::string& kept : kept_files)
     if (!kept.empty() && platform::SameFile(path, kept)) return LogPathFault::kOtherFile;
+  if (!platform::FolderExists(platform::FolderOf(path))) return LogPathFault::kFolderMissing;
   return LogPathFault::kNone;
 }
 
-std::string_view LogPathFaultText(LogPathFault fault) {
+std::string LogPathFaultMessage(LogPathFault fault, const std::string& path) {
   switch (fault) {
     case LogPathFault::kNone:
       return {};
     case LogPathFault::kName:
-      return kLogPathNameMessage;
+      return std::string(kLogPathNameMessage);
     case LogPathFault::kTooLong:
-      return kLogPathTooLongMessage;
+      return std::string(kLogPathTooLongMessage);
     case LogPathFault::kCharacter:
-      return kLogPathCharacterMessage;
+      return std::string(kLogPathCharacterMessage);
     case LogPathFault::kOtherFile:
-      return kLogPathOtherFileMessage;
+      return std::string(kLogPathOtherFileMessage);
+    case LogPathFault::kFolderMissing:
+      return std::string(kLogFolderMissingMessage) + platform::FolderOf(path) +
+             std::string(kLogFolderMissingEnd);
   }
   return {};
 }
@@ -285,6 +367,16 @@ bool SettingsText(std::string_view bytes, std::string& text) {
     }
     text = platform::WideToAnsi(wide);
     return true;
+  }
+  // Shift_JIS text is hardly ever valid UTF-8: its lead bytes 0x81 to 0x9F
+  // and its half-width katakana are UTF-8's continuation bytes.
+  const bool multi_byte =
+      std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+  if (multi_byte) {
+    if (const std::optional<std::u16string> wide = platform::Utf8ToWide(bytes)) {
+      text = platform::WideToAnsi(*wide);
+      return true;
+    }
   }
   text = std::string(bytes);
   return true;
@@ -311,13 +403,16 @@ std::string ReadPluginSettings(const std::string& folder, std::string_view built
   const std::string log = value(kLogSection, kLogFileKey);
   if (!log.empty()) settings.log_path = platform::IsAbsolutePath(log) ? log : folder + log;
   settings.show_window = value(kWindowSection, kShowKey) == "1";
+  settings.show_report = value(kWindowSection, kReportKey) != "0";
 
   const std::string base = value(kSiteSection, kBaseUrlKey);
   if (base.empty()) return {};
-  const BaseUrlFault fault = CheckBaseUrl(base, settings.site_base_url);
+  size_t at = 0;
+  const BaseUrlFault fault = CheckBaseUrl(base, settings.site_base_url, &at);
   if (fault == BaseUrlFault::kNone) return {};
-  settings.site_base_url = std::string(built_in_url);
-  return std::string(BaseUrlFaultText(fault)) + "\r\n" + std::string(kBaseUrlNothingLookedUp);
+  // The run looks nothing up; its log names the address as it was written.
+  settings.site_base_url = base;
+  return BaseUrlFaultMessage(fault, base, at);
 }
 
 }  // namespace kanadeya

@@ -24,6 +24,7 @@ struct PluginSettings {
   std::string site_base_url;  // scheme, host, port and path; no trailing slash
   std::string log_path;       // the log file's full path; empty: no log
   bool show_window = false;   // [Window] Show=1: the wait window is shown
+  bool show_report = true;    // [Window] Report=0: no report at the end of a run
 };
 
 // The largest kanadeya.ini that is read.
@@ -53,26 +54,35 @@ enum class BaseUrlFault {
 // `url` is the value less one trailing "/"; otherwise it is left as it was.
 //   CheckBaseUrl("https://example.jp/", url) == kNone, url == "https://example.jp"
 //   CheckBaseUrl("http://a:b@example.jp", url) == kUserInfo
-BaseUrlFault CheckBaseUrl(std::string_view value, std::string& url);
+// `wrong_at`, when given, receives the offset of the first byte that is
+// wrong (the scheme's start for kScheme, 200 for kTooLong).
+BaseUrlFault CheckBaseUrl(std::string_view value, std::string& url, size_t* wrong_at = nullptr);
 
-// The message text for a fault (what follows the file's path).
-std::string_view BaseUrlFaultText(BaseUrlFault fault);
+// The message for a fault (what follows the file's path): the value quoted
+// (cut when long), the character it points at where there is one, why it is
+// refused, and that nothing is looked up; the scheme's example only for a
+// scheme fault.
+//   BaseUrlFaultMessage(kPort, "http://h:x", 9) begins
+//   "の [Site] BaseUrl「http://h:x」の 10 文字目「x」：ポート番号が…"
+std::string BaseUrlFaultMessage(BaseUrlFault fault, std::string_view value, size_t at);
 
 // What is wrong with a [Log] File path.
 enum class LogPathFault {
   kNone,
-  kName,       // the name does not end in ".log" or ".txt"
-  kTooLong,    // longer than the platform's file functions take
-  kCharacter,  // a control byte
-  kOtherFile   // the import file, a data file, a settings file or the plug-in
+  kName,           // the name does not end in ".log" or ".txt"
+  kTooLong,        // longer than the platform's file functions take
+  kCharacter,      // a control byte
+  kOtherFile,      // the import file, a data file, a settings file or the plug-in
+  kFolderMissing,  // its folder does not exist
 };
 
 // Checks a log path (full) against the rules above; `kept_files` are the
 // files that a log may never be (compared with platform::SameFile).
 LogPathFault CheckLogPath(const std::string& path, const std::vector<std::string>& kept_files);
 
-// The message text for a fault (what follows kanadeya.ini's path).
-std::string_view LogPathFaultText(LogPathFault fault);
+// The message for a fault in the log path `path` (what follows
+// kanadeya.ini's path).
+std::string LogPathFaultMessage(LogPathFault fault, const std::string& path);
 
 // Reads "kanadeya.ini" from `folder` (the plug-in's, with a trailing
 // separator) into `settings`: a missing file or an empty BaseUrl gives
@@ -87,8 +97,10 @@ std::string ReadPluginSettings(const std::string& folder, std::string_view built
 
 // The text of a kanadeya.ini file's bytes as code page 932: a UTF-8 or
 // UTF-16 (little or big endian) byte-order mark decides the encoding, and
-// the text is converted; without one the bytes are taken as they are.
-// False when text after a byte-order mark is not valid in its encoding.
+// the text is converted. Without one, bytes that are valid UTF-8 and hold
+// at least one multi-byte sequence (as Notepad saves by default) are UTF-8;
+// anything else is taken as it is. False when text after a byte-order mark
+// is not valid in its encoding.
 bool SettingsText(std::string_view bytes, std::string& text);
 
 }  // namespace kanadeya

@@ -82,6 +82,42 @@ TEST(CheckBaseUrl, AcceptsAndRejects) {
   }
 }
 
+TEST(BaseUrlFaultMessage, QuotesTheValueAndPointsAtTheFirstWrongCharacter) {
+  // Characters are counted, a double-byte one as one; a control byte shows
+  // as a mark; the scheme's example comes only for a scheme fault.
+  struct Row {
+    std::string value;
+    std::string begins;  // the message's first line, up to the reason
+  };
+  const Row rows[] = {
+      {SJ("http://127.0.0.1：8000"), SJ("「http://127.0.0.1：8000」の 17 文字目「：」：使えない")},
+      {SJ("http://ピア/x y"), SJ("「http://ピア/x y」の 8 文字目「ピ」：使えない")},
+      {"http://h:8x", SJ("「http://h:8x」の 11 文字目「x」：ポート番号")},
+      {"http://h:99999", SJ("「http://h:99999」の 10 文字目「9」：ポート番号")},
+      {"http://a:b@h", SJ("「http://a:b@h」の 11 文字目「@」：ユーザー名")},
+      {"http://h/p?q", SJ("「http://h/p?q」の 11 文字目「?」：「?」")},
+      {"http://h_x", SJ("「http://h_x」の 9 文字目「_」：ホスト名が")},
+      {"http://h/a;b", SJ("「http://h/a;b」の 11 文字目「;」：パスに")},
+      {"http://h/a//", SJ("「http://h/a//」の 11 文字目「/」：最後に")},
+      {"http://a\x01", SJ("「http://a□」の 9 文字目「□」：使えない")},
+      {"HTTP://h", SJ("「HTTP://h」：http:// または")},
+      {"http://", SJ("「http://」：ホスト名が")},
+      {"http://h/" + std::string(300, 'a'),
+       SJ("「http://h/") + std::string(71, 'a') + SJ("…」：200 バイト")},
+  };
+  const std::string example = SJ("例：BaseUrl=");
+  for (const auto& row : rows) {
+    std::string url;
+    size_t at = 0;
+    const BaseUrlFault fault = CheckBaseUrl(row.value, url, &at);
+    const std::string message = BaseUrlFaultMessage(fault, row.value, at);
+    const std::string begins = SJ("の [Site] BaseUrl") + row.begins;
+    EXPECT_BYTES_EQ(begins, message.substr(0, begins.size()));
+    EXPECT_EQ(fault == BaseUrlFault::kScheme, message.find(example) != std::string::npos)
+        << row.value;
+  }
+}
+
 TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
   test::TempDir dir;
   const std::string csv = dir.File("books.csv");
@@ -108,11 +144,12 @@ TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
       {dir.path() + sep + "." + sep + "old.txt", LogPathFault::kOtherFile},
       {dir.File("k\x01.log"), LogPathFault::kCharacter},
       {dir.File(std::string(platform::MaxPathBytes(), 'a') + ".log"), LogPathFault::kTooLong},
+      {dir.File("no folder") + sep + "k.log", LogPathFault::kFolderMissing},
   };
   for (const auto& row : rows) EXPECT_EQ(row.fault, CheckLogPath(row.path, kept)) << row.path;
 }
 
-TEST(SettingsText, ByteOrderMarksDecideTheEncoding) {
+TEST(SettingsText, ByteOrderMarksAndValidUtf8DecideTheEncoding) {
   struct Row {
     std::string bytes;
     bool readable;
@@ -124,7 +161,13 @@ TEST(SettingsText, ByteOrderMarksDecideTheEncoding) {
       {std::string("\xFF\xFE[\0S\0\xED\x30", 8), true, SJ("[Sロ")},
       {std::string("\xFE\xFF\0[\0S\x30\xED", 8), true, SJ("[Sロ")},
       {"\xEF\xBB\xBF\xE3\x83", false, ""},  // UTF-8 cut short
-      {"\xFF\xFE[", false, ""},             // an odd number of bytes
+      // Without a mark: valid UTF-8 with a multi-byte sequence is UTF-8 (as
+      // Notepad saves); anything else is taken as Shift_JIS.
+      {"File=\xE8\xA8\x98\xE9\x8C\xB2.log", true, SJ("File=記録.log")},
+      {SJ("File=記録.log"), true, SJ("File=記録.log")},
+      {"File=k.log", true, "File=k.log"},
+      {"File=\xE8\xA8\x98\xE9\x8C.log", true, "File=\xE8\xA8\x98\xE9\x8C.log"},
+      {"\xFF\xFE[", false, ""},  // an odd number of bytes
   };
   for (const auto& row : rows) {
     std::string text;
