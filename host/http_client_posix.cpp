@@ -14,6 +14,7 @@
 #include <type_traits>
 
 #include "host/http_client.h"
+#include "host/web_address.h"
 
 namespace hakobune {
 
@@ -94,7 +95,17 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user);
 
 }  // namespace
 
+// A TCP connection alone, as on Win32: an https address is reached on its
+// port, without the TLS handshake that libcurl would make for it.
 bool TestConnection(const std::string& url, uint32_t timeout_ms, std::string& why) {
+  const auto address = SplitWebAddress(url);
+  if (!address) {
+    why = "not a web address";
+    return false;
+  }
+  const bool v6 = address->host.find(':') != std::string_view::npos;
+  const std::string tcp = "http://" + std::string(v6 ? "[" : "") + std::string(address->host) +
+                          (v6 ? "]" : "") + ":" + std::to_string(address->port) + "/";
   Easy curl = NewHandle();
   if (!curl) {
     why = NoHandleReason();
@@ -102,7 +113,7 @@ bool TestConnection(const std::string& url, uint32_t timeout_ms, std::string& wh
   }
   char detail[CURL_ERROR_SIZE] = "";
   Lib().easy_setopt(curl.get(), CURLOPT_ERRORBUFFER, detail);
-  Lib().easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+  Lib().easy_setopt(curl.get(), CURLOPT_URL, tcp.c_str());
   Lib().easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
   Lib().easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout_ms));
   Lib().easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(timeout_ms));

@@ -106,8 +106,7 @@ void RemoveLeftovers(const std::string& path, uint32_t process_id, int64_t now) 
 bool ClearImportFile(const std::string& path, uint32_t process_id, int64_t now_microseconds) {
   if (path.empty()) return true;
   RemoveLeftovers(path, process_id, now_microseconds);
-  if (platform::RemoveEntry(path, ScratchName(path, process_id)) || platform::EmptyFile(path))
-    return true;
+  if (RemoveOwnFile(path, process_id) || platform::EmptyFile(path)) return true;
   // A folder, say, holds no lines to import.
   uint64_t size = 0;
   return !platform::FileSize(path, size) || size == 0;
@@ -133,11 +132,22 @@ bool WriteImportFile(const std::string& path, const std::vector<std::string>& li
     platform::DeleteFileAt(half);
     return false;
   }
+  return ReplaceFileWhole(path, contents, process_id, platform::CurrentFileTime());
+}
+
+bool ReplaceFileWhole(const std::string& path, std::string_view contents, uint32_t process_id,
+                      int64_t now_microseconds) {
+  if (path.empty()) return false;
+  RemoveLeftovers(path, process_id, now_microseconds);
   const std::string writing = NewWritingFile(path, process_id, contents);
   if (writing.empty()) return false;
   if (platform::RenameFileReplacing(writing, path)) return true;
   platform::DeleteFileAt(writing);
   return false;
+}
+
+bool RemoveOwnFile(const std::string& path, uint32_t process_id) {
+  return platform::RemoveEntry(path, ScratchName(path, process_id));
 }
 
 }  // namespace kanadeya

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kanadeya {
@@ -21,6 +22,18 @@ namespace kanadeya {
 // run's import file, which is emptied where it cannot be removed. False
 // when that file could be neither: the host would import its lines.
 bool ClearImportFile(const std::string& path, uint32_t process_id, int64_t now_microseconds);
+
+// Writes `contents` to `path` whole or not at all, in the same way: what
+// stood there is replaced (a link itself, never its target), and of two
+// hosts doing this at once one leaves its whole file. Leftovers of killed
+// runs beside `path` go first. False when it could not be written; what
+// stood at `path` then stands as it was.
+bool ReplaceFileWhole(const std::string& path, std::string_view contents, uint32_t process_id,
+                      int64_t now_microseconds);
+
+// Removes what stands at `path`, a link itself and never its target; true
+// when nothing stands there any more.
+bool RemoveOwnFile(const std::string& path, uint32_t process_id);
 
 // Writes each line followed by CR LF to the import file at `path`, whole or
 // not at all; true when it is in place. On failure nothing of this run's is

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -16,10 +17,12 @@
 #include "plugin/lookup_log.h"
 #include "plugin/plugin_settings.h"
 #include "plugin/plugin_state.h"
+#include "plugin/run_report.h"
 #include "plugin/system_texts.h"
 #include "plugin/user_messages.h"
 #include "plugin/wait_window.h"
 #include "record/book_record.h"
+#include "record/code_forms.h"
 #include "record/dictionaries.h"
 #include "record/output_line.h"
 #include "record/system_texts.h"
@@ -57,48 +60,6 @@ size_t CountCodes(std::string_view codes) {
   size_t n = 0;
   SplitLines(codes, [&](std::string_view line) { n += IsBlankLine(line) ? 0 : 1; });
   return n;
-}
-
-bool IsWholeNumber(std::string_view text) {
-  if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
-  if (text.empty()) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-// The decimal text of the value of a short number text: leading zeros go,
-// "000000" gives "0", anything that is not a whole number gives "0".
-std::string DecimalValue(std::string_view text) {
-  if (!IsWholeNumber(text)) return "0";
-  const bool negative = text[0] == '-';
-  if (text[0] == '+' || text[0] == '-') text.remove_prefix(1);
-  while (text.size() > 1 && text[0] == '0') text.remove_prefix(1);
-  if (text == "0") return "0";
-  return (negative ? "-" : "") + std::string(text);
-}
-
-// The 18-byte form: a 10-byte code, a 4-byte classification code and a
-// 4-byte price ("0950" gives "950", "0000" gives nothing).
-void SplitEighteenByteCode(std::string_view line, BookRecord& record) {
-  record.Code = std::string(line.substr(0, 10));
-  record.CCode = std::string(line.substr(10, 4));
-  const std::string price(line.substr(14, 4));
-  if (price == "0000")
-    record.Price.clear();
-  else if (price[0] == '0')
-    record.Price = price.substr(1);
-  else
-    record.Price = price;
-}
-
-// The 26-byte form, once the page is parsed: classification code and price
-// where the page gave none, then the 13-byte code.
-void CompleteTwentySixByteCode(BookRecord& record) {
-  const std::string code = record.Code;
-  if (record.CCode.empty()) record.CCode = code.substr(16, 4);
-  if (record.Price.empty()) record.Price = DecimalValue(std::string_view(code).substr(20, 6));
-  record.Code = code.substr(0, 13);
 }
 
 // "Setting.ini" is read again for every code, since the host may change it
@@ -154,7 +115,7 @@ struct CodeResult {
   std::string key;           // the search key the host's check returned
   std::string url;           // the address asked for last; the file in the way and why
                              // for kPageFileInTheWay
-  size_t markers_found = 0;  // known markers on the detail page, for kFound
+  size_t markers_found = 0;  // known markers on the detail page
 };
 
 // Has the host download `url` into `path` once nothing stands there, so
@@ -209,12 +170,17 @@ CodeOutcome LookUpOneCode(LookupRun& run, std::string_view code_line, CodeResult
   record.PageUrl = site + std::string(kDetailPath) + id;
   result.url = record.PageUrl;
   if (!Download(run.host, page_path, record.PageUrl, result)) return CodeOutcome::kPageFileInTheWay;
-  // The parse fails for a missing page as for one it cannot use; only then
-  // is it asked which.
+  // The parse fails for a page that a stop cut short as for one it cannot
+  // use, and for a missing page; only then is it asked which.
   if (!ParseDetailPage(page_path, site, dictionaries.authors, run.state.page_work, record,
-                       &result.markers_found))
+                       &result.markers_found)) {
+    if (run.state.stop_requested) return CodeOutcome::kStopped;
     return platform::FileExists(page_path) ? CodeOutcome::kDetailNotReadable
                                            : CodeOutcome::kDetailNotDownloaded;
+  }
+  // A page without a single known marker (the site's pages changed, or a
+  // notice came in the page's place) holds no book: nothing to import.
+  if (result.markers_found == 0) return CodeOutcome::kDetailNotReadable;
   if (record.Code.size() == 26) CompleteTwentySixByteCode(record);
   LookupLabel(dictionaries, record);
   FillFromSettings(record);
@@ -231,24 +197,78 @@ struct RunCleanup {
   }
 };
 
+// The files that neither the log nor the list of codes to try again may
+// ever be.
+std::vector<std::string> KeptFiles(const LookupRun& run, const std::string& output_path,
+                                   const std::string& settings_path) {
+  return {output_path,
+          run.data_dir + std::string(kAuthorDictionaryFile),
+          run.data_dir + std::string(kPublisherDictionaryFile),
+          run.data_dir + std::string(kLabelDictionaryFile),
+          run.data_dir + std::string(kTempPageName),
+          platform::ExecutableDirectory() + std::string(kSettingsFileName),
+          settings_path,
+          platform::ModulePath()};
+}
+
 // Opens the log that the settings name, unless it is refused: the refusal
 // is shown when `show_refusal` (a run that goes on says it once).
 void OpenLog(LookupRun& run, const std::string& output_path, const std::string& settings_path,
              bool show_refusal) {
   const std::string& log_path = run.settings.log_path;
   if (log_path.empty()) return;
-  const std::vector<std::string> kept_files = {
-      output_path,
-      run.data_dir + std::string(kAuthorDictionaryFile),
-      run.data_dir + std::string(kPublisherDictionaryFile),
-      run.data_dir + std::string(kLabelDictionaryFile),
-      run.data_dir + std::string(kTempPageName),
-      platform::ExecutableDirectory() + std::string(kSettingsFileName),
-      settings_path,
-      platform::ModulePath()};
-  std::string_view refusal = LogPathFaultText(CheckLogPath(log_path, kept_files));
+  std::string refusal = LogPathFaultMessage(
+      CheckLogPath(log_path, KeptFiles(run, output_path, settings_path)), log_path);
   if (refusal.empty() && !run.log.Open(log_path)) refusal = kLogNotALogMessage;
   if (!refusal.empty() && show_refusal) ShowUserErrorWithPath(settings_path, refusal, kDisplayName);
+}
+
+// Where the list of codes to try again goes: beside the log, where the user
+// already looks, or in the data directory when the run keeps none (the run
+// writes its pages there, so it can be written). Never a file of the run's
+// or the host's. Empty when there is no such place.
+std::string RetryListPath(const LookupRun& run, const std::string& output_path,
+                          const std::string& settings_path) {
+  std::vector<std::string> kept = KeptFiles(run, output_path, settings_path);
+  std::vector<std::string> folders;
+  if (run.log.enabled()) {
+    kept.push_back(run.settings.log_path);
+    kept.push_back(run.settings.log_path + ".old");
+    folders.push_back(platform::FolderOf(run.settings.log_path));
+  }
+  if (!run.data_dir.empty()) folders.push_back(run.data_dir);
+  for (const std::string& folder : folders) {
+    const std::string path = folder + std::string(kRetryListFileName);
+    bool free = true;
+    for (const std::string& file : kept) free = free && !platform::SameFile(path, file);
+    if (free) return path;
+  }
+  return {};
+}
+
+// Writes the codes to try again, one a line as the host gave them, whole;
+// a run that has none removes the list of an earlier run.
+RetryList WriteRetryList(const LookupRun& run, const std::string& output_path,
+                         const std::string& settings_path,
+                         const std::vector<std::string_view>& codes, uint32_t process_id) {
+  RetryList list;
+  const std::string path = RetryListPath(run, output_path, settings_path);
+  if (path.empty()) return list;
+  if (codes.empty()) {
+    RemoveOwnFile(path, process_id);
+    return list;
+  }
+  size_t size = 0;
+  for (std::string_view code : codes) size += code.size() + 2;
+  std::string contents;
+  contents.reserve(size);
+  for (std::string_view code : codes) {
+    contents += code;
+    contents += "\r\n";
+  }
+  list.path = path;
+  list.written = ReplaceFileWhole(path, contents, process_id, platform::CurrentFileTime());
+  return list;
 }
 
 // The note that ends the last message of a run that leaves the earlier
@@ -297,8 +317,9 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
   const std::string settings_fault = ReadPluginSettings(folder, SiteBaseUrl, run.settings);
   // A run that cannot go on shows why it cannot, and only that.
   OpenLog(run, output_path, settings_path, settings_fault.empty());
-  const size_t code_count = CountCodes(codes);
-  run.log.Start(platform::LocalDateTime(), process_id, run.settings.site_base_url, code_count);
+  RunTally tally;
+  tally.given = CountCodes(codes);
+  run.log.Start(platform::LocalDateTime(), process_id, run.settings.site_base_url, tally.given);
   if (!settings_fault.empty()) {
     run.log.Refused(std::string(kPluginSettingsFileName) +
                     settings_fault.substr(0, settings_fault.find('\r')));
@@ -315,54 +336,113 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
   } hidden_at_the_end;
 
   RunSummary summary;
+  summary.given = tally.given;
   summary.output_path = output_path;
-  size_t position = 0;  // among the codes, blank lines not counted
+  // The codes that gave no book, as the host gave them, in the list's order;
+  // they point into the host's text.
+  std::vector<std::string_view> retry;
+  // The first code of each search key, so that a repeat is noted.
+  std::unordered_map<std::string, size_t> first_with_key;
+  std::string lost_url;
+  bool ended_early = false;  // a stop, or a lost connection
+  size_t position = 0;       // among the codes, blank lines not counted
   std::string_view code_line;
   for (size_t i = 0; i < count && reader.Next(code_line); ++i) {
     const bool blank = IsBlankLine(code_line);
     if (blank)
       ProcessWindowMessages();
     else
-      ReportProgress(static_cast<int>(position + 1), static_cast<int>(code_count));
+      ReportProgress(static_cast<int>(position + 1), static_cast<int>(tally.given));
     if (state.stop_requested) {
       run.log.Stopped(position + 1);
+      if (!blank) {
+        retry.push_back(code_line);
+        ++tally.not_reached;
+      }
+      ended_early = true;
       break;
     }
-    if (!blank) ++position;
     CodeResult result;
     const CodeOutcome outcome = LookUpOneCode(run, code_line, result);
-    if (!blank) {
-      ++summary.codes;
-      const bool found = outcome == CodeOutcome::kFound;
-      run.log.Code(position, code_line, result.key, outcome, found ? run.record.Title : result.url,
-                   found && result.markers_found == 0);
+    if (outcome == CodeOutcome::kFound) run.output.push_back(std::move(result.line));
+    if (blank && outcome == CodeOutcome::kNoConnection) {
+      summary.lost_from = position + 1;
+      lost_url = result.url;
+      ended_early = true;
+      break;
     }
+    if (blank) continue;
+    ++position;
+    ++summary.codes;
+    tally.Add(outcome);
+    if (outcome != CodeOutcome::kFound) retry.push_back(code_line);
+    CodeReport report;
+    report.position = position;
+    report.code = code_line;
+    report.key = result.key;
+    report.outcome = outcome;
+    std::string title;
     if (outcome == CodeOutcome::kFound) {
-      ++summary.found;
-      run.output.push_back(std::move(result.line));
-    } else if (outcome == CodeOutcome::kNoConnection) {
-      summary.end = RunSummary::End::kNoConnection;
-      summary.failed_at = position;
-      const std::string note = OldOutputNote(output_path, process_id, old_output_cleared);
-      summary.old_output_stands = !note.empty();
-      run.log.Finish(summary);
-      HideWaitWindow();  // before the message, which would stand behind it
-      ShowUserMessage(std::string(kNoConnectionMessage) + note);
-      return;
+      title = run.record.Title;
+      if (!run.record.Volume.empty()) title += " " + run.record.Volume;
+      report.detail = title;
+    } else {
+      report.detail = result.url;
     }
+    report.slip = FindCodeSlip(code_line);
+    if (!result.key.empty()) {
+      const auto [first, fresh] = first_with_key.try_emplace(result.key, position);
+      if (!fresh) report.same_book_as = first->second;
+    }
+    run.log.Code(report);
+    if (outcome == CodeOutcome::kNoConnection) {
+      summary.lost_from = position;
+      lost_url = result.url;
+    }
+    if (outcome == CodeOutcome::kNoConnection || outcome == CodeOutcome::kStopped) {
+      ended_early = true;
+      break;
+    }
+  }
+  // A stop asked for during the last code: every code was looked up.
+  ProcessWindowMessages();
+  if (!ended_early && state.stop_requested) run.log.StoppedAfterTheLast();
+  // The codes never reached.
+  while (ended_early && reader.Next(code_line)) {
+    if (IsBlankLine(code_line)) continue;
+    retry.push_back(code_line);
+    ++tally.not_reached;
   }
   HideWaitWindow();
-  if (WriteImportFile(output_path, run.output, process_id)) {
-    summary.written = run.output.size();
-  } else {
-    summary.end = RunSummary::End::kOutputNotWritten;
-    const std::string note = OldOutputNote(output_path, process_id, old_output_cleared);
-    summary.old_output_stands = !note.empty();
-    ShowUserError(std::string(kOutputNotWrittenMessage) +
-                      (note.empty() ? "\r\n" + output_path : note.substr(2)),
-                  kDisplayName);
-  }
+
+  summary.found = tally.found;
+  summary.output_written = WriteImportFile(output_path, run.output, process_id);
+  if (summary.output_written) summary.written = run.output.size();
+  const std::string note =
+      summary.output_written ? "" : OldOutputNote(output_path, process_id, old_output_cleared);
+  summary.old_output_stands = !note.empty();
+  const RetryList list = WriteRetryList(run, output_path, settings_path, retry, process_id);
+  summary.retry_list = list.path;
+  summary.retry_list_written = list.written;
   run.log.Finish(summary);
+
+  // One message at the end: what failed, then the report.
+  std::string failure;
+  if (summary.lost_from != 0)
+    failure = LostConnectionText(lost_url, summary.written, summary.lost_from);
+  if (!summary.output_written) {
+    if (!failure.empty()) failure += "\r\n\r\n";
+    failure += std::string(kOutputNotWrittenMessage) +
+               (note.empty() ? "\r\n" + output_path : note.substr(2));
+  }
+  const bool report =
+      run.settings.show_report && tally.given > 0 && (!tally.AllFound() || !summary.output_written);
+  const std::string report_text =
+      report ? ReportText(tally, list, run.log.enabled() ? run.settings.log_path : "") : "";
+  if (!failure.empty())
+    ShowUserError(failure + (report_text.empty() ? "" : "\r\n\r\n" + report_text), kDisplayName);
+  else if (!report_text.empty())
+    ShowUserReport(report_text);
 }
 
 void RunLookup(const char* data_dir, const char* output_file, const char* codes) {

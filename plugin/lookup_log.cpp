@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "plugin/system_texts.h"
+#include "strings/shown_text.h"
 
 namespace kanadeya {
 
@@ -15,25 +16,40 @@ constexpr uint64_t kRollOverBytes = 1024 * 1024;
 // "YYYY-MM-DD HH:MM:SS\tkanadeya ": 0 stands for a digit.
 constexpr std::string_view kHeaderPattern = "0000-00-00 00:00:00\tkanadeya ";
 
+// A code or search key longer than this is cut in the log, with its length.
+constexpr size_t kLongestCodeShown = 64;
+constexpr size_t kCutCodeBytes = 32;
+// A site address longer than any that is accepted is cut.
+constexpr size_t kLongestSiteShown = 200;
+
 std::string_view OutcomeText(CodeOutcome outcome) {
   switch (outcome) {
     case CodeOutcome::kFound:
       return kLogFound;
     case CodeOutcome::kInvalidCode:
       return kLogInvalidCode;
-    case CodeOutcome::kSearchNotDownloaded:
-    case CodeOutcome::kDetailNotDownloaded:
-      return kLogNoAnswer;
     case CodeOutcome::kNotOnSite:
       return kLogNotOnSite;
-    case CodeOutcome::kDetailNotReadable:
-      return kLogUnreadablePage;
+    case CodeOutcome::kSearchNotDownloaded:
+    case CodeOutcome::kDetailNotDownloaded:
+      return kLogNotFetched;
     case CodeOutcome::kPageFileInTheWay:
       return kLogPageFileInTheWay;
+    case CodeOutcome::kDetailNotReadable:
+      return kLogUnreadablePage;
     case CodeOutcome::kNoConnection:
       return kLogNoConnection;
+    case CodeOutcome::kStopped:
+      return kLogStopped;
   }
   return {};
+}
+
+// Whether the outcome's line names what it is about (a title, an address,
+// a file).
+bool HasDetail(CodeOutcome outcome) {
+  return outcome != CodeOutcome::kInvalidCode && outcome != CodeOutcome::kNotOnSite &&
+         outcome != CodeOutcome::kDetailNotReadable && outcome != CodeOutcome::kStopped;
 }
 
 std::string Count(std::string_view label, size_t n) {
@@ -94,7 +110,10 @@ void LookupLog::Start(std::string_view date_time, unsigned process_id,
   Field(date_time);
   Field(std::string(kLogPluginName) + std::string(kVersionText));
   Field(std::string(kLogRunLabel) + tag_);
-  Field(std::string(kLogSiteLabel) + std::string(site_base_url));
+  // A refused address is logged as it was written, cut when long.
+  const std::string_view site = CutAtCharacter(site_base_url, kLongestSiteShown);
+  Field(std::string(kLogSiteLabel) + std::string(site) +
+        std::string(site.size() < site_base_url.size() ? kCutMark : ""));
   Field(Count(kLogCodesLabel, code_count));
   EndLine();
 }
@@ -108,23 +127,19 @@ void LookupLog::Refused(std::string_view reason) {
   EndLine();
 }
 
-void LookupLog::Code(size_t position, std::string_view code, std::string_view key,
-                     CodeOutcome outcome, std::string_view detail, bool pages_changed) {
+void LookupLog::Code(const CodeReport& report) {
   if (!enabled()) return;
   TaggedLine();
-  Field(std::to_string(position));
-  Field(code);
-  Field(key);
-  Field(OutcomeText(outcome));
-  if (outcome != CodeOutcome::kInvalidCode && outcome != CodeOutcome::kNotOnSite &&
-      outcome != CodeOutcome::kDetailNotReadable)
-    Field(detail);
-  if (pages_changed) {
-    line_ += "\r\n";
-    TaggedLine();
-    Field(std::to_string(position));
-    Field(kLogPagesMayHaveChanged);
-  }
+  Field(std::to_string(report.position));
+  CutField(report.code);
+  CutField(report.key);
+  Field(OutcomeText(report.outcome));
+  if (HasDetail(report.outcome)) Field(report.detail);
+  if (report.slip.kind == CodeSlip::kCheckDigit)
+    Field(std::string(kLogCheckDigit) + report.slip.expected + std::string(kLogCheckDigitEnd));
+  if (report.slip.kind == CodeSlip::kSecondBarcodeRow) Field(kLogSecondBarcodeRow);
+  if (report.same_book_as != 0)
+    Field(std::to_string(report.same_book_as) + std::string(kLogSameBook));
   EndLine();
 }
 
@@ -136,48 +151,51 @@ void LookupLog::Stopped(size_t position) {
   EndLine();
 }
 
+void LookupLog::StoppedAfterTheLast() {
+  if (!enabled()) return;
+  TaggedLine();
+  Field("");
+  Field(kLogStoppedAfterLast);
+  EndLine();
+}
+
 void LookupLog::Finish(const RunSummary& summary) {
   if (!enabled()) return;
   finished_ = true;
   TaggedLine();
   Field(kLogEnd);
-  Field(Count(kLogCodesLabel, summary.codes));
+  std::string codes = Count(kLogCodesLabel, summary.given);
+  if (summary.codes < summary.given)
+    codes = std::string(kLogCodesLabel) + std::to_string(summary.given) + std::string(kLogCodesOf) +
+            std::to_string(summary.codes) + std::string(kLogCountSuffix);
+  Field(codes);
   Field(Count(kLogFoundLabel, summary.found));
   Field(Count(kLogWrittenLabel, summary.written));
-  switch (summary.end) {
-    case RunSummary::End::kWritten:
-      Field(summary.output_path);
-      break;
-    case RunSummary::End::kNoConnection:
-      Field(std::string(kLogNotWrittenNoConnection) + std::to_string(summary.failed_at) +
-            std::string(kLogNotWrittenNoConnectionEnd));
-      break;
-    case RunSummary::End::kOutputNotWritten:
-      Field(kLogNotWrittenOutput);
-      Field(summary.output_path);
-      break;
-  }
+  if (!summary.output_written) Field(kLogNotWrittenOutput);
+  Field(summary.output_path);
+  if (summary.lost_from != 0)
+    Field(std::string(kLogLostConnectionFrom) + std::to_string(summary.lost_from) +
+          std::string(kLogLostConnectionFromEnd));
   if (summary.old_output_stands) Field(kLogOldImportFileStands);
+  if (!summary.retry_list.empty())
+    Field(std::string(summary.retry_list_written ? kLogRetryList : kLogRetryListNotWritten) +
+          summary.retry_list);
   EndLine();
 }
 
 void LookupLog::TaggedLine() { Field(tag_); }
 
-// A tab before every field but a line's first; control bytes as \xNN (a
-// byte below 0x20 or 0x7F is never part of a double-byte character).
+// A tab before every field but a line's first; control bytes made visible.
 void LookupLog::Field(std::string_view text) {
   if (!line_.empty() && line_.back() != '\n') line_ += '\t';
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F) {
-      line_ += "\\x";
-      line_ += kHex[b >> 4];
-      line_ += kHex[b & 0xF];
-    } else {
-      line_ += c;
-    }
-  }
+  line_ += VisibleText(text, kControlMark);
+}
+
+// A code or key: one longer than any real one is cut, with its length.
+void LookupLog::CutField(std::string_view text) {
+  if (text.size() <= kLongestCodeShown) return Field(text);
+  Field(std::string(CutAtCharacter(text, kCutCodeBytes)) + std::string(kCutMark) +
+        std::string(kLogCutLength) + std::to_string(text.size()) + std::string(kLogCutLengthEnd));
 }
 
 // Appends the line (or the code's lines) at once. A log that cannot be

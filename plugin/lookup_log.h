@@ -1,15 +1,17 @@
 // The lookup log: what each run did, code by code, appended to the file that
-// kanadeya.ini names, in Shift_JIS with CR LF. Fields are separated by tabs;
-// a control byte inside a field is written as \xNN. Every line after a
-// run's first begins with the run's tag (its start time and the host's
-// process number), so that the lines of two hosts sharing one log can be
-// told apart:
+// kanadeya.ini names, in Shift_JIS with CR LF and tab-separated fields
+// (README, "kanadeya.ini, the lookup log and the progress window", says what
+// each line holds). A control byte inside a field is shown as "□", and a
+// code or key longer than any real one is cut, with its length. Every line
+// after a run's first begins with the run's ID (its start time and the
+// host's process number), so that the lines of two hosts sharing one log
+// can be told apart:
 //
-//   2026-12-07 14:05:03 <TAB> kanadeya 1.1.3 <TAB> 実行 14:05:03/4120 <TAB> サイト http://... <TAB>
-//   コード 3件 14:05:03/4120 <TAB> 1 <TAB> 9784888100113 <TAB> 9784888100113 <TAB> 見つかりました
-//   <TAB> ピアノ名曲集 14:05:03/4120 <TAB> 2 <TAB> 12345 <TAB>  <TAB> 無効なコード：...
-//   14:05:03/4120 <TAB> 終了 <TAB> コード 2件 <TAB> 見つかった本 1件 <TAB> 書き出した本 1件 <TAB>
-//   C:\...\books.csv
+//   2026-12-07 14:05:03  kanadeya 1.1.3  実行ID 14:05:03/4120  サイト http://...  コード 3件
+//   14:05:03/4120  1  9784888100113  9784888100113  見つかりました  ピアノ名曲集 2
+//   14:05:03/4120  2  12345    無効なコード：ISBN でもバーコードでもありません
+//   14:05:03/4120  3  9784888100113  9784888100113  見つかりました  ピアノ名曲集 2  1 番目と同じ本です
+//   14:05:03/4120  終了  コード 3件  見つかった本 2件  書き出した本 2件  C:\...\books.csv  もう一度調べるコード：C:\...\kanadeya-retry.txt
 //
 // Each line reaches the file as soon as it is known (one append for each
 // code), so a run that is killed leaves every finished code in the log.
@@ -24,29 +26,49 @@
 #include <string>
 #include <string_view>
 
+#include "record/code_forms.h"
+
 namespace kanadeya {
 
 // How the lookup of one code ended.
 enum class CodeOutcome {
   kFound,
   kInvalidCode,          // the host's check gave no search key
-  kSearchNotDownloaded,  // the site did not answer the search
   kNotOnSite,            // the search page links to no book
-  kDetailNotDownloaded,  // the site did not answer for the book's page
-  kDetailNotReadable,    // the book's page came but could not be read
+  kSearchNotDownloaded,  // the search page did not come back
+  kDetailNotDownloaded,  // the book's page did not come back
   kPageFileInTheWay,     // "Temp.html" could not be cleared for a download
+  kDetailNotReadable,    // the book's page came but held nothing to read
   kNoConnection,         // the connection test failed: the run ends
+  kStopped,              // a stop came while the code was looked up: the run ends
+};
+
+// What the log says of one code.
+struct CodeReport {
+  size_t position = 0;  // among the codes, from 1
+  std::string_view code;
+  std::string_view key;  // the search key the host's check gave
+  CodeOutcome outcome = CodeOutcome::kFound;
+  // The title and volume for kFound; the address asked for when a page did
+  // not come back or the connection failed; the file and why for
+  // kPageFileInTheWay.
+  std::string_view detail;
+  CodeSlip slip;            // what the code may have got wrong
+  size_t same_book_as = 0;  // an earlier code's position with the same search key
 };
 
 // How a run ended, for its last line.
 struct RunSummary {
-  size_t codes = 0;    // codes looked up
+  size_t given = 0;    // codes in the list
+  size_t codes = 0;    // codes looked at
   size_t found = 0;    // books found
   size_t written = 0;  // lines in the import file
   std::string output_path;
-  enum class End { kWritten, kNoConnection, kOutputNotWritten } end = End::kWritten;
-  size_t failed_at = 0;            // kNoConnection: the code whose test failed
+  bool output_written = true;
+  size_t lost_from = 0;            // the code whose connection test failed; 0: none
   bool old_output_stands = false;  // the earlier import file could not be cleared
+  std::string retry_list;          // the codes to try again; empty: none
+  bool retry_list_written = false;
 };
 
 // True when `head`, a file's first bytes, begin as a run's first line does:
@@ -76,19 +98,18 @@ class LookupLog {
              size_t code_count);
   // The run looks nothing up: `reason` says why. It is the last line.
   void Refused(std::string_view reason);
-  // The code at `position` (from 1). `detail` is the title for kFound, the
-  // address asked for when the site did not answer, and the file and why
-  // for kPageFileInTheWay. `pages_changed`
-  // adds a note that the book's page held none of the known markers.
-  void Code(size_t position, std::string_view code, std::string_view key, CodeOutcome outcome,
-            std::string_view detail, bool pages_changed);
+  // A code's line, and its notes.
+  void Code(const CodeReport& report);
   // A stop requested before the code at `position`.
   void Stopped(size_t position);
+  // A stop requested during the last code, when every code was looked up.
+  void StoppedAfterTheLast();
   // The last line.
   void Finish(const RunSummary& summary);
 
  private:
   void Field(std::string_view text);
+  void CutField(std::string_view text);
   void TaggedLine();
   void EndLine();
 

@@ -4,6 +4,7 @@
 
 #include "platform/message.h"
 #include "plugin/plugin_state.h"
+#include "plugin/system_texts.h"
 
 namespace kanadeya {
 
@@ -29,6 +30,10 @@ void ShowUserErrorWithPath(const std::string& path, std::string_view text,
 
 void ShowUserMessage(std::string_view text) {
   if (!Observed(text)) platform::ShowMessage(text);
+}
+
+void ShowUserReport(std::string_view text) {
+  if (!Observed(text)) platform::ShowInformationMessage(text, kDisplayName);
 }
 
 void SetMessageObserver(std::function<void(std::string_view)> observer) {

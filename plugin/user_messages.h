@@ -22,6 +22,9 @@ void ShowUserErrorWithPath(const std::string& path, std::string_view text,
 // A plain message with an OK button.
 void ShowUserMessage(std::string_view text);
 
+// A message of news, not of a failure, with the plug-in's caption.
+void ShowUserReport(std::string_view text);
+
 // Sets the observer; an empty function removes it.
 void SetMessageObserver(std::function<void(std::string_view)> observer);
 

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "platform/process.h"
+#include "platform/wait_window.h"
 #include "plugin/exports.h"
 #include "plugin/host_api.h"
 #include "plugin/plugin_state.h"
@@ -54,6 +55,7 @@ struct FakeHost {
   };
   int connect_fail_from = 0;  // 0: never fails
   bool failed_download_keeps_file = false;
+  std::function<void()> during_download;
   std::vector<std::string> checked, connected, downloaded;
   std::string key;  // the text ISBNChkFunc returns, owned by the host
 
@@ -64,6 +66,7 @@ struct FakeHost {
   }
   static int32_t KANADEYA_STDCALL Download(const char* path, const char* url) {
     current->downloaded.emplace_back(url);
+    if (current->during_download) current->during_download();
     const auto page = current->pages.find(url);
     if (page == current->pages.end()) {
       if (!current->failed_download_keeps_file) std::filesystem::remove(path);
@@ -267,16 +270,19 @@ TEST_F(LookupDriverTest, DetailLinkScan) {
   }
 }
 
-TEST_F(LookupDriverTest, FailedConnectionOnTheThirdCodeDropsEverything) {
+TEST_F(LookupDriverTest, FailedConnectionOnTheThirdCodeKeepsTheBooksFound) {
+  // The run ends at once, the two books are written, and the codes from the
+  // third on are the ones to try again.
   host.AddBook("A", "1", "T1");
   host.AddBook("B", "2", "T2");
   host.AddBook("C", "3", "T3");
   host.connect_fail_from = 3;
   Run("A\r\nB\r\nC\r\nD");
-  EXPECT_FALSE(OutputWritten());
+  EXPECT_EQ(Lines().size(), 2u);
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_BYTES_EQ(kNoConnectionMessage, messages[0]);
-  EXPECT_EQ(host.checked.size(), 3u);  // the run ended at once
+  EXPECT_EQ(messages[0].rfind(std::string(kNoConnectionMessage) + "\r\n", 0), 0u) << messages[0];
+  EXPECT_EQ(host.checked.size(), 3u);
+  EXPECT_EQ(dir.Read("kanadeya-retry.txt"), "C\r\nD\r\n");
 }
 
 TEST_F(LookupDriverTest, SearchUrlIsNotEscaped) {
@@ -345,10 +351,32 @@ TEST_F(LookupDriverTest, LogTellsOfAStopRequest) {
   const std::string count = std::string(kLogCountSuffix);
   EXPECT_BYTES_EQ(tag + "\t1\tA\tA\t" + std::string(kLogFound) + "\tT\r\n" + tag + "\t2\t" +
                       std::string(kLogStopped) + "\r\n" + tag + "\t" + std::string(kLogEnd) + "\t" +
-                      std::string(kLogCodesLabel) + "1" + count + "\t" +
-                      std::string(kLogFoundLabel) + "1" + count + "\t" +
-                      std::string(kLogWrittenLabel) + "1" + count + "\t" + Output() + "\r\n",
+                      std::string(kLogCodesLabel) + "3" + std::string(kLogCodesOf) + "1" + count +
+                      "\t" + std::string(kLogFoundLabel) + "1" + count + "\t" +
+                      std::string(kLogWrittenLabel) + "1" + count + "\t" + Output() + "\t" +
+                      std::string(kLogRetryList) + dir.File("kanadeya-retry.txt") + "\r\n",
                   log.substr(head.size() + 2));
+  EXPECT_EQ(dir.Read("kanadeya-retry.txt"), "A\r\nA\r\n");
+}
+
+TEST_F(LookupDriverTest, StopDuringTheLastCodeIsLogged) {
+  // A host may let window messages run while it downloads. Pressed while
+  // the last code's search page comes, the stop cuts the code's page short:
+  // the code is logged as stopped, and it is one to try again.
+  const std::string ini = platform::ModuleDirectory() + "kanadeya.ini";
+  platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
+  host.AddBook("A", "1", "T");
+  host.during_download = [this] {
+    if (host.downloaded.size() == 3) platform::ClickWaitFormStop();
+  };
+  Run("A\r\nA");
+  std::filesystem::remove(ini);
+  EXPECT_EQ(Lines().size(), 1u);
+  EXPECT_EQ(dir.Read("kanadeya-retry.txt"), "A\r\n");
+  std::string log;
+  ASSERT_TRUE(platform::ReadWholeFile(dir.File("k.log"), log));
+  EXPECT_NE(log.find("\t2\tA\tA\t" + std::string(kLogStopped) + "\t"), std::string::npos) << log;
+  EXPECT_EQ(log.find(kLogStoppedAfterLast), std::string::npos);
 }
 
 TEST_F(LookupDriverTest, HostLackingOneFunction) {
