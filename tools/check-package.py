@@ -4,9 +4,12 @@ kanadeya.ini.sample and LICENSE.txt, in that order; the guide and the sample
 in Shift_JIS with CR LF line ends, the guide stating the oldest Windows;
 LICENSE.txt the licence with CR LF line ends; the DLL's version resource
 saying 1.1.3.0 (file) and 1.1.3 (product), its header no link time; the SHA-256 sum file beside the
-zip naming the zip and its sum as `sha256sum -c` reads it.
+zip naming the zip and its sum as `sha256sum -c` reads it. With the site
+address the DLL was built with, the DLL holds it, and the guide and the
+sample name it: as a placeholder to replace for the project's default
+address, and as the site searched, with nothing to write, for any other.
 
-    tools/check-package.py build/win32/kanadeya-1.1.3-win32.zip 1.1.3
+    tools/check-package.py build/win32/kanadeya-1.1.3-win32.zip 1.1.3 [SITE_BASE_URL]
 """
 import hashlib
 import os
@@ -16,6 +19,9 @@ import zipfile
 
 ENTRIES = ["kanadeya.dll", "readme.txt", "kanadeya.ini.sample", "LICENSE.txt"]
 LICENSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "LICENSE")
+DEFAULT_SITE_BASE_URL = "http://catalog.example"
+# What the texts say of a placeholder address, and only of one.
+PLACEHOLDER_WORDS = "どこにもつながりません"
 
 
 def fail(why: str) -> None:
@@ -71,8 +77,22 @@ def check_sum_file(path: str) -> None:
         fail("%s.sha256 holds %r, not %r" % (path, line, want))
 
 
+def check_site(site: str, dll: bytes, readme: str, sample: str) -> None:
+    """The DLL searches `site`, and the texts say what that means."""
+    if site.encode() not in dll:
+        fail("kanadeya.dll does not hold the site address " + site)
+    placeholder = site == DEFAULT_SITE_BASE_URL
+    for name, text in (("readme.txt", readme), ("kanadeya.ini.sample", sample)):
+        if site not in text:
+            fail(name + " does not name the site address " + site)
+        if (PLACEHOLDER_WORDS in text) != placeholder:
+            fail(name + (" does not call " if placeholder else " calls ") + site +
+                 " a placeholder")
+
+
 def main() -> None:
     path, version = sys.argv[1], sys.argv[2]
+    site = sys.argv[3] if len(sys.argv) > 3 else None
     with zipfile.ZipFile(path) as archive:
         names = archive.namelist()
         if names != ENTRIES:
@@ -107,6 +127,8 @@ def main() -> None:
         fail("readme.txt does not name version " + version)
     if "Windows Vista 以降" not in text:
         fail("readme.txt does not state the oldest Windows")
+    if site is not None:
+        check_site(site, dll, text, japanese_text("kanadeya.ini.sample", sample))
     check_crlf("LICENSE.txt", licence)
     with open(LICENSE, "rb") as f:
         if licence.replace(b"\r\n", b"\n") != f.read():

@@ -12,4 +12,5 @@ if [ ! -f build/win32/CMakeCache.txt ]; then
 fi
 # Ninja's default number of jobs keeps every core of the machine busy.
 cmake --build --preset win32 --target release_zip
-python3 tools/check-package.py "build/win32/kanadeya-${version}-win32.zip" "$version"
+site=$(sed -n 's/^KANADEYA_SITE_BASE_URL:STRING=//p' build/win32/CMakeCache.txt)
+python3 tools/check-package.py "build/win32/kanadeya-${version}-win32.zip" "$version" "$site"
