@@ -22,19 +22,21 @@ from test_hakobune import (BOOKS, NO_CONNECTION_MESSAGE, CatalogueServer, Closed
                            check_import_file, examples_path, expected_path, read, sample_stage,
                            search_page, detail_page)
 
+# What each BaseUrl fault says after the value (and the character it points at).
 BASE_URL_FAULTS = {
-    "scheme": "の [Site] BaseUrl が http:// または https:// で始まっていません（小文字で書いてください）。",
-    "too long": "の [Site] BaseUrl が200バイトを超えています。",
-    "character": "の [Site] BaseUrl に使えない文字（空白、引用符、バックスラッシュ、コンマ、制御文字、半角英数字と記号以外の文字）があります。",
-    "no host": "の [Site] BaseUrl にホスト名がありません。",
-    "user": "の [Site] BaseUrl にユーザー名やパスワード（「@」の前）は書けません。",
-    "query": "の [Site] BaseUrl に「?」から後（クエリ）は書けません。",
-    "fragment": "の [Site] BaseUrl に「#」から後は書けません。",
-    "host": "の [Site] BaseUrl のホスト名が正しくありません",
-    "port": "の [Site] BaseUrl のポート番号が 1 から 65535 までの数ではありません。",
-    "path": "の [Site] BaseUrl のパスに使えない文字があります",
-    "slashes": "の [Site] BaseUrl の最後に「/」が続いています",
+    "scheme": "：http:// または https:// で始まっていません。",
+    "too long": "：200 バイトを超えています。",
+    "character": "：使えない文字です（空白、引用符、バックスラッシュ、コンマ、制御文字、全角の文字は使えません）。",
+    "no host": "：ホスト名がありません。",
+    "user": "：ユーザー名やパスワード（「@」から前）は書けません。",
+    "query": "：「?」から後（クエリ）は書けません。",
+    "fragment": "：「#」から後は書けません。",
+    "host": "：ホスト名が正しくありません（英数字と「-」「.」の名前、IPv4 アドレス、または [ ] で囲んだ IPv6 アドレスが書けます）。",
+    "port": "：ポート番号が 1 から 65535 までの数ではありません。",
+    "path": "：パスに使えない文字です（半角英数字と「-」「.」「_」「~」「/」「%XX」が使えます）。",
+    "slashes": "：最後に「/」が続いています（最後の「/」はひとつまでです）。",
 }
+SCHEME_EXAMPLE = "例：BaseUrl=https://www.example.jp（http:// と https:// は小文字で書きます）"
 SETTINGS_FILE_FAULTS = {
     "not a file": "は通常のファイルではないため読めません。",
     "too large": "が 64 KB を超えています。",
@@ -42,18 +44,17 @@ SETTINGS_FILE_FAULTS = {
 LOG_REFUSED = {
     "name": "の [Log] File のファイル名が .log か .txt で終わっていないため、ログは書きません。",
     "other file": "の [Log] File が取り込みファイル、データファイル、設定ファイルまたはプラグイン自身を指しているため、ログは書きません。",
-    "not a log": "の [Log] File のファイルはこのプラグインのログではないため、書き込みません。ログは書きません。",
+    "not a log": "の [Log] File のファイルはこのプラグインのログではないため、ログは書きません。",
 }
 LOG_OUTCOMES = {
     "found": "見つかりました",
     "invalid": "無効なコード：ISBN でもバーコードでもありません",
-    "not on site": "見つかりません：サイトにこの本がありません",
-    "no answer": "応答なし：サイトに接続できないか、サイトが応答しませんでした",
-    "unreadable": "読み取れません：サイトのページを読み取れませんでした（ページの作りが変わった可能性があります）",
-    "no connection": "接続なし：インターネットに接続されていません",
+    "not on site": "見つかりません：検索結果に本がありませんでした",
+    "not fetched": "取得できません：ページを受け取れませんでした",
+    "unreadable": "読み取れません：詳細ページに読み取れる見出しがありませんでした（ページの作りが変わった可能性があります）",
+    "no connection": "接続なし：サイトに接続できませんでした（ここで検索を終えました）",
     "stopped": "中止：中止ボタンで中止しました",
 }
-PAGES_CHANGED_NOTE = "注意：詳細ページに既知の見出しがひとつもありません。サイトのページが変わった可能性があります"
 OUTPUT_NOT_WRITTEN = "出力ファイルを書き込めませんでした。"
 MEGABYTE = 1024 * 1024
 
@@ -111,7 +112,8 @@ class SiteAddress(unittest.TestCase):
                                           site=stage.arg(examples_path("site")))
                     want = expected
                 self.assertEqual(0, result.status, result.stderr_lines)
-                self.assertEqual([], result.messages)
+                self.assertTrue(e2e.shows(result, e2e.report(8, 6, not_on_site=1,
+                                                                       invalid=1)))
                 self.assertEqual(want, stage.output())
 
     def test_https_address_where_nothing_answers(self):
@@ -120,35 +122,43 @@ class SiteAddress(unittest.TestCase):
         stage.write("kanadeya.ini", settings_file("https://127.0.0.1:%s/" % port))
         result = lookup(stage, BOOKS[0], codes=None)
         self.assertEqual(0, result.status)
-        self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
-        self.assertIsNone(stage.output())
+        self.assertTrue(e2e.said(result).startswith(NO_CONNECTION_MESSAGE + "\r\n"))
+        self.assertEqual(b"", stage.output())
 
     def test_invalid_base_urls_end_the_run_before_any_code(self):
         # Each gives its message, asks the server nothing, writes no import
-        # file, and logs its reason after the run's first line.
+        # file, and logs its reason after the run's first line, which names
+        # the address as it was written. The message quotes the value and
+        # points at the first character that is wrong (the character's
+        # place, counted from 1), with the scheme's example for a scheme
+        # fault alone.
         server = CatalogueServer(self, examples_path("site"))
         host = server.url[len("http://"):]
-        cases = [("ftp://" + host, "scheme"),
-                 ("HTTP://" + host, "scheme"),
-                 ("http://" + host + "/a b", "character"),
-                 ("http://" + host + "/a\x01b", "character"),
-                 ('http://' + host + '/"a', "character"),
-                 ("http://" + host + "\\a", "character"),
-                 ("http://" + host + "/a,b", "character"),
-                 ("http://" + host + "/" + "a" * (193 - len(host)), "too long"),
-                 ("http://", "no host"),
-                 ("http:///" + host, "no host"),
-                 ("https://:443", "no host"),
-                 ("http://a:b@" + host, "user"),
-                 ("http://" + host + "?x=1", "query"),
-                 ("http://" + host + "/#top", "fragment"),
-                 ("http://127.0.0.1:abc", "port"),
-                 ("http://127.0.0.1:70000", "port"),
-                 ("http://[::1", "host"),
-                 ("http://" + host + "/a;b", "path"),
-                 ("http://" + host + "//", "slashes")]
+        end = len("http://" + host) + 1
+        long_path = "http://" + host + "/" + "a" * (193 - len(host))
+        cases = [("ftp://" + host, "scheme", None),
+                 ("HTTP://" + host, "scheme", None),
+                 ("http://" + host + "/a b", "character", end + 2),
+                 ("http://" + host + "/a\x01b", "character", end + 2),
+                 ('http://' + host + '/"a', "character", end + 1),
+                 ("http://" + host + "\\a", "character", end),
+                 ("http://" + host + "/a,b", "character", end + 2),
+                 ("http://" + host + "：80", "character", end),
+                 ("http://" + host + "/a　", "character", end + 2),
+                 (long_path, "too long", None),
+                 ("http://", "no host", None),
+                 ("http:///" + host, "no host", None),
+                 ("https://:443", "no host", None),
+                 ("http://a:b@" + host, "user", 11),
+                 ("http://" + host + "?x=1", "query", end),
+                 ("http://" + host + "/#top", "fragment", end + 1),
+                 ("http://127.0.0.1:abc", "port", 18),
+                 ("http://127.0.0.1:70000", "port", 18),
+                 ("http://[::1", "host", 8),
+                 ("http://" + host + "/a;b", "path", end + 2),
+                 ("http://" + host + "//", "slashes", end)]
         stage = Stage(self)
-        for base_url, fault in cases:
+        for base_url, fault, at in cases:
             with self.subTest(base_url=base_url):
                 if os.path.exists(stage.path("k.log")):
                     os.remove(stage.path("k.log"))
@@ -156,22 +166,35 @@ class SiteAddress(unittest.TestCase):
                 stage.write("out.csv", b"old\r\n")
                 result = lookup(stage, BOOKS[0], codes=None)
                 self.assertEqual(0, result.status)
-                # Wine's trace shows only the start of a long message.
-                said = "\n".join(result.messages)
-                self.assertIn("kanadeya.ini" + BASE_URL_FAULTS[fault][:24], said)
+                shown = base_url.replace("\x01", "□")
+                if len(shown.encode("cp932")) > 80:
+                    shown = shown.encode("cp932")[:80].decode("cp932") + "…"
+                reason = "kanadeya.iniの [Site] BaseUrl「%s」" % shown
+                if at is not None:
+                    reason += "の %d 文字目「%s」" % (at, shown[at - 1])
+                reason += BASE_URL_FAULTS[fault]
+                # Wine's trace shows only the start of a long message; the
+                # log holds its first line whole.
+                said = e2e.said(result)
+                self.assertIn(reason[:40], said)
+                if not stage.win32:
+                    self.assertIn(reason, said)
+                    self.assertEqual(fault == "scheme", SCHEME_EXAMPLE in said)
                 self.assertNotIn(NO_CONNECTION_MESSAGE, said)
                 self.assertEqual([], server.requests)
                 self.assertIsNone(stage.output())
                 self.assertEqual([], result.progress)
                 log = read_log(stage.path("k.log"))
                 self.assertEqual(2, len(log), log)
-                self.assertEqual(["終了", "kanadeya.ini" + BASE_URL_FAULTS[fault]],
-                                 [log[1][1], log[1][2][:len(BASE_URL_FAULTS[fault]) + 12]])
+                written = base_url.replace("\x01", "□")
+                self.assertEqual("サイト " + (written[:200] + "…" if len(written) > 200 else written),
+                                 log[0][3])
+                self.assertEqual(["終了", reason], log[1][1:])
         # 200 bytes are not too long; an IPv6 address, a port and a path with
         # "%2F" are an address: the search is asked for.
         stage.write("kanadeya.ini", settings_file(("http://" + host + "/").ljust(200, "a")))
         result = lookup(stage, BOOKS[0], codes=None)
-        self.assertEqual([], result.messages)
+        self.assertNotIn("BaseUrl", e2e.said(result))
         self.assertEqual(1, len(server.requests))
         v6 = CatalogueServer(self, examples_path("site"), address="::1")
         stage.write("kanadeya.ini", settings_file(v6.url + "/a%2Fb/~c"))
@@ -261,43 +284,53 @@ class LookupLog(unittest.TestCase):
         out = stage.arg(stage.path("out.csv"))
         result = lookup(stage, "--plugin", plugin, codes=b"\r\n".join(codes))
         self.assertEqual(0, result.status, result.stderr_lines)
-        self.assertEqual([], result.messages)
-        self.assertEqual(2, len(check_import_file(self, stage.output())))
+        self.assertTrue(e2e.shows(result,
+            e2e.report(7, 1, not_on_site=1, not_fetched=2, unreadable=2, invalid=1)))
+        self.assertEqual(1, len(check_import_file(self, stage.output())))
+        # Beside the log: the codes that gave no book, as they were given.
+        retry = os.path.join(plugins, e2e.RETRY_LIST)
+        self.assertEqual(b"".join(c + b"\r\n" for c in codes[1:] if c.strip()), read(retry))
         log = read_log(os.path.join(plugins, "k.log"))
         self.assertFalse(os.path.exists(stage.path("k.log")))
         self.assertRegex(log[0][0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
         tag = log[0][0][11:] + "/"
         self.assertEqual(["kanadeya 1.1.3", "サイト " + server.url, "コード 7件"],
                          [log[0][1], log[0][3], log[0][4]])
-        self.assertTrue(log[0][2].startswith("実行 " + tag), log[0])
-        tag = log[0][2][len("実行 "):]
+        self.assertTrue(log[0][2].startswith("実行ID " + tag), log[0])
+        tag = log[0][2][len("実行ID "):]
         search = server.url + "/search/keyword.php?keyword="
         detail = server.url + "/detail/view.php?id="
+        retry = stage.arg(retry)
         o = LOG_OUTCOMES
         self.assertEqual([["1", "9784888100113", "9784888100113", o["found"], "一"],
                           ["2", "12345", "", o["invalid"]],
-                          ["3", "9784888300131", "9784888300131", o["no answer"],
+                          ["3", "9784888300131", "9784888300131", o["not fetched"],
                            search + "9784888300131"],
                           ["4", "9784888400022", "9784888400022", o["not on site"]],
-                          ["5", "9784888400107", "9784888400107", o["no answer"],
+                          ["5", "9784888400107", "9784888400107", o["not fetched"],
                            detail + "missing"],
                           ["6", "9791000000015", "9791000000015", o["unreadable"]],
-                          ["7", "978-4-88830-005-6", "9784888300056", o["found"], ""],
-                          ["7", PAGES_CHANGED_NOTE],
-                          ["終了", "コード 7件", "見つかった本 2件", "書き出した本 2件", out]],
+                          ["7", "978-4-88830-005-6", "9784888300056", o["unreadable"]],
+                          ["終了", "コード 7件", "見つかった本 1件", "書き出した本 1件", out,
+                           "もう一度調べるコード：" + retry]],
                          run_lines(log, tag))
 
-        # A failed connection test at code 3: the two books found are not
-        # written, and the last line says why.
+        # A failed connection test at code 3: the two books found are
+        # written, and the last line says from which code on nothing was
+        # looked up. The same book twice is noted.
         result = lookup(stage, "--plugin", plugin, "--connect-fail-from", "3",
                         codes=b"\r\n".join([codes[0], codes[0], codes[0]]))
-        self.assertEqual([NO_CONNECTION_MESSAGE], result.messages)
+        self.assertTrue(e2e.said(result).startswith(NO_CONNECTION_MESSAGE + "\r\n"))
+        self.assertEqual(2, len(check_import_file(self, stage.output())))
         log = read_log(os.path.join(plugins, "k.log"))
-        self.assertEqual([["3", "9784888100113", "9784888100113", o["no connection"],
-                           search + "9784888100113"],
-                          ["終了", "コード 3件", "見つかった本 2件", "書き出した本 0件",
-                           "書き出していません：コード 3 でインターネットに接続できなかったため"]],
-                         run_lines(log, log[-1][0])[-2:])
+        self.assertEqual([["2", "9784888100113", "9784888100113", o["found"], "一",
+                           "1 番目と同じ本です"],
+                          ["3", "9784888100113", "9784888100113", o["no connection"],
+                           search + "9784888100113", "1 番目と同じ本です"],
+                          ["終了", "コード 3件", "見つかった本 2件", "書き出した本 2件", out,
+                           "コード 3 から後は、サイトに接続できなかったため調べていません",
+                           "もう一度調べるコード：" + retry]],
+                         run_lines(log, log[-1][0])[-3:])
 
     def test_import_file_that_cannot_be_written(self):
         stage, server = one_book_stage(self)
@@ -392,7 +425,11 @@ class LookupLog(unittest.TestCase):
                 stage.write("kanadeya.ini", settings_file(server.url, log=log))
                 result = lookup(stage, codes=b"\r\n".join(BOOKS))
                 self.assertEqual(0, result.status, result.stderr_lines)
-                self.assertEqual([], result.messages)
+                # A missing folder is named once; the report of the one code
+                # not found ends the run.
+                said = e2e.said(result)
+                self.assertEqual("no folder" in log, "[Log] File のフォルダー「" in said, said)
+                self.assertIn(e2e.report(4, 3, not_fetched=1), said)
                 self.assertEqual(without_log, stage.output())
         self.assertEqual([], os.listdir(stage.path("a folder.log")))
         self.assertFalse(os.path.exists(stage.path("no folder")))
@@ -449,13 +486,15 @@ class LookupLog(unittest.TestCase):
         log = read_log(stage.path("k.log"))
         starts = [line for line in log if len(line[0]) == len("2026-12-07 14:05:03")]
         self.assertEqual(2, len(starts))
-        tags = [line[2][len("実行 "):] for line in starts]
+        tags = [line[2][len("実行ID "):] for line in starts]
         self.assertNotEqual(tags[0], tags[1])
         for tag in tags:
             lines = run_lines(log, tag)
             self.assertEqual([str(n) for n in range(1, count + 1)] + ["終了"],
                              [line[0] for line in lines])
-            self.assertTrue(all(line[3:] == ["見つかりました", "一"] for line in lines[:-1]))
+            self.assertEqual(["見つかりました", "一"], lines[0][3:])
+            self.assertTrue(all(line[3:] == ["見つかりました", "一", "1 番目と同じ本です"]
+                                for line in lines[1:-1]))
         self.assertEqual(2 + 2 * (count + 1), len(log))
 
 
