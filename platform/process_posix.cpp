@@ -3,8 +3,6 @@
 
 #include <cerrno>
 
-#include <cstdlib>
-
 #include "platform/process.h"
 
 namespace kanadeya::platform {
@@ -15,12 +13,5 @@ bool ProcessIsRunning(uint32_t id) {
   if (id == 0 || id > 0x7FFFFFFF) return false;
   return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
-
-bool TestFaultRequested(std::string_view fault) {
-  const char* value = std::getenv("KANADEYA_TEST_FAULT");
-  return value != nullptr && fault == value;
-}
-
-void EndProcessAtOnce() { ::_exit(137); }
 
 }  // namespace kanadeya::platform

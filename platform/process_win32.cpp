@@ -15,15 +15,4 @@ bool ProcessIsRunning(uint32_t id) {
   return running;
 }
 
-bool TestFaultRequested(std::string_view fault) {
-  char value[64];
-  const DWORD n = ::GetEnvironmentVariableA("KANADEYA_TEST_FAULT", value, sizeof value);
-  return n > 0 && n < sizeof value && fault == std::string_view(value, n);
-}
-
-void EndProcessAtOnce() {
-  ::TerminateProcess(::GetCurrentProcess(), 137);
-  ::ExitProcess(137);
-}
-
 }  // namespace kanadeya::platform

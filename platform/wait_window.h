@@ -7,10 +7,10 @@
 namespace kanadeya::platform {
 
 // Creates a new hidden wait window in place of the previous one, which is
-// destroyed: a library load holds at most one. `on_stop` runs when its stop
-// button is clicked. False when no window could be made (no display): runs
-// go on.
-bool CreateWaitForm(void (*on_stop)());
+// destroyed: a library load holds at most one. Its stop button sets
+// `stop_requested`, which the window keeps a pointer to. False when no
+// window could be made (no display): runs go on.
+bool CreateWaitForm(bool& stop_requested);
 
 // Processes every window message pending for the calling thread, with
 // floating-point exceptions masked meanwhile (the caller's mask is restored).
@@ -19,7 +19,8 @@ void ProcessPendingMessages();
 // The counter label's text of the latest window ("" when there is none).
 std::string WaitFormCounterText();
 
-// Clicks the latest window's stop button, as the user would (tests).
+// Clicks the latest window's stop button, as the user would (tests); does
+// nothing when there is no window.
 void ClickWaitFormStop();
 
 // Shows the latest window in front, active, its stop button focused.

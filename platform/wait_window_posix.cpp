@@ -2,22 +2,13 @@
 
 namespace kanadeya::platform {
 
-namespace {
-void (*g_on_stop)() = nullptr;
-}  // namespace
-
-bool CreateWaitForm(void (*on_stop)()) {
-  g_on_stop = on_stop;
-  return false;
-}
+bool CreateWaitForm(bool&) { return false; }
 
 void ProcessPendingMessages() {}
 
 std::string WaitFormCounterText() { return {}; }
 
-void ClickWaitFormStop() {
-  if (g_on_stop != nullptr) g_on_stop();
-}
+void ClickWaitFormStop() {}
 
 void ShowWaitForm() {}
 

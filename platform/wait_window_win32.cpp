@@ -40,7 +40,6 @@ struct Resources {
   HBRUSH white = nullptr;
   bool registered = false;
   WaitForm form;  // the latest run's window; none before the first
-  void (*on_stop)() = nullptr;
 };
 
 Resources& State() {
@@ -109,10 +108,17 @@ void DrawStopButton(const DRAWITEMSTRUCT& item) {
 
 LRESULT CALLBACK WaitFormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_NCCREATE:
+      ::SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(
+                              reinterpret_cast<const CREATESTRUCTA*>(lparam)->lpCreateParams));
+      break;
     case WM_COMMAND:
       if (LOWORD(wparam) == kStopButtonId && HIWORD(wparam) == BN_CLICKED) {
-        // BtnStopClick: the stop request, then the window closes.
-        if (State().on_stop != nullptr) State().on_stop();
+        // BtnStopClick: the stop request, then the window closes. The run's
+        // stop request came with the window's creation.
+        auto* stop_requested = reinterpret_cast<bool*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (stop_requested != nullptr) *stop_requested = true;
         ::PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
       }
@@ -238,9 +244,8 @@ void DestroyForm(HWND window) {
 
 }  // namespace
 
-bool CreateWaitForm(void (*on_stop)()) {
+bool CreateWaitForm(bool& stop_requested) {
   Resources& state = State();
-  state.on_stop = on_stop;
   DestroyForm(state.form.window);
   state.form = WaitForm{};
   if (!RegisterFormClass()) return false;
@@ -262,7 +267,7 @@ bool CreateWaitForm(void (*on_stop)()) {
   const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   HWND window = ::CreateWindowExA(ex_style, kClassName, "", style, x, y, width, height, nullptr,
-                                  nullptr, ThisModule(), nullptr);
+                                  nullptr, ThisModule(), &stop_requested);
   if (window == nullptr) return false;
 
   WaitForm form;
@@ -306,10 +311,7 @@ std::string WaitFormCounterText() {
 
 void ClickWaitFormStop() {
   const WaitForm& form = State().form;
-  if (form.window == nullptr) {
-    if (State().on_stop != nullptr) State().on_stop();
-    return;
-  }
+  if (form.window == nullptr) return;
   ::SendMessageA(form.window, WM_COMMAND, MAKEWPARAM(kStopButtonId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form.stop));
 }

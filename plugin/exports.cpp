@@ -1,14 +1,22 @@
 // The two exported functions. Each catches everything at the boundary: no
-// C++ exception may cross into the host.
+// C++ exception may cross into the host. Here, at the edge, live the
+// loaded plug-in's state and the run's surroundings, handed to each run.
 #include "plugin/exports.h"
-
-#include <exception>
-#include <string>
 
 #include "plugin/lookup_driver.h"
 #include "plugin/plugin_info.h"
-#include "plugin/system_texts.h"
-#include "plugin/user_messages.h"
+#include "plugin/plugin_state.h"
+#include "plugin/system_env.h"
+
+namespace {
+
+// What the plug-in keeps from its load to its unload.
+kanadeya::PluginState& LoadedPlugin() {
+  static kanadeya::PluginState state;
+  return state;
+}
+
+}  // namespace
 
 KANADEYA_EXPORT void KANADEYA_STDCALL funcGetInfo(int32_t, char* entry_name, char* display_name,
                                                   char* author, char* version, char* fifth,
@@ -22,19 +30,6 @@ KANADEYA_EXPORT void KANADEYA_STDCALL funcGetInfo(int32_t, char* entry_name, cha
 
 KANADEYA_EXPORT void KANADEYA_STDCALL DownlaodFunc(const char* data_dir, const char* output_file,
                                                    const char* codes) {
-  // The run has already cleaned up when a failure arrives here; no output
-  // file was written. Tell the user what failed.
-  try {
-    kanadeya::RunLookup(data_dir, output_file, codes);
-  } catch (const std::exception& failure) {
-    try {
-      kanadeya::ShowUserError(std::string(kanadeya::kRunFailedMessage) + "\r\n" + failure.what());
-    } catch (...) {
-    }
-  } catch (...) {
-    try {
-      kanadeya::ShowUserError(kanadeya::kRunFailedMessage);
-    } catch (...) {
-    }
-  }
+  kanadeya::SystemEnv env;
+  kanadeya::RunLookupShowingFailures(LoadedPlugin(), env, data_dir, output_file, codes);
 }

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "platform/files.h"
-#include "plugin/plugin_state.h"
 
 namespace kanadeya {
 
@@ -17,20 +16,11 @@ const std::array<const char*, kHostFunctionCount> kHostFunctionNames = {
 
 namespace {
 
-std::optional<std::array<void*, kHostFunctionCount>>& SuppliedFunctions() {
-  return LoadedPlugin().supplied_host_functions;
-}
-
 #if defined(_WIN32)
 constexpr const char* kHostProgramName = "hakobune.exe";
 #else
 constexpr const char* kHostProgramName = "hakobune";
 #endif
-
-void* FindHostFunction(const HostApi& host, int index) {
-  if (SuppliedFunctions()) return (*SuppliedFunctions())[static_cast<size_t>(index)];
-  return platform::FindExport(host.library, kHostFunctionNames[static_cast<size_t>(index)]);
-}
 
 }  // namespace
 
@@ -48,13 +38,12 @@ HostBinding BindHostApi(HostApi& host) {
   HostBinding binding;
   try {
     host = HostApi{};
-    if (!SuppliedFunctions()) {
-      const std::string path = platform::ExecutableDirectory() + kHostProgramName;
-      host.library = platform::OpenModule(path);
-      if (host.library == nullptr) binding.missing_program = path;
-    }
+    const std::string path = platform::ExecutableDirectory() + kHostProgramName;
+    host.library = platform::OpenModule(path);
+    if (host.library == nullptr) binding.missing_program = path;
     for (int i = 0; i < kHostFunctionCount; ++i) {
-      void* function = FindHostFunction(host, i);
+      void* function =
+          platform::FindExport(host.library, kHostFunctionNames[static_cast<size_t>(i)]);
       if (function == nullptr) return binding;
       host.functions[static_cast<size_t>(i)] = function;
     }
@@ -69,10 +58,6 @@ HostBinding BindHostApi(HostApi& host) {
 void ReleaseHostApi(HostApi& host) {
   platform::CloseModule(host.library);
   host = HostApi{};
-}
-
-void SupplyHostFunctions(std::optional<std::array<void*, kHostFunctionCount>> functions) {
-  SuppliedFunctions() = functions;
 }
 
 }  // namespace kanadeya

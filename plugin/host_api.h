@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "platform/calling_convention.h"
@@ -50,10 +49,5 @@ HostBinding BindHostApi(HostApi& host);
 
 // Frees the host library, if loaded, and empties the table.
 void ReleaseHostApi(HostApi& host);
-
-// For in-process hosts and tests: the functions BindHostApi binds instead of
-// loading the host program, in the order of kHostFunctionNames (a null
-// entry is a missing function). nullopt returns to loading the program.
-void SupplyHostFunctions(std::optional<std::array<void*, kHostFunctionCount>> functions);
 
 }  // namespace kanadeya

@@ -113,7 +113,7 @@ bool ClearImportFile(const std::string& path, uint32_t process_id, int64_t now_m
 }
 
 bool WriteImportFile(const std::string& path, const std::vector<std::string>& lines,
-                     uint32_t process_id) {
+                     uint32_t process_id, int64_t now_microseconds) {
   if (path.empty()) return false;
   size_t size = 0;
   for (const auto& line : lines) size += line.size() + 2;
@@ -123,16 +123,7 @@ bool WriteImportFile(const std::string& path, const std::vector<std::string>& li
     contents += line;
     contents += "\r\n";
   }
-  // Tests play here what a full disk or a kill halfway through the write
-  // leaves: half of the file written, then a failure or the end.
-  const bool disk_full = platform::TestFaultRequested("disk-full-while-writing-output");
-  if (disk_full || platform::TestFaultRequested("end-while-writing-output")) {
-    const std::string half = NewWritingFile(path, process_id, contents.substr(0, size / 2));
-    if (!disk_full) platform::EndProcessAtOnce();
-    platform::DeleteFileAt(half);
-    return false;
-  }
-  return ReplaceFileWhole(path, contents, process_id, platform::CurrentFileTime());
+  return ReplaceFileWhole(path, contents, process_id, now_microseconds);
 }
 
 bool ReplaceFileWhole(const std::string& path, std::string_view contents, uint32_t process_id,

@@ -37,8 +37,9 @@ bool RemoveOwnFile(const std::string& path, uint32_t process_id);
 
 // Writes each line followed by CR LF to the import file at `path`, whole or
 // not at all; true when it is in place. On failure nothing of this run's is
-// left, and what stood at `path` stands as it was.
+// left, and what stood at `path` stands as it was. `now_microseconds` is the
+// file time that leftovers of killed runs are aged against.
 bool WriteImportFile(const std::string& path, const std::vector<std::string>& lines,
-                     uint32_t process_id);
+                     uint32_t process_id, int64_t now_microseconds);
 
 }  // namespace kanadeya

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -17,10 +18,9 @@
 #include "plugin/lookup_log.h"
 #include "plugin/plugin_settings.h"
 #include "plugin/plugin_state.h"
+#include "plugin/run_env.h"
 #include "plugin/run_report.h"
 #include "plugin/system_texts.h"
-#include "plugin/user_messages.h"
-#include "plugin/wait_window.h"
 #include "record/book_record.h"
 #include "record/code_forms.h"
 #include "record/dictionaries.h"
@@ -36,16 +36,18 @@ namespace {
 
 // One run: what it was given, what it found, and where it says so. Made by
 // RunLookup and handed to each step; the state that outlives the run is
-// the plug-in's (PluginState).
+// the plug-in's (PluginState), what lies outside it the caller's (RunEnv).
 struct LookupRun {
-  LookupRun(PluginState& plugin_state, std::string data_directory)
-      : state(plugin_state), data_dir(std::move(data_directory)) {}
+  LookupRun(PluginState& plugin_state, RunEnv& run_env, std::string data_directory)
+      : state(plugin_state), env(run_env), data_dir(std::move(data_directory)) {}
 
   PluginState& state;
+  RunEnv& env;
   std::string data_dir;  // ends with a path separator
+  // The host's "Setting.ini", in the host program's folder.
+  std::string host_settings_path = platform::ExecutableDirectory() + std::string(kSettingsFileName);
   HostApi host;
   PluginSettings settings;
-  BookRecord record;  // the book of the current code
   std::vector<std::string> output;
   LookupLog log;
 };
@@ -63,9 +65,8 @@ size_t CountCodes(std::string_view codes) {
 }
 
 // "Setting.ini" is read again for every code, since the host may change it
-// during a run; its folder, the host program's, stays.
-void FillFromSettings(BookRecord& record) {
-  static const std::string path = platform::ExecutableDirectory() + std::string(kSettingsFileName);
+// during a run.
+void FillFromSettings(const std::string& path, BookRecord& record) {
   const platform::ProfileReader settings(path);
   auto fill = [&](std::string& field, std::string_view key, std::string_view fallback) {
     if (field.empty()) field = settings.Read(kSettingsSection, key, fallback);
@@ -109,9 +110,11 @@ std::string_view PageFileFaultText(platform::RemoveFault fault) {
   }
 }
 
-// What the lookup of one code gave besides its outcome.
-struct CodeResult {
+// What the lookup of one code gave.
+struct CodeLookup {
+  CodeOutcome outcome = CodeOutcome::kFound;
   std::string line;          // the output line, for kFound
+  std::string title;         // the book's title and volume, for kFound
   std::string key;           // the search key the host's check returned
   std::string url;           // the address asked for last; the file in the way and why
                              // for kPageFileInTheWay
@@ -123,7 +126,7 @@ struct CodeResult {
 // the previous file in place); whether it came is told by reading it.
 // False, with the file and why in `result`, when the file will not go.
 bool Download(const HostApi& host, const std::string& path, const std::string& url,
-              CodeResult& result) {
+              CodeLookup& result) {
   const platform::RemoveFault fault = ClearPageFile(path);
   if (fault != platform::RemoveFault::kNone) {
     result.url = path + std::string(PageFileFaultText(fault));
@@ -133,14 +136,11 @@ bool Download(const HostApi& host, const std::string& path, const std::string& u
   return true;
 }
 
-// Looks up one code line into run.record on the run's site. The code list's
-// line is not kept: the search key that takes its place is only ever used
-// for this code's search.
-CodeOutcome LookUpOneCode(LookupRun& run, std::string_view code_line, CodeResult& result) {
-  BookRecord& record = run.record;
+// The steps of LookUpOneCode: the outcome, the rest in `result`.
+CodeOutcome LookUpInto(LookupRun& run, std::string_view code_line, BookRecord& record,
+                       CodeLookup& result) {
   Dictionaries& dictionaries = run.state.dictionaries;
   const std::string& site = run.settings.site_base_url;
-  record = BookRecord{};
   record.Code = std::string(code_line);
   // A missing or unreadable dictionary is an empty one: the lookup goes on
   // without what it would have given.
@@ -183,16 +183,28 @@ CodeOutcome LookUpOneCode(LookupRun& run, std::string_view code_line, CodeResult
   if (result.markers_found == 0) return CodeOutcome::kDetailNotReadable;
   if (record.Code.size() == 26) CompleteTwentySixByteCode(record);
   LookupLabel(dictionaries, record);
-  FillFromSettings(record);
+  FillFromSettings(run.host_settings_path, record);
   result.line = BuildOutputLine(record);
+  result.title = record.Title;
+  if (!record.Volume.empty()) result.title += " " + record.Volume;
   return CodeOutcome::kFound;
+}
+
+// Looks up one code line on the run's site. The code list's line is not
+// kept: the search key that takes its place is only ever used for this
+// code's search.
+CodeLookup LookUpOneCode(LookupRun& run, std::string_view code_line) {
+  CodeLookup result;
+  BookRecord record;
+  result.outcome = LookUpInto(run, code_line, record, result);
+  return result;
 }
 
 // Releases what a run holds, however the run ends.
 struct RunCleanup {
   LookupRun& run;
   ~RunCleanup() {
-    ReleaseHostApi(run.host);
+    run.env.ReleaseHost(run.host);
     FreeAuthorDictionary(run.state.dictionaries);
   }
 };
@@ -206,7 +218,7 @@ std::vector<std::string> KeptFiles(const LookupRun& run, const std::string& outp
           run.data_dir + std::string(kPublisherDictionaryFile),
           run.data_dir + std::string(kLabelDictionaryFile),
           run.data_dir + std::string(kTempPageName),
-          platform::ExecutableDirectory() + std::string(kSettingsFileName),
+          run.host_settings_path,
           settings_path,
           platform::ModulePath()};
 }
@@ -220,7 +232,8 @@ void OpenLog(LookupRun& run, const std::string& output_path, const std::string& 
   std::string refusal = LogPathFaultMessage(
       CheckLogPath(log_path, KeptFiles(run, output_path, settings_path)), log_path);
   if (refusal.empty() && !run.log.Open(log_path)) refusal = kLogNotALogMessage;
-  if (!refusal.empty() && show_refusal) ShowUserErrorWithPath(settings_path, refusal, kDisplayName);
+  if (!refusal.empty() && show_refusal)
+    run.env.ShowErrorWithPath(settings_path, refusal, kDisplayName);
 }
 
 // Where the list of codes to try again goes: beside the log, where the user
@@ -267,7 +280,7 @@ RetryList WriteRetryList(const LookupRun& run, const std::string& output_path,
     contents += "\r\n";
   }
   list.path = path;
-  list.written = ReplaceFileWhole(path, contents, process_id, platform::CurrentFileTime());
+  list.written = ReplaceFileWhole(path, contents, process_id, run.env.FileTimeNow());
   return list;
 }
 
@@ -275,40 +288,42 @@ RetryList WriteRetryList(const LookupRun& run, const std::string& output_path,
 // import file as it was (it could be neither removed nor emptied): the host
 // would import that run's books as this one's. Empty otherwise; a file that
 // stood at the start is tried once more.
-std::string OldOutputNote(const std::string& output_path, uint32_t process_id, bool& cleared) {
-  if (!cleared) cleared = ClearImportFile(output_path, process_id, platform::CurrentFileTime());
+std::string OldOutputNote(RunEnv& env, const std::string& output_path, uint32_t process_id,
+                          bool& cleared) {
+  if (!cleared) cleared = ClearImportFile(output_path, process_id, env.FileTimeNow());
   if (cleared) return {};
   return "\r\n\r\n" + output_path + "\r\n" + std::string(kOldImportFileStandsMessage);
 }
 
 }  // namespace
 
-void RunLookup(PluginState& state, const char* data_dir, const char* output_file,
+void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char* output_file,
                const char* codes_text) {
   const std::string output_path = output_file != nullptr ? output_file : "";
   const uint32_t process_id = platform::CurrentProcessId();
   // The earlier run's import file goes first, so that however this run
   // ends the host never imports that run's books as this one's.
-  bool old_output_cleared = ClearImportFile(output_path, process_id, platform::CurrentFileTime());
+  bool old_output_cleared = ClearImportFile(output_path, process_id, env.FileTimeNow());
   if (codes_text == nullptr || *codes_text == '\0') {
-    ShowUserMessage(std::string(kNoCodesMessage) +
-                    OldOutputNote(output_path, process_id, old_output_cleared));
+    env.ShowMessage(std::string(kNoCodesMessage) +
+                    OldOutputNote(env, output_path, process_id, old_output_cleared));
     return;
   }
 
-  LookupRun run(state, data_dir != nullptr ? data_dir : "");
+  LookupRun run(state, env, data_dir != nullptr ? data_dir : "");
   // The code list is read line by line from the host's text, which lives
   // through the call; only its line count is needed up front.
   const std::string_view codes(codes_text);
   const size_t count = CountTextLines(codes);
   LineReader reader(codes);
   const RunCleanup cleanup{run};
-  const HostBinding binding = BindHostApi(run.host);
+  const HostBinding binding = env.BindHost(run.host);
   if (!binding.missing_program.empty())
-    ShowUserErrorWithPath(binding.missing_program, kHostMissingSuffix);
+    env.ShowErrorWithPath(binding.missing_program, kHostMissingSuffix, {});
   if (!binding.bound) {
-    ShowUserError(std::string(kHostFunctionMissingMessage) +
-                  OldOutputNote(output_path, process_id, old_output_cleared));
+    env.ShowError(std::string(kHostFunctionMissingMessage) +
+                      OldOutputNote(env, output_path, process_id, old_output_cleared),
+                  {});
     return;
   }
 
@@ -319,21 +334,23 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
   OpenLog(run, output_path, settings_path, settings_fault.empty());
   RunTally tally;
   tally.given = CountCodes(codes);
-  run.log.Start(platform::LocalDateTime(), process_id, run.settings.site_base_url, tally.given);
+  run.log.Start(env.LocalDateTime(), process_id, run.settings.site_base_url, tally.given);
   if (!settings_fault.empty()) {
     run.log.Refused(std::string(kPluginSettingsFileName) +
                     settings_fault.substr(0, settings_fault.find('\r')));
-    ShowUserErrorWithPath(
-        settings_path, settings_fault + OldOutputNote(output_path, process_id, old_output_cleared),
+    env.ShowErrorWithPath(
+        settings_path,
+        settings_fault + OldOutputNote(env, output_path, process_id, old_output_cleared),
         kDisplayName);
     return;
   }
   // A stop ends the run it was asked in, and no later one.
   state.stop_requested = false;
-  CreateWaitWindow(run.settings.show_window);
+  env.CreateWaitWindow(run.settings.show_window, state.stop_requested);
   struct HiddenAtTheEnd {
-    ~HiddenAtTheEnd() { HideWaitWindow(); }
-  } hidden_at_the_end;
+    RunEnv& env;
+    ~HiddenAtTheEnd() { env.HideWaitWindow(); }
+  } hidden_at_the_end{env};
 
   RunSummary summary;
   summary.given = tally.given;
@@ -350,9 +367,9 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
   for (size_t i = 0; i < count && reader.Next(code_line); ++i) {
     const bool blank = IsBlankLine(code_line);
     if (blank)
-      ProcessWindowMessages();
+      env.ProcessWindowMessages();
     else
-      ReportProgress(static_cast<int>(position + 1), static_cast<int>(tally.given));
+      env.ReportProgress(static_cast<int>(position + 1), static_cast<int>(tally.given));
     if (state.stop_requested) {
       run.log.Stopped(position + 1);
       if (!blank) {
@@ -362,8 +379,8 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
       ended_early = true;
       break;
     }
-    CodeResult result;
-    const CodeOutcome outcome = LookUpOneCode(run, code_line, result);
+    CodeLookup result = LookUpOneCode(run, code_line);
+    const CodeOutcome outcome = result.outcome;
     if (outcome == CodeOutcome::kFound) run.output.push_back(std::move(result.line));
     if (blank && outcome == CodeOutcome::kNoConnection) {
       summary.lost_from = position + 1;
@@ -381,14 +398,7 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
     report.code = code_line;
     report.key = result.key;
     report.outcome = outcome;
-    std::string title;
-    if (outcome == CodeOutcome::kFound) {
-      title = run.record.Title;
-      if (!run.record.Volume.empty()) title += " " + run.record.Volume;
-      report.detail = title;
-    } else {
-      report.detail = result.url;
-    }
+    report.detail = outcome == CodeOutcome::kFound ? result.title : result.url;
     report.slip = FindCodeSlip(code_line);
     if (!result.key.empty()) {
       const auto [first, fresh] = first_with_key.try_emplace(result.key, position);
@@ -405,7 +415,7 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
     }
   }
   // A stop asked for during the last code: every code was looked up.
-  ProcessWindowMessages();
+  env.ProcessWindowMessages();
   if (!ended_early && state.stop_requested) run.log.StoppedAfterTheLast();
   // The codes never reached.
   while (ended_early && reader.Next(code_line)) {
@@ -413,13 +423,13 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
     retry.push_back(code_line);
     ++tally.not_reached;
   }
-  HideWaitWindow();
+  env.HideWaitWindow();
 
   summary.found = tally.found;
-  summary.output_written = WriteImportFile(output_path, run.output, process_id);
+  summary.output_written = WriteImportFile(output_path, run.output, process_id, env.FileTimeNow());
   if (summary.output_written) summary.written = run.output.size();
   const std::string note =
-      summary.output_written ? "" : OldOutputNote(output_path, process_id, old_output_cleared);
+      summary.output_written ? "" : OldOutputNote(env, output_path, process_id, old_output_cleared);
   summary.old_output_stands = !note.empty();
   const RetryList list = WriteRetryList(run, output_path, settings_path, retry, process_id);
   summary.retry_list = list.path;
@@ -440,13 +450,28 @@ void RunLookup(PluginState& state, const char* data_dir, const char* output_file
   const std::string report_text =
       report ? ReportText(tally, list, run.log.enabled() ? run.settings.log_path : "") : "";
   if (!failure.empty())
-    ShowUserError(failure + (report_text.empty() ? "" : "\r\n\r\n" + report_text), kDisplayName);
+    env.ShowError(failure + (report_text.empty() ? "" : "\r\n\r\n" + report_text), kDisplayName);
   else if (!report_text.empty())
-    ShowUserReport(report_text);
+    env.ShowReport(report_text);
 }
 
-void RunLookup(const char* data_dir, const char* output_file, const char* codes) {
-  RunLookup(LoadedPlugin(), data_dir, output_file, codes);
+void RunLookupShowingFailures(PluginState& state, RunEnv& env, const char* data_dir,
+                              const char* output_file, const char* codes) noexcept {
+  // The run has already cleaned up when a failure arrives here; no output
+  // file was written. Tell the user what failed.
+  try {
+    RunLookup(state, env, data_dir, output_file, codes);
+  } catch (const std::exception& failure) {
+    try {
+      env.ShowError(std::string(kRunFailedMessage) + "\r\n" + failure.what(), {});
+    } catch (...) {
+    }
+  } catch (...) {
+    try {
+      env.ShowError(kRunFailedMessage, {});
+    } catch (...) {
+    }
+  }
 }
 
 }  // namespace kanadeya

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "plugin/plugin_state.h"
+#include "plugin/run_env.h"
 
 namespace kanadeya {
 
@@ -17,15 +18,17 @@ namespace kanadeya {
 // the site of every run unless kanadeya.ini names another.
 inline constexpr std::string_view SiteBaseUrl = KANADEYA_SITE_BASE_URL;
 
-// One run, with the state of the loaded plug-in. `codes` may be null.
-// Failures that the run handles (no codes, no host, a bad kanadeya.ini, no
-// connection, an import file that cannot be written) are shown to the user
-// here, and only here; any other failure is thrown after the run's
-// clean-up, and the export reports it.
-void RunLookup(PluginState& state, const char* data_dir, const char* output_file,
+// One run, with the state of the loaded plug-in, in `env`. `codes` may be
+// null. Failures that the run handles (no codes, no host, a bad
+// kanadeya.ini, no connection, an import file that cannot be written) are
+// shown to the user here, and only here; any other failure is thrown after
+// the run's clean-up, and the export reports it.
+void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char* output_file,
                const char* codes);
 
-// The same with LoadedPlugin(), as the export runs it.
-void RunLookup(const char* data_dir, const char* output_file, const char* codes);
+// RunLookup as the export runs it: a failure that escapes the run is shown
+// to the user ("the run failed" and what failed), and nothing escapes.
+void RunLookupShowingFailures(PluginState& state, RunEnv& env, const char* data_dir,
+                              const char* output_file, const char* codes) noexcept;
 
 }  // namespace kanadeya

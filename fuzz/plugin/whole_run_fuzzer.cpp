@@ -1,4 +1,4 @@
-// One whole lookup run through the export DownlaodFunc, in process, with host
+// One whole lookup run as the export DownlaodFunc makes it, in process, with host
 // functions that serve what the fuzzer made: the code list, the search key,
 // the search page, the detail page, the three dictionaries and "Setting.ini",
 // and a host that may refuse a connection, lack a function, lose a download
@@ -29,14 +29,12 @@
 #include "fuzz/fuzz_support.h"
 #include "platform/files.h"
 #include "platform/message.h"
-#include "plugin/exports.h"
 #include "plugin/host_api.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/plugin_state.h"
 #include "plugin/system_texts.h"
-#include "plugin/user_messages.h"
-#include "plugin/wait_window.h"
 #include "strings/strings.h"
+#include "tests/plugin/test_env.h"
 
 namespace {
 
@@ -159,24 +157,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   functions[7] = reinterpret_cast<void*>(&CheckCode);
   if (missing_function < kHostFunctionCount)
     functions[static_cast<size_t>(missing_function)] = nullptr;
-  SupplyHostFunctions(functions);
-
-  std::vector<std::string> messages;
-  SetMessageObserver([&messages](std::string_view text) { messages.emplace_back(text); });
+  // One plug-in state for every input, as one load of the plug-in keeps it.
+  static PluginState state;
+  test::TestEnv env;
+  env.host_functions = functions;
+  const std::vector<std::string>& messages = env.messages;
   int codes_begun = 0;
-  SetProgressObserver([&codes_begun, stop_at_code](int current, int) {
+  env.on_progress = [&codes_begun, stop_at_code](int current, int) {
     codes_begun = current;
-    if (current == stop_at_code) LoadedPlugin().stop_requested = true;
-  });
+    if (current == stop_at_code) state.stop_requested = true;
+  };
 
   const std::string code_text = codes.substr(0, codes.find('\0'));
-  DownlaodFunc(dir.c_str(), output.c_str(), null_codes ? nullptr : code_text.c_str());
+  RunLookupShowingFailures(state, env, dir.c_str(), output.c_str(),
+                           null_codes ? nullptr : code_text.c_str());
 
-  SetProgressObserver({});
-  SetMessageObserver({});
-  SupplyHostFunctions(std::nullopt);
-  const bool stopped = LoadedPlugin().stop_requested;
-  LoadedPlugin().stop_requested = false;
+  const bool stopped = state.stop_requested;
+  state.stop_requested = false;
 
   for (const std::string& message : messages) {
     Check(message.find(kRunFailedMessage) == std::string::npos, "a failure left the lookup run",

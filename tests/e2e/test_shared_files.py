@@ -27,7 +27,7 @@ import unittest
 import test_hakobune as e2e
 from test_hakobune import (BOOKS, CatalogueServer, Stage, check_import_file, column, read,
                            search_page, detail_page, COL_TITLE)
-from test_user_files import settings_file, read_log, lookup
+from test_user_files import settings_file, read_log, lookup, have_strace, under_strace
 
 IN_THE_WAY = "取得できません：ページを受け取るファイルを消せません"
 OLD_FILE_STANDS = "このファイルには前回の検索の本が残っています。"
@@ -35,22 +35,10 @@ OUTPUT_NOT_WRITTEN = "出力ファイルを書き込めませんでした。"
 MEGABYTE = 1024 * 1024
 
 
-def have_strace():
-    return shutil.which("strace") is not None
-
-
-def under_strace(stage, *strace_args):
-    """The emulator list for running the native host under strace. A
-    sanitized build's leak check cannot run under ptrace, so it is off."""
-    asan = os.environ.get("ASAN_OPTIONS", "")
-    return (["env", f"ASAN_OPTIONS={asan}:detect_leaks=0" if asan else "ASAN_OPTIONS=detect_leaks=0",
-             "strace", "-qq", "-f", "-o", os.devnull] + list(strace_args))
-
-
 def run_traced(stage, command, *strace_args, wait=True):
     """Runs (or starts) the native host with `command` under strace."""
     saved = e2e.OPTIONS.emulator
-    e2e.OPTIONS.emulator = under_strace(stage, *strace_args)
+    e2e.OPTIONS.emulator = under_strace(*strace_args)
     try:
         if wait:
             return stage.run(*command)

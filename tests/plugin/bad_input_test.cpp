@@ -12,11 +12,11 @@
 
 #include "platform/files.h"
 #include "platform/message.h"
-#include "plugin/exports.h"
 #include "plugin/host_api.h"
 #include "plugin/lookup_driver.h"
+#include "plugin/plugin_state.h"
 #include "plugin/system_texts.h"
-#include "plugin/user_messages.h"
+#include "tests/plugin/test_env.h"
 #include "tests/support/csv.h"
 #include "tests/support/temp_dir.h"
 
@@ -55,17 +55,11 @@ class BadInputTest : public ::testing::Test {
     functions[0] = reinterpret_cast<void*>(&OneBookHost::Connect);
     functions[1] = reinterpret_cast<void*>(&OneBookHost::Download);
     functions[7] = reinterpret_cast<void*>(&OneBookHost::Check);
-    SupplyHostFunctions(functions);
-    SetMessageObserver([this](std::string_view text) { messages.emplace_back(text); });
+    env.host_functions = functions;
     OneBookHost::null_key = false;
     OneBookHost::out_of_memory = false;
     OneBookHost::targets.clear();
   }
-  void TearDown() override {
-    SupplyHostFunctions(std::nullopt);
-    SetMessageObserver({});
-  }
-
   // The output file's lines, after checking that each reads as 68 columns.
   size_t OutputLines() {
     std::string contents;
@@ -78,8 +72,15 @@ class BadInputTest : public ::testing::Test {
     return lines;
   }
 
+  // A run as the export makes it.
+  void Run(const char* data_dir, const char* output_file, const char* codes) {
+    RunLookupShowingFailures(state, env, data_dir, output_file, codes);
+  }
+
   test::TempDir dir;
-  std::vector<std::string> messages;
+  PluginState state;
+  test::TestEnv env;
+  std::vector<std::string>& messages = env.messages;
 };
 
 TEST_F(BadInputTest, DataDirectoryThatCannotHoldThePage) {
@@ -93,7 +94,7 @@ TEST_F(BadInputTest, DataDirectoryThatCannotHoldThePage) {
   for (const std::string& data_dir : cases) {
     SCOPED_TRACE(data_dir);
     OneBookHost::targets.clear();
-    DownlaodFunc(data_dir.c_str(), dir.File("out.txt").c_str(), "9784000000001\r\n4000000000");
+    Run(data_dir.c_str(), dir.File("out.txt").c_str(), "9784000000001\r\n4000000000");
     EXPECT_EQ(OneBookHost::targets,
               std::vector<std::string>(2, data_dir + "Temp.html"));  // one search per code
     EXPECT_EQ(0u, OutputLines());
@@ -113,7 +114,7 @@ TEST_F(BadInputTest, FailureThatTheRunDoesNotHandle) {
   const std::string ini = platform::ModuleDirectory() + "kanadeya.ini";
   platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
   OneBookHost::out_of_memory = true;
-  DownlaodFunc(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
+  Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
   platform::DeleteFileAt(ini);
   EXPECT_FALSE(platform::FileExists(dir.File("out.txt")));
   ASSERT_EQ(1u, messages.size());
@@ -123,26 +124,26 @@ TEST_F(BadInputTest, FailureThatTheRunDoesNotHandle) {
 
   OneBookHost::out_of_memory = false;
   messages.clear();
-  DownlaodFunc(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
+  Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(1u, OutputLines());
 }
 
 TEST_F(BadInputTest, NullSearchKeySkipsTheCode) {
   OneBookHost::null_key = true;
-  DownlaodFunc(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
+  Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
   EXPECT_TRUE(OneBookHost::targets.empty());
   EXPECT_EQ(0u, OutputLines());
 }
 
 TEST_F(BadInputTest, NullTexts) {
   // A null output file name cannot be written: the user is told.
-  DownlaodFunc(dir.path().c_str(), nullptr, "9784000000001");
+  Run(dir.path().c_str(), nullptr, "9784000000001");
   ASSERT_EQ(1u, messages.size());
   EXPECT_EQ(0u, messages[0].rfind(std::string(kOutputNotWrittenMessage), 0));
   // A null code list is an empty one.
   messages.clear();
-  DownlaodFunc(dir.path().c_str(), dir.File("out.txt").c_str(), nullptr);
+  Run(dir.path().c_str(), dir.File("out.txt").c_str(), nullptr);
   EXPECT_EQ(std::vector<std::string>{std::string(kNoCodesMessage)}, messages);
 }
 

@@ -13,14 +13,11 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "platform/process.h"
-#include "platform/wait_window.h"
-#include "plugin/exports.h"
 #include "plugin/host_api.h"
 #include "plugin/plugin_state.h"
 #include "plugin/system_texts.h"
-#include "plugin/user_messages.h"
-#include "plugin/wait_window.h"
 #include "record/book_record.h"
+#include "tests/plugin/test_env.h"
 #include "tests/support/bytes.h"
 #include "tests/support/csv.h"
 #include "tests/support/temp_dir.h"
@@ -102,23 +99,20 @@ class LookupDriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
     FakeHost::current = &host;
-    SupplyHostFunctions(host.Functions());
-    SetMessageObserver([this](std::string_view text) { messages.emplace_back(text); });
-    SetProgressObserver([this](int i, int n) { progress.emplace_back(i, n); });
+    env.host_functions = host.Functions();
+    env.on_progress = [this](int i, int n) { progress.emplace_back(i, n); };
     std::filesystem::remove(SettingsPath());
   }
   void TearDown() override {
-    SupplyHostFunctions(std::nullopt);
-    SetMessageObserver({});
-    SetProgressObserver({});
     FakeHost::current = nullptr;
-    LoadedPlugin().stop_requested = false;
     std::filesystem::remove(SettingsPath());
   }
 
   static std::string SettingsPath() { return platform::ExecutableDirectory() + "Setting.ini"; }
 
-  void Run(const char* codes) { DownlaodFunc(dir.path().c_str(), Output().c_str(), codes); }
+  void Run(const char* codes) {
+    RunLookupShowingFailures(state, env, dir.path().c_str(), Output().c_str(), codes);
+  }
   std::string Output() const { return dir.File("out.txt"); }
   bool OutputWritten() const { return platform::FileExists(Output()); }
 
@@ -139,7 +133,9 @@ class LookupDriverTest : public ::testing::Test {
 
   FakeHost host;
   test::TempDir dir;
-  std::vector<std::string> messages;
+  PluginState state;
+  test::TestEnv env;
+  std::vector<std::string>& messages = env.messages;
   std::vector<std::pair<int, int>> progress;
 };
 
@@ -322,13 +318,13 @@ TEST_F(LookupDriverTest, ProgressIsReportedBeforeEachCode) {
 
 TEST_F(LookupDriverTest, StopButtonDuringTheRunKeepsTheLinesFound) {
   host.AddBook("A", "1", "T");
-  SetProgressObserver([](int i, int) {
-    if (i == 2) BtnStopClick();
-  });
+  env.on_progress = [this](int i, int) {
+    if (i == 2) state.stop_requested = true;
+  };
   Run("A\r\nA\r\nA");
   EXPECT_EQ(Lines().size(), 1u);
   // The stop ended that run only: the next one looks up every code.
-  SetProgressObserver({});
+  env.on_progress = nullptr;
   Run("A\r\nA\r\nA");
   EXPECT_EQ(Lines().size(), 3u);
 }
@@ -338,9 +334,9 @@ TEST_F(LookupDriverTest, LogTellsOfAStopRequest) {
   const std::string ini = platform::ModuleDirectory() + "kanadeya.ini";
   platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
   host.AddBook("A", "1", "T");
-  SetProgressObserver([](int i, int) {
-    if (i == 2) BtnStopClick();
-  });
+  env.on_progress = [this](int i, int) {
+    if (i == 2) state.stop_requested = true;
+  };
   Run("A\r\nA\r\nA");
   std::filesystem::remove(ini);
   std::string log;
@@ -367,7 +363,7 @@ TEST_F(LookupDriverTest, StopDuringTheLastCodeIsLogged) {
   platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
   host.AddBook("A", "1", "T");
   host.during_download = [this] {
-    if (host.downloaded.size() == 3) platform::ClickWaitFormStop();
+    if (host.downloaded.size() == 3) state.stop_requested = true;
   };
   Run("A\r\nA");
   std::filesystem::remove(ini);
@@ -384,7 +380,7 @@ TEST_F(LookupDriverTest, HostLackingOneFunction) {
     messages.clear();
     auto functions = host.Functions();
     functions[static_cast<size_t>(missing)] = nullptr;
-    SupplyHostFunctions(functions);
+    env.host_functions = functions;
     Run("A");
     EXPECT_FALSE(OutputWritten());
     ASSERT_EQ(messages.size(), 1u) << kHostFunctionNames[static_cast<size_t>(missing)];
@@ -395,7 +391,7 @@ TEST_F(LookupDriverTest, HostLackingOneFunction) {
 
 TEST_F(LookupDriverTest, MissingHostProgramShowsBothMessages) {
   // The test program's folder holds no host program.
-  SupplyHostFunctions(std::nullopt);
+  env.host_functions = std::nullopt;
   Run("A");
   EXPECT_FALSE(OutputWritten());
   ASSERT_EQ(messages.size(), 2u);
@@ -406,7 +402,8 @@ TEST_F(LookupDriverTest, MissingHostProgramShowsBothMessages) {
 
 TEST_F(LookupDriverTest, OutputFolderMissingIsReported) {
   host.AddBook("A", "1", "T");
-  DownlaodFunc(dir.path().c_str(), dir.File("no-such-folder/out.txt").c_str(), "A");
+  RunLookupShowingFailures(state, env, dir.path().c_str(),
+                           dir.File("no-such-folder/out.txt").c_str(), "A");
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].rfind(std::string(kOutputNotWrittenMessage), 0), 0u);
 }

@@ -13,8 +13,7 @@
 #include <thread>
 
 #include "platform/wait_window.h"
-#include "plugin/plugin_state.h"
-#include "plugin/wait_window.h"
+#include "plugin/system_env.h"
 
 namespace kanadeya {
 namespace {
@@ -22,21 +21,22 @@ namespace {
 TEST(WaitWindow, ShownOnlyWhenAskedItCountsAndStopSetsTheRequest) {
   for (const bool show : {false, true}) {
     SCOPED_TRACE(show ? "shown" : "hidden");
-    CreateWaitWindow(show);
+    SystemEnv env;
+    bool stop_requested = false;
+    env.CreateWaitWindow(show, stop_requested);
     ASSERT_FALSE(platform::WaitFormCounterText().empty()) << "no wait window: no display?";
     HWND form = ::FindWindowA("TfrmWait", nullptr);
     ASSERT_NE(form, nullptr);
-    ReportProgress(1, 3);
-    ReportProgress(2, 3);
+    env.ReportProgress(1, 3);
+    env.ReportProgress(2, 3);
     EXPECT_EQ(show, ::IsWindowVisible(form) != FALSE);
     EXPECT_EQ(platform::WaitFormCounterText(), show ? "2/3" : "-/-");
     EXPECT_EQ(::SendMessageA(::GetDlgItem(form, 4), PBM_GETPOS, 0, 0), show ? 66 : 0);
     platform::ClickWaitFormStop();
-    ProcessWindowMessages();
-    EXPECT_TRUE(LoadedPlugin().stop_requested);
+    env.ProcessWindowMessages();
+    EXPECT_TRUE(stop_requested);
     EXPECT_FALSE(::IsWindowVisible(form));
-    HideWaitWindow();
-    LoadedPlugin().stop_requested = false;
+    env.HideWaitWindow();
   }
 }
 
@@ -46,8 +46,10 @@ TEST(WaitWindow, ShownOnlyWhenAskedItCountsAndStopSetsTheRequest) {
 TEST(WaitWindow, TheWindowOfARunOnAnotherThreadGoesWhenTheNextRunMakesItsOwn) {
   std::atomic<HWND> earlier{nullptr};
   std::atomic<bool> made{false}, gone{false};
+  bool stop_requested = false;
   std::thread other([&] {
-    CreateWaitWindow(false);
+    SystemEnv env;
+    env.CreateWaitWindow(false, stop_requested);
     earlier = ::FindWindowA("TfrmWait", nullptr);
     made = true;
     for (int wait = 0; wait < 500 && ::IsWindow(earlier); ++wait) {
@@ -59,7 +61,8 @@ TEST(WaitWindow, TheWindowOfARunOnAnotherThreadGoesWhenTheNextRunMakesItsOwn) {
   });
   while (!made) ::Sleep(1);
   EXPECT_NE(::GetWindowThreadProcessId(earlier, nullptr), ::GetCurrentThreadId());
-  CreateWaitWindow(false);
+  SystemEnv env;
+  env.CreateWaitWindow(false, stop_requested);
   other.join();
   EXPECT_TRUE(gone);
   HWND latest = ::FindWindowA("TfrmWait", nullptr);
@@ -95,7 +98,7 @@ TEST(WaitWindow, FloatingPointFailureInAHandlerIsSwallowedAndTheMaskRestored) {
   const unsigned int callers = _controlfp(0, 0);
 
   ::PostMessageA(window, WM_APP, 0, 0);
-  ReportProgress(1, 1);  // would raise without the mask
+  SystemEnv().ReportProgress(1, 1);  // would raise without the mask
 
   EXPECT_EQ(_controlfp(0, 0) & _MCW_EM, callers & _MCW_EM);
   EXPECT_NE(g_result, g_result);  // NaN: the handler ran

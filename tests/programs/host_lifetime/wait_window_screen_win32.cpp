@@ -19,7 +19,7 @@
 #include "platform/wait_window.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/plugin_state.h"
-#include "plugin/wait_window.h"
+#include "tests/plugin/test_env.h"
 #include "tests/programs/host_lifetime/sample_stage.h"
 #include "tests/support/bytes.h"
 #include "tests/support/message_boxes.h"
@@ -160,11 +160,12 @@ std::string WindowText(HWND window) {
 
 class WaitWindowOnScreen : public ::testing::Test {
  protected:
-  void SetUp() override { WriteSettings("[Window]\r\nShow=1\r\n"); }
+  void SetUp() override {
+    env_.show_messages = true;
+    WriteSettings("[Window]\r\nShow=1\r\n");
+  }
 
   void TearDown() override {
-    kanadeya::SetProgressObserver({});
-    kanadeya::LoadedPlugin().stop_requested = false;
     ::DeleteFileA(settings_.c_str());
     ::DeleteFileA(log_.c_str());
   }
@@ -191,11 +192,12 @@ class WaitWindowOnScreen : public ::testing::Test {
   // A run of `codes`; `before` is called at the progress report before each
   // code, with the code's 1-based number, ahead of the window's messages.
   std::string Run(const std::string& codes, const std::function<void(int)>& before = {}) {
-    kanadeya::SetProgressObserver([&before](int code, int) {
+    env_.on_progress = [&before](int code, int) {
       if (before) before(code);
-    });
-    kanadeya::RunLookup(stage_.DataDir().c_str(), stage_.Output().c_str(), codes.c_str());
-    kanadeya::SetProgressObserver({});
+    };
+    kanadeya::RunLookup(state_, env_, stage_.DataDir().c_str(), stage_.Output().c_str(),
+                        codes.c_str());
+    env_.on_progress = nullptr;
     return stage_.TakeOutput();
   }
 
@@ -224,7 +226,7 @@ class WaitWindowOnScreen : public ::testing::Test {
         press(form);
       }
     });
-    EXPECT_TRUE(kanadeya::LoadedPlugin().stop_requested);
+    EXPECT_TRUE(state_.stop_requested);
     EXPECT_BYTES_EQ(first_two, stopped);
     EXPECT_FALSE(::IsWindowVisible(::FindWindowA("TfrmWait", nullptr)));
     const std::string log = ReadLog();
@@ -238,6 +240,8 @@ class WaitWindowOnScreen : public ::testing::Test {
   const std::string settings_ = kanadeya::platform::ModuleDirectory() + "kanadeya.ini";
   const std::string log_ = kanadeya::platform::ModuleDirectory() + "screen-test.log";
   SampleStage stage_;
+  kanadeya::PluginState state_;
+  kanadeya::test::TestEnv env_;  // the real host program; messages shown
 };
 
 TEST_F(WaitWindowOnScreen, StopButtonClickedWithTheMouse) {

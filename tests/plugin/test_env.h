@@ -1,0 +1,62 @@
+// A run's surroundings for in-process tests: the system's, but with the
+// host's functions the test gives, every message kept in `messages` instead
+// of shown (unless `show_messages`), and each code's progress seen by
+// `on_progress`, after the window shows it and before its messages run.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plugin/host_api.h"
+#include "plugin/system_env.h"
+
+namespace kanadeya::test {
+
+class TestEnv : public SystemEnv {
+ public:
+  // The functions BindHost binds, in the order of kHostFunctionNames (a
+  // null entry is a missing function); nullopt loads the host program.
+  std::optional<std::array<void*, kHostFunctionCount>> host_functions;
+  std::vector<std::string> messages;
+  bool show_messages = false;
+  std::function<void(int current, int count)> on_progress;
+
+  HostBinding BindHost(HostApi& host) override {
+    if (!host_functions) return SystemEnv::BindHost(host);
+    host = HostApi{};
+    HostBinding binding;
+    for (size_t i = 0; i < host.functions.size(); ++i) {
+      if ((*host_functions)[i] == nullptr) return binding;
+      host.functions[i] = (*host_functions)[i];
+    }
+    binding.bound = true;
+    return binding;
+  }
+  void ShowError(std::string_view text, std::string_view caption) override {
+    if (show_messages) return SystemEnv::ShowError(text, caption);
+    messages.emplace_back(text);
+  }
+  void ShowErrorWithPath(const std::string& path, std::string_view text,
+                         std::string_view caption) override {
+    if (show_messages) return SystemEnv::ShowErrorWithPath(path, text, caption);
+    messages.push_back(path + std::string(text));
+  }
+  void ShowMessage(std::string_view text) override {
+    if (show_messages) return SystemEnv::ShowMessage(text);
+    messages.emplace_back(text);
+  }
+  void ShowReport(std::string_view text) override {
+    if (show_messages) return SystemEnv::ShowReport(text);
+    messages.emplace_back(text);
+  }
+  void ReportProgress(int current, int count) override {
+    ShowProgress(current, count);
+    if (on_progress) on_progress(current, count);
+    ProcessWindowMessages();
+  }
+};
+
+}  // namespace kanadeya::test
