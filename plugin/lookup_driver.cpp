@@ -37,8 +37,8 @@ namespace {
 // One run: what it was given, what it found, and where it says so. Made by
 // RunLookup and handed to each step; the state that outlives the run is
 // the plug-in's (PluginState), what lies outside it the caller's (RunEnv).
-struct LookupRun {
-  LookupRun(PluginState& plugin_state, RunEnv& run_env, std::string data_directory)
+struct ActiveRun {
+  ActiveRun(PluginState& plugin_state, RunEnv& run_env, std::string data_directory)
       : state(plugin_state), env(run_env), data_dir(std::move(data_directory)) {}
 
   PluginState& state;
@@ -136,9 +136,9 @@ bool Download(const HostApi& host, const std::string& path, const std::string& u
   return true;
 }
 
-// The steps of LookUpOneCode: the outcome, the rest in `result`.
-CodeOutcome LookUpInto(LookupRun& run, std::string_view code_line, BookRecord& record,
-                       CodeLookup& result) {
+// The steps of LookupCode: the outcome, the rest in `result`.
+CodeOutcome LookupCodeSteps(ActiveRun& run, std::string_view code_line, BookRecord& record,
+                            CodeLookup& result) {
   Dictionaries& dictionaries = run.state.dictionaries;
   const std::string& site = run.settings.site_base_url;
   record.Code = std::string(code_line);
@@ -193,16 +193,16 @@ CodeOutcome LookUpInto(LookupRun& run, std::string_view code_line, BookRecord& r
 // Looks up one code line on the run's site. The code list's line is not
 // kept: the search key that takes its place is only ever used for this
 // code's search.
-CodeLookup LookUpOneCode(LookupRun& run, std::string_view code_line) {
+CodeLookup LookupCode(ActiveRun& run, std::string_view code_line) {
   CodeLookup result;
   BookRecord record;
-  result.outcome = LookUpInto(run, code_line, record, result);
+  result.outcome = LookupCodeSteps(run, code_line, record, result);
   return result;
 }
 
 // Releases what a run holds, however the run ends.
 struct RunCleanup {
-  LookupRun& run;
+  ActiveRun& run;
   ~RunCleanup() {
     run.env.ReleaseHost(run.host);
     FreeAuthorDictionary(run.state.dictionaries);
@@ -211,7 +211,7 @@ struct RunCleanup {
 
 // The files that neither the log nor the list of codes to try again may
 // ever be.
-std::vector<std::string> KeptFiles(const LookupRun& run, const std::string& output_path,
+std::vector<std::string> KeptFiles(const ActiveRun& run, const std::string& output_path,
                                    const std::string& settings_path) {
   return {output_path,
           run.data_dir + std::string(kAuthorDictionaryFile),
@@ -225,7 +225,7 @@ std::vector<std::string> KeptFiles(const LookupRun& run, const std::string& outp
 
 // Opens the log that the settings name, unless it is refused: the refusal
 // is shown when `show_refusal` (a run that goes on says it once).
-void OpenLog(LookupRun& run, const std::string& output_path, const std::string& settings_path,
+void OpenLog(ActiveRun& run, const std::string& output_path, const std::string& settings_path,
              bool show_refusal) {
   const std::string& log_path = run.settings.log_path;
   if (log_path.empty()) return;
@@ -240,7 +240,7 @@ void OpenLog(LookupRun& run, const std::string& output_path, const std::string& 
 // already looks, or in the data directory when the run keeps none (the run
 // writes its pages there, so it can be written). Never a file of the run's
 // or the host's. Empty when there is no such place.
-std::string RetryListPath(const LookupRun& run, const std::string& output_path,
+std::string RetryListPath(const ActiveRun& run, const std::string& output_path,
                           const std::string& settings_path) {
   std::vector<std::string> kept = KeptFiles(run, output_path, settings_path);
   std::vector<std::string> folders;
@@ -261,7 +261,7 @@ std::string RetryListPath(const LookupRun& run, const std::string& output_path,
 
 // Writes the codes to try again, one a line as the host gave them, whole;
 // a run that has none removes the list of an earlier run.
-RetryList WriteRetryList(const LookupRun& run, const std::string& output_path,
+RetryList WriteRetryList(const ActiveRun& run, const std::string& output_path,
                          const std::string& settings_path,
                          const std::vector<std::string_view>& codes, uint32_t process_id) {
   RetryList list;
@@ -310,7 +310,7 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
     return;
   }
 
-  LookupRun run(state, env, data_dir != nullptr ? data_dir : "");
+  ActiveRun run(state, env, data_dir != nullptr ? data_dir : "");
   // The code list is read line by line from the host's text, which lives
   // through the call; only its line count is needed up front.
   const std::string_view codes(codes_text);
@@ -374,12 +374,12 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
       run.log.Stopped(position + 1);
       if (!blank) {
         retry.push_back(code_line);
-        ++tally.not_reached;
+        tally.AddNotReached();
       }
       ended_early = true;
       break;
     }
-    CodeLookup result = LookUpOneCode(run, code_line);
+    CodeLookup result = LookupCode(run, code_line);
     const CodeOutcome outcome = result.outcome;
     if (outcome == CodeOutcome::kFound) run.output.push_back(std::move(result.line));
     if (blank && outcome == CodeOutcome::kNoConnection) {
@@ -421,11 +421,11 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   while (ended_early && reader.Next(code_line)) {
     if (IsBlankLine(code_line)) continue;
     retry.push_back(code_line);
-    ++tally.not_reached;
+    tally.AddNotReached();
   }
   env.HideWaitWindow();
 
-  summary.found = tally.found;
+  summary.found = tally.found();
   summary.output_written = WriteImportFile(output_path, run.output, process_id, env.FileTimeNow());
   if (summary.output_written) summary.written = run.output.size();
   const std::string note =

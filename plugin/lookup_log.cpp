@@ -24,23 +24,11 @@ constexpr size_t kLongestSiteShown = 200;
 
 std::string_view OutcomeText(CodeOutcome outcome) {
   switch (outcome) {
-    case CodeOutcome::kFound:
-      return kLogFound;
-    case CodeOutcome::kInvalidCode:
-      return kLogInvalidCode;
-    case CodeOutcome::kNotOnSite:
-      return kLogNotOnSite;
-    case CodeOutcome::kSearchNotDownloaded:
-    case CodeOutcome::kDetailNotDownloaded:
-      return kLogNotFetched;
-    case CodeOutcome::kPageFileInTheWay:
-      return kLogPageFileInTheWay;
-    case CodeOutcome::kDetailNotReadable:
-      return kLogUnreadablePage;
-    case CodeOutcome::kNoConnection:
-      return kLogNoConnection;
-    case CodeOutcome::kStopped:
-      return kLogStopped;
+#define KANADEYA_OUTCOME(outcome, log_words, group, names_detail) \
+  case CodeOutcome::outcome:                                      \
+    return log_words;
+#include "plugin/outcomes.inc"
+#undef KANADEYA_OUTCOME
   }
   return {};
 }
@@ -48,8 +36,14 @@ std::string_view OutcomeText(CodeOutcome outcome) {
 // Whether the outcome's line names what it is about (a title, an address,
 // a file).
 bool HasDetail(CodeOutcome outcome) {
-  return outcome != CodeOutcome::kInvalidCode && outcome != CodeOutcome::kNotOnSite &&
-         outcome != CodeOutcome::kDetailNotReadable && outcome != CodeOutcome::kStopped;
+  switch (outcome) {
+#define KANADEYA_OUTCOME(outcome, log_words, group, names_detail) \
+  case CodeOutcome::outcome:                                      \
+    return names_detail;
+#include "plugin/outcomes.inc"
+#undef KANADEYA_OUTCOME
+  }
+  return false;
 }
 
 std::string Count(std::string_view label, size_t n) {

@@ -30,17 +30,11 @@
 
 namespace kanadeya {
 
-// How the lookup of one code ended.
+// How the lookup of one code ended (plugin/outcomes.inc).
 enum class CodeOutcome {
-  kFound,
-  kInvalidCode,          // the host's check gave no search key
-  kNotOnSite,            // the search page links to no book
-  kSearchNotDownloaded,  // the search page did not come back
-  kDetailNotDownloaded,  // the book's page did not come back
-  kPageFileInTheWay,     // "Temp.html" could not be cleared for a download
-  kDetailNotReadable,    // the book's page came but held nothing to read
-  kNoConnection,         // the connection test failed: the run ends
-  kStopped,              // a stop came while the code was looked up: the run ends
+#define KANADEYA_OUTCOME(outcome, log_words, group, names_detail) outcome,
+#include "plugin/outcomes.inc"
+#undef KANADEYA_OUTCOME
 };
 
 // What the log says of one code.

@@ -8,47 +8,33 @@ namespace kanadeya {
 
 void RunTally::Add(CodeOutcome outcome) {
   switch (outcome) {
-    case CodeOutcome::kFound:
-      ++found;
-      break;
-    case CodeOutcome::kInvalidCode:
-      ++invalid;
-      break;
-    case CodeOutcome::kNotOnSite:
-      ++not_on_site;
-      break;
-    case CodeOutcome::kSearchNotDownloaded:
-    case CodeOutcome::kDetailNotDownloaded:
-    case CodeOutcome::kPageFileInTheWay:
-      ++not_fetched;
-      break;
-    case CodeOutcome::kDetailNotReadable:
-      ++unreadable;
-      break;
-    case CodeOutcome::kNoConnection:
-    case CodeOutcome::kStopped:
-      ++not_reached;
-      break;
+#define KANADEYA_OUTCOME(outcome, log_words, group, names_detail) \
+  case CodeOutcome::outcome:                                      \
+    ++counts[static_cast<size_t>(ReportGroup::group)];            \
+    break;
+#include "plugin/outcomes.inc"
+#undef KANADEYA_OUTCOME
   }
 }
 
 std::string ReportText(const RunTally& tally, const RetryList& list, const std::string& log_path) {
   std::string text = std::to_string(tally.given) + std::string(kReportOf) +
-                     std::to_string(tally.found) + std::string(kReportFound);
+                     std::to_string(tally.found()) + std::string(kReportFound);
   const struct {
+    ReportGroup group;
     std::string_view label;
-    size_t count;
-  } others[] = {{kReportNotOnSite, tally.not_on_site},
-                {kReportNotFetched, tally.not_fetched},
-                {kReportUnreadable, tally.unreadable},
-                {kReportInvalid, tally.invalid},
-                {kReportNotReached, tally.not_reached}};
+  } others[] = {{ReportGroup::kNotOnSite, kReportNotOnSite},
+                {ReportGroup::kNotFetched, kReportNotFetched},
+                {ReportGroup::kUnreadable, kReportUnreadable},
+                {ReportGroup::kInvalid, kReportInvalid},
+                {ReportGroup::kNotReached, kReportNotReached}};
   bool first = true;
   for (const auto& other : others) {
-    if (other.count == 0) continue;
+    const size_t count = tally.Count(other.group);
+    if (count == 0) continue;
     if (!first) text += kReportSeparator;
     first = false;
-    text += std::string(other.label) + std::to_string(other.count) + std::string(kReportCount);
+    text += std::string(other.label) + std::to_string(count) + std::string(kReportCount);
   }
   if (!first) text += kReportEnd;
   if (!list.path.empty()) {

@@ -8,6 +8,7 @@
 //   くわしくはログをご覧ください：C:\...\kanadeya.log
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 
@@ -15,19 +16,30 @@
 
 namespace kanadeya {
 
+// The report's groups of outcomes (plugin/outcomes.inc says which outcome
+// goes where), in the report's order.
+enum class ReportGroup {
+  kFound,
+  kNotOnSite,   // the search found no book
+  kNotFetched,  // a page did not come back, or its file was in the way
+  kUnreadable,  // the book's page held nothing to read
+  kInvalid,     // the host's check refused the code
+  kNotReached,  // never looked up: a stop, or the connection was lost
+};
+inline constexpr size_t kReportGroupCount = 6;
+
 // How the codes of a run ended.
 struct RunTally {
   size_t given = 0;  // codes in the list
-  size_t found = 0;
-  size_t not_on_site = 0;  // the search found no book
-  size_t not_fetched = 0;  // a page did not come back, or its file was in the way
-  size_t unreadable = 0;   // the book's page held nothing to read
-  size_t invalid = 0;      // the host's check refused the code
-  size_t not_reached = 0;  // never looked up: a stop, or the connection was lost
+  std::array<size_t, kReportGroupCount> counts{};
 
   void Add(CodeOutcome outcome);
+  // A code that was never looked up.
+  void AddNotReached() { ++counts[static_cast<size_t>(ReportGroup::kNotReached)]; }
+  size_t Count(ReportGroup group) const { return counts[static_cast<size_t>(group)]; }
+  size_t found() const { return Count(ReportGroup::kFound); }
   // Every code gave a book.
-  bool AllFound() const { return found == given; }
+  bool AllFound() const { return found() == given; }
 };
 
 // Where the list of codes to try again went, for the report.

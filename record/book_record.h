@@ -4,9 +4,9 @@
 // fields is record/fields.inc. The output line's columns carry the fields in
 // the order the host's importer reads them (FieldOfColumn).
 //
-// record/ holds the record, the output line made of it, the host's reference
-// dictionaries and the stop request; it stands on strings/, platform/ and
-// markup/, and the parsers of fields/ fill it.
+// record/ holds the record, the output line made of it, the 18- and 26-byte
+// code forms and the host's reference dictionaries; it stands on strings/,
+// platform/ and markup/, and the parsers of fields/ fill it.
 #pragma once
 
 #include <string>
