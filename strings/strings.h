@@ -2,11 +2,12 @@
 //
 // strings/ is the bottom layer: these primitives, the character scans of
 // strings/char_scan.h, the byte scans of strings/byte_scan.h and the
-// system-text helper include nothing else of the project. Every other module builds on these rules,
-// and many edge cases elsewhere are decided here. Positions are 1-based byte positions; 0 means
-// "not found". A lead byte (0x81-0x9F, 0xE0-0xFC) and the byte after it form one character. Byte
-// search tries every offset; character search never matches at the second byte of a double-byte
-// character:
+// system-text helper include nothing else of the project. Every other
+// module builds on these rules, and many edge cases elsewhere are decided
+// here. Positions are 1-based byte positions; 0 means "not found". A lead
+// byte (0x81-0x9F, 0xE0-0xFC) and the byte after it form one character.
+// Byte search tries every offset; character search never matches at the
+// second byte of a double-byte character:
 //
 //   ByteFind("\x83\x7C" /* ポ */, "|") == 2
 //   CharFind("\x83\x7C" /* ポ */, "|") == 0
