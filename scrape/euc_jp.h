@@ -34,16 +34,13 @@ std::array<unsigned char, 2> JisToShiftJis(unsigned char row, unsigned char cell
 //
 // Runs of ASCII and runs of double-byte characters are converted sixteen
 // bytes at a time with SSE2 where the processor has it (always on x86-64; on
-// 32-bit x86 the processor is asked once), else eight bytes at a time in
-// portable C++; the result is always that of EucToShiftJisReference.
+// 32-bit x86 the processor is asked once), else one step at a time; the
+// result is always that of EucToShiftJisReference.
 std::string EucToShiftJis(std::string_view euc);
 
-// The two fast walks that EucToShiftJis chooses between, callable on their
-// own so that tests and fuzzing cover both whatever the processor.
-std::string EucToShiftJisPortable(std::string_view euc);
 // Whether EucToShiftJisSse2 runs its sixteen-byte walk on this processor.
 bool EucToShiftJisSse2Available();
-// The sixteen-byte walk; where it is not available, the portable walk.
+// The sixteen-byte walk; where it is not available, the reference walk.
 std::string EucToShiftJisSse2(std::string_view euc);
 
 // The text taken as lines, converted: what JoinLines(EucToShiftJis(

@@ -1,6 +1,6 @@
 // The sixteen-byte walk of the EUC-JP conversion, with the processor's SSE2
 // instructions: on x86-64 always, on 32-bit x86 when the processor says it
-// has them. Elsewhere EucToShiftJisSse2 is the portable walk.
+// has them. Elsewhere EucToShiftJisSse2 is the reference walk.
 //
 // Each step loads sixteen bytes. Which of them start a pair follows from the
 // set of high bytes and from whether the sixteen before ended on a pair's
@@ -286,7 +286,7 @@ bool EucToShiftJisSse2Available() {
 }
 
 std::string EucToShiftJisSse2(std::string_view euc) {
-  if (!EucToShiftJisSse2Available()) return EucToShiftJisPortable(euc);
+  if (!EucToShiftJisSse2Available()) return EucToShiftJisReference(euc);
   std::string result(euc.size() + 1, '\0');
   result.resize(Walk16<false>(euc.data(), euc.size(), result));
   return result;
@@ -306,7 +306,7 @@ bool EucLinesToShiftJisSse2(std::string_view euc, std::string& lines) {
 
 bool EucToShiftJisSse2Available() { return false; }
 
-std::string EucToShiftJisSse2(std::string_view euc) { return EucToShiftJisPortable(euc); }
+std::string EucToShiftJisSse2(std::string_view euc) { return EucToShiftJisReference(euc); }
 
 bool EucLinesToShiftJisSse2(std::string_view, std::string&) { return false; }
 
