@@ -179,11 +179,11 @@ def main():
             (b"4888300054", b"\x82\xd0\x82\xce\x82\xe8\x8a\x79\x95\x88\x8f\x6f\x94\xc5",
              b"\x83\x73\x83\x41\x83\x6d\x81\x45\x83\x5c\x83\x8d", b"\x96\x6b\x8f\xf0\x93\x7e\x8e\x71"),
             (b"488840002400730950", b"", b"\x8d\x87\x8f\xa5", b"")]:
-        # Flags, last consumed first: files written long ago or just now, the
-        # three files present.
-        for old_files in (b"\x00", b"\x01"):
+        # Flags, last consumed first: the publisher dictionary kept or given
+        # its bytes again before each lookup, the three files present.
+        for kept_publishers in (b"\x00", b"\x01"):
             dictionaries.append(frame(code) + frame(publisher) + frame(label) + frame(name)
-                                + frame(authors) + frame(publishers) + labels + old_files
+                                + frame(authors) + frame(publishers) + labels + kept_publishers
                                 + b"\x01\x01\x01")
     write_corpus("dictionaries", dictionaries)
     write_dict("dictionaries", [b"|", b"\r\n", b"|\r\n", b"9784", b"4"]

@@ -206,6 +206,7 @@ struct RunCleanup {
   ~RunCleanup() {
     run.env.ReleaseHost(run.host);
     FreeAuthorDictionary(run.state.dictionaries);
+    FreePublisherDictionary(run.state.dictionaries);
   }
 };
 

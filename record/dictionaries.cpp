@@ -27,7 +27,7 @@ constexpr size_t kSearchesBeforeIndex = 8;
 size_t FindFramed(std::string_view text, std::string_view inner);
 uint64_t HashOf(std::string_view text);
 
-std::string ReadDictionary(const std::string& path, bool& readable);
+std::string DictionaryText(std::string_view contents);
 
 }  // namespace
 
@@ -35,10 +35,9 @@ DictionaryLoad LoadAuthorDictionary(Dictionaries& dictionaries, const std::strin
   return dictionaries.authors.Load(data_dir + std::string(kAuthorDictionaryFile));
 }
 
-void FreeAuthorDictionary(Dictionaries& dictionaries) {
-  dictionaries.authors.Release();
-  dictionaries.publishers.Release();
-}
+void FreeAuthorDictionary(Dictionaries& dictionaries) { dictionaries.authors.Release(); }
+
+void FreePublisherDictionary(Dictionaries& dictionaries) { dictionaries.publishers.Release(); }
 
 bool LookupAuthor(Dictionary& authors, std::string_view name, AuthorDictionaryEntry& entry) {
   const std::string normalised = NormaliseDictionaryKey(name);
@@ -55,6 +54,11 @@ DictionaryLoad LookupPublisherByCode(Dictionaries& dictionaries, const std::stri
                                      BookRecord& record) {
   Dictionary& publishers = dictionaries.publishers;
   const DictionaryLoad load = publishers.Load(data_dir + std::string(kPublisherDictionaryFile));
+  LookupPublisher(publishers, record);
+  return load;
+}
+
+bool LookupPublisher(Dictionary& publishers, BookRecord& record) {
   const std::string_view code = record.Code;
   // A 13-digit code carries the prefix and the group digit in its first four
   // bytes, a 10-digit code of group 4 the group digit in its first.
@@ -66,11 +70,11 @@ DictionaryLoad LookupPublisherByCode(Dictionaries& dictionaries, const std::stri
       std::string_view value;
       if (publishers.Find(CopyView(code, publisher_start, length), "\r\n", value)) {
         record.Publisher = std::string(value);
-        break;
+        return true;
       }
     }
   }
-  return load;
+  return false;
 }
 
 DictionaryLoad LoadLabelDictionary(Dictionaries& dictionaries, const std::string& data_dir) {
@@ -109,14 +113,20 @@ DictionaryLoad Dictionary::Load(const std::string& path) {
   if (reusable_ && stamp == stamp_ && path == path_) return DictionaryLoad::kRead;
   Release();
   const int64_t read_at = platform::CurrentFileTime();
-  bool readable = false;
-  text_ = ReadDictionary(path, readable);
+  std::string contents;
+  const bool readable = platform::ReadWholeFile(path, contents);
+  if (readable) text_ = DictionaryText(contents);
   path_ = path;
   stamp_ = stamp;
   // A write after the read gives the file a later time than its stamp has,
   // unless the stamp's time is so recent that the clock's step hides it.
   reusable_ = readable && stamp.modified <= read_at - platform::kFileTimeSettle;
   return readable ? DictionaryLoad::kRead : DictionaryLoad::kUnreadable;
+}
+
+void Dictionary::Assign(std::string_view contents) {
+  Release();
+  text_ = DictionaryText(contents);
 }
 
 void Dictionary::Release() {
@@ -222,12 +232,8 @@ uint64_t HashOf(std::string_view text) {
   return static_cast<uint64_t>(std::hash<std::string_view>{}(text));
 }
 
-// The lines of the file, each followed by CR LF; empty when the file is
-// missing or cannot be read, and then `readable` is false.
-std::string ReadDictionary(const std::string& path, bool& readable) {
-  std::string contents;
-  readable = platform::ReadWholeFile(path, contents);
-  if (!readable) return {};
+// The lines of a file's contents, each followed by CR LF.
+std::string DictionaryText(std::string_view contents) {
   std::string text;
   text.reserve(contents.size() + 2);
   SplitLines(contents, [&text](std::string_view line) {

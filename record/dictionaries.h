@@ -22,8 +22,12 @@
 // time, or a file written within a few seconds of that read (platform/
 // file_stamp.h); otherwise the held text stays. The publisher dictionary is
 // kept from one LookupPublisherByCode to the next in the same way, until
-// FreeAuthorDictionary. Lookups go through an index of the text built once
-// per read, and give what the first-occurrence search gives.
+// FreePublisherDictionary. Lookups go through an index of the text built
+// once per read, and give what the first-occurrence search gives.
+//
+// The loads and LookupPublisherByCode are the steps that read the files; the
+// lookups work on a dictionary's text alone, which Dictionary::Assign also
+// makes from a file's bytes (tests and fuzzers give them no files).
 #pragma once
 
 #include <cstdint>
@@ -79,6 +83,9 @@ class Dictionary {
   // Makes the text that of the file at `path` (empty when it is missing or
   // unreadable).
   DictionaryLoad Load(const std::string& path);
+  // Makes the text that of a file holding `contents`, opening no file; the
+  // next Load reads its file.
+  void Assign(std::string_view contents);
   void Release();
   bool Empty() const { return text_.empty(); }
 
@@ -114,9 +121,11 @@ struct AuthorDictionaryEntry {
 // (empty when the file is missing or unreadable).
 DictionaryLoad LoadAuthorDictionary(Dictionaries& dictionaries, const std::string& data_dir);
 
-// Releases the held author dictionary and the kept publisher dictionary;
-// nothing happens when none is held.
+// Releases the held author dictionary; nothing happens when none is held.
 void FreeAuthorDictionary(Dictionaries& dictionaries);
+
+// Releases the kept publisher dictionary; nothing happens when none is kept.
+void FreePublisherDictionary(Dictionaries& dictionaries);
 
 // Looks up "|" + NormaliseDictionaryKey(name) + "|" in `authors`. On a hit
 // the value is the text after the key up to the next "|\r\n" (or to the
@@ -126,13 +135,18 @@ void FreeAuthorDictionary(Dictionaries& dictionaries);
 bool LookupAuthor(Dictionary& authors, std::string_view name,
                   AuthorDictionaryEntry& entry);  // true on a hit
 
-// Reads data_dir + "PubDB.dat" (unless the kept text is still its text) and
-// sets record.Publisher from record.Code. For a code starting with "9" the
-// keys are "|" + 2, 3, 4, 5, 6 bytes of the code from its 5th byte + "|";
-// for a code starting with "4" the same from its 2nd byte (a short code
-// gives shorter keys). The first key that occurs wins, and Publisher becomes
-// the text after it up to the next CR LF.
-//   Code "9784123456789", "|12|P|" in the file: Publisher == "P"
+// Sets record.Publisher from record.Code by `publishers`. For a code
+// starting with "9" the keys are "|" + 2, 3, 4, 5, 6 bytes of the code from
+// its 5th byte + "|"; for a code starting with "4" the same from its 2nd
+// byte (a short code gives shorter keys). The first key that occurs wins,
+// and Publisher becomes the text after it up to the next CR LF; true then.
+// When no key occurs Publisher keeps its text.
+//   Code "9784123456789", "|12|P|" in the dictionary: Publisher == "P"
+bool LookupPublisher(Dictionary& publishers, BookRecord& record);
+
+// Reads data_dir + "PubDB.dat" into the kept publisher dictionary (unless
+// the kept text is still its text) and looks the publisher up in it
+// (LookupPublisher).
 DictionaryLoad LookupPublisherByCode(Dictionaries& dictionaries, const std::string& data_dir,
                                      BookRecord& record);
 

@@ -53,7 +53,17 @@ enum : size_t {
 }  // namespace marker
 constexpr size_t kWalkedMarkers = marker::kContentsStart + 1;
 
-bool ReadPage(const std::string& path, std::string& bytes, std::string& page);
+// A page buffer that gives back the capacity that outgrew kKeptCapacity
+// when the parse ends, however it ends.
+struct KeptCapacity {
+  std::string& buffer;
+  ~KeptCapacity() {
+    if (buffer.capacity() > kKeptCapacity) std::string().swap(buffer);
+  }
+};
+
+bool ReadPageFile(const std::string& path, std::string& bytes);
+bool PageText(std::string_view bytes, std::string& page);
 size_t TestedEnd(std::string_view page);
 std::string_view LineAt(std::string_view page, size_t start);
 std::string CleanLine(std::string_view line, bool remove_spaces);
@@ -121,26 +131,28 @@ class ContentsBlocks {
 bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url,
                      Dictionary& author_dictionary, DetailPageWork& work, BookRecord& record,
                      size_t* markers_found) {
-  AuthorList authors;
-  // The buffers give back the capacity that outgrew kKeptCapacity when the
-  // parse ends, however it ends.
-  struct Trimmed {
-    DetailPageWork& work;
-    ~Trimmed() {
-      for (std::string* kept : {&work.bytes, &work.text})
-        if (kept->capacity() > kKeptCapacity) std::string().swap(*kept);
-    }
-  } trimmed{work};
-  std::string& page = work.text;
-  const bool& stop_requested = *work.stop_requested;
+  const KeptCapacity trimmed{work.bytes};
   if (markers_found != nullptr) *markers_found = 0;
   // The read fails for a missing page as for an unreadable one.
-  if (!ReadPage(page_path, work.bytes, page)) return false;
+  if (!ReadPageFile(page_path, work.bytes)) return false;
+  const bool private_marker_exists =
+      platform::FileExists(page_path + std::string(kPrivateProfileSuffix));
+  return ParseDetailPageBytes(work.bytes, private_marker_exists, site_base_url, author_dictionary,
+                              work, record, markers_found);
+}
+
+bool ParseDetailPageBytes(std::string_view page_bytes, bool private_marker_exists,
+                          std::string_view site_base_url, Dictionary& author_dictionary,
+                          DetailPageWork& work, BookRecord& record, size_t* markers_found) {
+  AuthorList authors;
+  const KeptCapacity trimmed{work.text};
+  std::string& page = work.text;
+  if (markers_found != nullptr) *markers_found = 0;
+  if (!PageText(page_bytes, page)) return false;
 
   // The page text holds its lines each followed by CR LF, and no other CR
   // or LF byte; a line is walked by offsets rather than kept in a list, so
   // that a page of millions of short lines costs no more than its text.
-  bool found = false;
   std::optional<ContentsBlocks> contents;
   const size_t tested_end = TestedEnd(page);
   // The lines holding each marker, found in one pass over the whole page
@@ -154,19 +166,16 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
   std::array<size_t, kWalkedMarkers> first_marked;
   for (size_t k = 0; k < first_marked.size(); ++k)
     first_marked[k] = marked[k].empty() ? page.size() : marked[k].front();
-  // The lines the walk stops at: every line while a hook watches it, else
-  // only the lines holding one of the ten markers, since the others do
-  // nothing. No hook, nothing that could request a stop during the walk.
-  const bool watched = static_cast<bool>(work.line_hook);
+  // The lines the walk examines: the first line, before which a stop is
+  // asked whatever it holds, and the tested lines holding one of the ten
+  // markers, since the others do nothing.
   std::vector<size_t> stops;
-  if (!watched) {
-    for (size_t k = 0; k < first_marked.size(); ++k)
-      for (size_t at : marked[k])
-        if (at < tested_end) stops.push_back(at);
-    std::sort(stops.begin(), stops.end());
-    stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
-    found = tested_end > 0 && !stop_requested;
-  }
+  if (tested_end > 0) stops.push_back(0);
+  for (size_t k = 0; k < first_marked.size(); ++k)
+    for (size_t at : marked[k])
+      if (at < tested_end) stops.push_back(at);
+  std::sort(stops.begin(), stops.end());
+  stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
   MarkedLines product_names(std::move(marked[marker::kProductName])),
       images(std::move(marked[marker::kImage])), publishers(std::move(marked[marker::kPublisher])),
       sizes(std::move(marked[marker::kSize])), author_rows(std::move(marked[marker::kAuthor])),
@@ -174,16 +183,15 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
       edition_dates(std::move(marked[marker::kEditionDate])),
       prices(std::move(marked[marker::kPrice])), memos(std::move(marked[marker::kMemo])),
       contents_starts(std::move(marked[marker::kContentsStart]));
-  size_t next_stop = 0;
-  size_t start = 0;
-  if (!watched) start = stops.empty() ? tested_end : stops[0];
-  for (size_t i = 0; start < tested_end; ++i) {
-    if (watched) work.line_hook(i);
-    if (stop_requested) break;
+  bool found = false;
+  size_t start = 0;  // the line about to be examined; at the end, the first one not examined
+  for (size_t next_stop = 0;; ++next_stop) {
+    start = next_stop < stops.size() ? stops[next_stop] : tested_end;
+    if (start >= tested_end || work.StopRequested()) break;
     found = true;
     const std::string_view line = LineAt(page, start);
     const size_t next_start = start + line.size() + 2;
-    // Line i + 1 exists: at least five lines follow line i.
+    // The next line exists: at least five lines follow a tested line.
     const std::string_view next = LineAt(page, next_start);
 
     if (product_names.Holds(start)) {
@@ -211,26 +219,21 @@ bool ParseDetailPage(const std::string& page_path, std::string_view site_base_ur
                          marked[marker::kContentsItemEnd]);
       contents->AppendBlock(next_start, record.Memo);
     }
-    if (watched)
-      start = next_start;
-    else
-      start = ++next_stop < stops.size() ? stops[next_stop] : tested_end;
   }
   if (!found) return false;
-  if (markers_found != nullptr)  // `start` is the first line not examined
+  if (markers_found != nullptr)
     *markers_found = static_cast<size_t>(std::count_if(first_marked.begin(), first_marked.end(),
                                                        [&](size_t at) { return at < start; }));
 
   AssignAuthorSlots(authors, author_dictionary, record, true, true, true, "");
   record.Memo = Trim(ReplaceAll(record.Memo, kFullWidthSpace, " "));
-  ApplyPrivateProfile(page_path + std::string(kPrivateProfileSuffix), kPrivateAgeRating, "",
-                      record);
+  ApplyPrivateProfile(private_marker_exists, kPrivateAgeRating, "", record);
   return true;
 }
 
-void ApplyPrivateProfile(const std::string& marker_path, std::string_view age_rating,
+void ApplyPrivateProfile(bool marker_exists, std::string_view age_rating,
                          std::string_view reserved18, BookRecord& record) {
-  if (!platform::FileExists(marker_path)) return;
+  if (!marker_exists) return;
   record.Size = ReplaceAll(record.Size, kSizeBunko, kSizeA6);
   record.Size = ReplaceAll(record.Size, kSizeComic, "");
   record.AgeRating = std::string(age_rating);
@@ -240,12 +243,21 @@ void ApplyPrivateProfile(const std::string& marker_path, std::string_view age_ra
 
 namespace {
 
-// The page file as Shift_JIS lines, each followed by CR LF, with the four
-// character references decoded. False when the file cannot be read, also
-// when it does not fit in memory.
-bool ReadPage(const std::string& path, std::string& bytes, std::string& page) {
+// The bytes of the page file. False when the file cannot be read, also when
+// it does not fit in memory.
+bool ReadPageFile(const std::string& path, std::string& bytes) {
   try {
-    if (!platform::ReadWholeFile(path, bytes)) return false;
+    return platform::ReadWholeFile(path, bytes);
+  } catch (const std::exception&) {
+    std::string().swap(bytes);
+    return false;
+  }
+}
+
+// The page as Shift_JIS lines, each followed by CR LF, with the four
+// character references decoded. False when it does not fit in memory.
+bool PageText(std::string_view bytes, std::string& page) {
+  try {
     PageTextFromEuc(bytes, page);
     DecodeReferences(page);
     return true;

@@ -18,7 +18,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -27,39 +26,73 @@
 
 namespace kanadeya {
 
-// What a parse works with besides the page and the record: the stop request
-// it reads before each line, a hook that watches the walk, and the page's
-// buffers, whose capacity is kept from one page to the next (a run reads
-// page after page of much the same size) unless it outgrew 1 MB.
-struct DetailPageWork {
-  explicit DetailPageWork(const bool& stop) : stop_requested(&stop) {}
-  const bool* stop_requested;
-  // When set, called with the number (from 0) of every line the walk is
-  // about to examine, just before its stop test. Empty in the product; a
-  // test sets it to request a stop in the middle of a page.
-  std::function<void(size_t line)> line_hook;
-  std::string bytes, text;
+// What a parse asks whether a stop was requested: before the page's first
+// line, and again before each further line that the walk examines (the lines
+// holding a marker; the others do nothing). A run answers with its stop flag
+// (DetailPageWork's flag form); a test may answer from what the parse has
+// done so far, to stop it in the middle of a page.
+class StopSignal {
+ public:
+  virtual bool Requested() const = 0;
+
+ protected:
+  ~StopSignal() = default;
 };
 
-// Parses the page file at `page_path` into `record`; `site_base_url` (scheme
+// What a parse works with besides the page and the record: where it asks
+// for a stop, and the page's buffers, whose capacity is kept from one page
+// to the next (a run reads page after page of much the same size) unless it
+// outgrew 1 MB.
+class DetailPageWork {
+ public:
+  // Asks the flag, read in place each time.
+  explicit DetailPageWork(const bool& stop) : stop_flag_(&stop) {}
+  // Asks the signal, which outlives this object.
+  explicit DetailPageWork(const StopSignal& stop) : stop_signal_(&stop) {}
+
+  bool StopRequested() const {
+    return stop_signal_ != nullptr ? stop_signal_->Requested() : *stop_flag_;
+  }
+
+  std::string bytes, text;
+
+ private:
+  const bool* stop_flag_ = nullptr;
+  const StopSignal* stop_signal_ = nullptr;
+};
+
+// Parses a detail page (the bytes the host downloaded) into `record`, opening
+// no file; `private_marker_exists` tells whether the private profile's marker
+// file stands beside the page (ApplyPrivateProfile). `site_base_url` (scheme
 // and host, no trailing slash) is put in front of the cover image path, and
 // the credited authors are looked up in `author_dictionary`. True when at
-// least one line was examined: false when the file is missing or cannot be
-// read, when it has fewer than 6 lines, or when a stop was requested before
-// the first line. A stop requested during the walk ends it at the next line
-// and the page still counts. The private-profile marker file is the page
-// path followed by ".kagami_private". With `markers_found`, it receives how
-// many of the ten markers stood on a line that was examined (0 tells of a
-// page that no longer looks like a detail page).
+// least one line was examined: false when the page has fewer than 6 lines,
+// when a stop was requested before the first line, or when the page does not
+// fit in memory; the record is then left as it was. A stop requested during
+// the walk ends it before the next line it would examine, and the page still
+// counts. With `markers_found`, it receives how many of the ten markers
+// stood on a line that was examined (0 tells of a page that no longer looks
+// like a detail page). The page's text is made in work.text: `page_bytes` may
+// be work.bytes, not work.text.
+bool ParseDetailPageBytes(std::string_view page_bytes, bool private_marker_exists,
+                          std::string_view site_base_url, Dictionary& author_dictionary,
+                          DetailPageWork& work, BookRecord& record,
+                          size_t* markers_found = nullptr);
+
+// ParseDetailPageBytes over the page file at `page_path` (read into
+// work.bytes), whose private-profile marker file is the page path followed
+// by ".kagami_private". False also when the file is missing or cannot be
+// read.
 bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url,
                      Dictionary& author_dictionary, DetailPageWork& work, BookRecord& record,
                      size_t* markers_found = nullptr);
 
-// When a file exists at `marker_path`: in record.Size every "文庫" becomes
-// "A6" and then every "コミック" is removed; AgeRating becomes `age_rating`,
-// Reserved18 becomes `reserved18` and PageUrl is emptied. Without the file
-// nothing changes. Only the file's existence counts, not its content.
-void ApplyPrivateProfile(const std::string& marker_path, std::string_view age_rating,
+// When the private profile's marker file exists (`marker_exists`): in
+// record.Size every "文庫" becomes "A6" and then every "コミック" is removed;
+// AgeRating becomes `age_rating`, Reserved18 becomes `reserved18` and PageUrl
+// is emptied. Without the file nothing changes. Only the file's existence
+// counts, not its content.
+void ApplyPrivateProfile(bool marker_exists, std::string_view age_rating,
                          std::string_view reserved18, BookRecord& record);
 
 }  // namespace kanadeya

@@ -1,7 +1,7 @@
 // Author credits: a few credit rows of one page go through ParseAuthorCredit
 // into one AuthorList, and AssignAuthorSlots places the list into the record
-// with a fuzzed author dictionary ("AuthDB.dat") and a fuzzed title standing
-// in Author, as the detail-page parser leaves it.
+// with a fuzzed author dictionary (the bytes of an "AuthDB.dat") and a fuzzed
+// title standing in Author, as the detail-page parser leaves it.
 //
 // The list stays sorted and free of duplicates, every entry starts with a
 // role code; the slots write only the fields they may, and OtherAuthors ends
@@ -58,9 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     others_prefix = provider.ConsumeRandomLengthString(4);
   }
 
-  fuzz::PlaceFile(fuzz::ScratchFolder() + "AuthDB.dat", !dictionary.empty(), dictionary);
   Dictionaries dictionaries;
-  LoadAuthorDictionary(dictionaries, fuzz::ScratchFolder());
+  dictionaries.authors.Assign(dictionary);
 
   AuthorList list;
   size_t offered = 0;

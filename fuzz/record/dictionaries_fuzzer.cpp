@@ -1,18 +1,20 @@
-// The host's three dictionaries over fuzzed files: "AuthDB.dat", "PubDB.dat"
-// and "LabelsDB.dat" (each present or missing), a fuzzed code, publisher,
-// genre and author name. Every lookup must give what the plain rule gives:
-// join the file's lines each followed by CR LF, take the first occurrence of
-// the "|"-framed key anywhere in that text, and the value behind it up to the
-// end mark. The library may keep its dictionaries in any form that does so
-// faster (an index built once a dictionary has served a few searches, a text
-// kept while its file is unchanged); the plain rule is written out here, its
-// first-occurrence search shared with the unit tests (PlainFind).
+// The host's three dictionaries over fuzzed file bytes: "AuthDB.dat",
+// "PubDB.dat" and "LabelsDB.dat" (each present or missing), a fuzzed code,
+// publisher, genre and author name, given to the lookups as bytes
+// (Dictionary::Assign, no files). Every lookup must give what the plain rule
+// gives: join the file's lines each followed by CR LF, take the first
+// occurrence of the "|"-framed key anywhere in that text, and the value
+// behind it up to the end mark. The library may keep its dictionaries in any
+// form that does so faster (an index built once a dictionary has served a
+// few searches); the plain rule is written out here, its first-occurrence
+// search shared with the unit tests (PlainFind).
 //
-// So that such forms are reached, each loaded dictionary serves many lookups:
-// the fuzzed ones and keys taken from its own lines. Half of the inputs give
-// the files a last-write time well in the past, each input a time of its own,
-// so that a reader may keep a file's text from one load to the next; the
-// other half leave them just written.
+// So that such forms are reached, each dictionary serves many lookups: the
+// fuzzed ones and keys taken from its own lines. The publisher dictionary is
+// given its bytes again before every lookup in half of the inputs, as the
+// driver reads a file that changed before every code, and once in the other
+// half, as it keeps an unchanged file's text. (Reading and keeping the files
+// is the file steps' part, which the unit tests and the whole run cover.)
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -57,21 +59,20 @@ std::string PlainDictionaryText(const std::string* file) {
   return text;
 }
 
-std::string PlainPublisher(const std::string& publishers, const std::string& code,
-                           const std::string& publisher) {
+// The publisher of the code, into `value`; false when no key occurs.
+bool PlainPublisher(const std::string& publishers, const std::string& code, std::string& value) {
   size_t start;
   if (!code.empty() && code[0] == '4')
     start = 1;
   else if (!code.empty() && code[0] == '9')
     start = 4;
   else
-    return publisher;
+    return false;
   for (size_t length = 2; length <= 6; ++length) {
     const std::string digits = start < code.size() ? code.substr(start, length) : std::string();
-    std::string value;
-    if (PlainFind(publishers, "|" + digits + "|", "\r\n", value)) return value;
+    if (PlainFind(publishers, "|" + digits + "|", "\r\n", value)) return true;
   }
-  return publisher;
+  return false;
 }
 
 // The lines of a dictionary text (each ends in CR LF), at most `most`.
@@ -85,17 +86,21 @@ std::vector<std::string> LinesOf(const std::string& text, size_t most) {
   return lines;
 }
 
-void CheckPublisher(kanadeya::Dictionaries& dictionaries, const std::string& dir, bool has_file,
+// The publisher lookup; `contents`, when given, is assigned first.
+void CheckPublisher(kanadeya::Dictionary& publishers, const std::string* contents,
                     const std::string& text, const std::string& code,
                     const std::string& publisher) {
   using namespace kanadeya;
+  if (contents != nullptr) publishers.Assign(*contents);
   BookRecord record;
   record.Code = code;
   record.Publisher = publisher;
-  Check((LookupPublisherByCode(dictionaries, dir, record) == DictionaryLoad::kRead) == has_file,
-        "the publisher lookup misreports the file");
-  Check(record.Publisher == PlainPublisher(text, code, publisher),
-        "the publisher differs from the plain lookup", code);
+  const bool hit = LookupPublisher(publishers, record);
+  std::string expected = publisher;
+  Check(hit == PlainPublisher(text, code, expected),
+        "the publisher lookup finds a key where the plain lookup does not, or the other way round",
+        code);
+  Check(record.Publisher == expected, "the publisher differs from the plain lookup", code);
   if (record.Publisher != publisher)
     Check(record.Publisher.find_first_of("\r\n") == std::string::npos,
           "a publisher from the dictionary holds a line break", record.Publisher);
@@ -149,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool has_authors = provider.ConsumeBool();
   const bool has_publishers = provider.ConsumeBool();
   const bool has_labels = provider.ConsumeBool();
-  const bool old_files = provider.ConsumeBool();
+  const bool kept_publishers = provider.ConsumeBool();
   const std::string code = provider.ConsumeRandomLengthString(32);
   const std::string publisher = provider.ConsumeRandomLengthString(64);
   const std::string label = provider.ConsumeRandomLengthString(64);
@@ -158,40 +163,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string publishers = provider.ConsumeRandomLengthString(4096);
   const std::string labels = provider.ConsumeRemainingBytesAsString();
 
-  const std::string& dir = fuzz::ScratchFolder();
-  const std::string paths[] = {dir + "AuthDB.dat", dir + "PubDB.dat", dir + "LabelsDB.dat"};
-  fuzz::PlaceFile(paths[0], has_authors, authors);
-  fuzz::PlaceFile(paths[1], has_publishers, publishers);
-  fuzz::PlaceFile(paths[2], has_labels, labels);
-  if (old_files)
-    for (const std::string& path : paths) fuzz::MakeOld(path);
   const std::string author_text = PlainDictionaryText(has_authors ? &authors : nullptr);
   const std::string publisher_text = PlainDictionaryText(has_publishers ? &publishers : nullptr);
   const std::string label_text = PlainDictionaryText(has_labels ? &labels : nullptr);
 
+  // A missing file is an empty dictionary: nothing assigned.
   kanadeya::Dictionaries dictionaries;
-  // Publisher by code, as the driver calls it (with the whole code line),
+  if (has_authors) dictionaries.authors.Assign(authors);
+  if (has_labels) dictionaries.labels.Assign(labels);
+  if (has_publishers) dictionaries.publishers.Assign(publishers);
+  // The publisher's bytes again before every lookup, or kept.
+  const std::string* fresh = has_publishers && !kept_publishers ? &publishers : nullptr;
+
+  // Publisher by code, as the driver looks it up (with the whole code line),
   // once for the fuzzed code and once for codes made from the file's prefixes.
-  CheckPublisher(dictionaries, dir, has_publishers, publisher_text, code, publisher);
+  CheckPublisher(dictionaries.publishers, fresh, publisher_text, code, publisher);
   for (const std::string& line : LinesOf(publisher_text, 12)) {
     const std::string digits = NthField(line, '|', 2);
-    CheckPublisher(dictionaries, dir, has_publishers, publisher_text, "9784" + digits + "000000",
+    CheckPublisher(dictionaries.publishers, fresh, publisher_text, "9784" + digits + "000000",
                    publisher);
-    CheckPublisher(dictionaries, dir, has_publishers, publisher_text, "4" + digits + "0000", "");
+    CheckPublisher(dictionaries.publishers, fresh, publisher_text, "4" + digits + "0000", "");
   }
+  FreePublisherDictionary(dictionaries);
+  Check(dictionaries.publishers.Empty(), "the publisher dictionary is kept after its release");
 
   // Label by publisher and genre: the fuzzed pair, then the pairs of the
   // file's lines, then the fuzzed pair again once an index may be built.
-  Check((LoadLabelDictionary(dictionaries, dir) == DictionaryLoad::kRead) == has_labels,
-        "the label load misreports the file");
   CheckLabel(dictionaries, label_text, publisher, label);
   for (const std::string& line : LinesOf(label_text, 16))
     CheckLabel(dictionaries, label_text, NthField(line, '|', 2), NthField(line, '|', 3));
   CheckLabel(dictionaries, label_text, publisher, label);
 
   // Author by name, in the same way.
-  Check((LoadAuthorDictionary(dictionaries, dir) == DictionaryLoad::kRead) == has_authors,
-        "the author load misreports the file");
   Check(!dictionaries.authors.Empty() == !author_text.empty(),
         "the author dictionary misreports its lines");
   CheckAuthor(dictionaries, author_text, name);

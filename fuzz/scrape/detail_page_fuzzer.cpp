@@ -1,11 +1,13 @@
-// The detail-page parser over any page bytes, as the driver calls it: the
-// page in "Temp.html" of a data directory, with or without the private
-// profile's marker file beside it, with or without an author dictionary, and
-// with a stop requested at some line or never.
+// The detail-page parser over any page bytes, as the driver's file step
+// hands them over (ParseDetailPageBytes, no files): with or without the
+// private profile's marker file, with or without an author dictionary, and
+// with a stop requested at some ask of the stop signal or never.
 //
 // The page counts exactly when it has at least 6 lines and no stop came
 // before its first line; a page that does not count leaves the record as it
-// was. The parser writes only the fields it fills, the memo ends trimmed, the
+// was. The stop is asked at most once for each line examined; a stop that
+// comes during the walk meets no more markers than the whole walk, and a stop
+// asked for at an ask that never comes changes nothing. The parser writes only the fields it fills, the memo ends trimmed, the
 // record grows no more than linearly with the page, and the output line built
 // from it is sound (68 columns by both readers, nothing breaks its line).
 //
@@ -33,6 +35,22 @@
 #include "tests/support/plain_walks.h"
 
 namespace {
+
+// Requests a stop from the ask numbered `stop_at` (from 0) on; never when it
+// is negative. Counts the asks.
+class StopAtAsk final : public kanadeya::StopSignal {
+ public:
+  explicit StopAtAsk(long stop_at) : stop_at_(stop_at) {}
+  bool Requested() const override {
+    const long ask = asks_++;
+    return stop_at_ >= 0 && ask >= stop_at_;
+  }
+  long asks() const { return asks_; }
+
+ private:
+  long stop_at_;
+  mutable long asks_ = 0;
+};
 
 constexpr std::string_view kSiteBaseUrl = "http://catalog.example";
 constexpr std::string_view kAllAges = "\x91\x53\x94\x4e\x97\xee";  // 全年齢
@@ -111,19 +129,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider provider(data, size);
   const bool private_profile = provider.ConsumeBool();
   const bool has_dictionary = provider.ConsumeBool();
-  // The line at which a stop is requested; -1 for none.
-  const long stop_line = provider.ConsumeBool() ? provider.ConsumeIntegralInRange<long>(0, 40) : -1;
+  // The ask at which a stop is requested; -1 for none.
+  const long stop_at = provider.ConsumeBool() ? provider.ConsumeIntegralInRange<long>(0, 40) : -1;
   const std::string dictionary =
       has_dictionary ? provider.ConsumeRandomLengthString(1024) : std::string();
   const std::string page = provider.ConsumeRemainingBytesAsString();
 
-  const std::string& dir = fuzz::ScratchFolder();
-  const std::string page_path = dir + "Temp.html";
-  fuzz::WriteFile(page_path, page);
-  fuzz::PlaceFile(page_path + ".kagami_private", private_profile, "");
-  fuzz::PlaceFile(dir + "AuthDB.dat", has_dictionary, dictionary);
   Dictionaries dictionaries;
-  LoadAuthorDictionary(dictionaries, dir);
+  dictionaries.authors.Assign(dictionary);
 
   // The record as the driver hands it over: cleared, with the code and the
   // page's address; the other fields hold texts of their own to show a
@@ -135,31 +148,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   record.PageUrl = std::string(kSiteBaseUrl) + "/detail/view.php?id=1";
   const BookRecord before = record;
 
-  // The walk of every line that a hook watches; without a stop, the same
-  // page is parsed again with no hook, when the parser visits only the
-  // marked lines, and must come to the same record.
-  bool stop_requested = false;
-  DetailPageWork work(stop_requested);
-  work.line_hook = [&](size_t line) {
-    if (static_cast<long>(line) == stop_line) stop_requested = true;
-  };
+  // Without a stop, the parse asks the run's stop flag, never set. With one,
+  // it asks a signal that counts the asks, and the page is parsed again with
+  // the flag: a stop that never came must change nothing.
+  const bool never = false;
+  DetailPageWork flag_work(never);
+  const StopAtAsk signal(stop_at);
+  DetailPageWork signal_work(signal);
   size_t markers = 0;
   const bool counted =
-      ParseDetailPage(page_path, kSiteBaseUrl, dictionaries.authors, work, record, &markers);
-  work.line_hook = nullptr;
-  stop_requested = false;
-  if (stop_line < 0) {
-    const BookRecord watched = record;
-    record = before;
-    size_t unwatched_markers = 0;
-    Check(ParseDetailPage(page_path, kSiteBaseUrl, dictionaries.authors, work, record,
-                          &unwatched_markers) == counted &&
-              unwatched_markers == markers,
-          "the page counts otherwise, or meets other markers, with no hook", page);
-    for (int i = 0; i < kFieldCount; ++i)
-      Check(record[i] == watched[i], "the record differs with no hook", page);
+      ParseDetailPageBytes(page, private_profile, kSiteBaseUrl, dictionaries.authors,
+                           stop_at < 0 ? flag_work : signal_work, record, &markers);
+  const long lines = static_cast<long>(CountTextLines(page));
+  Check(signal.asks() <= (lines >= 6 ? lines - 5 : 0),
+        "the stop was asked more often than there are lines to examine", page);
+  if (stop_at >= 0) {
+    BookRecord whole = before;
+    size_t whole_markers = 0;
+    const bool whole_counted =
+        ParseDetailPageBytes(page, private_profile, kSiteBaseUrl, dictionaries.authors, flag_work,
+                             whole, &whole_markers);
+    Check(whole_counted == (lines >= 6), "the page counts otherwise without a stop", page);
+    if (signal.asks() <= stop_at) {  // the stop never came
+      Check(counted == whole_counted && markers == whole_markers,
+            "the page counts otherwise, or meets other markers, with a stop that never came", page);
+      for (int i = 0; i < kFieldCount; ++i)
+        Check(record[i] == whole[i], "the record differs with a stop that never came", page);
+    } else {
+      Check(markers <= whole_markers, "a stop met more markers than the whole walk", page);
+    }
   }
-  Check(counted == (CountTextLines(page) >= 6 && stop_line != 0),
+  Check(counted == (lines >= 6 && stop_at != 0),
         "the page counts when it should not, or the other way round", page);
   size_t record_size = 0;
   for (int i = 0; i < kFieldCount; ++i) {
@@ -177,7 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "the private profile was not applied", page);
   else
     Check(record.AgeRating.empty() && record.PageUrl == before.PageUrl,
-          "the private profile was applied without its marker file", page);
+          "the private profile was applied without its marker", page);
 
   const std::string line = BuildOutputLine(record);
   fuzz::CheckOutputFile(line + "\r\n", true);

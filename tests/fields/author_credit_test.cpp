@@ -9,7 +9,6 @@
 #include "record/book_record.h"
 #include "record/dictionaries.h"
 #include "tests/support/bytes.h"
-#include "tests/support/temp_dir.h"
 
 namespace kanadeya {
 namespace {
@@ -173,9 +172,7 @@ TEST_F(AssignAuthorSlotsTest, EmptyNameIsLeftOut) {
 }
 
 TEST_F(AssignAuthorSlotsTest, DictionaryNamesReadingsAndThirdValue) {
-  test::TempDir dir;
-  dir.Write("AuthDB.dat", SJ("|あいう|亜伊宇|アイウ|x|\r\n|かきく[監修]|書区|カキク|y|\r\n"));
-  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  dictionaries.authors.Assign(SJ("|あいう|亜伊宇|アイウ|x|\r\n|かきく[監修]|書区|カキク|y|\r\n"));
   Assign(Parse(SJ("著者／あいう　監修／かきく　訳／さしす［せそ］")), true, true, true, "");
   EXPECT_BYTES_EQ(SJ("亜伊宇"), record.Author);
   EXPECT_BYTES_EQ(SJ("アイウ"), record.AuthorReading);
@@ -188,9 +185,7 @@ TEST_F(AssignAuthorSlotsTest, DictionaryNamesReadingsAndThirdValue) {
 }
 
 TEST_F(AssignAuthorSlotsTest, BracketReadingWhenNotInDictionary) {
-  test::TempDir dir;
-  dir.Write("AuthDB.dat", SJ("|あいう|亜伊宇|アイウ|x|\r\n"));
-  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  dictionaries.authors.Assign(SJ("|あいう|亜伊宇|アイウ|x|\r\n"));
   Assign(Parse(SJ("著者／あいう　訳／さしす［せそ］")), true, true, true, "");
   EXPECT_BYTES_EQ(SJ("亜伊宇"), record.Author);
   EXPECT_BYTES_EQ(SJ("さしす"), record.Author2);

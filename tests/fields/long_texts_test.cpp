@@ -22,7 +22,6 @@
 #include "strings/strings.h"
 #include "tests/support/bytes.h"
 #include "tests/support/plain_walks.h"
-#include "tests/support/temp_dir.h"
 
 namespace kanadeya {
 namespace {
@@ -82,15 +81,14 @@ TEST(AssignAuthorSlots, SameAsSearchingTheTakenTextAgain) {
                                                 " ",      SJ("［"), SJ("］"), SJ("あ"), "A"};
   const std::vector<std::string_view> codes = {"0", "1", "4", "9"};
   const std::vector<std::string_view> prefixes = {"", "P:", "\x81", "\r\n", "b"};
-  test::TempDir dir;
   // "|ab|x|y|z|", "|ポ|ab||w|", "|A|ポ|r|"
-  dir.Write("AuthDB.dat", SJ("|ab|x|y|z|\r\n|ポ|ab||w|\r\n|A|ポ|r|\r\n"));
+  const std::string_view authors = SJ("|ab|x|y|z|\r\n|ポ|ab||w|\r\n|A|ポ|r|\r\n");
   std::mt19937 engine(11);
   Dictionaries dictionaries;
   BookRecord record;
   for (int round = 0; round < 20000; ++round) {
     if (round % 2 == 0)
-      LoadAuthorDictionary(dictionaries, dir.path());
+      dictionaries.authors.Assign(authors);
     else
       FreeAuthorDictionary(dictionaries);
     AuthorList list;

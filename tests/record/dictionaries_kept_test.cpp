@@ -103,6 +103,7 @@ TEST(KeptDictionaries, LookupsGiveThePlainFirstOccurrence) {
       EXPECT_BYTES_EQ(label, record.Label) << test::Hex(record.Publisher);
     }
     FreeAuthorDictionary(dictionaries);
+    FreePublisherDictionary(dictionaries);
   }
 }
 
@@ -181,7 +182,7 @@ TEST(KeptDictionaries, EachDataDirectoryHasItsOwnFiles) {
               LookupPublisherByCode(dictionaries, i % 2 ? second.path() : first.path(), record));
     EXPECT_EQ(i % 2 ? "Other" : "First", record.Publisher);
   }
-  FreeAuthorDictionary(dictionaries);
+  FreePublisherDictionary(dictionaries);
 }
 
 }  // namespace

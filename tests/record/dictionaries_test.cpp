@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -13,25 +14,24 @@
 namespace kanadeya {
 namespace {
 
+using namespace std::string_view_literals;
 using test::TempDir;
 
 // "AuthDB.dat": normalised name, name, reading, third value.
-constexpr std::string_view kAuthors =
-    // |あいう|あい・う|アイウ|作曲家|
-    "|\x82\xa0\x82\xa2\x82\xa4|\x82\xa0\x82\xa2\x81\x45\x82\xa4|\x83\x41\x83\x43\x83\x45|"
-    "\x8d\xec\x8b\xc8\x89\xc6|\r\n"
-    // |かきく|かきく|| : no reading, no third value
-    "|\x82\xa9\x82\xab\x82\xad|\x82\xa9\x82\xab\x82\xad||\r\n"
-    "|alpha|beta|Mid|m|x|\r\n"  // "|beta|" first occurs here, mid-line
-    "|beta|Beta|BETA|b|\r\n"
-    "|dup|First|F|1|\r\n"
-    "|dup|Second|S|2|\r\n"
-    "|cr|C|c|3|\r"            // a lone CR ends a line
-    "|lf|L|l|4|\n"            // so does a lone LF
-    "|open|Name|Reading\r\n"  // no closing bar: the value runs on
-    "|next|N|n|5|\r\n"
-    "|two|Tw\x83|o|6|\r\n"  // "Tw" then a lead byte taking the bar as its second byte
-    "\0|zero|Z|z|7|\r\n";   // a zero byte ends the text
+const std::string kAuthors =
+    SJ("|あいう|あい・う|アイウ|作曲家|\r\n"
+       "|かきく|かきく||\r\n")  // no reading, no third value
+    + std::string(
+          "|alpha|beta|Mid|m|x|\r\n"  // "|beta|" first occurs here, mid-line
+          "|beta|Beta|BETA|b|\r\n"
+          "|dup|First|F|1|\r\n"
+          "|dup|Second|S|2|\r\n"
+          "|cr|C|c|3|\r"            // a lone CR ends a line
+          "|lf|L|l|4|\n"            // so does a lone LF
+          "|open|Name|Reading\r\n"  // no closing bar: the value runs on
+          "|next|N|n|5|\r\n"
+          "|two|Tw\x83|o|6|\r\n"    // "Tw" then a lead byte taking the bar as its second byte
+          "\0|zero|Z|z|7|\r\n"sv);  // a zero byte ends the text
 
 struct AuthorRow {
   std::string_view name;
@@ -40,11 +40,9 @@ struct AuthorRow {
 };
 
 TEST(LookupAuthor, FirstOccurrenceOfTheKey) {
-  Dictionaries dictionaries;
-  TempDir dir;
-  dir.Write("AuthDB.dat", kAuthors);
-  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
-  ASSERT_FALSE(dictionaries.authors.Empty());
+  Dictionary authors;
+  authors.Assign(kAuthors);
+  ASSERT_FALSE(authors.Empty());
   static const AuthorRow rows[] = {
       // あい・う is looked up as |あいう|
       {SJ("あい・う"), true, SJ("あい・う"), SJ("アイウ"), SJ("作曲家")},
@@ -64,13 +62,42 @@ TEST(LookupAuthor, FirstOccurrenceOfTheKey) {
   for (const auto& row : rows) {
     SCOPED_TRACE(test::Utf8(row.name));
     AuthorDictionaryEntry entry{"unchanged", "unchanged", "unchanged"};
-    ASSERT_EQ(row.hit, LookupAuthor(dictionaries.authors, row.name, entry));
+    ASSERT_EQ(row.hit, LookupAuthor(authors, row.name, entry));
     if (!row.hit) continue;
     EXPECT_BYTES_EQ(row.dictionary_name, entry.name);
     EXPECT_BYTES_EQ(row.reading, entry.reading);
     EXPECT_BYTES_EQ(row.extra, entry.extra);
   }
-  FreeAuthorDictionary(dictionaries);
+}
+
+TEST(Dictionary, AssignReplacesTheText) {
+  Dictionary authors;
+  AuthorDictionaryEntry entry;
+  authors.Assign("|beta|Beta|BETA|");  // the last line needs no line end
+  EXPECT_TRUE(LookupAuthor(authors, "beta", entry));
+  EXPECT_BYTES_EQ("Beta", entry.name);
+  authors.Assign("|gamma|G|g|\r\n");
+  EXPECT_FALSE(LookupAuthor(authors, "beta", entry));
+  EXPECT_TRUE(LookupAuthor(authors, "gamma", entry));
+  authors.Assign("");  // no lines
+  EXPECT_TRUE(authors.Empty());
+  authors.Assign("\n");  // one empty line
+  EXPECT_FALSE(authors.Empty());
+  authors.Assign(std::string_view("\0\n", 2));  // a zero byte first: no lines
+  EXPECT_TRUE(authors.Empty());
+
+  // A load after it reads its file, also one whose text was kept before.
+  TempDir dir;
+  const std::string path = dir.File("AuthDB.dat");
+  dir.Write("AuthDB.dat", "|beta|From the file|F|\r\n");
+  std::filesystem::last_write_time(
+      path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  for (int round = 0; round < 2; ++round) {
+    authors.Assign("|beta|Assigned|A|\r\n");
+    ASSERT_EQ(DictionaryLoad::kRead, authors.Load(path));
+    ASSERT_TRUE(LookupAuthor(authors, "beta", entry));
+    EXPECT_BYTES_EQ("From the file", entry.name);
+  }
 }
 
 TEST(LoadAuthorDictionary, MissingFolderOrReloadedFile) {
@@ -121,10 +148,9 @@ struct PublisherRow {
   std::string_view code, publisher;
 };
 
-TEST(LookupPublisherByCode, PrefixKeysOfTwoToSixDigits) {
-  Dictionaries dictionaries;
-  TempDir dir;
-  dir.Write("PubDB.dat", kPublishers);
+TEST(LookupPublisher, PrefixKeysOfTwoToSixDigits) {
+  Dictionary publishers;
+  publishers.Assign(kPublishers);
   static const PublisherRow rows[] = {
       {"9784123456789", "Two|"},       // |12| before |1234|: the shortest key wins
       {"4123456789", "Two|"},          // ISBN-10: from the 2nd byte
@@ -142,9 +168,28 @@ TEST(LookupPublisherByCode, PrefixKeysOfTwoToSixDigits) {
     BookRecord record;
     record.Code = std::string(row.code);
     record.Publisher = "before";
-    EXPECT_EQ(DictionaryLoad::kRead, LookupPublisherByCode(dictionaries, dir.path(), record));
+    EXPECT_EQ(row.publisher != "before", LookupPublisher(publishers, record));
     EXPECT_BYTES_EQ(row.publisher, record.Publisher);
   }
+}
+
+// The file step reads "PubDB.dat" of the data directory and keeps it until
+// its own release; the author dictionary's release leaves it.
+TEST(LookupPublisherByCode, ReadsAndKeepsTheFile) {
+  Dictionaries dictionaries;
+  TempDir dir;
+  dir.Write("PubDB.dat", kPublishers);
+  dictionaries.authors.Assign("|a|A|\r\n");
+  BookRecord record;
+  record.Code = "9784123456789";
+  EXPECT_EQ(DictionaryLoad::kRead, LookupPublisherByCode(dictionaries, dir.path(), record));
+  EXPECT_BYTES_EQ("Two|", record.Publisher);
+  FreeAuthorDictionary(dictionaries);
+  EXPECT_TRUE(dictionaries.authors.Empty());
+  EXPECT_FALSE(dictionaries.publishers.Empty());
+  FreePublisherDictionary(dictionaries);
+  EXPECT_TRUE(dictionaries.publishers.Empty());
+  FreePublisherDictionary(dictionaries);  // releasing again does nothing
 }
 
 TEST(LookupPublisherByCode, MissingFileKeepsThePublisher) {
@@ -167,9 +212,7 @@ struct LabelRow {
 
 TEST(LookupLabel, PublisherAndNormalisedGenre) {
   Dictionaries dictionaries;
-  TempDir dir;
-  dir.Write("LabelsDB.dat", kLabels);
-  ASSERT_EQ(DictionaryLoad::kRead, LoadLabelDictionary(dictionaries, dir.path()));
+  dictionaries.labels.Assign(kLabels);
   static const LabelRow rows[] = {
       {"Pub", SJ("a・b"), "Label AB"},  // a・b is looked up as ab
       {"Pub", " a b ", "Label AB"},     // spaces go
@@ -186,8 +229,16 @@ TEST(LookupLabel, PublisherAndNormalisedGenre) {
     EXPECT_BYTES_EQ(row.result, record.Label);
   }
 
-  // Loading a missing file empties the held dictionary.
+  // Loading a file replaces the held dictionary, loading a missing one
+  // empties it.
   BookRecord record;
+  TempDir dir;
+  dir.Write("LabelsDB.dat", "|Pub|ab|From the file\r\n");
+  EXPECT_EQ(DictionaryLoad::kRead, LoadLabelDictionary(dictionaries, dir.path()));
+  record.Publisher = "Pub";
+  record.Label = "ab";
+  LookupLabel(dictionaries, record);
+  EXPECT_BYTES_EQ("From the file", record.Label);
   TempDir empty;
   EXPECT_EQ(DictionaryLoad::kMissing, LoadLabelDictionary(dictionaries, empty.path()));
   record.Publisher = "Pub";

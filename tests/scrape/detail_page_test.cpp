@@ -67,32 +67,34 @@ std::string Item(std::string_view text) {
 }
 std::string Div(std::string_view text) { return "\t<div>" + std::string(text) + "</div>"; }
 
+// The Shift_JIS lines as an EUC-JP page with CR LF line ends.
+std::string PageOf(const std::vector<std::string>& lines) {
+  std::string page;
+  for (const auto& line : lines) page += line + "\r\n";
+  return ToEucJp(page);
+}
+
+// The lines followed by five filler lines, which are never tested.
+std::vector<std::string> WithTail(std::vector<std::string> lines) {
+  for (int i = 0; i < 5; ++i) lines.push_back(kFiller);
+  return lines;
+}
+
 class DetailPageTest : public ::testing::Test {
  protected:
-  // The page at PagePath() into record.
-  bool ParsePage(size_t* markers_found = nullptr) {
-    return ParseDetailPage(PagePath(), kBase, dictionaries.authors, work, record, markers_found);
+  // The page's bytes into record, with or without the private profile's
+  // marker as private_marker_ tells.
+  bool ParseBytes(std::string_view page, DetailPageWork& with) {
+    return ParseDetailPageBytes(page, private_marker_, kBase, dictionaries.authors, with, record,
+                                &markers_found_);
   }
+  bool ParseBytes(std::string_view page) { return ParseBytes(page, work); }
 
-  std::string PagePath() const { return dir_.File("Temp.html"); }
+  bool Parse(const std::vector<std::string>& lines) { return ParseBytes(PageOf(lines)); }
+  bool ParseWithTail(std::vector<std::string> lines) { return Parse(WithTail(std::move(lines))); }
 
-  // Writes the Shift_JIS lines as an EUC-JP page with CR LF line ends and
-  // parses it.
-  bool Parse(const std::vector<std::string>& lines) {
-    std::string page;
-    for (const auto& line : lines) page += line + "\r\n";
-    dir_.Write("Temp.html", ToEucJp(page));
-    return ParsePage(&markers_found_);
-  }
-
-  // The lines followed by five filler lines, which are never tested.
-  bool ParseWithTail(std::vector<std::string> lines) {
-    for (int i = 0; i < 5; ++i) lines.push_back(kFiller);
-    return Parse(lines);
-  }
-
-  TempDir dir_;
-  size_t markers_found_ = 99;  // what the last Parse told
+  size_t markers_found_ = 99;  // what the last parse told
+  bool private_marker_ = false;
   bool stop_requested = false;
   DetailPageWork work{stop_requested};
   Dictionaries dictionaries;
@@ -104,10 +106,11 @@ TEST(ToEucJpHelper, RoundTripsThroughTheConversion) {
   EXPECT_BYTES_EQ(sjis, EucToShiftJis(ToEucJp(sjis)));
 }
 
+// The page file, read by the file step; no marker file stands beside it.
 TEST_F(DetailPageTest, WholeBookPage) {
-  std::filesystem::copy_file(test::DataPath("pages/book.html"), PagePath());
   size_t markers = 0;
-  ASSERT_TRUE(ParsePage(&markers));
+  ASSERT_TRUE(ParseDetailPage(test::DataPath("pages/book.html"), kBase, dictionaries.authors, work,
+                              record, &markers));
   EXPECT_EQ(10u, markers);  // each of the ten markers, some more than once
   EXPECT_BYTES_EQ(kTitle, record.Title);
   EXPECT_BYTES_EQ("3", record.Volume);
@@ -162,7 +165,7 @@ struct FileRow {
   bool result;
 };
 
-TEST_F(DetailPageTest, LineRulesOfTheFile) {
+TEST_F(DetailPageTest, LineRulesOfThePage) {
   static const FileRow rows[] = {
       {"", false},
       {"1\n2\n3\n4\n5\n6", true},
@@ -174,15 +177,21 @@ TEST_F(DetailPageTest, LineRulesOfTheFile) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(test::Hex(row.bytes));
-    dir_.Write("Temp.html", row.bytes);
-    EXPECT_EQ(row.result, ParsePage());
+    EXPECT_EQ(row.result, ParseBytes(row.bytes));
   }
-  // Missing, or a folder in its place: false, and the record is untouched.
-  std::filesystem::remove(PagePath());
+}
+
+// The file step: a page file missing, or a folder in its place, is false,
+// and the record is untouched.
+TEST_F(DetailPageTest, MissingPageFile) {
+  TempDir dir;
+  const std::string path = dir.File("Temp.html");
   record.Memo = " memo ";
-  EXPECT_FALSE(ParsePage());
-  std::filesystem::create_directory(PagePath());
-  EXPECT_FALSE(ParsePage());
+  size_t markers = 99;
+  EXPECT_FALSE(ParseDetailPage(path, kBase, dictionaries.authors, work, record, &markers));
+  EXPECT_EQ(0u, markers);
+  std::filesystem::create_directory(path);
+  EXPECT_FALSE(ParseDetailPage(path, kBase, dictionaries.authors, work, record));
   EXPECT_BYTES_EQ(" memo ", record.Memo);
 }
 
@@ -283,31 +292,55 @@ TEST_F(DetailPageTest, ContentsItemOnTheLastLine) {
 }
 
 struct ProfileRow {
-  enum { kNone, kFile, kFolder } marker;  // what stands at Temp.html.kagami_private
+  bool marker;  // the private profile's marker file exists
   std::string_view size, profiled_size;
 };
 
 TEST_F(DetailPageTest, PrivateProfile) {
   static const ProfileRow rows[] = {
-      {ProfileRow::kNone, SJ("文庫"), ""},  // 文庫 stays
-      {ProfileRow::kFile, SJ("文庫"), "A6"},
-      {ProfileRow::kFile, SJ("コミック文庫"), "A6"},
-      {ProfileRow::kFolder, "B5", ""},  // a folder is no marker file
+      {false, SJ("文庫"), ""},  // 文庫 stays
+      {true, SJ("文庫"), "A6"},
+      {true, SJ("コミック文庫"), "A6"},
+      {false, "B5", ""},
   };
-  const std::string marker = PagePath() + ".kagami_private";
   for (const auto& row : rows) {
-    std::filesystem::remove(marker);
-    if (row.marker == ProfileRow::kFile) dir_.Write("Temp.html.kagami_private", "anything");
-    if (row.marker == ProfileRow::kFolder) std::filesystem::create_directory(marker);
+    private_marker_ = row.marker;
     record = BookRecord{};
     record.PageUrl = "http://catalog.example/detail/view.php?id=1";
     record.Reserved18 = "x";
     ASSERT_TRUE(ParseWithTail({std::string(kMarkerSize) + "</div>", Div(row.size)}));
-    const bool applied = row.marker == ProfileRow::kFile;
-    EXPECT_BYTES_EQ(applied ? row.profiled_size : row.size, record.Size);
-    EXPECT_BYTES_EQ(applied ? SJ("全年齢") : "", record.AgeRating);
-    EXPECT_BYTES_EQ(applied ? "" : "x", record.Reserved18);
-    EXPECT_EQ(applied, record.PageUrl.empty());
+    EXPECT_BYTES_EQ(row.marker ? row.profiled_size : row.size, record.Size);
+    EXPECT_BYTES_EQ(row.marker ? SJ("全年齢") : "", record.AgeRating);
+    EXPECT_BYTES_EQ(row.marker ? "" : "x", record.Reserved18);
+    EXPECT_EQ(row.marker, record.PageUrl.empty());
+  }
+}
+
+struct MarkerFileRow {
+  enum { kNone, kFile, kFolder } marker;  // what stands at Temp.html.kagami_private
+  bool applied;
+};
+
+// The file step tells the private profile's marker file by its existence.
+TEST_F(DetailPageTest, PrivateProfileMarkerFile) {
+  static const MarkerFileRow rows[] = {
+      {MarkerFileRow::kNone, false},
+      {MarkerFileRow::kFile, true},
+      {MarkerFileRow::kFolder, false},  // a folder is no marker file
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    dir.Write("Temp.html",
+              PageOf(WithTail({std::string(kMarkerSize) + "</div>", Div(SJ("文庫"))})));
+    if (row.marker == MarkerFileRow::kFile) dir.Write("Temp.html.kagami_private", "anything");
+    if (row.marker == MarkerFileRow::kFolder)
+      std::filesystem::create_directory(dir.File("Temp.html.kagami_private"));
+    record = BookRecord{};
+    record.PageUrl = "http://catalog.example/detail/view.php?id=1";
+    ASSERT_TRUE(ParseDetailPage(dir.File("Temp.html"), kBase, dictionaries.authors, work, record));
+    EXPECT_BYTES_EQ(row.applied ? "A6" : SJ("文庫"), record.Size);
+    EXPECT_BYTES_EQ(row.applied ? SJ("全年齢") : "", record.AgeRating);
+    EXPECT_EQ(row.applied, record.PageUrl.empty());
   }
 }
 
@@ -319,17 +352,49 @@ TEST_F(DetailPageTest, StopRequestedBeforeTheFirstLine) {
   EXPECT_BYTES_EQ(" memo ", record.Memo);  // the finish did not run
 }
 
+// Asks for a stop once the parse has filled the publisher, and counts the
+// asks.
+class StopOncePublisherRead final : public StopSignal {
+ public:
+  explicit StopOncePublisherRead(const BookRecord& record) : record_(record) {}
+  bool Requested() const override {
+    ++asks;
+    return !record_.Publisher.empty();
+  }
+  mutable int asks = 0;
+
+ private:
+  const BookRecord& record_;
+};
+
 TEST_F(DetailPageTest, StopRequestedDuringTheWalk) {
-  work.line_hook = [this](size_t line) {
-    if (line == 2) stop_requested = true;
-  };
+  StopOncePublisherRead signal(record);
+  DetailPageWork stopping(signal);
   record.Memo = " memo ";
-  EXPECT_TRUE(ParseWithTail(
-      {std::string(kMarkerPublisher), Div(kPublisherName), std::string(kMarkerPrice), Div("100")}));
+  EXPECT_TRUE(
+      ParseBytes(PageOf(WithTail({std::string(kMarkerPublisher), Div(kPublisherName), kFiller,
+                                  kFiller, std::string(kMarkerPrice), Div("100")})),
+                 stopping));
   EXPECT_BYTES_EQ(kPublisherName, record.Publisher);  // line 0 was examined
-  EXPECT_BYTES_EQ("", record.Price);                  // line 2 was not
+  EXPECT_BYTES_EQ("", record.Price);                  // line 4 was not
   EXPECT_EQ(1u, markers_found_);
   EXPECT_BYTES_EQ("memo", record.Memo);  // the finish ran
+  // Asked before line 0 and before line 4, the next line holding a marker.
+  EXPECT_EQ(2, signal.asks);
+}
+
+TEST_F(DetailPageTest, StopAskedBeforeTheFirstLineAndEachMarkedLine) {
+  StopOncePublisherRead signal(record);  // never filled here: no stop
+  DetailPageWork asking(signal);
+  EXPECT_TRUE(ParseBytes(PageOf(WithTail({kFiller, std::string(kMarkerPrice), Div("100"), kFiller,
+                                          std::string(kMarkerMemo), Div("m")})),
+                         asking));
+  EXPECT_BYTES_EQ("100", record.Price);
+  EXPECT_EQ(3, signal.asks);  // lines 0, 1 and 4
+  // Fewer than six lines: nothing is examined, nothing asked.
+  signal.asks = 0;
+  EXPECT_FALSE(ParseBytes(PageOf({std::string(kMarkerPrice), Div("100")}), asking));
+  EXPECT_EQ(0, signal.asks);
 }
 
 TEST_F(DetailPageTest, PageWithoutMarkersStillFinishes) {
@@ -391,8 +456,7 @@ TEST_F(DetailPageTest, ArbitraryBytes) {
       if (random() % 4 == 0) text += "\r\n";
     }
     record = BookRecord{};
-    dir_.Write("Temp.html", text);
-    ParsePage();
+    ParseBytes(text);
   }
 }
 
@@ -405,9 +469,8 @@ TEST_F(DetailPageTest, NestedContentsBlocksStayBounded) {
   for (int i = 0; i < 20000; ++i) page += start;
   for (int i = 0; i < 20000; ++i) page += item;
   page += "a\r\nb\r\nc\r\nd\r\ne\r\n";
-  dir_.Write("Temp.html", page);
   const auto began = std::chrono::steady_clock::now();
-  ASSERT_TRUE(ParsePage());
+  ASSERT_TRUE(ParseBytes(page));
   EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
   EXPECT_LE(record.Memo.size(), 2 * page.size());
   EXPECT_GT(record.Memo.size(), 20000u * (kItem1.size() + kComposer.size()));
