@@ -100,19 +100,19 @@ std::string SplitTitleVolume(std::string_view name, BookRecord& record) {
   // its length, and the groups for the remainder are joined once at the end:
   // a name of a million groups costs no more than its length.
   {
-    const std::string_view name = title;
-    size_t length = name.size();
-    OpenBrackets opens(name);
+    const std::string_view whole = title;
+    size_t length = whole.size();
+    OpenBrackets opens(whole);
     std::vector<std::string_view> notes;  // right to left
-    while (length > 0 && name[length - 1] == ')') {
+    while (length > 0 && whole[length - 1] == ')') {
       auto open = static_cast<int64_t>(opens.LastWithin(length)) + 1;
-      std::string_view group = CopyView(name, open, static_cast<int64_t>(length) - open);
+      std::string_view group = CopyView(whole, open, static_cast<int64_t>(length) - open);
       if (Contains(group, ")")) {
         open = static_cast<int64_t>(opens.LastWithin(open - 2)) + 1;
-        group = CopyView(name, open, static_cast<int64_t>(length) - open);
+        group = CopyView(whole, open, static_cast<int64_t>(length) - open);
       }
       const std::string candidate = WithoutVolumeWords(group);
-      length = TrimRightView(CopyView(name.substr(0, length), 1, open - 2)).size();
+      length = TrimRightView(CopyView(whole.substr(0, length), 1, open - 2)).size();
       if (IsVolumeNumber(candidate) && volume.empty()) {
         volume = candidate;
       } else {

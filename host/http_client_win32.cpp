@@ -145,12 +145,12 @@ FetchResult Fetch(const std::string& url, const std::string& body_path, const Fe
   uint64_t received = 0;
   char buffer[1 << 14];
   for (;;) {
-    const uint32_t left = MillisecondsLeft(deadline);
-    if (left == 0) {
+    const uint32_t remaining = MillisecondsLeft(deadline);
+    if (remaining == 0) {
       result.error = "timed out";
       return result;
     }
-    SetTimeout(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, left);
+    SetTimeout(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, remaining);
     DWORD got = 0;
     if (!::InternetReadFile(request.get(), buffer, sizeof buffer, &got)) {
       result.error = Failure(::GetLastError(), deadline);

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Checks that the code's folders include only downwards.
 
-The folders are layers, bottom first (LAYERS). A file in one layer may
-include its own folder and the layers below it, never one above; an include
-of a folder that the list does not name fails too. The tests, fuzz targets
-and benchmarks stand above every layer (USERS). Within the plug-in only
-platform/ includes windows.h; elsewhere only files named *_win32.cpp do.
+The folders are layers, bottom first (LAYERS, the one list in tools/layers.py).
+A file in one layer may include its own folder and the layers below it,
+never one above; an include of a folder that the list does not name fails
+too. The tests, fuzz targets and benchmarks stand above every layer (USERS).
+Within the plug-in only platform/ includes windows.h; elsewhere only files
+named *_win32.cpp do.
 
     tools/check-layers.py [--root DIR]
 
@@ -16,17 +17,8 @@ import re
 import sys
 from pathlib import Path
 
-# Bottom first; each may include itself and everything before it.
-LAYERS = [
-    "strings",   # Shift_JIS byte-string primitives, line splitting, the system-text helper
-    "platform",  # what differs between Win32 and POSIX
-    "markup",    # markers, tags, width folding: text helpers on the platform's mapping
-    "record",    # the book record, the output line, the dictionaries, the stop request
-    "fields",    # the parsers that fill the record: title and volume, credits, dates
-    "scrape",    # the EUC-JP conversion, page lines, the detail page
-    "plugin",    # the exports, the lookup driver, the host callback table
-    "host",      # hakobune, the stand-in host program
-]
+from layers import LAYERS  # tools/layers.py: the folders, bottom first
+
 # Above every layer: each may include all layers and the folders it names.
 USERS = {
     "tests": ["tests"],

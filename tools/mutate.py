@@ -37,8 +37,8 @@ import time
 from collections import namedtuple
 from pathlib import Path
 
-# The layer folders, bottom first (tools/check-layers.py holds the same order).
-LAYERS = ["strings", "platform", "markup", "record", "fields", "scrape", "plugin", "host"]
+from layers import LAYERS  # the layer folders, bottom first (tools/layers.py)
+
 SOURCES = ("*.cpp", "*.h", "*.inc")
 BACKUP = "mutate-backup"  # under the build folder: originals of files being mutated
 # Tests left out: this tool's own, which would sample within the sample, and those that read

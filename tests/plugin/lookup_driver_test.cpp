@@ -88,8 +88,8 @@ struct FakeHost {
     return functions;
   }
 
-  void AddBook(const std::string& key, const std::string& id, const std::string& title) {
-    pages[kSearchBase + key] = SearchPage(id);
+  void AddBook(const std::string& keyword, const std::string& id, const std::string& title) {
+    pages[kSearchBase + keyword] = SearchPage(id);
     pages[kDetailBase + id] = DetailPage(title);
   }
 };
