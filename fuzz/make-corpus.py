@@ -90,11 +90,12 @@ def table_inputs(test_file: str):
 
 
 def system_texts():
-    """Every system text as (Shift_JIS bytes, UTF-8 form)."""
+    """Every system text as (Shift_JIS bytes, UTF-8 form): each module's
+    system_texts.inc and the settings' fault lists."""
     out = []
-    for inc in sorted(ROOT.glob("*/system_texts.inc")):
+    for inc in sorted(ROOT.glob("*/system_texts.inc")) + sorted(ROOT.glob("plugin/*_faults.inc")):
         for line in inc.read_text(encoding="utf-8").splitlines():
-            if line.startswith("KANADEYA_TEXT("):
+            if line.startswith(("KANADEYA_TEXT(", "KANADEYA_FAULT(")):
                 literals = c_literals(line)
                 if len(literals) >= 2:
                     out.append((literals[0], literals[1].decode("utf-8")))

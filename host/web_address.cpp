@@ -1,5 +1,7 @@
 #include "host/web_address.h"
 
+#include "strings/address_parts.h"
+
 namespace hakobune {
 
 namespace {
@@ -37,24 +39,6 @@ bool MustEscape(unsigned char b) {
   }
 }
 
-// A port number from 1 to 65535, written in 1 to 5 decimal digits.
-std::optional<uint16_t> ParsePort(std::string_view text) {
-  if (text.empty() || text.size() > 5) return std::nullopt;
-  uint32_t n = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    n = n * 10 + static_cast<uint32_t>(c - '0');
-  }
-  if (n == 0 || n > 65535) return std::nullopt;
-  return static_cast<uint16_t>(n);
-}
-
-// What follows "scheme://" and the authority: from the first "/", "?" or "#".
-size_t AuthorityEnd(std::string_view after_scheme) {
-  const size_t end = after_scheme.find_first_of("/?#");
-  return end == std::string_view::npos ? after_scheme.size() : end;
-}
-
 }  // namespace
 
 bool LooksLikeWebAddress(std::string_view text) {
@@ -62,46 +46,34 @@ bool LooksLikeWebAddress(std::string_view text) {
 }
 
 std::optional<WebAddress> SplitWebAddress(std::string_view text) {
-  const size_t colon = text.find("://");
-  if (colon == std::string_view::npos) return std::nullopt;
+  const auto parts = kanadeya::SplitAddress(text);
+  if (!parts) return std::nullopt;
   WebAddress address;
-  address.scheme = text.substr(0, colon);
+  address.scheme = parts->scheme;
   const bool secure = EqualsNoCase(address.scheme, "https");
   if (!secure && !EqualsNoCase(address.scheme, "http")) return std::nullopt;
-
-  const std::string_view after = text.substr(colon + 3);
-  const size_t end = AuthorityEnd(after);
-  address.authority = after.substr(0, end);
-  address.rest = after.substr(end);
+  address.authority = parts->authority;
+  address.rest = parts->rest;
   for (char c : address.authority)
     if (MustEscape(static_cast<unsigned char>(c))) return std::nullopt;
 
-  std::string_view port_text;
-  if (!address.authority.empty() && address.authority.front() == '[') {
-    const size_t close = address.authority.find(']');
-    if (close == std::string_view::npos) return std::nullopt;
-    address.host = address.authority.substr(1, close - 1);
-    const std::string_view tail = address.authority.substr(close + 1);
-    if (!tail.empty()) {
-      if (tail.front() != ':') return std::nullopt;
-      port_text = tail.substr(1);
-      if (port_text.empty()) return std::nullopt;
-    }
-  } else {
-    const size_t port_colon = address.authority.rfind(':');
-    address.host = address.authority.substr(0, port_colon);
-    if (port_colon != std::string_view::npos) {
-      port_text = address.authority.substr(port_colon + 1);
-      if (port_text.empty()) return std::nullopt;
-    }
+  if (parts->bracketed && (!parts->closed || !parts->stray.empty())) return std::nullopt;
+  address.host = parts->host;
+  std::string_view port = parts->port;
+  if (!parts->bracketed && port.find(':') != std::string_view::npos) {
+    // Leniently, more than one ":" outside brackets (an IPv6 address
+    // written without them): the port follows the last ":".
+    const size_t last = address.authority.rfind(':');
+    address.host = address.authority.substr(0, last);
+    port = address.authority.substr(last + 1);
   }
   if (address.host.empty()) return std::nullopt;
-  if (port_text.empty()) {
+  if (!parts->has_port) {
     address.port = secure ? 443 : 80;
   } else {
-    const auto port = ParsePort(port_text);
-    if (!port) return std::nullopt;
-    address.port = *port;
+    const auto number = kanadeya::PortNumber(port);
+    if (!number) return std::nullopt;
+    address.port = *number;
   }
   return address;
 }
@@ -122,12 +94,8 @@ std::optional<std::string> SiteBase(std::string_view text) {
 }
 
 std::string OnSite(std::string_view site_base, std::string_view url) {
-  std::string_view rest = url;
-  const size_t colon = url.find("://");
-  if (colon != std::string_view::npos) {
-    const std::string_view after = url.substr(colon + 3);
-    rest = after.substr(AuthorityEnd(after));
-  }
+  const auto parts = kanadeya::SplitAddress(url);
+  const std::string_view rest = parts ? parts->rest : url;
   std::string out(site_base);
   if (!rest.empty() && rest.front() != '/') out += '/';
   out += rest;

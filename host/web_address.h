@@ -2,10 +2,12 @@
 // site given on the command line, the URLs the plug-in asks for, and what is
 // put on the wire.
 //
-// An address is "scheme://authority" followed by the rest (path, query). Only
-// "http" and "https" are web addresses; the scheme is matched without regard
-// to case. The authority is the host, with ":port" after it when the port is
-// not the scheme's default; an IPv6 host stands in brackets.
+// An address is "scheme://authority" followed by the rest (path, query), as
+// strings/address_parts.h splits it; this is the host's lenient reading of
+// the parts. Only "http" and "https" are web addresses; the scheme is matched
+// without regard to case. The authority is the host, with ":port" after it
+// when the port is not the scheme's default; an IPv6 host stands in
+// brackets, or, leniently, without them when a port follows.
 //
 //   OnSite("http://127.0.0.1:8080",
 //          "http://catalog.example/detail/view.php?id=K1")
@@ -33,9 +35,12 @@ struct WebAddress {
 bool LooksLikeWebAddress(std::string_view text);
 
 // Splits a web address. nullopt when the scheme is not http or https, the
-// host is empty, the port is not a number from 1 to 65535, or a byte of
-// scheme and authority is a control byte, a blank or beyond ASCII.
+// host is empty, the port is not a number from 1 to 65535, a "[" is not
+// closed by "]" with nothing but ":port" after it, or a byte of the
+// authority is one that EscapeForWire would escape. An authority with more
+// than one ":" outside brackets is a host and the port after the last ":".
 //   SplitWebAddress("https://[::1]:8443/x?y")->host == "::1"
+//   SplitWebAddress("http://::1:8080/")->host == "::1"
 std::optional<WebAddress> SplitWebAddress(std::string_view text);
 
 // A site as --site gives it, checked: scheme and authority, and a path that

@@ -1,25 +1,9 @@
 // The lookup log: what each run did, code by code, appended to the file that
-// kanadeya.ini names, in Shift_JIS with CR LF and tab-separated fields
-// (README, "kanadeya.ini, the lookup log and the progress window", says what
-// each line holds). A control byte inside a field is shown as "□", and a
-// code or key longer than any real one is cut, with its length. Every line
-// after a run's first begins with the run's ID (its start time and the
-// host's process number), so that the lines of two hosts sharing one log
-// can be told apart:
-//
-//   2026-12-07 14:05:03  kanadeya 1.1.3  実行ID 14:05:03/4120  サイト http://...  コード 3件
-//   14:05:03/4120  1  9784888100113  9784888100113  見つかりました  ピアノ名曲集 2
-//   14:05:03/4120  2  12345    無効なコード：ISBN でもバーコードでもありません
-//   14:05:03/4120  3  9784888100113  9784888100113  見つかりました  ピアノ名曲集 2  1 番目と同じ本です
-//   14:05:03/4120  終了  コード 3件  見つかった本 2件  書き出した本 2件  C:\...\books.csv  もう一度調べるコード：C:\...\kanadeya-retry.txt
-//
-// Each line reaches the file as soon as it is known (one append for each
-// code), so a run that is killed leaves every finished code in the log.
-// The log writes only logs: an existing file is appended to only when it
-// begins with a run's first line; a log past 1 MB is renamed to its name
-// with ".old" added before a run appends, unless it is read-only. A log
-// that cannot be written is given up without a word: the run goes on as it
-// would without one.
+// kanadeya.ini's [Log] File names once CheckLogPath (plugin/log_path_policy.h)
+// let it. What its lines hold, how hosts share it and when it is rolled over
+// or given up are README's, "kanadeya.ini, the lookup log, the report and the
+// codes to try again". A log that cannot be written never fails the run:
+// every call here goes on as if it had been written.
 #pragma once
 
 #include <cstddef>
@@ -80,9 +64,9 @@ class LookupLog {
   LookupLog& operator=(const LookupLog&) = delete;
 
   // Takes up the log at `path` (checked with CheckLogPath) for a run: false
-  // when the file exists and is not a log of this plug-in's, and then it is
-  // left untouched and the run keeps no log. A read-only log, or one past
-  // 1 MB that cannot be renamed, is given up without a word (true).
+  // when the file exists and does not begin as a log (IsLogHeader), and
+  // then it is left untouched and the run keeps no log; true otherwise, also
+  // when the log is given up without a word (README).
   bool Open(const std::string& path);
 
   bool enabled() const { return !path_.empty(); }
@@ -92,7 +76,7 @@ class LookupLog {
              size_t code_count);
   // The run looks nothing up: `reason` says why. It is the last line.
   void Refused(std::string_view reason);
-  // A code's line, and its notes.
+  // A code's line, and its notes, appended at once.
   void Code(const CodeReport& report);
   // A stop requested before the code at `position`.
   void Stopped(size_t position);

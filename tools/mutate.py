@@ -15,11 +15,17 @@ the run is interrupted; the build is brought back to the sources at the end.
 
 Verdicts: killed (a test failed), timeout (a test hung and was killed),
 survived, not compiled (a build error, or no object file changed: code that
-this build leaves out, such as another platform's branch). Score =
-(killed + timeout) / (killed + timeout + survived). Exit status 0 when the
-run worked, whatever the score; 2 when the build or the tests fail before
-any mutant; 3 when the product sources have uncommitted changes or another
-run samples in the same build.
+this build leaves out, such as another platform's branch), equivalent (a
+mutant that tools/equivalent-mutants.txt explains: known to change nothing,
+neither built nor run). Score = (killed + timeout) / (killed + timeout +
+survived). Exit status 0 when the run worked, whatever the score; 2 when the
+build or the tests fail before any mutant; 3 when the product sources have
+uncommitted changes or another run samples in the same build.
+
+    tools/mutate.py --check-equivalents
+
+checks that every entry of tools/equivalent-mutants.txt still names one
+place of the sources and a mutant there (exit status 1 when one does not).
 """
 import argparse
 import fcntl
@@ -41,6 +47,7 @@ from layers import LAYERS  # the layer folders, bottom first (tools/layers.py)
 
 SOURCES = ("*.cpp", "*.h", "*.inc")
 BACKUP = "mutate-backup"  # under the build folder: originals of files being mutated
+EQUIVALENTS = "tools/equivalent-mutants.txt"  # under the source folder
 # Tests left out: this tool's own, which would sample within the sample, and those that read
 # the sources' text rather than run them (a deleted statement leaves an indented blank line).
 NOT_RUN = re.compile(r"mutation_sampler|sources_formatted$|layers_include_downwards$")
@@ -260,6 +267,114 @@ def describe(m):
     return f"`{m.old}` -> `{m.new}`" if m.new else f"removed `{m.old}`"
 
 
+# --- Known equivalent mutants --------------------------------------------------
+
+Equivalent = namedtuple("Equivalent", "file at mutants why line")
+
+
+def read_equivalents(path):
+    """The entries of an equivalent-mutant list (see its head); none when there
+    is no such file. A malformed entry stops the sampler."""
+    if not path.is_file():
+        return []
+    entries, entry, key = [], {}, None
+
+    def close(number):
+        if not entry:
+            return
+        missing = [k for k in ("file", "at", "mutant", "why") if not entry.get(k)]
+        if missing:
+            sys.exit(f"mutate: {path}:{entry['line']}: the entry has no {', '.join(missing)}")
+        entries.append(Equivalent(entry["file"][0], entry["at"][0], tuple(entry["mutant"]),
+                                  entry["why"][0], entry["line"]))
+        entry.clear()
+
+    lines = path.read_text(encoding="utf-8").splitlines()
+    for number, raw in enumerate(lines + [""], 1):
+        if raw.startswith("#"):
+            continue
+        if not raw.strip():
+            close(number)
+            key = None
+            continue
+        if raw[0].isspace() and key:  # a continuation of the value above
+            entry[key][-1] += " " + raw.strip()
+            continue
+        key, sep, value = raw.partition(":")
+        key = key.strip()
+        if not sep or key not in ("file", "at", "mutant", "why") or (key != "mutant" and key in entry):
+            sys.exit(f"mutate: {path}:{number}: expected one each of file:, at:, why: and "
+                     f"one or more mutant: lines")
+        entry.setdefault("line", number)
+        entry.setdefault(key, []).append(value.strip())
+    return entries
+
+
+def squeeze(text):
+    """The text with each run of white space as one blank, and for each of its
+    characters the offset in `text` that it stands for."""
+    out, offsets = [], []
+    for i, c in enumerate(text):
+        if c.isspace():
+            if out and out[-1] == " ":
+                continue
+            c = " "
+        out.append(c)
+        offsets.append(i)
+    return "".join(out), offsets
+
+
+def places_of(at, text):
+    """(start, end) in `text` of each occurrence of the place text `at`, white
+    space compared as one blank."""
+    squeezed, offsets = squeeze(text)
+    needle = squeeze(at.strip())[0]
+    found, i = [], squeezed.find(needle)
+    while needle and i >= 0:
+        found.append((offsets[i], offsets[i + len(needle) - 1] + 1))
+        i = squeezed.find(needle, i + 1)
+    return found
+
+
+def same_mutant(m, described):
+    return " ".join(describe(m).split()) == " ".join(described.split())
+
+
+def explained(m, entries, text):
+    """The entry that explains mutant `m` of a file whose text is `text`, or None."""
+    for e in entries:
+        if e.file == m.file and any(same_mutant(m, d) for d in e.mutants) and any(
+                start <= m.start and m.end <= end for start, end in places_of(e.at, text)):
+            return e
+    return None
+
+
+def check_equivalents(root, entries):
+    """What is wrong with the entries against the sources at `root`: each must
+    name a file, one place in it and, for each of its mutant lines, the one
+    mutant of that kind that the sampler makes there."""
+    problems = []
+    for e in entries:
+        where = f"{EQUIVALENTS}:{e.line}: {e.file}"
+        path = root / e.file
+        if not path.is_file():
+            problems.append(f"{where}: no such file")
+            continue
+        text = path.read_bytes().decode("utf-8", "surrogateescape")
+        found = places_of(e.at, text)
+        if len(found) != 1:
+            problems.append(f"{where}: `{e.at}` stands {len(found)} times in the file, not once")
+            continue
+        start, end = found[0]
+        made = [m for m in find_mutants(e.file, text) if start <= m.start and m.end <= end]
+        for d in e.mutants:
+            count = sum(1 for m in made if same_mutant(m, d))
+            if count != 1:
+                problems.append(f"{where}: {count} mutants {d} at `{e.at}`, not one (there: "
+                                f"{'; '.join(describe(m) for m in made) or 'none'})")
+    return problems
+
+
 # --- Running them --------------------------------------------------------------
 
 class Interrupted(Exception):
@@ -390,20 +505,22 @@ def product_changes(root, folders):
 
 
 def report(results):
-    print("\nscore (killed + timeout) / (killed + timeout + survived); not compiled left out")
+    print("\nscore (killed + timeout) / (killed + timeout + survived); not compiled and "
+          "equivalent left out")
     rows = [("all", results)] + [(f, [r for r in results if r[0].file.startswith(f + "/")])
                                  for f in LAYERS]
     print(f"{'folder':10} {'mutants':>7} {'killed':>6} {'timeout':>7} {'survived':>8} "
-          f"{'not compiled':>12} {'score':>6}")
+          f"{'not compiled':>12} {'equivalent':>10} {'score':>6}")
     for name, rs in rows:
         if not rs:
             continue
         count = {v: sum(1 for r in rs if r[1] == v)
-                 for v in ("killed", "timeout", "survived", "not compiled")}
+                 for v in ("killed", "timeout", "survived", "not compiled", "equivalent")}
         scored = count["killed"] + count["timeout"] + count["survived"]
         score = f"{100 * (count['killed'] + count['timeout']) / scored:.0f} %" if scored else "-"
         print(f"{name:10} {len(rs):7} {count['killed']:6} {count['timeout']:7} "
-              f"{count['survived']:8} {count['not compiled']:12} {score:>6}")
+              f"{count['survived']:8} {count['not compiled']:12} {count['equivalent']:10} "
+              f"{score:>6}")
 
 
 def main():
@@ -418,21 +535,40 @@ def main():
     parser.add_argument("--timeout", type=float, help="seconds per test (default 3 x unmutated + 10)")
     parser.add_argument("--jobs", "-j", type=int, default=1, help="build jobs (default 1)")
     parser.add_argument("--results", type=Path, help="write the verdicts as TSV here")
+    parser.add_argument("--check-equivalents", action="store_true",
+                        help=f"check that each entry of {EQUIVALENTS} names a place and its mutant")
     parser.add_argument("--root", type=Path, default=Path(__file__).resolve().parent.parent)
     args = parser.parse_args()
     root = args.root.resolve()
     build = (args.build_dir or root / "build" / ("win32" if args.win32 else "native")).resolve()
     folders = args.folder or LAYERS
     seed = args.seed if args.seed is not None else random.randrange(1 << 30)
+    equivalents = read_equivalents(root / EQUIVALENTS)
+    if args.check_equivalents:
+        problems = check_equivalents(root, equivalents)
+        for problem in problems:
+            print(problem, file=sys.stderr)
+        if not problems:
+            print(f"mutate: each of the {len(equivalents)} entries of {EQUIVALENTS} names one place "
+                  f"and its mutants")
+        return 1 if problems else 0
 
     candidates = [m for rel, text in compiled_files(root, folders, args.win32)
                   for m in find_mutants(rel, text)]
     chosen = random.Random(seed).sample(candidates, min(args.n, len(candidates)))
     chosen.sort(key=lambda m: (m.file, m.start, m.op))
+    texts = {}
+    known = {}  # the chosen mutants that the list explains, with its entry
+    for m in chosen:
+        if m.file not in texts:
+            texts[m.file] = (root / m.file).read_bytes().decode("utf-8", "surrogateescape")
+        entry = explained(m, equivalents, texts[m.file])
+        if entry:
+            known[m] = entry
     print(f"mutate: {len(chosen)} of {len(candidates)} mutants in {', '.join(folders)}, seed {seed}")
     if args.list:
         for m in chosen:
-            print(f"{m.file}:{m.line}\t{m.op}\t{describe(m)}")
+            print(f"{m.file}:{m.line}\t{m.op}\t{describe(m)}" + ("\tequivalent" if m in known else ""))
         return 0
 
     def stop(signum, frame):
@@ -457,6 +593,11 @@ def main():
     try:
         sampler.baseline()
         for k, m in enumerate(chosen, 1):
+            if m in known:  # neither built nor run: the list says why
+                results.append((m, "equivalent", "", 0.0))
+                print(f"[{k}/{len(chosen)}] {m.file}:{m.line} {m.op} {describe(m)}: equivalent "
+                      f"({EQUIVALENTS}:{known[m].line})", flush=True)
+                continue
             start = time.monotonic()
             verdict, test = sampler.try_mutant(m)
             took = time.monotonic() - start

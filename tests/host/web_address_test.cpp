@@ -20,6 +20,9 @@ TEST(SplitWebAddress, PartsAndDefaultPorts) {
       {"http://[::1]:8443/a", "::1", 8443, "/a"},
       {"https://[::1]/a", "::1", 443, "/a"},
       {"http://h:65535#f", "h", 65535, "#f"},
+      // Leniently, more than one ":" outside brackets: an IPv6 address
+      // without them, the port after the last ":".
+      {"http://::1:8080/x", "::1", 8080, "/x"},
   };
   for (const auto& row : rows) {
     const auto address = SplitWebAddress(row.text);

@@ -22,39 +22,42 @@ struct Buffers {
   std::string Text(int i, size_t n) const { return std::string(b[i].data(), n); }
 };
 
+// The version, the project's (KANADEYA_VERSION), as a buffer of `size`
+// bytes holds it: cut to size - 1 bytes, then the zero byte.
+std::string VersionIn(uint32_t size) {
+  return std::string(KANADEYA_VERSION).substr(0, (size & 0xFFFF) - 1) + std::string(1, '\0');
+}
+
 TEST(WritePluginInfo, WholeTexts) {
   Buffers buffers;
   buffers.Write(64);
   EXPECT_STREQ(buffers.b[0].data(), "DownlaodFunc");
   EXPECT_BYTES_EQ(SJ("ISBN検索kanadeya"), buffers.b[1].data());
   EXPECT_STREQ(buffers.b[2].data(), "yorin based on MUSORI & Kagami");
-  EXPECT_STREQ(buffers.b[3].data(), "1.1.3");
+  EXPECT_STREQ(buffers.b[3].data(), KANADEYA_VERSION);
   EXPECT_STREQ(buffers.b[4].data(), "3");
 }
 
 TEST(WritePluginInfo, CutsAtSizeMinusOneBytes) {
   struct Row {
     uint32_t size;
-    std::array<std::string_view, 5> written;  // including the zero byte
+    std::array<std::string, 5> written;  // including the zero byte
   };
-  static const Row rows[] = {
+  const Row rows[] = {
       {5,
-       {{std::string_view("Down\0", 5), std::string_view("ISBN\0", 5),
-         std::string_view("yori\0", 5), std::string_view("1.1.\0", 5),
-         std::string_view("3\0", 2)}}},
+       {{std::string("Down\0", 5), std::string("ISBN\0", 5), std::string("yori\0", 5), VersionIn(5),
+         std::string("3\0", 2)}}},
       // The cut counts bytes: size 6 ends inside 検, leaving its first byte.
       {6,
-       {{std::string_view("Downl\0", 6), std::string_view("ISBN\x8c\0", 6),
-         std::string_view("yorin\0", 6), std::string_view("1.1.3\0", 6),
-         std::string_view("3\0", 2)}}},
+       {{std::string("Downl\0", 6), std::string("ISBN\x8c\0", 6), std::string("yorin\0", 6),
+         VersionIn(6), std::string("3\0", 2)}}},
       {1,
-       {{std::string_view("\0", 1), std::string_view("\0", 1), std::string_view("\0", 1),
-         std::string_view("\0", 1), std::string_view("\0", 1)}}},
+       {{std::string("\0", 1), std::string("\0", 1), std::string("\0", 1), std::string("\0", 1),
+         std::string("\0", 1)}}},
       // Only the low 16 bits count: 0x10005 is 5.
       {0x10005,
-       {{std::string_view("Down\0", 5), std::string_view("ISBN\0", 5),
-         std::string_view("yori\0", 5), std::string_view("1.1.\0", 5),
-         std::string_view("3\0", 2)}}},
+       {{std::string("Down\0", 5), std::string("ISBN\0", 5), std::string("yori\0", 5), VersionIn(5),
+         std::string("3\0", 2)}}},
   };
   for (const auto& row : rows) {
     Buffers buffers;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,15 @@ TEST(VersionResource, SaysTheVersionAndTheProductName) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT fixed_size = 0;
   ASSERT_TRUE(::VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixed_size));
-  EXPECT_EQ(fixed->dwFileVersionMS, (1u << 16) | 1u);
-  EXPECT_EQ(fixed->dwFileVersionLS, (3u << 16) | 0u);
-  EXPECT_EQ(fixed->dwProductVersionMS, (1u << 16) | 1u);
+  // The resource and the version that funcGetInfo gives are the project's.
+  unsigned major = 0, minor = 0, patch = 0;
+  ASSERT_EQ(std::sscanf(std::string(kVersionText).c_str(), "%u.%u.%u", &major, &minor, &patch), 3);
+  EXPECT_EQ(fixed->dwFileVersionMS, (major << 16) | minor);
+  EXPECT_EQ(fixed->dwFileVersionLS, (patch << 16) | 0u);
+  EXPECT_EQ(fixed->dwProductVersionMS, (major << 16) | minor);
 
-  EXPECT_EQ(StringValue(info, "FileVersion"), "1.1.3.0");
-  EXPECT_EQ(StringValue(info, "ProductVersion"), "1.1.3");
+  EXPECT_EQ(StringValue(info, "FileVersion"), std::string(kVersionText) + ".0");
+  EXPECT_EQ(StringValue(info, "ProductVersion"), kVersionText);
   EXPECT_BYTES_EQ(kDisplayName, StringValue(info, "ProductName"));
   EXPECT_FALSE(StringValue(info, "FileDescription").empty());
 }

@@ -1,5 +1,6 @@
 // Every system text's bytes agree with its readable UTF-8 form converted to
-// code page 932, so that a mistyped byte cannot hide.
+// code page 932, so that a mistyped byte cannot hide: those of each module's
+// system_texts.inc and those of the settings' fault lists (plugin/*_faults.inc).
 #include <gtest/gtest.h>
 
 #include <string_view>
@@ -25,6 +26,13 @@ const SystemText kSystemTexts[] = {
 #if __has_include("scrape/system_texts.inc")
 #include "scrape/system_texts.inc"
 #endif
+// The texts of the settings' fault lists.
+#define KANADEYA_FAULT(name, sjis, utf8) KANADEYA_TEXT(BaseUrlFault::k##name, sjis, utf8)
+#include "plugin/base_url_faults.inc"
+#undef KANADEYA_FAULT
+#define KANADEYA_FAULT(name, sjis, utf8) KANADEYA_TEXT(LogPathFault::k##name, sjis, utf8)
+#include "plugin/log_path_faults.inc"
+#undef KANADEYA_FAULT
 };
 
 TEST(SystemTexts, BytesMatchTheirUtf8Form) {

@@ -3,11 +3,14 @@
 
     test_mutate.py --source-dir SOURCE [--build-dir BUILD] [unittest arguments]
 
-Places and Listing read the sources only. FixtureRun runs the sampler over a
+Places and Listing read the sources only; Equivalents reads the list of
+equivalent mutants (tools/equivalent-mutants.txt): how a place is found, what
+makes an entry stale, and that every entry of the real list names a place of
+the sources. FixtureRun runs the sampler over a
 small CMake project of its own in a temporary folder (a killed, a surviving,
 a hanging and a not compiling mutant, and two in code the build leaves out;
-an interrupted run; a run that finds a file left mutated; two runs on one
-build). RealTree (only with --build-dir) samples two mutants of
+a mutant that its list of equivalent mutants explains; an interrupted run; a
+run that finds a file left mutated; two runs on one build). RealTree (only with --build-dir) samples two mutants of
 markup/ in BUILD with the unit tests, as a short run of the real thing: it
 passes when the sampler runs, reports and leaves every file as it was.
 """
@@ -94,6 +97,71 @@ class Listing(unittest.TestCase):
         self.assertNotIn("platform/cp932_table_posix.inc", files(native))  # generated
 
 
+class Equivalents(unittest.TestCase):
+
+    CODE = ("int F(int a, int b) {\n"
+            "  if (a <\n"
+            "      b) return 1;\n"
+            "  Call(a);\n"
+            "  Call(a);\n"
+            "  return a == 2;\n"
+            "}\n")
+
+    def root_with(self, entries):
+        root = Path(tempfile.mkdtemp(prefix="mutate-equivalents-"))
+        self.addCleanup(subprocess.run, ["rm", "-rf", str(root)])
+        (root / "strings").mkdir()
+        (root / "strings/x.cpp").write_text(self.CODE)
+        (root / mutate.EQUIVALENTS).parent.mkdir(parents=True)
+        (root / mutate.EQUIVALENTS).write_text("# a list\n\n" + entries)
+        return root
+
+    def test_places_compare_white_space_as_one_blank(self):
+        self.assertEqual([(27, 40)], mutate.places_of("(a < b)", self.CODE))  # over the line break
+        self.assertEqual([(27, 40)], mutate.places_of("  (a <  b) ", self.CODE))
+        self.assertEqual(2, len(mutate.places_of("Call(a);", self.CODE)))
+        self.assertEqual([], mutate.places_of("a <= b", self.CODE))
+
+    def test_entries_explain_their_mutants_only(self):
+        root = self.root_with("file: strings/x.cpp\nat: if (a < b) return 1;\n"
+                              "mutant: `<` -> `<=`\nwhy: a reason\n  on two lines\n")
+        entries = mutate.read_equivalents(root / mutate.EQUIVALENTS)
+        self.assertEqual([("strings/x.cpp", "if (a < b) return 1;", ("`<` -> `<=`",),
+                           "a reason on two lines", 3)], [tuple(e) for e in entries])
+        explained = [(m.op, m.old) for m in mutate.find_mutants("strings/x.cpp", self.CODE)
+                     if mutate.explained(m, entries, self.CODE)]
+        self.assertEqual([("rel", "<")], explained)  # not the 1 of the same place
+        self.assertEqual([], mutate.check_equivalents(root, entries))
+
+    def test_stale_entries_are_found(self):
+        root = self.root_with(
+            "file: strings/x.cpp\nat: return a == 3;\nmutant: `==` -> `!=`\nwhy: gone\n\n"
+            "file: strings/x.cpp\nat: Call(a);\nmutant: deleted `Call(a);`\nwhy: twice\n\n"
+            "file: strings/x.cpp\nat: return a == 2;\nmutant: `2` -> `4`\nwhy: no such mutant\n\n"
+            "file: strings/y.cpp\nat: x\nmutant: `<` -> `<=`\nwhy: no file\n")
+        problems = mutate.check_equivalents(root, mutate.read_equivalents(root / mutate.EQUIVALENTS))
+        self.assertEqual(4, len(problems), problems)
+        self.assertIn("stands 0 times", problems[0])
+        self.assertIn("stands 2 times", problems[1])
+        self.assertIn("0 mutants `2` -> `4`", problems[2])
+        self.assertIn("no such file", problems[3])
+        run = subprocess.run([sys.executable, str(TOOL), "--root", str(root), "--check-equivalents"],
+                             capture_output=True, text=True)
+        self.assertEqual(1, run.returncode, run.stdout + run.stderr)
+
+    def test_a_malformed_entry_stops_the_sampler(self):
+        root = self.root_with("file: strings/x.cpp\nat: Call(a);\nwhy: no mutant line\n")
+        run = subprocess.run([sys.executable, str(TOOL), "--root", str(root), "--list"],
+                             capture_output=True, text=True)
+        self.assertNotEqual(0, run.returncode)
+        self.assertIn("equivalent-mutants.txt:3: the entry has no mutant", run.stderr)
+
+    def test_every_entry_of_the_list_names_a_place_of_the_sources(self):
+        run = subprocess.run([sys.executable, str(TOOL), "--check-equivalents"],
+                             capture_output=True, text=True)
+        self.assertEqual(0, run.returncode, run.stdout + run.stderr)
+
+
 FIXTURE = {
     "CMakeLists.txt": """cmake_minimum_required(VERSION 3.16)
 project(fixture CXX)
@@ -153,9 +221,29 @@ class FixtureRun(unittest.TestCase):
         self.assertEqual([["const", "killed"], ["rel", "timeout"], ["const", "survived"],
                           ["eq", "not compiled"], ["rel", "not compiled"],  # a build error,
                           ["const", "not compiled"]], verdicts)             # no code at all
-        self.assertRegex(run.stdout, r"\nstrings +6 +1 +1 +1 +3 +67 %\n")
+        self.assertRegex(run.stdout, r"\nstrings +6 +1 +1 +1 +3 +0 +67 %\n")
         self.assertEqual(self.source, (self.root / "strings/big.cpp").read_bytes())
         self.assertFalse((self.root / "build" / mutate.BACKUP).exists())
+
+    def test_equivalent_mutants_are_neither_built_nor_run(self):
+        (self.root / "tools").mkdir()
+        (self.root / mutate.EQUIVALENTS).write_text(
+            "file: strings/big.cpp\nat: return x > 100;\nmutant: `100` -> `101`\n"
+            "why: Big(100) and Big(101) are both false\n")
+        listing = subprocess.run(self.sampler("-n", "9", "--seed", "1", "--list"),
+                                 capture_output=True, text=True, check=True).stdout
+        self.assertIn("\tconst\t`100` -> `101`\tequivalent\n", listing)
+        results = self.root / "results.tsv"
+        run = subprocess.run(self.sampler("-n", "9", "--seed", "1", "--timeout", "3",
+                                          "--results", str(results)),
+                             capture_output=True, text=True)
+        self.assertEqual(0, run.returncode, run.stdout + run.stderr)
+        verdicts = [l.split("\t")[2:6:3] for l in results.read_text().splitlines()[1:]]
+        self.assertIn(["const", "equivalent"], verdicts)
+        self.assertNotIn(["const", "survived"], verdicts)
+        self.assertIn(": equivalent (tools/equivalent-mutants.txt:1)", run.stdout)
+        self.assertRegex(run.stdout, r"\nstrings +6 +1 +1 +0 +3 +1 +100 %\n")
+        self.assertEqual(self.source, (self.root / "strings/big.cpp").read_bytes())
 
     def test_interrupted_run_restores_the_file(self):
         run = subprocess.Popen(self.sampler("-n", "9", "--seed", "1"), stdout=subprocess.PIPE,

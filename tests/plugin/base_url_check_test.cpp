@@ -1,15 +1,14 @@
-// The [Site] BaseUrl and [Log] File rules of kanadeya.ini and its encodings, case by case. Reading
-// the file and the messages are seen end to end (tests/e2e).
-#include "plugin/plugin_settings.h"
+// The [Site] BaseUrl rules of kanadeya.ini, case by case: every fault, where it points and what
+// its message says. Reading the file and the messages are seen end to end (tests/e2e).
+#include "plugin/base_url_check.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "platform/files.h"
 #include "tests/support/bytes.h"
-#include "tests/support/temp_dir.h"
 
 namespace kanadeya {
 namespace {
@@ -118,64 +117,23 @@ TEST(BaseUrlFaultMessage, QuotesTheValueAndPointsAtTheFirstWrongCharacter) {
   }
 }
 
-TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
-  test::TempDir dir;
-  const std::string csv = dir.File("books.csv");
-  const std::string txt_output = dir.File("out.txt");
-  const std::string old_output = dir.File("old.txt");  // written by an earlier run
-  platform::WriteWholeFile(csv, "x");
-  platform::WriteWholeFile(old_output, "x");
-  const std::vector<std::string> kept = {csv, txt_output, dir.File("AuthDB.dat"), old_output};
-  const std::string sep(platform::PathSeparator());
+TEST(BaseUrlFaultMessage, EveryFaultOfTheListGivesItsReason) {
+  // The enum and the reasons come from one list, plugin/base_url_faults.inc.
   struct Row {
-    std::string path;
-    LogPathFault fault;
+    BaseUrlFault fault;
+    std::string_view reason;
   };
   const Row rows[] = {
-      {dir.File("k.log"), LogPathFault::kNone},
-      {dir.File("K.LOG"), LogPathFault::kNone},
-      {dir.File("k.Txt"), LogPathFault::kNone},
-      {dir.File(".log"), LogPathFault::kName},
-      {dir.File("k.log.bak"), LogPathFault::kName},
-      {dir.File("books.csv"), LogPathFault::kName},
-      {dir.File("kanadeya.ini"), LogPathFault::kName},
-      {dir.File("out.txt"), LogPathFault::kOtherFile},  // the import file, not yet written
-      {dir.path() + sep + "." + sep + "out.txt", LogPathFault::kOtherFile},
-      {dir.path() + sep + "." + sep + "old.txt", LogPathFault::kOtherFile},
-      {dir.File("k\x01.log"), LogPathFault::kCharacter},
-      {dir.File(std::string(platform::MaxPathBytes(), 'a') + ".log"), LogPathFault::kTooLong},
-      {dir.File("no folder") + sep + "k.log", LogPathFault::kFolderMissing},
+#define KANADEYA_FAULT(name, sjis, utf8) {BaseUrlFault::k##name, {sjis, sizeof(sjis) - 1}},
+#include "plugin/base_url_faults.inc"
+#undef KANADEYA_FAULT
   };
-  for (const auto& row : rows) EXPECT_EQ(row.fault, CheckLogPath(row.path, kept)) << row.path;
-}
-
-TEST(SettingsText, ByteOrderMarksAndValidUtf8DecideTheEncoding) {
-  struct Row {
-    std::string bytes;
-    bool readable;
-    std::string text;
-  };
-  const Row rows[] = {
-      {SJ("[Log]\r\nFile=ログ.log"), true, SJ("[Log]\r\nFile=ログ.log")},
-      {"\xEF\xBB\xBF[Site]\xE3\x83\xAD", true, SJ("[Site]ロ")},
-      {std::string("\xFF\xFE[\0S\0\xED\x30", 8), true, SJ("[Sロ")},
-      {std::string("\xFE\xFF\0[\0S\x30\xED", 8), true, SJ("[Sロ")},
-      {"\xEF\xBB\xBF\xE3\x83", false, ""},  // UTF-8 cut short
-      // Without a mark: valid UTF-8 with a multi-byte sequence is UTF-8 (as
-      // Notepad saves); anything else is taken as Shift_JIS.
-      {"File=\xE8\xA8\x98\xE9\x8C\xB2.log", true, SJ("File=記録.log")},
-      {SJ("File=記録.log"), true, SJ("File=記録.log")},
-      {"File=k.log", true, "File=k.log"},
-      {"File=\xE8\xA8\x98\xE9\x8C.log", true, "File=\xE8\xA8\x98\xE9\x8C.log"},
-      {"\xFF\xFE[", false, ""},  // an odd number of bytes
-  };
+  EXPECT_EQ(static_cast<size_t>(BaseUrlFault::kTrailingSlashes), std::size(rows));
   for (const auto& row : rows) {
-    std::string text;
-    EXPECT_EQ(row.readable, SettingsText(row.bytes, text)) << row.bytes;
-    if (row.readable) {
-      EXPECT_BYTES_EQ(row.text, text);
-    }
+    const std::string message = BaseUrlFaultMessage(row.fault, "http://h", 7);
+    EXPECT_NE(std::string::npos, message.find(row.reason)) << static_cast<int>(row.fault);
   }
+  EXPECT_EQ("", BaseUrlFaultMessage(BaseUrlFault::kNone, "http://h", 0));
 }
 
 }  // namespace
