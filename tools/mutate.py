@@ -302,7 +302,8 @@ def read_equivalents(path):
             continue
         key, sep, value = raw.partition(":")
         key = key.strip()
-        if not sep or key not in ("file", "at", "mutant", "why") or (key != "mutant" and key in entry):
+        repeated = key != "mutant" and key in entry
+        if not sep or key not in ("file", "at", "mutant", "why") or repeated:
             sys.exit(f"mutate: {path}:{number}: expected one each of file:, at:, why: and "
                      f"one or more mutant: lines")
         entry.setdefault("line", number)
@@ -549,8 +550,8 @@ def main():
         for problem in problems:
             print(problem, file=sys.stderr)
         if not problems:
-            print(f"mutate: each of the {len(equivalents)} entries of {EQUIVALENTS} names one place "
-                  f"and its mutants")
+            print(f"mutate: each of the {len(equivalents)} entries of {EQUIVALENTS} names one "
+                  f"place and its mutants")
         return 1 if problems else 0
 
     candidates = [m for rel, text in compiled_files(root, folders, args.win32)
@@ -568,7 +569,8 @@ def main():
     print(f"mutate: {len(chosen)} of {len(candidates)} mutants in {', '.join(folders)}, seed {seed}")
     if args.list:
         for m in chosen:
-            print(f"{m.file}:{m.line}\t{m.op}\t{describe(m)}" + ("\tequivalent" if m in known else ""))
+            mark = "\tequivalent" if m in known else ""
+            print(f"{m.file}:{m.line}\t{m.op}\t{describe(m)}{mark}")
         return 0
 
     def stop(signum, frame):

@@ -6,13 +6,14 @@
 Places and Listing read the sources only; Equivalents reads the list of
 equivalent mutants (tools/equivalent-mutants.txt): how a place is found, what
 makes an entry stale, and that every entry of the real list names a place of
-the sources. FixtureRun runs the sampler over a
-small CMake project of its own in a temporary folder (a killed, a surviving,
-a hanging and a not compiling mutant, and two in code the build leaves out;
-a mutant that its list of equivalent mutants explains; an interrupted run; a
-run that finds a file left mutated; two runs on one build). RealTree (only with --build-dir) samples two mutants of
-markup/ in BUILD with the unit tests, as a short run of the real thing: it
-passes when the sampler runs, reports and leaves every file as it was.
+the sources. FixtureRun runs the sampler over a small CMake project of its
+own in a temporary folder (a killed, a surviving, a hanging and a not
+compiling mutant, and two in code the build leaves out; a mutant that its
+list of equivalent mutants explains; an interrupted run; a run that finds a
+file left mutated; two runs on one build). RealTree (only with --build-dir)
+samples two mutants of markup/ in BUILD with the unit tests, as a short run
+of the real thing: it passes when the sampler runs, reports and leaves every
+file as it was.
 """
 import argparse
 import fcntl
@@ -137,16 +138,17 @@ class Equivalents(unittest.TestCase):
         root = self.root_with(
             "file: strings/x.cpp\nat: return a == 3;\nmutant: `==` -> `!=`\nwhy: gone\n\n"
             "file: strings/x.cpp\nat: Call(a);\nmutant: deleted `Call(a);`\nwhy: twice\n\n"
-            "file: strings/x.cpp\nat: return a == 2;\nmutant: `2` -> `4`\nwhy: no such mutant\n\n"
+            "file: strings/x.cpp\nat: return a == 2;\nmutant: `2` -> `4`\nwhy: none such\n\n"
             "file: strings/y.cpp\nat: x\nmutant: `<` -> `<=`\nwhy: no file\n")
-        problems = mutate.check_equivalents(root, mutate.read_equivalents(root / mutate.EQUIVALENTS))
+        entries = mutate.read_equivalents(root / mutate.EQUIVALENTS)
+        problems = mutate.check_equivalents(root, entries)
         self.assertEqual(4, len(problems), problems)
         self.assertIn("stands 0 times", problems[0])
         self.assertIn("stands 2 times", problems[1])
         self.assertIn("0 mutants `2` -> `4`", problems[2])
         self.assertIn("no such file", problems[3])
-        run = subprocess.run([sys.executable, str(TOOL), "--root", str(root), "--check-equivalents"],
-                             capture_output=True, text=True)
+        run = subprocess.run([sys.executable, str(TOOL), "--root", str(root),
+                              "--check-equivalents"], capture_output=True, text=True)
         self.assertEqual(1, run.returncode, run.stdout + run.stderr)
 
     def test_a_malformed_entry_stops_the_sampler(self):
