@@ -28,12 +28,14 @@ namespace {
 struct OneBookHost {
   static inline bool null_key = false;
   static inline bool out_of_memory = false;
+  static inline bool throws_no_exception_class = false;
   static inline std::vector<std::string> targets;  // where it was asked to save pages
 
   static int32_t KANADEYA_STDCALL Connect(const char*) { return 1; }
   static int32_t KANADEYA_STDCALL Download(const char* path, const char* url) {
     targets.emplace_back(path);
     if (out_of_memory) throw std::bad_alloc();
+    if (throws_no_exception_class) throw 42;
     const bool detail = std::string(url).find("/detail/") != std::string::npos;
     return platform::WriteWholeFile(
                path, detail
@@ -58,6 +60,7 @@ class BadInputTest : public ::testing::Test {
     env.host_functions = functions;
     OneBookHost::null_key = false;
     OneBookHost::out_of_memory = false;
+    OneBookHost::throws_no_exception_class = false;
     OneBookHost::targets.clear();
   }
   // The output file's lines, after checking that each reads as 68 columns.
@@ -127,6 +130,14 @@ TEST_F(BadInputTest, FailureThatTheRunDoesNotHandle) {
   Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(1u, OutputLines());
+}
+
+TEST_F(BadInputTest, FailureOfNoExceptionClass) {
+  // A host function may throw anything through its C interface: the user is
+  // told that the run failed, with nothing more to say.
+  OneBookHost::throws_no_exception_class = true;
+  Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
+  EXPECT_EQ(std::vector<std::string>{std::string(kRunFailedMessage)}, messages);
 }
 
 TEST_F(BadInputTest, NullSearchKeySkipsTheCode) {
