@@ -1,4 +1,4 @@
-// Private-profile (INI file) reading, as the host's "Setting.ini" is read.
+// INI file reading, as the host's "Setting.ini" is read.
 #pragma once
 
 #include <string>

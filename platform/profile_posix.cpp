@@ -1,4 +1,4 @@
-// Private-profile reading without the operating system: the file's bytes are
+// INI file reading without the operating system: the file's bytes are
 // read as code page 932 text, line by line, with the rules that
 // GetPrivateProfileStringA was measured to follow.
 //

@@ -1,4 +1,4 @@
-// Private-profile (INI) text read by the rules that GetPrivateProfileStringA
+// INI file text read by the rules that GetPrivateProfileStringA
 // was measured to follow, without the operating system: the reader of
 // "Setting.ini" on POSIX, and of the plug-in's own settings file everywhere.
 #pragma once

@@ -1,4 +1,4 @@
-// Private-profile reading through GetPrivateProfileStringA. The system looks
+// INI file reading through GetPrivateProfileStringA. The system looks
 // for a path without a folder in the Windows folder; callers pass full paths.
 #include <windows.h>
 

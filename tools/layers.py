@@ -11,7 +11,7 @@ LAYERS = [
     "strings",   # Shift_JIS byte-string primitives, line splitting, the system-text helper
     "platform",  # what differs between Win32 and POSIX
     "markup",    # markers, tags, width folding: text helpers on the platform's mapping
-    "record",    # the book record, the output line, the dictionaries, the stop request
+    "record",    # the book record, the output line, the code forms, the dictionaries
     "fields",    # the parsers that fill the record: title and volume, credits, dates
     "scrape",    # the EUC-JP conversion, page lines, the detail page
     "plugin",    # the exports, the lookup driver, the host callback table
