@@ -5,6 +5,7 @@
 #include "platform/file_stamp.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "plugin/run_env.h"
 
 namespace kanadeya {
 
@@ -25,11 +26,11 @@ std::string WritingName(const std::string& path, uint32_t process_id, unsigned n
 
 // Makes a new file of the run's own beside `path` holding `contents`; its
 // name, or empty when none could be made.
-std::string NewWritingFile(const std::string& path, uint32_t process_id,
+std::string NewWritingFile(RunEnv& env, const std::string& path, uint32_t process_id,
                            std::string_view contents) {
   for (unsigned number = 1; number <= kNamesTried; ++number) {
     const std::string name = WritingName(path, process_id, number);
-    switch (platform::WriteNewFileDurably(name, contents)) {
+    switch (env.WriteNewFile(name, contents)) {
       case platform::NewFileWrite::kWritten:
         return name;
       case platform::NewFileWrite::kExists:
@@ -42,10 +43,10 @@ std::string NewWritingFile(const std::string& path, uint32_t process_id,
 }
 
 // A free name of the run's own beside `path`, for RemoveEntry.
-std::string ScratchName(const std::string& path, uint32_t process_id) {
+std::string ScratchName(RunEnv& env, const std::string& path, uint32_t process_id) {
   for (unsigned number = 1; number <= kNamesTried; ++number) {
     const std::string name = WritingName(path, process_id, number);
-    if (platform::RemoveFile(name) == platform::RemoveFault::kNone) return name;
+    if (env.RemoveFile(name) == platform::RemoveFault::kNone) return name;
   }
   return WritingName(path, process_id, 0);
 }
@@ -85,7 +86,8 @@ bool WriterOf(std::string_view rest, uint32_t& writer) {
 // Removes the files that runs killed while writing `path` left. A file of
 // this process's is a leftover (this process runs one lookup at a time); so
 // is one whose writer is gone, or one older than an hour.
-void RemoveLeftovers(const std::string& path, uint32_t process_id, int64_t now) {
+void RemoveLeftovers(RunEnv& env, const std::string& path, uint32_t process_id) {
+  const int64_t now = env.FileTimeNow();
   const std::string folder = platform::FolderOf(path);
   const std::string prefix = platform::NameOf(path) + std::string(kWritingMark);
   for (const std::string& name : platform::NamesStartingWith(folder, prefix)) {
@@ -97,23 +99,23 @@ void RemoveLeftovers(const std::string& path, uint32_t process_id, int64_t now) 
         platform::ReadFileStamp(leftover, stamp) && now - stamp.modified > kLeftoverAge;
     const bool abandoned =
         writer != 0 && (writer == process_id || !platform::ProcessIsRunning(writer));
-    if (old || abandoned) platform::RemoveEntry(leftover, ScratchName(path, process_id));
+    if (old || abandoned) env.RemoveEntry(leftover, ScratchName(env, path, process_id));
   }
 }
 
 }  // namespace
 
-bool ClearImportFile(const std::string& path, uint32_t process_id, int64_t now_microseconds) {
+bool ClearImportFile(RunEnv& env, const std::string& path, uint32_t process_id) {
   if (path.empty()) return true;
-  RemoveLeftovers(path, process_id, now_microseconds);
-  if (RemoveOwnFile(path, process_id) || platform::EmptyFile(path)) return true;
+  RemoveLeftovers(env, path, process_id);
+  if (RemoveOwnFile(env, path, process_id) || env.EmptyFile(path)) return true;
   // A folder, say, holds no lines to import.
   uint64_t size = 0;
   return !platform::FileSize(path, size) || size == 0;
 }
 
-bool WriteImportFile(const std::string& path, const std::vector<std::string>& lines,
-                     uint32_t process_id, int64_t now_microseconds) {
+bool WriteImportFile(RunEnv& env, const std::string& path, const std::vector<std::string>& lines,
+                     uint32_t process_id) {
   if (path.empty()) return false;
   size_t size = 0;
   for (const auto& line : lines) size += line.size() + 2;
@@ -123,22 +125,22 @@ bool WriteImportFile(const std::string& path, const std::vector<std::string>& li
     contents += line;
     contents += "\r\n";
   }
-  return ReplaceFileWhole(path, contents, process_id, now_microseconds);
+  return ReplaceFileWhole(env, path, contents, process_id);
 }
 
-bool ReplaceFileWhole(const std::string& path, std::string_view contents, uint32_t process_id,
-                      int64_t now_microseconds) {
+bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view contents,
+                      uint32_t process_id) {
   if (path.empty()) return false;
-  RemoveLeftovers(path, process_id, now_microseconds);
-  const std::string writing = NewWritingFile(path, process_id, contents);
+  RemoveLeftovers(env, path, process_id);
+  const std::string writing = NewWritingFile(env, path, process_id, contents);
   if (writing.empty()) return false;
-  if (platform::RenameFileReplacing(writing, path)) return true;
-  platform::DeleteFileAt(writing);
+  if (env.RenameReplacing(writing, path)) return true;
+  env.DeleteFile(writing);
   return false;
 }
 
-bool RemoveOwnFile(const std::string& path, uint32_t process_id) {
-  return platform::RemoveEntry(path, ScratchName(path, process_id));
+bool RemoveOwnFile(RunEnv& env, const std::string& path, uint32_t process_id) {
+  return env.RemoveEntry(path, ScratchName(env, path, process_id));
 }
 
 }  // namespace kanadeya

@@ -6,13 +6,16 @@
 // first number free), made new and exclusively and put on the disk, then
 // renamed over NAME in one step. A second host writing the same import file
 // at the same time leaves one host's whole file, never a mix; a link that
-// stands at either name is replaced, never followed.
+// stands at either name is replaced, never followed. The files are written
+// through the run's RunEnv, whose clock ages the leftovers.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "plugin/run_env.h"
 
 namespace kanadeya {
 
@@ -21,25 +24,24 @@ namespace kanadeya {
 // or that are older than an hour; never a live host's), then the earlier
 // run's import file, which is emptied where it cannot be removed. False
 // when that file could be neither: the host would import its lines.
-bool ClearImportFile(const std::string& path, uint32_t process_id, int64_t now_microseconds);
+bool ClearImportFile(RunEnv& env, const std::string& path, uint32_t process_id);
 
 // Writes `contents` to `path` whole or not at all, in the same way: what
 // stood there is replaced (a link itself, never its target), and of two
 // hosts doing this at once one leaves its whole file. Leftovers of killed
 // runs beside `path` go first. False when it could not be written; what
 // stood at `path` then stands as it was.
-bool ReplaceFileWhole(const std::string& path, std::string_view contents, uint32_t process_id,
-                      int64_t now_microseconds);
+bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view contents,
+                      uint32_t process_id);
 
 // Removes what stands at `path`, a link itself and never its target; true
 // when nothing stands there any more.
-bool RemoveOwnFile(const std::string& path, uint32_t process_id);
+bool RemoveOwnFile(RunEnv& env, const std::string& path, uint32_t process_id);
 
 // Writes each line followed by CR LF to the import file at `path`, whole or
 // not at all; true when it is in place. On failure nothing of this run's is
-// left, and what stood at `path` stands as it was. `now_microseconds` is the
-// file time that leftovers of killed runs are aged against.
-bool WriteImportFile(const std::string& path, const std::vector<std::string>& lines,
-                     uint32_t process_id, int64_t now_microseconds);
+// left, and what stood at `path` stands as it was.
+bool WriteImportFile(RunEnv& env, const std::string& path, const std::vector<std::string>& lines,
+                     uint32_t process_id);
 
 }  // namespace kanadeya

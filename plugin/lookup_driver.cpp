@@ -39,7 +39,7 @@ namespace {
 // the plug-in's (PluginState), what lies outside it the caller's (RunEnv).
 struct ActiveRun {
   ActiveRun(PluginState& plugin_state, RunEnv& run_env, std::string data_directory)
-      : state(plugin_state), env(run_env), data_dir(std::move(data_directory)) {}
+      : state(plugin_state), env(run_env), data_dir(std::move(data_directory)), log(run_env) {}
 
   PluginState& state;
   RunEnv& env;
@@ -84,13 +84,13 @@ constexpr std::chrono::milliseconds kClearPause{100};
 
 // Clears the page's file for a download: a page that an earlier download
 // left there must never be read as this one's.
-platform::RemoveFault ClearPageFile(const std::string& path) {
-  platform::RemoveFault fault = platform::RemoveFile(path);
+platform::RemoveFault ClearPageFile(RunEnv& env, const std::string& path) {
+  platform::RemoveFault fault = env.RemoveFile(path);
   for (int attempt = 1; attempt < kClearAttempts && fault != platform::RemoveFault::kNone &&
                         fault != platform::RemoveFault::kFolder;
        ++attempt) {
     std::this_thread::sleep_for(kClearPause);
-    fault = platform::RemoveFile(path);
+    fault = env.RemoveFile(path);
   }
   return fault;
 }
@@ -125,9 +125,9 @@ struct CodeLookup {
 // that a failed download is never mistaken for the page (a host may leave
 // the previous file in place); whether it came is told by reading it.
 // False, with the file and why in `result`, when the file will not go.
-bool Download(const HostApi& host, const std::string& path, const std::string& url,
+bool Download(RunEnv& env, const HostApi& host, const std::string& path, const std::string& url,
               CodeLookup& result) {
-  const platform::RemoveFault fault = ClearPageFile(path);
+  const platform::RemoveFault fault = ClearPageFile(env, path);
   if (fault != platform::RemoveFault::kNone) {
     result.url = path + std::string(PageFileFaultText(fault));
     return false;
@@ -160,7 +160,8 @@ CodeOutcome LookupCodeSteps(ActiveRun& run, std::string_view code_line, BookReco
 
   const std::string page_path = run.data_dir + std::string(kTempPageName);
   std::string page;
-  if (!Download(run.host, page_path, search_url, result)) return CodeOutcome::kPageFileInTheWay;
+  if (!Download(run.env, run.host, page_path, search_url, result))
+    return CodeOutcome::kPageFileInTheWay;
   if (!platform::ReadWholeFile(page_path, page)) return CodeOutcome::kSearchNotDownloaded;
   const std::string id = FindDetailId(page);
   page.clear();
@@ -169,7 +170,8 @@ CodeOutcome LookupCodeSteps(ActiveRun& run, std::string_view code_line, BookReco
 
   record.PageUrl = site + std::string(kDetailPath) + id;
   result.url = record.PageUrl;
-  if (!Download(run.host, page_path, record.PageUrl, result)) return CodeOutcome::kPageFileInTheWay;
+  if (!Download(run.env, run.host, page_path, record.PageUrl, result))
+    return CodeOutcome::kPageFileInTheWay;
   // The parse fails for a page that a stop cut short as for one it cannot
   // use, and for a missing page; only then is it asked which.
   if (!ParseDetailPage(page_path, site, dictionaries.authors, run.state.page_work, record,
@@ -269,7 +271,7 @@ RetryList WriteRetryList(const ActiveRun& run, const std::string& output_path,
   const std::string path = RetryListPath(run, output_path, settings_path);
   if (path.empty()) return list;
   if (codes.empty()) {
-    RemoveOwnFile(path, process_id);
+    RemoveOwnFile(run.env, path, process_id);
     return list;
   }
   size_t size = 0;
@@ -281,7 +283,7 @@ RetryList WriteRetryList(const ActiveRun& run, const std::string& output_path,
     contents += "\r\n";
   }
   list.path = path;
-  list.written = ReplaceFileWhole(path, contents, process_id, run.env.FileTimeNow());
+  list.written = ReplaceFileWhole(run.env, path, contents, process_id);
   return list;
 }
 
@@ -291,7 +293,7 @@ RetryList WriteRetryList(const ActiveRun& run, const std::string& output_path,
 // stood at the start is tried once more.
 std::string OldOutputNote(RunEnv& env, const std::string& output_path, uint32_t process_id,
                           bool& cleared) {
-  if (!cleared) cleared = ClearImportFile(output_path, process_id, env.FileTimeNow());
+  if (!cleared) cleared = ClearImportFile(env, output_path, process_id);
   if (cleared) return {};
   return "\r\n\r\n" + output_path + "\r\n" + std::string(kOldImportFileStandsMessage);
 }
@@ -304,7 +306,7 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   const uint32_t process_id = platform::CurrentProcessId();
   // The earlier run's import file goes first, so that however this run
   // ends the host never imports that run's books as this one's.
-  bool old_output_cleared = ClearImportFile(output_path, process_id, env.FileTimeNow());
+  bool old_output_cleared = ClearImportFile(env, output_path, process_id);
   if (codes_text == nullptr || *codes_text == '\0') {
     env.ShowMessage(std::string(kNoCodesMessage) +
                     OldOutputNote(env, output_path, process_id, old_output_cleared));
@@ -427,7 +429,7 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   env.HideWaitWindow();
 
   summary.found = tally.found();
-  summary.output_written = WriteImportFile(output_path, run.output, process_id, env.FileTimeNow());
+  summary.output_written = WriteImportFile(env, output_path, run.output, process_id);
   if (summary.output_written) summary.written = run.output.size();
   const std::string note =
       summary.output_written ? "" : OldOutputNote(env, output_path, process_id, old_output_cleared);

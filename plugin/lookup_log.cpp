@@ -84,7 +84,7 @@ bool LookupLog::Open(const std::string& path) {
     // A log that another program holds open may not be renamed: it then
     // grows on until a later run can roll it over.
     const bool rolled_over =
-        size > kRollOverBytes && platform::RollOverIfLarger(path, path + ".old", kRollOverBytes);
+        size > kRollOverBytes && env_.RollOverIfLarger(path, path + ".old", kRollOverBytes);
     // Measured again: another host may have rolled it over meanwhile.
     if (!rolled_over && platform::FileSize(path, size) && size > 0) {
       std::string end;
@@ -198,7 +198,7 @@ void LookupLog::EndLine() {
   line_ += "\r\n";
   if (needs_break_) line_.insert(0, "\r\n");
   needs_break_ = false;
-  if (!platform::AppendToFile(path_, line_)) path_.clear();
+  if (!env_.AppendToFile(path_, line_)) path_.clear();
   line_.clear();
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "plugin/run_env.h"
 #include "record/code_forms.h"
 
 namespace kanadeya {
@@ -55,8 +56,9 @@ bool IsLogHeader(std::string_view head);
 
 class LookupLog {
  public:
-  // No log: every call does nothing.
-  LookupLog() = default;
+  // No log until Open: every call does nothing. The log is written through
+  // `env`, which must outlive it.
+  explicit LookupLog(RunEnv& env) : env_(env) {}
   // Writes the last line saying that the run failed when Start was called
   // but not Finish or Refused. Never throws.
   ~LookupLog();
@@ -91,6 +93,7 @@ class LookupLog {
   void TaggedLine();
   void EndLine();
 
+  RunEnv& env_;
   std::string path_;
   std::string tag_;
   std::string line_;          // the text of the append being made

@@ -1,5 +1,6 @@
 // What a run reaches outside its own data: the host's functions, the user
-// (messages, the wait window and its stop button) and the clock. A run is
+// (messages, the wait window and its stop button), the files it writes and
+// the clock. A run is
 // handed one; the exports make the system's (plugin/system_env.h) for the
 // real host, and tests and in-process hosts make their own, usually by
 // deriving from the system's and replacing what they watch. Nothing below
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "plugin/host_api.h"
 
 namespace kanadeya {
@@ -45,6 +47,19 @@ class RunEnv {
   virtual void ProcessWindowMessages() = 0;
   // Hides the window at the end of a run.
   virtual void HideWaitWindow() = 0;
+
+  // The files the run writes (the import file, the list of codes to try
+  // again, the log) and the page file it clears before each download; each
+  // does what its namesake in platform/files.h does.
+  virtual platform::NewFileWrite WriteNewFile(const std::string& path,
+                                              std::string_view contents) = 0;
+  virtual bool RenameReplacing(const std::string& from, const std::string& to) = 0;
+  virtual void DeleteFile(const std::string& path) = 0;
+  virtual platform::RemoveFault RemoveFile(const std::string& path) = 0;
+  virtual bool RemoveEntry(const std::string& path, const std::string& scratch) = 0;
+  virtual bool EmptyFile(const std::string& path) = 0;
+  virtual bool AppendToFile(const std::string& path, std::string_view text) = 0;
+  virtual bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) = 0;
 
   // The clock: the local date and time for the log ("2026-12-07 14:05:03"),
   // and the file time now, to compare with files' stamps.

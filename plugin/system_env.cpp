@@ -1,6 +1,7 @@
 #include "plugin/system_env.h"
 
 #include "platform/file_stamp.h"
+#include "platform/files.h"
 #include "platform/local_time.h"
 #include "platform/message.h"
 #include "platform/wait_window.h"
@@ -46,6 +47,34 @@ void SystemEnv::ProcessWindowMessages() { platform::ProcessPendingMessages(); }
 void SystemEnv::HideWaitWindow() {
   if (window_shown_) platform::HideWaitForm();
   window_shown_ = false;
+}
+
+platform::NewFileWrite SystemEnv::WriteNewFile(const std::string& path, std::string_view contents) {
+  return platform::WriteNewFileDurably(path, contents);
+}
+
+bool SystemEnv::RenameReplacing(const std::string& from, const std::string& to) {
+  return platform::RenameFileReplacing(from, to);
+}
+
+void SystemEnv::DeleteFile(const std::string& path) { platform::DeleteFileAt(path); }
+
+platform::RemoveFault SystemEnv::RemoveFile(const std::string& path) {
+  return platform::RemoveFile(path);
+}
+
+bool SystemEnv::RemoveEntry(const std::string& path, const std::string& scratch) {
+  return platform::RemoveEntry(path, scratch);
+}
+
+bool SystemEnv::EmptyFile(const std::string& path) { return platform::EmptyFile(path); }
+
+bool SystemEnv::AppendToFile(const std::string& path, std::string_view text) {
+  return platform::AppendToFile(path, text);
+}
+
+bool SystemEnv::RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) {
+  return platform::RollOverIfLarger(path, to, limit);
 }
 
 std::string SystemEnv::LocalDateTime() { return platform::LocalDateTime(); }

@@ -1,6 +1,6 @@
 // The run's surroundings as the real host and user give them: the host
-// program's exports, the platform's message boxes and wait window, the
-// system clock. The exports make one for each run.
+// program's exports, the platform's message boxes, wait window and files,
+// the system clock. The exports make one for each run.
 #pragma once
 
 #include "plugin/run_env.h"
@@ -20,6 +20,14 @@ class SystemEnv : public RunEnv {
   void ReportProgress(int current, int count) override;
   void ProcessWindowMessages() override;
   void HideWaitWindow() override;
+  platform::NewFileWrite WriteNewFile(const std::string& path, std::string_view contents) override;
+  bool RenameReplacing(const std::string& from, const std::string& to) override;
+  void DeleteFile(const std::string& path) override;
+  platform::RemoveFault RemoveFile(const std::string& path) override;
+  bool RemoveEntry(const std::string& path, const std::string& scratch) override;
+  bool EmptyFile(const std::string& path) override;
+  bool AppendToFile(const std::string& path, std::string_view text) override;
+  bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) override;
   std::string LocalDateTime() override;
   int64_t FileTimeNow() override;
 

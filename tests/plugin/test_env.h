@@ -22,6 +22,8 @@ class TestEnv : public SystemEnv {
   std::optional<std::array<void*, kHostFunctionCount>> host_functions;
   std::vector<std::string> messages;
   bool show_messages = false;
+  // Every new file fails, as on a full disk.
+  bool disk_full = false;
   std::function<void(int current, int count)> on_progress;
 
   HostBinding BindHost(HostApi& host) override {
@@ -34,6 +36,10 @@ class TestEnv : public SystemEnv {
     }
     binding.bound = true;
     return binding;
+  }
+  platform::NewFileWrite WriteNewFile(const std::string& path, std::string_view contents) override {
+    if (disk_full) return platform::NewFileWrite::kFailed;
+    return SystemEnv::WriteNewFile(path, contents);
   }
   void ShowError(std::string_view text, std::string_view caption) override {
     if (show_messages) return SystemEnv::ShowError(text, caption);
