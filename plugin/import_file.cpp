@@ -135,7 +135,7 @@ bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view con
   const std::string writing = NewWritingFile(env, path, process_id, contents);
   if (writing.empty()) return false;
   if (env.RenameReplacing(writing, path)) return true;
-  env.DeleteFile(writing);
+  env.DeleteFileAt(writing);
   return false;
 }
 

@@ -54,7 +54,7 @@ class RunEnv {
   virtual platform::NewFileWrite WriteNewFile(const std::string& path,
                                               std::string_view contents) = 0;
   virtual bool RenameReplacing(const std::string& from, const std::string& to) = 0;
-  virtual void DeleteFile(const std::string& path) = 0;
+  virtual void DeleteFileAt(const std::string& path) = 0;
   virtual platform::RemoveFault RemoveFile(const std::string& path) = 0;
   virtual bool RemoveEntry(const std::string& path, const std::string& scratch) = 0;
   virtual bool EmptyFile(const std::string& path) = 0;

@@ -57,7 +57,7 @@ bool SystemEnv::RenameReplacing(const std::string& from, const std::string& to) 
   return platform::RenameFileReplacing(from, to);
 }
 
-void SystemEnv::DeleteFile(const std::string& path) { platform::DeleteFileAt(path); }
+void SystemEnv::DeleteFileAt(const std::string& path) { platform::DeleteFileAt(path); }
 
 platform::RemoveFault SystemEnv::RemoveFile(const std::string& path) {
   return platform::RemoveFile(path);

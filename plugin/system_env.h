@@ -22,7 +22,7 @@ class SystemEnv : public RunEnv {
   void HideWaitWindow() override;
   platform::NewFileWrite WriteNewFile(const std::string& path, std::string_view contents) override;
   bool RenameReplacing(const std::string& from, const std::string& to) override;
-  void DeleteFile(const std::string& path) override;
+  void DeleteFileAt(const std::string& path) override;
   platform::RemoveFault RemoveFile(const std::string& path) override;
   bool RemoveEntry(const std::string& path, const std::string& scratch) override;
   bool EmptyFile(const std::string& path) override;
