@@ -117,15 +117,7 @@ bool ClearImportFile(RunEnv& env, const std::string& path, uint32_t process_id) 
 bool WriteImportFile(RunEnv& env, const std::string& path, const std::vector<std::string>& lines,
                      uint32_t process_id) {
   if (path.empty()) return false;
-  size_t size = 0;
-  for (const auto& line : lines) size += line.size() + 2;
-  std::string contents;
-  contents.reserve(size);
-  for (const auto& line : lines) {
-    contents += line;
-    contents += "\r\n";
-  }
-  return ReplaceFileWhole(env, path, contents, process_id);
+  return ReplaceFileWhole(env, path, WithLineEnds(lines), process_id);
 }
 
 bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view contents,

@@ -10,6 +10,7 @@
 // through the run's RunEnv, whose clock ages the leftovers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,20 @@
 #include "plugin/run_env.h"
 
 namespace kanadeya {
+
+// The lines, each followed by CR LF, as the host's files hold them.
+template <typename Lines>
+std::string WithLineEnds(const Lines& lines) {
+  size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const auto& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
 
 // Before a run: removes what runs that were killed while writing left
 // beside the import file (files of the pattern above whose writer is gone

@@ -274,16 +274,8 @@ RetryList WriteRetryList(const ActiveRun& run, const std::string& output_path,
     RemoveOwnFile(run.env, path, process_id);
     return list;
   }
-  size_t size = 0;
-  for (std::string_view code : codes) size += code.size() + 2;
-  std::string contents;
-  contents.reserve(size);
-  for (std::string_view code : codes) {
-    contents += code;
-    contents += "\r\n";
-  }
   list.path = path;
-  list.written = ReplaceFileWhole(run.env, path, contents, process_id);
+  list.written = ReplaceFileWhole(run.env, path, WithLineEnds(codes), process_id);
   return list;
 }
 

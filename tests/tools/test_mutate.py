@@ -213,13 +213,18 @@ class FixtureRun(unittest.TestCase):
         return [sys.executable, str(TOOL), "--root", str(self.root),
                 "--build-dir", str(self.root / "build"), *args]
 
-    def test_verdicts_and_restored_file(self):
+    def sample(self):
+        """A sample of nine mutants: the sampler's run, and each mutant's kind
+        and verdict as its results file gives them."""
         results = self.root / "results.tsv"
         run = subprocess.run(self.sampler("-n", "9", "--seed", "1", "--timeout", "3",
                                           "--results", str(results)),
                              capture_output=True, text=True)
         self.assertEqual(0, run.returncode, run.stdout + run.stderr)
-        verdicts = [l.split("\t")[2:6:3] for l in results.read_text().splitlines()[1:]]
+        return run, [l.split("\t")[2:6:3] for l in results.read_text().splitlines()[1:]]
+
+    def test_verdicts_and_restored_file(self):
+        run, verdicts = self.sample()
         self.assertEqual([["const", "killed"], ["rel", "timeout"], ["const", "survived"],
                           ["eq", "not compiled"], ["rel", "not compiled"],  # a build error,
                           ["const", "not compiled"]], verdicts)             # no code at all
@@ -235,12 +240,7 @@ class FixtureRun(unittest.TestCase):
         listing = subprocess.run(self.sampler("-n", "9", "--seed", "1", "--list"),
                                  capture_output=True, text=True, check=True).stdout
         self.assertIn("\tconst\t`100` -> `101`\tequivalent\n", listing)
-        results = self.root / "results.tsv"
-        run = subprocess.run(self.sampler("-n", "9", "--seed", "1", "--timeout", "3",
-                                          "--results", str(results)),
-                             capture_output=True, text=True)
-        self.assertEqual(0, run.returncode, run.stdout + run.stderr)
-        verdicts = [l.split("\t")[2:6:3] for l in results.read_text().splitlines()[1:]]
+        run, verdicts = self.sample()
         self.assertIn(["const", "equivalent"], verdicts)
         self.assertNotIn(["const", "survived"], verdicts)
         self.assertIn(": equivalent (tools/equivalent-mutants.txt:1)", run.stdout)
