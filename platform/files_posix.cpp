@@ -243,10 +243,13 @@ SmallFileRead ReadSmallFile(const std::string& path, size_t limit, std::string& 
   return SmallFileRead::kRead;
 }
 
+// A file that another program renames or deletes between the two calls is
+// gone, not read-only: access then fails for want of the file, not of a right.
 bool IsReadOnlyFile(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
-  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+  if ((st.st_mode & 0222) == 0) return true;
+  return ::access(path.c_str(), W_OK) != 0 && errno != ENOENT && errno != ENOTDIR;
 }
 
 namespace {

@@ -369,6 +369,17 @@ class Leftovers(unittest.TestCase):
 
 # --- One log, several hosts --------------------------------------------------------
 
+def host_commands(stage, count):
+    """Lookups of BOOKS[0] for `count` hosts, each with a data folder and an
+    import file of its own, and the stage's kanadeya.ini."""
+    commands = []
+    for host in range(count):
+        os.makedirs(stage.path("data%d" % host))
+        commands.append(stage.lookup_command("--quiet", codes=BOOKS[0], out="out%d.csv" % host))
+        commands[-1][2] = stage.arg(stage.path("data%d" % host))
+    return commands
+
+
 class LogRollOver(unittest.TestCase):
     """Three hosts starting together on a log past 1 MB with no ".old" keep
     every earlier line in the log or its ".old"."""
@@ -380,12 +391,7 @@ class LogRollOver(unittest.TestCase):
         earlier = [b"01:02:03/9\t%d\tline %d\t" % (n, n) + b"x" * 80 for n in range(12000)]
         old = b"2026-01-01 00:00:00\tkanadeya 1.1.3\r\n" + b"\r\n".join(earlier) + b"\r\n"
         self.assertGreater(len(old), MEGABYTE)
-        commands = []
-        for host in range(3):
-            os.makedirs(stage.path("data%d" % host))
-            commands.append(stage.lookup_command("--quiet", codes=BOOKS[0],
-                                                 out="out%d.csv" % host))
-            commands[-1][2] = stage.arg(stage.path("data%d" % host))
+        commands = host_commands(stage, 3)
         for n in range(count):
             with self.subTest(round=n):
                 stage.write("k.log", old)
@@ -423,6 +429,30 @@ class LogRollOver(unittest.TestCase):
         if e2e.OPTIONS.emulator or not have_strace():
             self.skipTest("natively, with strace")
         self.rounds(4, slow_rename=True)
+
+    def test_a_log_renamed_while_checked_is_still_written(self):
+        # One host rolls the log over and leaves its name empty for 1.5 s;
+        # the other has seen the log just before and asks whether it may
+        # write to it while the name is empty: a file that is gone is not
+        # read-only, and both runs are logged.
+        if e2e.OPTIONS.emulator or not have_strace():
+            self.skipTest("natively, with strace")
+        stage = Stage(self)
+        stage.site().book(BOOKS[0], "一")
+        stage.write("kanadeya.ini", settings_file(log="k.log"))
+        stage.write("k.log", b"2026-01-01 00:00:00\tkanadeya 1.1.3\r\n" + b"x" * MEGABYTE + b"\r\n")
+        commands = host_commands(stage, 2)
+        # The loader's check of /etc/ld.so.preload is the first access.
+        checker = run_traced(stage, commands[0], "-e", "trace=access",
+                             "-e", "inject=access:delay_enter=700000:when=2", wait=False)
+        roller = run_traced(stage, commands[1], "-e", "trace=flock,rename",
+                            "-e", "inject=flock:delay_enter=300000:when=1",
+                            "-e", "inject=rename:delay_exit=1500000:when=1", wait=False)
+        for running in (checker, roller):
+            running.wait(120)
+            running.result()
+        kept = read(stage.path("k.log")) + read(stage.path("k.log.old"))
+        self.assertEqual(3, len(re.findall(rb"(?m)^\d{4}-\d\d-\d\d ", kept)))
 
 
 if __name__ == "__main__":
