@@ -124,17 +124,10 @@ BaseUrlFault CheckAuthority(std::string_view value, const AddressParts& address,
     return BaseUrlFault::kHost;
   }
   if (address.has_port && !PortNumber(address.port)) {
-    // At the first byte that is no digit, or at the port's start.
+    // At the first byte that is no digit of a short port, else at its start.
     at = OffsetIn(value, address.port);
-    const std::string_view port = address.port;
-    if (!port.empty() && port.size() <= 5) {
-      for (size_t i = 0; i < port.size(); ++i) {
-        if (!IsDigit(port[i])) {
-          at += i;
-          break;
-        }
-      }
-    }
+    const size_t wrong = address.port.find_first_not_of("0123456789");
+    if (address.port.size() <= 5 && wrong != std::string_view::npos) at += wrong;
     return BaseUrlFault::kPort;
   }
   return BaseUrlFault::kNone;
