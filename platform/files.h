@@ -7,6 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_reader.h"
+#include "platform/paths.h"
+
 namespace kanadeya::platform {
 
 // True when `path` names an existing file (a folder is not a file).
@@ -18,22 +21,9 @@ bool FolderExists(const std::string& path);
 // Deletes the file; false when it could not be deleted.
 bool DeleteFileAt(const std::string& path);
 
-// Why what stands at a path could not be removed.
-enum class RemoveFault {
-  kNone,        // nothing stands there now
-  kInUse,       // another program holds the file open
-  kDenied,      // the file is read-only, or there is no right to remove it
-  kFolder,      // a folder stands there
-  kStillThere,  // deleted, but it stands until another program closes it
-  kOther,
-};
-
 // Deletes the file at `path` and tells whether anything still stands there:
 // kNone also when nothing stood there to begin with.
 RemoveFault RemoveFile(const std::string& path);
-
-// How making a new file went.
-enum class NewFileWrite { kWritten, kExists, kFailed };
 
 // Makes a new file at `path` holding `contents` and has the system put it on
 // the disk before it returns. Never opens what already stands at `path`, a
@@ -89,9 +79,6 @@ bool AppendToFile(const std::string& path, std::string_view contents);
 // file cannot be read (not a regular file among those).
 bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part);
 
-// How reading a small settings file went.
-enum class SmallFileRead { kRead, kMissing, kNotAFile, kTooLarge, kUnreadable };
-
 // Reads the file at `path` when it is a regular file of at most `limit`
 // bytes. Anything else (a folder, a device, a pipe) is kNotAFile and is
 // never waited on; a larger file is kTooLarge. `contents` holds the file
@@ -107,11 +94,6 @@ bool IsReadOnlyFile(const std::string& path);
 // compared without regard to ASCII case), or, when both exist, one file
 // reached by two names.
 bool SameFile(const std::string& a, const std::string& b);
-
-// The longest path, in bytes, that the platform's file functions take
-// whole: 259 on Win32 (the ANSI functions' MAX_PATH less the zero byte),
-// PATH_MAX less one on POSIX.
-size_t MaxPathBytes();
 
 // The size in bytes of the file; false when `path` names no file.
 bool FileSize(const std::string& path, uint64_t& size);
@@ -131,16 +113,19 @@ std::string ModuleDirectory();
 // The full path of the module that holds this code (see ModuleDirectory).
 std::string ModulePath();
 
-// True when `path` does not depend on a current folder: on Win32 it begins
-// with a separator or a drive ("C:"), on POSIX with "/".
-bool IsAbsolutePath(std::string_view path);
-
-// The folder part of `path` with its trailing separator ("./" or ".\\" when
-// it names none), and the name after it.
-std::string FolderOf(const std::string& path);
-std::string NameOf(const std::string& path);
-
-// The path separator of the platform: "\\" on Win32, "/" on POSIX.
-std::string_view PathSeparator();
+// The files on the disk, read through the functions above: the reader of
+// programs and tests that have no run's context.
+class DiskFileReader : public FileReader {
+ public:
+  bool FileExists(const std::string& path) override;
+  bool ReadWholeFile(const std::string& path, std::string& contents) override;
+  SmallFileRead ReadSmallFile(const std::string& path, size_t limit,
+                              std::string& contents) override;
+  bool ReadFilePart(const std::string& path, uint64_t offset, size_t count,
+                    std::string& part) override;
+  bool FileSize(const std::string& path, uint64_t& size) override;
+  bool ReadFileStamp(const std::string& path, FileStamp& stamp) override;
+  int64_t FileTimeNow() override;
+};
 
 }  // namespace kanadeya::platform

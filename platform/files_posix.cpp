@@ -278,8 +278,6 @@ bool SameFile(const std::string& a, const std::string& b) {
   return ResolvedPath(a) == ResolvedPath(b);
 }
 
-size_t MaxPathBytes() { return PATH_MAX - 1; }
-
 bool FileSize(const std::string& path, uint64_t& size) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -336,19 +334,5 @@ std::string ModuleDirectory() {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
-
-bool IsAbsolutePath(std::string_view path) { return !path.empty() && path[0] == '/'; }
-
-std::string FolderOf(const std::string& path) {
-  const size_t separator = path.find_last_of("/");
-  return separator == std::string::npos ? std::string("./") : path.substr(0, separator + 1);
-}
-
-std::string NameOf(const std::string& path) {
-  const size_t separator = path.find_last_of("/");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
-std::string_view PathSeparator() { return "/"; }
 
 }  // namespace kanadeya::platform

@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "platform/files.h"
-
 namespace kanadeya {
 
 const std::array<const char*, kHostFunctionCount> kHostFunctionNames = {
@@ -25,20 +23,20 @@ constexpr const char* kHostProgramName = "hakobune";
 }  // namespace
 
 InternetConnectFunction HostApi::InternetConnectFunc() const {
-  return reinterpret_cast<InternetConnectFunction>(functions[0]);
+  return reinterpret_cast<InternetConnectFunction>(functions[kInternetConnectSlot]);
 }
 HTTPDownloadFunction HostApi::HTTPDownloadFunc() const {
-  return reinterpret_cast<HTTPDownloadFunction>(functions[1]);
+  return reinterpret_cast<HTTPDownloadFunction>(functions[kHTTPDownloadSlot]);
 }
 ISBNChkFunction HostApi::ISBNChkFunc() const {
-  return reinterpret_cast<ISBNChkFunction>(functions[7]);
+  return reinterpret_cast<ISBNChkFunction>(functions[kISBNChkSlot]);
 }
 
-HostBinding BindHostApi(HostApi& host) {
+HostBinding BindHostApi(HostApi& host, const std::string& host_folder) {
   HostBinding binding;
   try {
     host = HostApi{};
-    const std::string path = platform::ExecutableDirectory() + kHostProgramName;
+    const std::string path = host_folder + kHostProgramName;
     host.library = platform::OpenModule(path);
     if (host.library == nullptr) binding.missing_program = path;
     for (int i = 0; i < kHostFunctionCount; ++i) {

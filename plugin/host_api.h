@@ -25,6 +25,10 @@ inline constexpr int kHostFunctionCount = 16;
 
 // The export names, in the order they are bound.
 extern const std::array<const char*, kHostFunctionCount> kHostFunctionNames;
+// Where the three functions that the plug-in calls stand among them.
+inline constexpr size_t kInternetConnectSlot = 0;
+inline constexpr size_t kHTTPDownloadSlot = 1;
+inline constexpr size_t kISBNChkSlot = 7;
 
 struct HostApi {
   platform::LibraryHandle library = nullptr;
@@ -41,11 +45,11 @@ struct HostBinding {
   std::string missing_program;  // the host program's path, when it could not be loaded
 };
 
-// Loads the host program (the running executable's folder + "hakobune.exe"
-// on Win32, + "hakobune" elsewhere) and binds the 16 functions of `host` in
+// Loads the host program (`host_folder`, with a trailing separator, +
+// "hakobune.exe" on Win32, + "hakobune" elsewhere) and binds the 16 functions of `host` in
 // order, up to the first name not found. The library stays loaded until
 // ReleaseHostApi, also when a function is missing.
-HostBinding BindHostApi(HostApi& host);
+HostBinding BindHostApi(HostApi& host, const std::string& host_folder);
 
 // Frees the host library, if loaded, and empties the table.
 void ReleaseHostApi(HostApi& host);

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "platform/file_stamp.h"
-#include "platform/files.h"
-#include "platform/process.h"
+#include "platform/file_faults.h"
+#include "platform/file_reader.h"
+#include "platform/paths.h"
 #include "plugin/run_env.h"
 
 namespace kanadeya {
@@ -90,15 +90,13 @@ void RemoveLeftovers(RunEnv& env, const std::string& path, uint32_t process_id) 
   const int64_t now = env.FileTimeNow();
   const std::string folder = platform::FolderOf(path);
   const std::string prefix = platform::NameOf(path) + std::string(kWritingMark);
-  for (const std::string& name : platform::NamesStartingWith(folder, prefix)) {
+  for (const std::string& name : env.NamesStartingWith(folder, prefix)) {
     uint32_t writer = 0;
     if (!WriterOf(std::string_view(name).substr(prefix.size()), writer)) continue;
     const std::string leftover = folder + name;
     platform::FileStamp stamp;
-    const bool old =
-        platform::ReadFileStamp(leftover, stamp) && now - stamp.modified > kLeftoverAge;
-    const bool abandoned =
-        writer != 0 && (writer == process_id || !platform::ProcessIsRunning(writer));
+    const bool old = env.ReadFileStamp(leftover, stamp) && now - stamp.modified > kLeftoverAge;
+    const bool abandoned = writer != 0 && (writer == process_id || !env.ProcessIsRunning(writer));
     if (old || abandoned) env.RemoveEntry(leftover, ScratchName(env, path, process_id));
   }
 }
@@ -111,7 +109,7 @@ bool ClearImportFile(RunEnv& env, const std::string& path, uint32_t process_id) 
   if (RemoveOwnFile(env, path, process_id) || env.EmptyFile(path)) return true;
   // A folder, say, holds no lines to import.
   uint64_t size = 0;
-  return !platform::FileSize(path, size) || size == 0;
+  return !env.FileSize(path, size) || size == 0;
 }
 
 bool WriteImportFile(RunEnv& env, const std::string& path, const std::vector<std::string>& lines,
@@ -127,7 +125,7 @@ bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view con
   const std::string writing = NewWritingFile(env, path, process_id, contents);
   if (writing.empty()) return false;
   if (env.RenameReplacing(writing, path)) return true;
-  env.DeleteFileAt(writing);
+  env.RemoveFile(writing);
   return false;
 }
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/files.h"
+#include "platform/paths.h"
 #include "plugin/system_texts.h"
 
 namespace kanadeya {
@@ -42,7 +42,8 @@ std::string_view LogPathFaultText(LogPathFault fault) {
 
 }  // namespace
 
-LogPathFault CheckLogPath(const std::string& path, const std::vector<std::string>& kept_files) {
+LogPathFault CheckLogPath(RunEnv& env, const std::string& path,
+                          const std::vector<std::string>& kept_files) {
   for (char c : path)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return LogPathFault::kCharacter;
   if (path.size() > platform::MaxPathBytes()) return LogPathFault::kTooLong;
@@ -51,8 +52,8 @@ LogPathFault CheckLogPath(const std::string& path, const std::vector<std::string
       name.size() <= 4)
     return LogPathFault::kName;
   for (const std::string& kept : kept_files)
-    if (!kept.empty() && platform::SameFile(path, kept)) return LogPathFault::kOtherFile;
-  if (!platform::FolderExists(platform::FolderOf(path))) return LogPathFault::kFolderMissing;
+    if (!kept.empty() && env.SameFile(path, kept)) return LogPathFault::kOtherFile;
+  if (!env.FolderExists(platform::FolderOf(path))) return LogPathFault::kFolderMissing;
   return LogPathFault::kNone;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin/run_env.h"
+
 namespace kanadeya {
 
 // What is wrong with a [Log] File path: kNone, then one enumerator for each
@@ -17,9 +19,10 @@ enum class LogPathFault {
 };
 
 // Checks a full log path; `kept_files` are the files that a log may never be
-// (compared with platform::SameFile; empty ones are skipped). The folder's
-// existence is looked at on the disk.
-LogPathFault CheckLogPath(const std::string& path, const std::vector<std::string>& kept_files);
+// (compared with the run's SameFile; empty ones are skipped). The folder's
+// existence is asked of `env`.
+LogPathFault CheckLogPath(RunEnv& env, const std::string& path,
+                          const std::vector<std::string>& kept_files);
 
 // The message for a fault in the log path `path` (what follows
 // kanadeya.ini's path; empty for kNone).

@@ -1,18 +1,14 @@
 #include "plugin/lookup_driver.h"
 
-#include <chrono>
+#include <array>
 #include <cstring>
 #include <exception>
-#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "platform/file_stamp.h"
-#include "platform/files.h"
-#include "platform/local_time.h"
-#include "platform/process.h"
-#include "platform/profile.h"
+#include "platform/file_faults.h"
+#include "platform/paths.h"
 #include "plugin/host_api.h"
 #include "plugin/import_file.h"
 #include "plugin/lookup_log.h"
@@ -39,13 +35,17 @@ namespace {
 // the plug-in's (PluginState), what lies outside it the caller's (RunEnv).
 struct ActiveRun {
   ActiveRun(PluginState& plugin_state, RunEnv& run_env, std::string data_directory)
-      : state(plugin_state), env(run_env), data_dir(std::move(data_directory)), log(run_env) {}
+      : state(plugin_state),
+        env(run_env),
+        data_dir(std::move(data_directory)),
+        host_settings_path(run_env.HostProgramFolder() + std::string(kSettingsFileName)),
+        log(run_env) {}
 
   PluginState& state;
   RunEnv& env;
   std::string data_dir;  // ends with a path separator
   // The host's "Setting.ini", in the host program's folder.
-  std::string host_settings_path = platform::ExecutableDirectory() + std::string(kSettingsFileName);
+  std::string host_settings_path;
   HostApi host;
   PluginSettings settings;
   std::vector<std::string> output;
@@ -66,21 +66,33 @@ size_t CountCodes(std::string_view codes) {
 
 // "Setting.ini" is read again for every code, since the host may change it
 // during a run.
-void FillFromSettings(const std::string& path, BookRecord& record) {
-  const platform::ProfileReader settings(path);
-  auto fill = [&](std::string& field, std::string_view key, std::string_view fallback) {
-    if (field.empty()) field = settings.Read(kSettingsSection, key, fallback);
+void FillFromSettings(RunEnv& env, const std::string& path, BookRecord& record) {
+  struct Fill {
+    std::string& field;
+    std::string_view key, fallback;
   };
-  fill(record.PurchaseState, kPurchaseStateKey, kPurchaseStateDefault);
-  fill(record.TaxSetting, kTaxSettingKey, "0");
-  fill(record.TaxSetting2, kTaxSettingKey, "0");
-  fill(record.ReadState, kReadStateKey, kReadStateDefault);
+  const std::array<Fill, 4> fills{{{record.PurchaseState, kPurchaseStateKey, kPurchaseStateDefault},
+                                   {record.TaxSetting, kTaxSettingKey, "0"},
+                                   {record.TaxSetting2, kTaxSettingKey, "0"},
+                                   {record.ReadState, kReadStateKey, kReadStateDefault}}};
+  std::array<ProfileQuery, 4> queries;
+  std::array<std::string*, 4> fields{};
+  size_t asked = 0;
+  for (const Fill& fill : fills) {
+    if (!fill.field.empty()) continue;
+    queries[asked].key = fill.key;
+    queries[asked].fallback = fill.fallback;
+    fields[asked++] = &fill.field;
+  }
+  if (asked == 0) return;
+  env.ReadProfile(path, kSettingsSection, std::span(queries.data(), asked));
+  for (size_t i = 0; i < asked; ++i) *fields[i] = std::move(queries[i].value);
 }
 
 // How often, and how long apart, a page's file that will not go is tried
 // again: a virus scanner or an indexer holds a new file for a moment.
 constexpr int kClearAttempts = 10;
-constexpr std::chrono::milliseconds kClearPause{100};
+constexpr int kClearPauseMilliseconds = 100;
 
 // Clears the page's file for a download: a page that an earlier download
 // left there must never be read as this one's.
@@ -89,7 +101,7 @@ platform::RemoveFault ClearPageFile(RunEnv& env, const std::string& path) {
   for (int attempt = 1; attempt < kClearAttempts && fault != platform::RemoveFault::kNone &&
                         fault != platform::RemoveFault::kFolder;
        ++attempt) {
-    std::this_thread::sleep_for(kClearPause);
+    env.SleepFor(kClearPauseMilliseconds);
     fault = env.RemoveFile(path);
   }
   return fault;
@@ -116,8 +128,8 @@ struct CodeLookup {
   std::string line;          // the output line, for kFound
   std::string title;         // the book's title and volume, for kFound
   std::string key;           // the search key the host's check returned
-  std::string url;           // the address asked for last; the file in the way and why
-                             // for kPageFileInTheWay
+  std::string url;           // the address asked for last
+  std::string in_the_way;    // for kPageFileInTheWay: the page's file and why it stays
   size_t markers_found = 0;  // known markers on the detail page
 };
 
@@ -129,7 +141,7 @@ bool Download(RunEnv& env, const HostApi& host, const std::string& path, const s
               CodeLookup& result) {
   const platform::RemoveFault fault = ClearPageFile(env, path);
   if (fault != platform::RemoveFault::kNone) {
-    result.url = path + std::string(PageFileFaultText(fault));
+    result.in_the_way = path + std::string(PageFileFaultText(fault));
     return false;
   }
   host.HTTPDownloadFunc()(path.c_str(), url.c_str());
@@ -144,9 +156,9 @@ CodeOutcome LookupCodeSteps(ActiveRun& run, std::string_view code_line, BookReco
   record.Code = std::string(code_line);
   // A missing or unreadable dictionary is an empty one: the lookup goes on
   // without what it would have given.
-  LoadAuthorDictionary(dictionaries, run.data_dir);
-  LookupPublisherByCode(dictionaries, run.data_dir, record);
-  LoadLabelDictionary(dictionaries, run.data_dir);
+  LoadAuthorDictionary(run.env, dictionaries, run.data_dir);
+  LookupPublisherByCode(run.env, dictionaries, run.data_dir, record);
+  LoadLabelDictionary(run.env, dictionaries, run.data_dir);
   if (code_line.size() == 18) SplitEighteenByteCode(code_line, record);
 
   const char* key = run.host.ISBNChkFunc()(record.Code.c_str());
@@ -162,7 +174,7 @@ CodeOutcome LookupCodeSteps(ActiveRun& run, std::string_view code_line, BookReco
   std::string page;
   if (!Download(run.env, run.host, page_path, search_url, result))
     return CodeOutcome::kPageFileInTheWay;
-  if (!platform::ReadWholeFile(page_path, page)) return CodeOutcome::kSearchNotDownloaded;
+  if (!run.env.ReadWholeFile(page_path, page)) return CodeOutcome::kSearchNotDownloaded;
   const std::string id = FindDetailId(page);
   page.clear();
   page.shrink_to_fit();
@@ -174,18 +186,18 @@ CodeOutcome LookupCodeSteps(ActiveRun& run, std::string_view code_line, BookReco
     return CodeOutcome::kPageFileInTheWay;
   // The parse fails for a page that a stop cut short as for one it cannot
   // use, and for a missing page; only then is it asked which.
-  if (!ParseDetailPage(page_path, site, dictionaries.authors, run.state.page_work, record,
+  if (!ParseDetailPage(run.env, page_path, site, dictionaries.authors, run.state.page_work, record,
                        &result.markers_found)) {
     if (run.state.stop_requested) return CodeOutcome::kStopped;
-    return platform::FileExists(page_path) ? CodeOutcome::kDetailNotReadable
-                                           : CodeOutcome::kDetailNotDownloaded;
+    return run.env.FileExists(page_path) ? CodeOutcome::kDetailNotReadable
+                                         : CodeOutcome::kDetailNotDownloaded;
   }
   // A page without a single known marker (the site's pages changed, or a
   // notice came in the page's place) holds no book: nothing to import.
   if (result.markers_found == 0) return CodeOutcome::kDetailNotReadable;
   if (record.Code.size() == 26) CompleteTwentySixByteCode(record);
   LookupLabel(dictionaries, record);
-  FillFromSettings(run.host_settings_path, record);
+  FillFromSettings(run.env, run.host_settings_path, record);
   result.line = BuildOutputLine(record);
   result.title = record.Title;
   if (!record.Volume.empty()) result.title += " " + record.Volume;
@@ -214,7 +226,7 @@ struct RunCleanup {
 
 // The files that neither the log nor the list of codes to try again may
 // ever be.
-std::vector<std::string> KeptFiles(const ActiveRun& run, const std::string& output_path,
+std::vector<std::string> KeptFiles(ActiveRun& run, const std::string& output_path,
                                    const std::string& settings_path) {
   return {output_path,
           run.data_dir + std::string(kAuthorDictionaryFile),
@@ -223,7 +235,7 @@ std::vector<std::string> KeptFiles(const ActiveRun& run, const std::string& outp
           run.data_dir + std::string(kTempPageName),
           run.host_settings_path,
           settings_path,
-          platform::ModulePath()};
+          run.env.PluginPath()};
 }
 
 // Opens the log that the settings name, unless it is refused: the refusal
@@ -233,17 +245,16 @@ void OpenLog(ActiveRun& run, const std::string& output_path, const std::string& 
   const std::string& log_path = run.settings.log_path;
   if (log_path.empty()) return;
   std::string refusal = LogPathFaultMessage(
-      CheckLogPath(log_path, KeptFiles(run, output_path, settings_path)), log_path);
+      CheckLogPath(run.env, log_path, KeptFiles(run, output_path, settings_path)), log_path);
   if (refusal.empty() && !run.log.Open(log_path)) refusal = kLogNotALogMessage;
-  if (!refusal.empty() && show_refusal)
-    run.env.ShowErrorWithPath(settings_path, refusal, kDisplayName);
+  if (!refusal.empty() && show_refusal) run.env.ShowError(settings_path, refusal, kDisplayName);
 }
 
 // Where the list of codes to try again goes: beside the log, where the user
 // already looks, or in the data directory when the run keeps none (the run
 // writes its pages there, so it can be written). Never a file of the run's
 // or the host's. Empty when there is no such place.
-std::string RetryListPath(const ActiveRun& run, const std::string& output_path,
+std::string RetryListPath(ActiveRun& run, const std::string& output_path,
                           const std::string& settings_path) {
   std::vector<std::string> kept = KeptFiles(run, output_path, settings_path);
   std::vector<std::string> folders;
@@ -256,7 +267,7 @@ std::string RetryListPath(const ActiveRun& run, const std::string& output_path,
   for (const std::string& folder : folders) {
     const std::string path = folder + std::string(kRetryListFileName);
     bool free = true;
-    for (const std::string& file : kept) free = free && !platform::SameFile(path, file);
+    for (const std::string& file : kept) free = free && !run.env.SameFile(path, file);
     if (free) return path;
   }
   return {};
@@ -264,7 +275,7 @@ std::string RetryListPath(const ActiveRun& run, const std::string& output_path,
 
 // Writes the codes to try again, one a line as the host gave them, whole;
 // a run that has none removes the list of an earlier run.
-RetryList WriteRetryList(const ActiveRun& run, const std::string& output_path,
+RetryList WriteRetryList(ActiveRun& run, const std::string& output_path,
                          const std::string& settings_path,
                          const std::vector<std::string_view>& codes, uint32_t process_id) {
   RetryList list;
@@ -295,7 +306,7 @@ std::string OldOutputNote(RunEnv& env, const std::string& output_path, uint32_t 
 void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char* output_file,
                const char* codes_text) {
   const std::string output_path = output_file != nullptr ? output_file : "";
-  const uint32_t process_id = platform::CurrentProcessId();
+  const uint32_t process_id = env.ProcessId();
   // The earlier run's import file goes first, so that however this run
   // ends the host never imports that run's books as this one's.
   bool old_output_cleared = ClearImportFile(env, output_path, process_id);
@@ -314,29 +325,30 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   const RunCleanup cleanup{run};
   const HostBinding binding = env.BindHost(run.host);
   if (!binding.missing_program.empty())
-    env.ShowErrorWithPath(binding.missing_program, kHostMissingSuffix, {});
+    env.ShowError(binding.missing_program, kHostMissingSuffix, {});
   if (!binding.bound) {
-    env.ShowError(std::string(kHostFunctionMissingMessage) +
+    env.ShowError({},
+                  std::string(kHostFunctionMissingMessage) +
                       OldOutputNote(env, output_path, process_id, old_output_cleared),
                   {});
     return;
   }
 
-  const std::string folder = platform::ModuleDirectory();
+  const std::string folder = env.PluginFolder();
   const std::string settings_path = folder + std::string(kPluginSettingsFileName);
-  const std::string settings_fault = ReadPluginSettings(folder, SiteBaseUrl, run.settings);
+  const std::string settings_fault = ReadPluginSettings(env, folder, SiteBaseUrl, run.settings);
   // A run that cannot go on shows why it cannot, and only that.
   OpenLog(run, output_path, settings_path, settings_fault.empty());
-  RunTally tally;
+  RunSummary summary;
+  RunTally& tally = summary.tally;
   tally.given = CountCodes(codes);
   run.log.Start(env.LocalDateTime(), process_id, run.settings.site_base_url, tally.given);
   if (!settings_fault.empty()) {
     run.log.Refused(std::string(kPluginSettingsFileName) +
                     settings_fault.substr(0, settings_fault.find('\r')));
-    env.ShowErrorWithPath(
-        settings_path,
-        settings_fault + OldOutputNote(env, output_path, process_id, old_output_cleared),
-        kDisplayName);
+    env.ShowError(settings_path,
+                  settings_fault + OldOutputNote(env, output_path, process_id, old_output_cleared),
+                  kDisplayName);
     return;
   }
   // A stop ends the run it was asked in, and no later one.
@@ -347,8 +359,6 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
     ~HiddenAtTheEnd() { env.HideWaitWindow(); }
   } hidden_at_the_end{env};
 
-  RunSummary summary;
-  summary.given = tally.given;
   summary.output_path = output_path;
   // The codes that gave no book, as the host gave them, in the list's order;
   // they point into the host's text.
@@ -357,16 +367,15 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   std::unordered_map<std::string, size_t> first_with_key;
   std::string lost_url;
   bool ended_early = false;  // a stop, or a lost connection
-  size_t position = 0;       // among the codes, blank lines not counted
   std::string_view code_line;
   for (size_t i = 0; i < count && reader.Next(code_line); ++i) {
     const bool blank = IsBlankLine(code_line);
     if (blank)
       env.ProcessWindowMessages();
     else
-      env.ReportProgress(static_cast<int>(position + 1), static_cast<int>(tally.given));
+      env.ReportProgress(static_cast<int>(tally.looked_at + 1), static_cast<int>(tally.given));
     if (state.stop_requested) {
-      run.log.Stopped(position + 1);
+      run.log.Stopped(tally.looked_at + 1);
       if (!blank) {
         retry.push_back(code_line);
         tally.AddNotReached();
@@ -378,22 +387,24 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
     const CodeOutcome outcome = result.outcome;
     if (outcome == CodeOutcome::kFound) run.output.push_back(std::move(result.line));
     if (blank && outcome == CodeOutcome::kNoConnection) {
-      summary.lost_from = position + 1;
+      summary.lost_from = tally.looked_at + 1;
       lost_url = result.url;
       ended_early = true;
       break;
     }
     if (blank) continue;
-    ++position;
-    ++summary.codes;
     tally.Add(outcome);
+    // Among the codes, blank lines not counted.
+    const size_t position = tally.looked_at;
     if (outcome != CodeOutcome::kFound) retry.push_back(code_line);
     CodeReport report;
     report.position = position;
     report.code = code_line;
     report.key = result.key;
     report.outcome = outcome;
-    report.detail = outcome == CodeOutcome::kFound ? result.title : result.url;
+    report.detail = outcome == CodeOutcome::kFound              ? result.title
+                    : outcome == CodeOutcome::kPageFileInTheWay ? result.in_the_way
+                                                                : result.url;
     report.slip = FindCodeSlip(code_line);
     if (!result.key.empty()) {
       const auto [first, fresh] = first_with_key.try_emplace(result.key, position);
@@ -420,7 +431,6 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   }
   env.HideWaitWindow();
 
-  summary.found = tally.found();
   summary.output_written = WriteImportFile(env, output_path, run.output, process_id);
   if (summary.output_written) summary.written = run.output.size();
   const std::string note =
@@ -445,7 +455,8 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   const std::string report_text =
       report ? ReportText(tally, list, run.log.enabled() ? run.settings.log_path : "") : "";
   if (!failure.empty())
-    env.ShowError(failure + (report_text.empty() ? "" : "\r\n\r\n" + report_text), kDisplayName);
+    env.ShowError({}, failure + (report_text.empty() ? "" : "\r\n\r\n" + report_text),
+                  kDisplayName);
   else if (!report_text.empty())
     env.ShowReport(report_text);
 }
@@ -458,12 +469,12 @@ void RunLookupShowingFailures(PluginState& state, RunEnv& env, const char* data_
     RunLookup(state, env, data_dir, output_file, codes);
   } catch (const std::exception& failure) {
     try {
-      env.ShowError(std::string(kRunFailedMessage) + "\r\n" + failure.what(), {});
+      env.ShowError({}, std::string(kRunFailedMessage) + "\r\n" + failure.what(), {});
     } catch (...) {
     }
   } catch (...) {
     try {
-      env.ShowError(kRunFailedMessage, {});
+      env.ShowError({}, kRunFailedMessage, {});
     } catch (...) {
     }
   }

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "platform/files.h"
 #include "plugin/system_texts.h"
 #include "strings/shown_text.h"
 
@@ -75,21 +74,20 @@ LookupLog::~LookupLog() {
 bool LookupLog::Open(const std::string& path) {
   path_.clear();
   std::string head;
-  if (platform::ReadFilePart(path, 0, kHeaderPattern.size(), head)) {
+  if (env_.ReadFilePart(path, 0, kHeaderPattern.size(), head)) {
     if (!head.empty() && !IsLogHeader(head)) return false;
     // A read-only log is the user's to keep as it is.
-    if (platform::IsReadOnlyFile(path)) return true;
+    if (env_.IsReadOnlyFile(path)) return true;
     uint64_t size = 0;
-    platform::FileSize(path, size);
+    env_.FileSize(path, size);
     // A log that another program holds open may not be renamed: it then
     // grows on until a later run can roll it over.
     const bool rolled_over =
         size > kRollOverBytes && env_.RollOverIfLarger(path, path + ".old", kRollOverBytes);
     // Measured again: another host may have rolled it over meanwhile.
-    if (!rolled_over && platform::FileSize(path, size) && size > 0) {
+    if (!rolled_over && env_.FileSize(path, size) && size > 0) {
       std::string end;
-      needs_break_ =
-          platform::ReadFilePart(path, size - 1, 1, end) && end.size() == 1 && end != "\n";
+      needs_break_ = env_.ReadFilePart(path, size - 1, 1, end) && end.size() == 1 && end != "\n";
     }
   }
   path_ = path;
@@ -158,12 +156,13 @@ void LookupLog::Finish(const RunSummary& summary) {
   finished_ = true;
   TaggedLine();
   Field(kLogEnd);
-  std::string codes = Count(kLogCodesLabel, summary.given);
-  if (summary.codes < summary.given)
-    codes = std::string(kLogCodesLabel) + std::to_string(summary.given) + std::string(kLogCodesOf) +
-            std::to_string(summary.codes) + std::string(kLogCountSuffix);
+  const RunTally& tally = summary.tally;
+  std::string codes = Count(kLogCodesLabel, tally.given);
+  if (tally.looked_at < tally.given)
+    codes = std::string(kLogCodesLabel) + std::to_string(tally.given) + std::string(kLogCodesOf) +
+            std::to_string(tally.looked_at) + std::string(kLogCountSuffix);
   Field(codes);
-  Field(Count(kLogFoundLabel, summary.found));
+  Field(Count(kLogFoundLabel, tally.found()));
   Field(Count(kLogWrittenLabel, summary.written));
   if (!summary.output_written) Field(kLogNotWrittenOutput);
   Field(summary.output_path);

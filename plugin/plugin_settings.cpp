@@ -1,6 +1,6 @@
 #include "plugin/plugin_settings.h"
 
-#include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/profile_text.h"
 #include "plugin/system_texts.h"
 
@@ -21,12 +21,12 @@ std::string_view SettingsFileFaultText(platform::SmallFileRead read) {
 
 }  // namespace
 
-std::string ReadPluginSettings(const std::string& folder, std::string_view built_in_url,
-                               PluginSettings& settings) {
+std::string ReadPluginSettings(platform::FileReader& files, const std::string& folder,
+                               std::string_view built_in_url, PluginSettings& settings) {
   settings = PluginSettings{};
   settings.site_base_url = std::string(built_in_url);
   std::string bytes;
-  const platform::SmallFileRead read = platform::ReadSmallFile(
+  const platform::SmallFileRead read = files.ReadSmallFile(
       folder + std::string(kPluginSettingsFileName), kMaxSettingsFileBytes, bytes);
   if (read == platform::SmallFileRead::kMissing) return {};
   if (read != platform::SmallFileRead::kRead)

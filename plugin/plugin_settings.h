@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_reader.h"
 #include "plugin/base_url_check.h"     // [Site] BaseUrl
 #include "plugin/log_path_policy.h"    // [Log] File
 #include "plugin/settings_encoding.h"  // the file's bytes as text
@@ -34,7 +35,7 @@ constexpr size_t kMaxSettingsFileBytes = 64 * 1024;
 // `settings` as written); empty when the run may go on. The log path is
 // filled whenever the file could be read, a fault in BaseUrl or not, so that
 // the run can log why it stopped; it is not checked here (CheckLogPath).
-std::string ReadPluginSettings(const std::string& folder, std::string_view built_in_url,
-                               PluginSettings& settings);
+std::string ReadPluginSettings(platform::FileReader& files, const std::string& folder,
+                               std::string_view built_in_url, PluginSettings& settings);
 
 }  // namespace kanadeya

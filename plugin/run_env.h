@@ -1,36 +1,105 @@
-// What a run reaches outside its own data: the host's functions, the user
-// (messages, the wait window and its stop button), the files it writes and
-// the clock. A run is
-// handed one; the exports make the system's (plugin/system_env.h) for the
-// real host, and tests and in-process hosts make their own, usually by
-// deriving from the system's and replacing what they watch. Nothing below
-// the exports makes one or reaches a shared one.
+// A run's whole view of the system: the files it reads and writes, the
+// clock, where it is (the plug-in's file, the host program's folder, this
+// process and others), the user (messages, the wait window and its stop
+// button) and the host's functions. Below the exports, plugin/ reaches the
+// system only through the RunEnv it is handed; the logic's floors are handed
+// its FileReader part. The exports make the system's (plugin/system_env.h)
+// for each run; tests make their own, usually by deriving from it or by
+// forwarding to it and changing what they watch or break. Nothing below the
+// exports makes one or reaches a shared one.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "platform/files.h"
+#include "platform/file_faults.h"
+#include "platform/file_reader.h"
 #include "plugin/host_api.h"
 
 namespace kanadeya {
 
-class RunEnv {
+// One key of an INI file's section asked for: `value` receives its value,
+// or `fallback` where the file, the section or the key is missing.
+struct ProfileQuery {
+  std::string_view key;
+  std::string_view fallback;
+  std::string value;
+};
+
+class RunEnv : public platform::FileReader {
  public:
   virtual ~RunEnv() = default;
 
-  // Binds the host's 16 functions into `host`, in the order of
-  // kHostFunctionNames, up to the first one missing; ReleaseHost lets go of
-  // what BindHost took.
-  virtual HostBinding BindHost(HostApi& host) = 0;
-  virtual void ReleaseHost(HostApi& host) = 0;
+  // --- Files: what stands where (besides the reads of FileReader) ---------
 
-  // Messages to the user. An empty `caption` gives the system's own.
-  virtual void ShowError(std::string_view text, std::string_view caption) = 0;
-  // The error message `path` + `text`, the path shown whole.
-  virtual void ShowErrorWithPath(const std::string& path, std::string_view text,
-                                 std::string_view caption) = 0;
+  // True when `path` names an existing folder.
+  virtual bool FolderExists(const std::string& path) = 0;
+  // True when `a` and `b` name one file: the same full path, or, when both
+  // exist, one file reached by two names.
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+  // True when the file at `path` exists and may not be written.
+  virtual bool IsReadOnlyFile(const std::string& path) = 0;
+  // The names in `folder` (with a trailing separator) that begin with
+  // `prefix`, folders left out, in no particular order.
+  virtual std::vector<std::string> NamesStartingWith(const std::string& folder,
+                                                     std::string_view prefix) = 0;
+  // The keys of `section` of the INI file at `path`, each read as
+  // GetPrivateProfileStringA reads it (the host's "Setting.ini" is read so).
+  virtual void ReadProfile(const std::string& path, std::string_view section,
+                           std::span<ProfileQuery> queries) = 0;
+
+  // --- Files: writing and removing -----------------------------------------
+
+  // Makes a new file at `path` holding `contents`, on the disk before it
+  // returns; never opens what stands there (kExists). On kFailed nothing of
+  // it is left.
+  virtual platform::NewFileWrite WriteNewFile(const std::string& path,
+                                              std::string_view contents) = 0;
+  // Appends in one write that other processes appending cannot split,
+  // creating the file; false on any failure.
+  virtual bool AppendToFile(const std::string& path, std::string_view text) = 0;
+  // Empties the existing regular file at `path`; false when it cannot.
+  virtual bool EmptyFile(const std::string& path) = 0;
+  // Renames `from` to `to`, replacing a file of that name; false on failure.
+  virtual bool RenameReplacing(const std::string& from, const std::string& to) = 0;
+  // Renames the file at `path` to `to` under a lock when it is larger than
+  // `limit` bytes; true when it was renamed.
+  virtual bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) = 0;
+  // Deletes the file at `path`; why something still stands there, kNone
+  // also when nothing stood there.
+  virtual platform::RemoveFault RemoveFile(const std::string& path) = 0;
+  // Removes what stands at `path`, a link itself and never what it points
+  // to, with `scratch` (a free name in the same folder) where the platform
+  // needs one; true when nothing stands there any more.
+  virtual bool RemoveEntry(const std::string& path, const std::string& scratch) = 0;
+
+  // --- Time (the file clock is FileReader's FileTimeNow) -------------------
+
+  // The local date and time for the log ("2026-12-07 14:05:03").
+  virtual std::string LocalDateTime() = 0;
+  virtual void SleepFor(int milliseconds) = 0;
+
+  // --- Places ----------------------------------------------------------------
+
+  // The plug-in's own file, and its folder with a trailing separator.
+  virtual std::string PluginPath() = 0;
+  virtual std::string PluginFolder() = 0;
+  // The host program's folder, with a trailing separator.
+  virtual std::string HostProgramFolder() = 0;
+  // This process's number, and whether another's still runs (or may: one
+  // that may not be looked at counts as running).
+  virtual uint32_t ProcessId() = 0;
+  virtual bool ProcessIsRunning(uint32_t id) = 0;
+
+  // --- The user ---------------------------------------------------------------
+
+  // An error message: `path` (shown as the file system gives it; may be
+  // empty) followed by `text`. An empty `caption` gives the system's own.
+  virtual void ShowError(const std::string& path, std::string_view text,
+                         std::string_view caption) = 0;
   // A plain message with an OK button.
   virtual void ShowMessage(std::string_view text) = 0;
   // A message of news, not of a failure, with the plug-in's caption.
@@ -48,23 +117,13 @@ class RunEnv {
   // Hides the window at the end of a run.
   virtual void HideWaitWindow() = 0;
 
-  // The files the run writes (the import file, the list of codes to try
-  // again, the log) and the page file it clears before each download; each
-  // does what its namesake in platform/files.h does.
-  virtual platform::NewFileWrite WriteNewFile(const std::string& path,
-                                              std::string_view contents) = 0;
-  virtual bool RenameReplacing(const std::string& from, const std::string& to) = 0;
-  virtual void DeleteFileAt(const std::string& path) = 0;
-  virtual platform::RemoveFault RemoveFile(const std::string& path) = 0;
-  virtual bool RemoveEntry(const std::string& path, const std::string& scratch) = 0;
-  virtual bool EmptyFile(const std::string& path) = 0;
-  virtual bool AppendToFile(const std::string& path, std::string_view text) = 0;
-  virtual bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) = 0;
+  // --- The host ---------------------------------------------------------------
 
-  // The clock: the local date and time for the log ("2026-12-07 14:05:03"),
-  // and the file time now, to compare with files' stamps.
-  virtual std::string LocalDateTime() = 0;
-  virtual int64_t FileTimeNow() = 0;
+  // Binds the host's 16 functions into `host`, in the order of
+  // kHostFunctionNames, up to the first one missing; ReleaseHost lets go of
+  // what BindHost took.
+  virtual HostBinding BindHost(HostApi& host) = 0;
+  virtual void ReleaseHost(HostApi& host) = 0;
 };
 
 }  // namespace kanadeya

@@ -7,6 +7,7 @@
 namespace kanadeya {
 
 void RunTally::Add(CodeOutcome outcome) {
+  ++looked_at;
   switch (outcome) {
 #define KANADEYA_OUTCOME(outcome, log_words, group, names_detail) \
   case CodeOutcome::outcome:                                      \

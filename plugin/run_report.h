@@ -8,39 +8,12 @@
 //   くわしくはログをご覧ください：C:\...\kanadeya.log
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <string>
 
 #include "plugin/lookup_log.h"
 
 namespace kanadeya {
-
-// The report's groups of outcomes (plugin/outcomes.inc says which outcome
-// goes where), in the report's order.
-enum class ReportGroup {
-  kFound,
-  kNotOnSite,   // the search found no book
-  kNotFetched,  // a page did not come back, or its file was in the way
-  kUnreadable,  // the book's page held nothing to read
-  kInvalid,     // the host's check refused the code
-  kNotReached,  // never looked up: a stop, or the connection was lost
-};
-inline constexpr size_t kReportGroupCount = 6;
-
-// How the codes of a run ended.
-struct RunTally {
-  size_t given = 0;  // codes in the list
-  std::array<size_t, kReportGroupCount> counts{};
-
-  void Add(CodeOutcome outcome);
-  // A code that was never looked up.
-  void AddNotReached() { ++counts[static_cast<size_t>(ReportGroup::kNotReached)]; }
-  size_t Count(ReportGroup group) const { return counts[static_cast<size_t>(group)]; }
-  size_t found() const { return Count(ReportGroup::kFound); }
-  // Every code gave a book.
-  bool AllFound() const { return found() == given; }
-};
 
 // Where the list of codes to try again went, for the report.
 struct RetryList {

@@ -1,6 +1,7 @@
-// The run's surroundings as the real host and user give them: the host
-// program's exports, the platform's message boxes, wait window and files,
-// the system clock. The exports make one for each run.
+// The run's surroundings as the real host and user give them: the disk,
+// the system clock, the plug-in's module and the host program's folder, the
+// platform's message boxes and wait window, the host program's exports. The
+// exports make one for each run.
 #pragma once
 
 #include "plugin/run_env.h"
@@ -9,27 +10,51 @@ namespace kanadeya {
 
 class SystemEnv : public RunEnv {
  public:
-  HostBinding BindHost(HostApi& host) override;
-  void ReleaseHost(HostApi& host) override;
-  void ShowError(std::string_view text, std::string_view caption) override;
-  void ShowErrorWithPath(const std::string& path, std::string_view text,
-                         std::string_view caption) override;
+  bool FileExists(const std::string& path) override;
+  bool ReadWholeFile(const std::string& path, std::string& contents) override;
+  platform::SmallFileRead ReadSmallFile(const std::string& path, size_t limit,
+                                        std::string& contents) override;
+  bool ReadFilePart(const std::string& path, uint64_t offset, size_t count,
+                    std::string& part) override;
+  bool FileSize(const std::string& path, uint64_t& size) override;
+  bool ReadFileStamp(const std::string& path, platform::FileStamp& stamp) override;
+  int64_t FileTimeNow() override;
+
+  bool FolderExists(const std::string& path) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+  bool IsReadOnlyFile(const std::string& path) override;
+  std::vector<std::string> NamesStartingWith(const std::string& folder,
+                                             std::string_view prefix) override;
+  void ReadProfile(const std::string& path, std::string_view section,
+                   std::span<ProfileQuery> queries) override;
+
+  platform::NewFileWrite WriteNewFile(const std::string& path, std::string_view contents) override;
+  bool AppendToFile(const std::string& path, std::string_view text) override;
+  bool EmptyFile(const std::string& path) override;
+  bool RenameReplacing(const std::string& from, const std::string& to) override;
+  bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) override;
+  platform::RemoveFault RemoveFile(const std::string& path) override;
+  bool RemoveEntry(const std::string& path, const std::string& scratch) override;
+
+  std::string LocalDateTime() override;
+  void SleepFor(int milliseconds) override;
+
+  std::string PluginPath() override;
+  std::string PluginFolder() override;
+  std::string HostProgramFolder() override;
+  uint32_t ProcessId() override;
+  bool ProcessIsRunning(uint32_t id) override;
+
+  void ShowError(const std::string& path, std::string_view text, std::string_view caption) override;
   void ShowMessage(std::string_view text) override;
   void ShowReport(std::string_view text) override;
   void CreateWaitWindow(bool show, bool& stop_requested) override;
   void ReportProgress(int current, int count) override;
   void ProcessWindowMessages() override;
   void HideWaitWindow() override;
-  platform::NewFileWrite WriteNewFile(const std::string& path, std::string_view contents) override;
-  bool RenameReplacing(const std::string& from, const std::string& to) override;
-  void DeleteFileAt(const std::string& path) override;
-  platform::RemoveFault RemoveFile(const std::string& path) override;
-  bool RemoveEntry(const std::string& path, const std::string& scratch) override;
-  bool EmptyFile(const std::string& path) override;
-  bool AppendToFile(const std::string& path, std::string_view text) override;
-  bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) override;
-  std::string LocalDateTime() override;
-  int64_t FileTimeNow() override;
+
+  HostBinding BindHost(HostApi& host) override;
+  void ReleaseHost(HostApi& host) override;
 
  protected:
   // The window's counter and bar, when it is shown.

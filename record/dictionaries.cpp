@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "markup/markup.h"
-#include "platform/file_stamp.h"
-#include "platform/files.h"
 #include "record/book_record.h"
 #include "record/output_line.h"
 #include "record/system_texts.h"
@@ -31,8 +29,9 @@ std::string DictionaryText(std::string_view contents);
 
 }  // namespace
 
-DictionaryLoad LoadAuthorDictionary(Dictionaries& dictionaries, const std::string& data_dir) {
-  return dictionaries.authors.Load(data_dir + std::string(kAuthorDictionaryFile));
+DictionaryLoad LoadAuthorDictionary(platform::FileReader& files, Dictionaries& dictionaries,
+                                    const std::string& data_dir) {
+  return dictionaries.authors.Load(files, data_dir + std::string(kAuthorDictionaryFile));
 }
 
 void FreeAuthorDictionary(Dictionaries& dictionaries) { dictionaries.authors.Release(); }
@@ -50,10 +49,11 @@ bool LookupAuthor(Dictionary& authors, std::string_view name, AuthorDictionaryEn
   return true;
 }
 
-DictionaryLoad LookupPublisherByCode(Dictionaries& dictionaries, const std::string& data_dir,
-                                     BookRecord& record) {
+DictionaryLoad LookupPublisherByCode(platform::FileReader& files, Dictionaries& dictionaries,
+                                     const std::string& data_dir, BookRecord& record) {
   Dictionary& publishers = dictionaries.publishers;
-  const DictionaryLoad load = publishers.Load(data_dir + std::string(kPublisherDictionaryFile));
+  const DictionaryLoad load =
+      publishers.Load(files, data_dir + std::string(kPublisherDictionaryFile));
   LookupPublisher(publishers, record);
   return load;
 }
@@ -77,8 +77,9 @@ bool LookupPublisher(Dictionary& publishers, BookRecord& record) {
   return false;
 }
 
-DictionaryLoad LoadLabelDictionary(Dictionaries& dictionaries, const std::string& data_dir) {
-  return dictionaries.labels.Load(data_dir + std::string(kLabelDictionaryFile));
+DictionaryLoad LoadLabelDictionary(platform::FileReader& files, Dictionaries& dictionaries,
+                                   const std::string& data_dir) {
+  return dictionaries.labels.Load(files, data_dir + std::string(kLabelDictionaryFile));
 }
 
 void LookupLabel(Dictionaries& dictionaries, BookRecord& record) {
@@ -104,17 +105,17 @@ std::string NormaliseDictionaryKey(std::string_view text) {
   return Trim(key);
 }
 
-DictionaryLoad Dictionary::Load(const std::string& path) {
+DictionaryLoad Dictionary::Load(platform::FileReader& files, const std::string& path) {
   platform::FileStamp stamp;
-  if (!platform::ReadFileStamp(path, stamp)) {
+  if (!files.ReadFileStamp(path, stamp)) {
     Release();
-    return platform::FileExists(path) ? DictionaryLoad::kUnreadable : DictionaryLoad::kMissing;
+    return files.FileExists(path) ? DictionaryLoad::kUnreadable : DictionaryLoad::kMissing;
   }
   if (reusable_ && stamp == stamp_ && path == path_) return DictionaryLoad::kRead;
   Release();
-  const int64_t read_at = platform::CurrentFileTime();
+  const int64_t read_at = files.FileTimeNow();
   std::string contents;
-  const bool readable = platform::ReadWholeFile(path, contents);
+  const bool readable = files.ReadWholeFile(path, contents);
   if (readable) text_ = DictionaryText(contents);
   path_ = path;
   stamp_ = stamp;

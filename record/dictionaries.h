@@ -20,13 +20,13 @@
 // A load reads its file only when the file may have changed since the text
 // held was read from it: another file, another size, another last-write
 // time, or a file written within a few seconds of that read (platform/
-// file_stamp.h); otherwise the held text stays. The publisher dictionary is
+// file_reader.h); otherwise the held text stays. The publisher dictionary is
 // kept from one LookupPublisherByCode to the next in the same way, until
 // FreePublisherDictionary. Lookups go through an index of the text built
 // once per read, and give what the first-occurrence search gives.
 //
-// The loads and LookupPublisherByCode are the steps that read the files; the
-// lookups work on a dictionary's text alone, which Dictionary::Assign also
+// The loads and LookupPublisherByCode are the steps that read the files,
+// through the FileReader they are handed (the run's context); the lookups work on a dictionary's text alone, which Dictionary::Assign also
 // makes from a file's bytes (tests and fuzzers give them no files).
 #pragma once
 
@@ -35,7 +35,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_stamp.h"
+#include "platform/file_reader.h"
 #include "record/book_record.h"
 
 namespace kanadeya {
@@ -80,9 +80,9 @@ class SegmentIndex {
 // an index of its "|"-framed spans answers, built once.
 class Dictionary {
  public:
-  // Makes the text that of the file at `path` (empty when it is missing or
-  // unreadable).
-  DictionaryLoad Load(const std::string& path);
+  // Makes the text that of the file at `path`, read through `files` (empty
+  // when it is missing or unreadable).
+  DictionaryLoad Load(platform::FileReader& files, const std::string& path);
   // Makes the text that of a file holding `contents`, opening no file; the
   // next Load reads its file.
   void Assign(std::string_view contents);
@@ -119,7 +119,8 @@ struct AuthorDictionaryEntry {
 
 // Replaces the held author dictionary by the lines of data_dir + "AuthDB.dat"
 // (empty when the file is missing or unreadable).
-DictionaryLoad LoadAuthorDictionary(Dictionaries& dictionaries, const std::string& data_dir);
+DictionaryLoad LoadAuthorDictionary(platform::FileReader& files, Dictionaries& dictionaries,
+                                    const std::string& data_dir);
 
 // Releases the held author dictionary; nothing happens when none is held.
 void FreeAuthorDictionary(Dictionaries& dictionaries);
@@ -147,12 +148,13 @@ bool LookupPublisher(Dictionary& publishers, BookRecord& record);
 // Reads data_dir + "PubDB.dat" into the kept publisher dictionary (unless
 // the kept text is still its text) and looks the publisher up in it
 // (LookupPublisher).
-DictionaryLoad LookupPublisherByCode(Dictionaries& dictionaries, const std::string& data_dir,
-                                     BookRecord& record);
+DictionaryLoad LookupPublisherByCode(platform::FileReader& files, Dictionaries& dictionaries,
+                                     const std::string& data_dir, BookRecord& record);
 
 // Replaces the held label dictionary by the lines of data_dir +
 // "LabelsDB.dat".
-DictionaryLoad LoadLabelDictionary(Dictionaries& dictionaries, const std::string& data_dir);
+DictionaryLoad LoadLabelDictionary(platform::FileReader& files, Dictionaries& dictionaries,
+                                   const std::string& data_dir);
 
 // When the label dictionary has lines and holds the key "|" + Publisher +
 // "|" + NormaliseDictionaryKey(Label) + "|", record.Label becomes the text

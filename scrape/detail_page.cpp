@@ -14,7 +14,6 @@
 #include "fields/system_texts.h"
 #include "fields/title_volume.h"
 #include "markup/markup.h"
-#include "platform/files.h"
 #include "record/book_record.h"
 #include "scrape/page_lines.h"
 #include "scrape/system_texts.h"
@@ -62,7 +61,7 @@ struct KeptCapacity {
   }
 };
 
-bool ReadPageFile(const std::string& path, std::string& bytes);
+bool ReadPageFile(platform::FileReader& files, const std::string& path, std::string& bytes);
 bool PageText(std::string_view bytes, std::string& page);
 size_t TestedEnd(std::string_view page);
 std::string_view LineAt(std::string_view page, size_t start);
@@ -128,15 +127,15 @@ class ContentsBlocks {
 
 }  // namespace
 
-bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url,
-                     Dictionary& author_dictionary, DetailPageWork& work, BookRecord& record,
-                     size_t* markers_found) {
+bool ParseDetailPage(platform::FileReader& files, const std::string& page_path,
+                     std::string_view site_base_url, Dictionary& author_dictionary,
+                     DetailPageWork& work, BookRecord& record, size_t* markers_found) {
   const KeptCapacity trimmed{work.bytes};
   if (markers_found != nullptr) *markers_found = 0;
   // The read fails for a missing page as for an unreadable one.
-  if (!ReadPageFile(page_path, work.bytes)) return false;
+  if (!ReadPageFile(files, page_path, work.bytes)) return false;
   const bool private_marker_exists =
-      platform::FileExists(page_path + std::string(kPrivateProfileSuffix));
+      files.FileExists(page_path + std::string(kPrivateProfileSuffix));
   return ParseDetailPageBytes(work.bytes, private_marker_exists, site_base_url, author_dictionary,
                               work, record, markers_found);
 }
@@ -245,9 +244,9 @@ namespace {
 
 // The bytes of the page file. False when the file cannot be read, also when
 // it does not fit in memory.
-bool ReadPageFile(const std::string& path, std::string& bytes) {
+bool ReadPageFile(platform::FileReader& files, const std::string& path, std::string& bytes) {
   try {
-    return platform::ReadWholeFile(path, bytes);
+    return files.ReadWholeFile(path, bytes);
   } catch (const std::exception&) {
     std::string().swap(bytes);
     return false;

@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_reader.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
 
@@ -79,13 +80,13 @@ bool ParseDetailPageBytes(std::string_view page_bytes, bool private_marker_exist
                           DetailPageWork& work, BookRecord& record,
                           size_t* markers_found = nullptr);
 
-// ParseDetailPageBytes over the page file at `page_path` (read into
-// work.bytes), whose private-profile marker file is the page path followed
+// ParseDetailPageBytes over the page file at `page_path` (read through
+// `files` into work.bytes), whose private-profile marker file is the page path followed
 // by ".kagami_private". False also when the file is missing or cannot be
 // read.
-bool ParseDetailPage(const std::string& page_path, std::string_view site_base_url,
-                     Dictionary& author_dictionary, DetailPageWork& work, BookRecord& record,
-                     size_t* markers_found = nullptr);
+bool ParseDetailPage(platform::FileReader& files, const std::string& page_path,
+                     std::string_view site_base_url, Dictionary& author_dictionary,
+                     DetailPageWork& work, BookRecord& record, size_t* markers_found = nullptr);
 
 // When the private profile's marker file exists (`marker_exists`): in
 // record.Size every "文庫" becomes "A6" and then every "コミック" is removed;

@@ -8,6 +8,11 @@ too. The tests, fuzz targets and benchmarks stand above every layer (USERS).
 Within the plug-in only platform/ includes windows.h; elsewhere only files
 named *_win32.cpp do.
 
+A run reaches the system only through its context: below the plug-in's
+edge, no file of plugin/ (but the system context, the exports and the
+host's binding) and no file of the logic's floors includes the platform's
+disk, clock, process or INI headers, nor <thread>.
+
     tools/check-layers.py [--root DIR]
 
 Prints each offending include as FILE:LINE: and why, and exits 1 if any.
@@ -28,6 +33,11 @@ USERS = {
 SOURCES = ("*.cpp", "*.h", "*.inc")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]')
 WIN32_HEADERS = {"windows.h", "wininet.h", "winsock2.h", "ws2tcpip.h", "commctrl.h"}
+# What reaches the disk, the clock or other processes, and who may include it.
+SYSTEM_HEADERS = {"platform/files.h", "platform/file_stamp.h", "platform/local_time.h",
+                  "platform/process.h", "platform/profile.h", "thread"}
+CONTEXT_FLOORS = {"strings", "markup", "record", "fields", "scrape", "plugin"}
+PLUGIN_EDGE = re.compile(r"^plugin/(system_env\.[^/]+|exports\.cpp|host_api\.cpp)$")
 
 
 def allowed(folder: str):
@@ -50,6 +60,9 @@ def check(root: Path):
                         continue
                     bracket, target = match.groups()
                     where = f"{rel}:{number}: {line.strip()}"
+                    if (target in SYSTEM_HEADERS and folder in CONTEXT_FLOORS
+                            and not PLUGIN_EDGE.match(rel)):
+                        faults.append(f"{where}: reaches the system around the run's context")
                     if bracket == "<":
                         if (target.lower() in WIN32_HEADERS and folder != "platform"
                                 and not path.name.endswith("_win32.cpp")):

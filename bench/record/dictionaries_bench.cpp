@@ -18,6 +18,9 @@
 namespace kanadeya {
 namespace {
 
+// The files of these tests lie on the disk.
+platform::DiskFileReader disk;
+
 constexpr uint32_t kSeed = 3;
 constexpr size_t kAuthorsPerCode = 3;
 
@@ -60,7 +63,7 @@ std::string_view PlainFind(std::string_view text, const std::string& key, std::s
 void BM_LookupAuthor_Held(benchmark::State& state) {
   const std::string dir = DataDirectory(state.range(0), "");
   Dictionaries dictionaries;
-  LoadAuthorDictionary(dictionaries, dir);
+  LoadAuthorDictionary(disk, dictionaries, dir);
   const auto& names = Files(state.range(0)).names;
   AuthorDictionaryEntry entry;
   for (const auto& name : names) LookupAuthor(dictionaries.authors, name, entry);
@@ -95,7 +98,7 @@ void BM_LookupPublisherByCode_Held(benchmark::State& state) {
   for (auto _ : state) {
     record.Code = codes[i++ % codes.size()];
     record.Publisher.clear();
-    LookupPublisherByCode(dictionaries, dir, record);
+    LookupPublisherByCode(disk, dictionaries, dir, record);
     benchmark::DoNotOptimize(record.Publisher.data());
   }
   state.SetItemsProcessed(state.iterations());
@@ -105,7 +108,7 @@ BENCHMARK(BM_LookupPublisherByCode_Held)->Arg(20'000)->Arg(40'000);
 void BM_LookupLabel_Held(benchmark::State& state) {
   const std::string dir = DataDirectory(state.range(0), "");
   Dictionaries dictionaries;
-  LoadLabelDictionary(dictionaries, dir);
+  LoadLabelDictionary(disk, dictionaries, dir);
   const auto& pairs = Files(state.range(0)).publisher_genres;
   BookRecord record;
   size_t i = 0;
@@ -125,9 +128,9 @@ void WorkOfOneCode(Dictionaries& dictionaries, const std::string& dir, const ben
                    size_t i) {
   BookRecord record;
   record.Code = d.codes[i % d.codes.size()];
-  LoadAuthorDictionary(dictionaries, dir);
-  LookupPublisherByCode(dictionaries, dir, record);
-  LoadLabelDictionary(dictionaries, dir);
+  LoadAuthorDictionary(disk, dictionaries, dir);
+  LookupPublisherByCode(disk, dictionaries, dir, record);
+  LoadLabelDictionary(disk, dictionaries, dir);
   AuthorDictionaryEntry entry;
   for (size_t k = 0; k < kAuthorsPerCode; ++k)
     benchmark::DoNotOptimize(LookupAuthor(

@@ -7,11 +7,15 @@
 #include <string>
 
 #include "bench/bench_inputs.h"
+#include "platform/files.h"
 #include "record/book_record.h"
 #include "scrape/detail_page.h"
 
 namespace kanadeya {
 namespace {
+
+// The files of these tests lie on the disk.
+platform::DiskFileReader disk;
 
 constexpr uint32_t kSeed = 7;
 
@@ -26,7 +30,7 @@ void BM_ParseDetailPage(benchmark::State& state) {
   for (auto _ : state) {
     BookRecord record;
     const bool parsed =
-        ParseDetailPage(path, "http://catalog.example", dictionaries.authors, work, record);
+        ParseDetailPage(disk, path, "http://catalog.example", dictionaries.authors, work, record);
     benchmark::DoNotOptimize(parsed);
     if (!parsed || record.Title.empty() || record.Memo.empty()) {
       state.SkipWithError("the page did not give its title and memo");

@@ -16,6 +16,7 @@
 #include "plugin/lookup_driver.h"
 #include "plugin/plugin_state.h"
 #include "plugin/system_texts.h"
+#include "tests/plugin/fake_host.h"
 #include "tests/plugin/test_env.h"
 #include "tests/support/csv.h"
 #include "tests/support/temp_dir.h"
@@ -23,45 +24,15 @@
 namespace kanadeya {
 namespace {
 
-// A host whose site holds one book for every key; its code check can give a
-// null pointer, and its download can run out of memory.
-struct OneBookHost {
-  static inline bool null_key = false;
-  static inline bool out_of_memory = false;
-  static inline bool throws_no_exception_class = false;
-  static inline std::vector<std::string> targets;  // where it was asked to save pages
-
-  static int32_t KANADEYA_STDCALL Connect(const char*) { return 1; }
-  static int32_t KANADEYA_STDCALL Download(const char* path, const char* url) {
-    targets.emplace_back(path);
-    if (out_of_memory) throw std::bad_alloc();
-    if (throws_no_exception_class) throw 42;
-    const bool detail = std::string(url).find("/detail/") != std::string::npos;
-    return platform::WriteWholeFile(
-               path, detail
-                         ? "<div id=\"SyosaiItem\">\xbe\xa6\xc9\xca\xcc\xbe\xa1\xa7</div>\r\nT\r\n"
-                           "\r\n\r\n\r\n\r\n\r\n"
-                         : "<html>\r\n<td><a href=\"/detail/view.php?id=1\">\r\n")
-               ? 1
-               : 0;
-  }
-  static const char* KANADEYA_STDCALL Check(const char* code) { return null_key ? nullptr : code; }
-  static int32_t KANADEYA_STDCALL Unused() { return 0; }
-};
-
+// A host whose site holds one book for every key.
 class BadInputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::array<void*, kHostFunctionCount> functions{};
-    functions.fill(reinterpret_cast<void*>(&OneBookHost::Unused));
-    functions[0] = reinterpret_cast<void*>(&OneBookHost::Connect);
-    functions[1] = reinterpret_cast<void*>(&OneBookHost::Download);
-    functions[7] = reinterpret_cast<void*>(&OneBookHost::Check);
-    env.host_functions = functions;
-    OneBookHost::null_key = false;
-    OneBookHost::out_of_memory = false;
-    OneBookHost::throws_no_exception_class = false;
-    OneBookHost::targets.clear();
+    host.page_for = [this](const std::string& url) {
+      return url.find("/detail/") != std::string::npos ? &detail_page : &search_page;
+    };
+    env.host_functions = host.Functions();
+    env.plugin_folder = env.host_program_folder = places.path();
   }
   // The output file's lines, after checking that each reads as 68 columns.
   size_t OutputLines() {
@@ -80,7 +51,10 @@ class BadInputTest : public ::testing::Test {
     RunLookupShowingFailures(state, env, data_dir, output_file, codes);
   }
 
-  test::TempDir dir;
+  const std::string detail_page = test::FakeHost::DetailPage("T");
+  const std::string search_page = test::FakeHost::SearchPage("1");
+  test::FakeHost host;
+  test::TempDir dir, places;
   PluginState state;
   test::TestEnv env;
   std::vector<std::string>& messages = env.messages;
@@ -96,9 +70,9 @@ TEST_F(BadInputTest, DataDirectoryThatCannotHoldThePage) {
   };
   for (const std::string& data_dir : cases) {
     SCOPED_TRACE(data_dir);
-    OneBookHost::targets.clear();
+    host.targets.clear();
     Run(data_dir.c_str(), dir.File("out.txt").c_str(), "9784000000001\r\n4000000000");
-    EXPECT_EQ(OneBookHost::targets,
+    EXPECT_EQ(host.targets,
               std::vector<std::string>(2, data_dir + "Temp.html"));  // one search per code
     EXPECT_EQ(0u, OutputLines());
     // The report alone: no list of codes to try again can go there.
@@ -114,18 +88,17 @@ TEST_F(BadInputTest, FailureThatTheRunDoesNotHandle) {
   // It reaches the export, not the host: the run cleans up, writes no output
   // file, and tells the user, and its log, if any, that the run failed. The
   // next run works as if nothing had happened.
-  const std::string ini = platform::ModuleDirectory() + "kanadeya.ini";
-  platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
-  OneBookHost::out_of_memory = true;
+  places.Write("kanadeya.ini", "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
+  host.during_download = [](const std::string&, const std::string&) { throw std::bad_alloc(); };
   Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
-  platform::DeleteFileAt(ini);
+  platform::DeleteFileAt(places.File("kanadeya.ini"));
   EXPECT_FALSE(platform::FileExists(dir.File("out.txt")));
   ASSERT_EQ(1u, messages.size());
   EXPECT_EQ(0u, messages[0].rfind(std::string(kRunFailedMessage), 0));
   EXPECT_TRUE(dir.Read("k.log").ends_with(std::string(kLogEnd) + "\t" + std::string(kLogRunFailed) +
                                           "\r\n"));
 
-  OneBookHost::out_of_memory = false;
+  host.during_download = nullptr;
   messages.clear();
   Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
   EXPECT_TRUE(messages.empty());
@@ -135,15 +108,15 @@ TEST_F(BadInputTest, FailureThatTheRunDoesNotHandle) {
 TEST_F(BadInputTest, FailureOfNoExceptionClass) {
   // A host function may throw anything through its C interface: the user is
   // told that the run failed, with nothing more to say.
-  OneBookHost::throws_no_exception_class = true;
+  host.during_download = [](const std::string&, const std::string&) { throw 42; };
   Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
   EXPECT_EQ(std::vector<std::string>{std::string(kRunFailedMessage)}, messages);
 }
 
 TEST_F(BadInputTest, NullSearchKeySkipsTheCode) {
-  OneBookHost::null_key = true;
+  host.check = [](const std::string&) { return std::nullopt; };
   Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
-  EXPECT_TRUE(OneBookHost::targets.empty());
+  EXPECT_TRUE(host.targets.empty());
   EXPECT_EQ(0u, OutputLines());
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "plugin/system_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace kanadeya {
@@ -16,6 +17,7 @@ namespace {
 
 TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
   test::TempDir dir;
+  SystemEnv env;
   const std::string csv = dir.File("books.csv");
   const std::string txt_output = dir.File("out.txt");
   const std::string old_output = dir.File("old.txt");  // written by an earlier run
@@ -42,7 +44,7 @@ TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
       {dir.File(std::string(platform::MaxPathBytes(), 'a') + ".log"), LogPathFault::kTooLong},
       {dir.File("no folder") + sep + "k.log", LogPathFault::kFolderMissing},
   };
-  for (const auto& row : rows) EXPECT_EQ(row.fault, CheckLogPath(row.path, kept)) << row.path;
+  for (const auto& row : rows) EXPECT_EQ(row.fault, CheckLogPath(env, row.path, kept)) << row.path;
 }
 
 TEST(LogPathFaultMessage, EveryFaultOfTheListGivesItsMessage) {

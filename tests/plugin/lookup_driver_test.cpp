@@ -17,6 +17,7 @@
 #include "plugin/plugin_state.h"
 #include "plugin/system_texts.h"
 #include "record/book_record.h"
+#include "tests/plugin/fake_host.h"
 #include "tests/plugin/test_env.h"
 #include "tests/support/bytes.h"
 #include "tests/support/csv.h"
@@ -25,90 +26,26 @@
 namespace kanadeya {
 namespace {
 
-// EUC-JP marker of the product-name line: 商品名：
-constexpr std::string_view kNameMarker =
-    "<div id=\"SyosaiItem\">\xbe\xa6\xc9\xca\xcc\xbe\xa1\xa7</div>";
-
-std::string DetailPage(std::string_view title) {
-  return "<html>\r\n" + std::string(kNameMarker) + "\r\n" + std::string(title) +
-         "\r\n<p>\r\n<p>\r\n<p>\r\n<p>\r\n</html>\r\n";
-}
-
+using test::FakeHost;
+const std::string& kSearchBase = FakeHost::kSearchBase;
+const std::string& kDetailBase = FakeHost::kDetailBase;
+std::string DetailPage(std::string_view title) { return FakeHost::DetailPage(title); }
 std::string SearchPage(std::string_view id, std::string_view indent = "") {
-  return "<html>\r\n" + std::string(indent) +
-         "<td><a href=\"/detail/view.php?id=" + std::string(id) + "\">x</a></td>\r\n</html>\r\n";
+  return FakeHost::SearchPage(id, indent);
 }
-
-const std::string kSearchBase = std::string(SiteBaseUrl) + "/search/keyword.php?keyword=";
-const std::string kDetailBase = std::string(SiteBaseUrl) + "/detail/view.php?id=";
-
-// The host that the tests play. Its functions reach it through `current`.
-struct FakeHost {
-  static FakeHost* current;
-
-  std::map<std::string, std::string> pages;  // URL -> page bytes
-  std::function<std::string(const std::string&)> check = [](const std::string& code) {
-    return code;
-  };
-  int connect_fail_from = 0;  // 0: never fails
-  bool failed_download_keeps_file = false;
-  std::function<void()> during_download;
-  std::vector<std::string> checked, connected, downloaded;
-  std::string key;  // the text ISBNChkFunc returns, owned by the host
-
-  static int32_t KANADEYA_STDCALL Connect(const char* url) {
-    current->connected.emplace_back(url);
-    const int n = static_cast<int>(current->connected.size());
-    return current->connect_fail_from != 0 && n >= current->connect_fail_from ? 0 : 1;
-  }
-  static int32_t KANADEYA_STDCALL Download(const char* path, const char* url) {
-    current->downloaded.emplace_back(url);
-    if (current->during_download) current->during_download();
-    const auto page = current->pages.find(url);
-    if (page == current->pages.end()) {
-      if (!current->failed_download_keeps_file) std::filesystem::remove(path);
-      return 0;
-    }
-    platform::WriteWholeFile(path, page->second);
-    return 1;
-  }
-  static const char* KANADEYA_STDCALL Check(const char* code) {
-    current->checked.emplace_back(code);
-    current->key = current->check(code);
-    return current->key.c_str();
-  }
-  static int32_t KANADEYA_STDCALL Unused() { return 0; }
-
-  std::array<void*, kHostFunctionCount> Functions() const {
-    std::array<void*, kHostFunctionCount> functions{};
-    functions.fill(reinterpret_cast<void*>(&Unused));
-    functions[0] = reinterpret_cast<void*>(&Connect);
-    functions[1] = reinterpret_cast<void*>(&Download);
-    functions[7] = reinterpret_cast<void*>(&Check);
-    return functions;
-  }
-
-  void AddBook(const std::string& keyword, const std::string& id, const std::string& title) {
-    pages[kSearchBase + keyword] = SearchPage(id);
-    pages[kDetailBase + id] = DetailPage(title);
-  }
-};
-FakeHost* FakeHost::current = nullptr;
 
 class LookupDriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    FakeHost::current = &host;
     env.host_functions = host.Functions();
     env.on_progress = [this](int i, int n) { progress.emplace_back(i, n); };
-    std::filesystem::remove(SettingsPath());
-  }
-  void TearDown() override {
-    FakeHost::current = nullptr;
-    std::filesystem::remove(SettingsPath());
+    // The plug-in's kanadeya.ini and the host's Setting.ini in a folder of
+    // the test's own.
+    env.plugin_folder = env.host_program_folder = places.path();
   }
 
-  static std::string SettingsPath() { return platform::ExecutableDirectory() + "Setting.ini"; }
+  std::string SettingsPath() const { return places.File("Setting.ini"); }
+  std::string PluginSettingsPath() const { return places.File("kanadeya.ini"); }
 
   void Run(const char* codes) {
     RunLookupShowingFailures(state, env, dir.path().c_str(), Output().c_str(), codes);
@@ -132,7 +69,7 @@ class LookupDriverTest : public ::testing::Test {
   }
 
   FakeHost host;
-  test::TempDir dir;
+  test::TempDir dir, places;
   PluginState state;
   test::TestEnv env;
   std::vector<std::string>& messages = env.messages;
@@ -197,7 +134,7 @@ TEST_F(LookupDriverTest, EighteenByteCodeIsSplitBeforeTheSearch) {
       {"412345678901931200", "4123456789", "0193", "1200"},
   };
   for (const auto& row : rows) {
-    host = FakeHost{};
+    host.Reset();
     host.AddBook(row.code, "1", "T");
     Run(row.line);
     EXPECT_EQ(host.checked, std::vector<std::string>{row.code});
@@ -224,7 +161,7 @@ TEST_F(LookupDriverTest, TwentySixByteCodeIsCompletedAfterTheParse) {
       {"97840000000011920193+00950", "0193", "950"},
   };
   for (const auto& row : rows) {
-    host = FakeHost{};
+    host.Reset();
     host.check = [](const std::string& code) { return code.substr(0, 13); };
     host.AddBook("9784000000001", "5", "T");
     Run(row.line);
@@ -258,7 +195,7 @@ TEST_F(LookupDriverTest, DetailLinkScan) {
       {"x\r\nno link here\r\n", false},
   };
   for (const auto& row : rows) {
-    host = FakeHost{};
+    host.Reset();
     host.pages[kSearchBase + "K"] = row.page;
     host.pages[kDetailBase + "42"] = DetailPage("T");
     Run("K");
@@ -331,7 +268,7 @@ TEST_F(LookupDriverTest, StopButtonDuringTheRunKeepsTheLinesFound) {
 
 TEST_F(LookupDriverTest, LogTellsOfAStopRequest) {
   // kanadeya.ini beside the module: here the test program itself.
-  const std::string ini = platform::ModuleDirectory() + "kanadeya.ini";
+  const std::string ini = PluginSettingsPath();
   platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
   host.AddBook("A", "1", "T");
   env.on_progress = [this](int i, int) {
@@ -359,10 +296,10 @@ TEST_F(LookupDriverTest, StopDuringTheLastCodeIsLogged) {
   // A host may let window messages run while it downloads. Pressed while
   // the last code's search page comes, the stop cuts the code's page short:
   // the code is logged as stopped, and it is one to try again.
-  const std::string ini = platform::ModuleDirectory() + "kanadeya.ini";
+  const std::string ini = PluginSettingsPath();
   platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
   host.AddBook("A", "1", "T");
-  host.during_download = [this] {
+  host.during_download = [this](const std::string&, const std::string&) {
     if (host.downloaded.size() == 3) state.stop_requested = true;
   };
   Run("A\r\nA");
@@ -396,7 +333,7 @@ TEST_F(LookupDriverTest, MissingHostProgramShowsBothMessages) {
   EXPECT_FALSE(OutputWritten());
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_NE(messages[0].find(std::string(kHostMissingSuffix)), std::string::npos);
-  EXPECT_EQ(messages[0].rfind(platform::ExecutableDirectory(), 0), 0u);
+  EXPECT_EQ(messages[0].rfind(places.path(), 0), 0u);
   EXPECT_BYTES_EQ(kHostFunctionMissingMessage, messages[1]);
 }
 

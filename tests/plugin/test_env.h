@@ -1,7 +1,9 @@
 // A run's surroundings for in-process tests: the system's, but with the
-// host's functions the test gives, every message kept in `messages` instead
-// of shown (unless `show_messages`), and each code's progress seen by
-// `on_progress`, after the window shows it and before its messages run.
+// host's functions the test gives, the plug-in's and the host program's
+// folders where the test puts them (so that its kanadeya.ini and
+// Setting.ini lie in a folder of its own), every message kept in `messages`
+// instead of shown (unless `show_messages`), and each code's progress seen
+// by `on_progress`, after the window shows it and before its messages run.
 #pragma once
 
 #include <array>
@@ -25,6 +27,15 @@ class TestEnv : public SystemEnv {
   // Every new file fails, as on a full disk.
   bool disk_full = false;
   std::function<void(int current, int count)> on_progress;
+  // With a trailing separator; empty: the test program's own.
+  std::string plugin_folder, host_program_folder;
+
+  std::string PluginFolder() override {
+    return plugin_folder.empty() ? SystemEnv::PluginFolder() : plugin_folder;
+  }
+  std::string HostProgramFolder() override {
+    return host_program_folder.empty() ? SystemEnv::HostProgramFolder() : host_program_folder;
+  }
 
   HostBinding BindHost(HostApi& host) override {
     if (!host_functions) return SystemEnv::BindHost(host);
@@ -41,13 +52,9 @@ class TestEnv : public SystemEnv {
     if (disk_full) return platform::NewFileWrite::kFailed;
     return SystemEnv::WriteNewFile(path, contents);
   }
-  void ShowError(std::string_view text, std::string_view caption) override {
-    if (show_messages) return SystemEnv::ShowError(text, caption);
-    messages.emplace_back(text);
-  }
-  void ShowErrorWithPath(const std::string& path, std::string_view text,
-                         std::string_view caption) override {
-    if (show_messages) return SystemEnv::ShowErrorWithPath(path, text, caption);
+  void ShowError(const std::string& path, std::string_view text,
+                 std::string_view caption) override {
+    if (show_messages) return SystemEnv::ShowError(path, text, caption);
     messages.push_back(path + std::string(text));
   }
   void ShowMessage(std::string_view text) override {

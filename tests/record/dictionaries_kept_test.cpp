@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "markup/markup.h"
+#include "platform/files.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"
 #include "strings/strings.h"
@@ -22,6 +23,9 @@
 
 namespace kanadeya {
 namespace {
+
+// The files of these tests lie on the disk.
+platform::DiskFileReader disk;
 
 namespace fs = std::filesystem;
 using test::PlainFind;
@@ -67,7 +71,7 @@ TEST(KeptDictionaries, LookupsGiveThePlainFirstOccurrence) {
     // Each lookup goes with a load, as the driver loads for every code; the
     // first lookups search the text, the later ones ask the index.
     for (int lookup = 0; lookup < 40; ++lookup) {
-      ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+      ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(disk, dictionaries, dir.path()));
       const std::string name = RandomText(random, kNamePieces, random() % 4);
       AuthorDictionaryEntry entry;
       const std::string key = NormaliseDictionaryKey(name);
@@ -83,7 +87,8 @@ TEST(KeptDictionaries, LookupsGiveThePlainFirstOccurrence) {
 
       BookRecord record;
       record.Code = (lookup % 2 ? "9784" : "4") + RandomText(random, kNamePieces, 4);
-      ASSERT_EQ(DictionaryLoad::kRead, LookupPublisherByCode(dictionaries, dir.path(), record));
+      ASSERT_EQ(DictionaryLoad::kRead,
+                LookupPublisherByCode(disk, dictionaries, dir.path(), record));
       std::string publisher;
       const size_t from = record.Code[0] == '9' ? 4 : 1;
       for (size_t length = 2; length <= 6; ++length)
@@ -92,7 +97,7 @@ TEST(KeptDictionaries, LookupsGiveThePlainFirstOccurrence) {
           break;
       EXPECT_BYTES_EQ(publisher, record.Publisher) << test::Hex(record.Code);
 
-      ASSERT_EQ(DictionaryLoad::kRead, LoadLabelDictionary(dictionaries, dir.path()));
+      ASSERT_EQ(DictionaryLoad::kRead, LoadLabelDictionary(disk, dictionaries, dir.path()));
       record.Publisher = RandomText(random, kNamePieces, random() % 3);
       record.Label = RandomText(random, kNamePieces, random() % 3);
       std::string label = record.Label;
@@ -131,7 +136,7 @@ TEST(KeptDictionaries, ChangedFilesTakeEffectWithTheNextLoad) {
     if (change.find("just now") == std::string_view::npos) Settle(path);
     const auto time = fs::last_write_time(path);
     AuthorDictionaryEntry entry;
-    ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+    ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(disk, dictionaries, dir.path()));
     for (int i = 0; i < 12; ++i)
       ASSERT_TRUE(LookupAuthor(dictionaries.authors, "one", entry));  // indexed by now
 
@@ -154,7 +159,7 @@ TEST(KeptDictionaries, ChangedFilesTakeEffectWithTheNextLoad) {
     }
 
     EXPECT_EQ(change != "removed" ? DictionaryLoad::kRead : DictionaryLoad::kMissing,
-              LoadAuthorDictionary(dictionaries, dir.path()));
+              LoadAuthorDictionary(disk, dictionaries, dir.path()));
     const bool hit = LookupAuthor(dictionaries.authors, "one", entry);
     if (change == "removed") {
       EXPECT_FALSE(hit);
@@ -178,8 +183,9 @@ TEST(KeptDictionaries, EachDataDirectoryHasItsOwnFiles) {
   for (int i = 0; i < 12; ++i) {
     BookRecord record;
     record.Code = "9784123456789";
-    EXPECT_EQ(DictionaryLoad::kRead,
-              LookupPublisherByCode(dictionaries, i % 2 ? second.path() : first.path(), record));
+    EXPECT_EQ(
+        DictionaryLoad::kRead,
+        LookupPublisherByCode(disk, dictionaries, i % 2 ? second.path() : first.path(), record));
     EXPECT_EQ(i % 2 ? "Other" : "First", record.Publisher);
   }
   FreePublisherDictionary(dictionaries);

@@ -1,4 +1,5 @@
 #include "record/dictionaries.h"
+#include "platform/files.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,9 @@
 
 namespace kanadeya {
 namespace {
+
+// The files of these tests lie on the disk.
+platform::DiskFileReader disk;
 
 using namespace std::string_view_literals;
 using test::TempDir;
@@ -94,7 +98,7 @@ TEST(Dictionary, AssignReplacesTheText) {
       path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
   for (int round = 0; round < 2; ++round) {
     authors.Assign("|beta|Assigned|A|\r\n");
-    ASSERT_EQ(DictionaryLoad::kRead, authors.Load(path));
+    ASSERT_EQ(DictionaryLoad::kRead, authors.Load(disk, path));
     ASSERT_TRUE(LookupAuthor(authors, "beta", entry));
     EXPECT_BYTES_EQ("From the file", entry.name);
   }
@@ -105,7 +109,7 @@ TEST(LoadAuthorDictionary, MissingFolderOrReloadedFile) {
   TempDir dir;
   AuthorDictionaryEntry entry;
   dir.Write("AuthDB.dat", "|beta|Beta|BETA|\r\n");
-  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(disk, dictionaries, dir.path()));
   EXPECT_TRUE(LookupAuthor(dictionaries.authors, "beta", entry));
 
   // Released: nothing is found, and releasing again does nothing.
@@ -115,24 +119,24 @@ TEST(LoadAuthorDictionary, MissingFolderOrReloadedFile) {
   FreeAuthorDictionary(dictionaries);
 
   // A load replaces the dictionary held before.
-  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(disk, dictionaries, dir.path()));
   TempDir other;
   other.Write("AuthDB.dat", "|gamma|G|g|\r\n");
-  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, other.path()));
+  ASSERT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(disk, dictionaries, other.path()));
   EXPECT_FALSE(LookupAuthor(dictionaries.authors, "beta", entry));
   EXPECT_TRUE(LookupAuthor(dictionaries.authors, "gamma", entry));
 
   // A missing file, and a folder in its place, are empty dictionaries.
   TempDir empty;
-  EXPECT_EQ(DictionaryLoad::kMissing, LoadAuthorDictionary(dictionaries, empty.path()));
+  EXPECT_EQ(DictionaryLoad::kMissing, LoadAuthorDictionary(disk, dictionaries, empty.path()));
   EXPECT_TRUE(dictionaries.authors.Empty());
   std::filesystem::create_directory(empty.File("AuthDB.dat"));
-  EXPECT_EQ(DictionaryLoad::kMissing, LoadAuthorDictionary(dictionaries, empty.path()));
+  EXPECT_EQ(DictionaryLoad::kMissing, LoadAuthorDictionary(disk, dictionaries, empty.path()));
   EXPECT_TRUE(dictionaries.authors.Empty());
 
   // A file of one empty line has a line.
   dir.Write("AuthDB.dat", "\n");
-  EXPECT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(dictionaries, dir.path()));
+  EXPECT_EQ(DictionaryLoad::kRead, LoadAuthorDictionary(disk, dictionaries, dir.path()));
   EXPECT_FALSE(dictionaries.authors.Empty());
   FreeAuthorDictionary(dictionaries);
 }
@@ -182,7 +186,7 @@ TEST(LookupPublisherByCode, ReadsAndKeepsTheFile) {
   dictionaries.authors.Assign("|a|A|\r\n");
   BookRecord record;
   record.Code = "9784123456789";
-  EXPECT_EQ(DictionaryLoad::kRead, LookupPublisherByCode(dictionaries, dir.path(), record));
+  EXPECT_EQ(DictionaryLoad::kRead, LookupPublisherByCode(disk, dictionaries, dir.path(), record));
   EXPECT_BYTES_EQ("Two|", record.Publisher);
   FreeAuthorDictionary(dictionaries);
   EXPECT_TRUE(dictionaries.authors.Empty());
@@ -197,7 +201,8 @@ TEST(LookupPublisherByCode, MissingFileKeepsThePublisher) {
   TempDir dir;
   BookRecord record;
   record.Code = "9784123456789";
-  EXPECT_EQ(DictionaryLoad::kMissing, LookupPublisherByCode(dictionaries, dir.path(), record));
+  EXPECT_EQ(DictionaryLoad::kMissing,
+            LookupPublisherByCode(disk, dictionaries, dir.path(), record));
   EXPECT_BYTES_EQ("", record.Publisher);
 }
 
@@ -234,13 +239,13 @@ TEST(LookupLabel, PublisherAndNormalisedGenre) {
   BookRecord record;
   TempDir dir;
   dir.Write("LabelsDB.dat", "|Pub|ab|From the file\r\n");
-  EXPECT_EQ(DictionaryLoad::kRead, LoadLabelDictionary(dictionaries, dir.path()));
+  EXPECT_EQ(DictionaryLoad::kRead, LoadLabelDictionary(disk, dictionaries, dir.path()));
   record.Publisher = "Pub";
   record.Label = "ab";
   LookupLabel(dictionaries, record);
   EXPECT_BYTES_EQ("From the file", record.Label);
   TempDir empty;
-  EXPECT_EQ(DictionaryLoad::kMissing, LoadLabelDictionary(dictionaries, empty.path()));
+  EXPECT_EQ(DictionaryLoad::kMissing, LoadLabelDictionary(disk, dictionaries, empty.path()));
   record.Publisher = "Pub";
   record.Label = "ab";
   LookupLabel(dictionaries, record);

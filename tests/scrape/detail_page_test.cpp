@@ -1,4 +1,5 @@
 #include "scrape/detail_page.h"
+#include "platform/files.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,9 @@
 
 namespace kanadeya {
 namespace {
+
+// The files of these tests lie on the disk.
+platform::DiskFileReader disk;
 
 using test::TempDir;
 
@@ -109,8 +113,8 @@ TEST(ToEucJpHelper, RoundTripsThroughTheConversion) {
 // The page file, read by the file step; no marker file stands beside it.
 TEST_F(DetailPageTest, WholeBookPage) {
   size_t markers = 0;
-  ASSERT_TRUE(ParseDetailPage(test::DataPath("pages/book.html"), kBase, dictionaries.authors, work,
-                              record, &markers));
+  ASSERT_TRUE(ParseDetailPage(disk, test::DataPath("pages/book.html"), kBase, dictionaries.authors,
+                              work, record, &markers));
   EXPECT_EQ(10u, markers);  // each of the ten markers, some more than once
   EXPECT_BYTES_EQ(kTitle, record.Title);
   EXPECT_BYTES_EQ("3", record.Volume);
@@ -188,10 +192,10 @@ TEST_F(DetailPageTest, MissingPageFile) {
   const std::string path = dir.File("Temp.html");
   record.Memo = " memo ";
   size_t markers = 99;
-  EXPECT_FALSE(ParseDetailPage(path, kBase, dictionaries.authors, work, record, &markers));
+  EXPECT_FALSE(ParseDetailPage(disk, path, kBase, dictionaries.authors, work, record, &markers));
   EXPECT_EQ(0u, markers);
   std::filesystem::create_directory(path);
-  EXPECT_FALSE(ParseDetailPage(path, kBase, dictionaries.authors, work, record));
+  EXPECT_FALSE(ParseDetailPage(disk, path, kBase, dictionaries.authors, work, record));
   EXPECT_BYTES_EQ(" memo ", record.Memo);
 }
 
@@ -337,7 +341,8 @@ TEST_F(DetailPageTest, PrivateProfileMarkerFile) {
       std::filesystem::create_directory(dir.File("Temp.html.kagami_private"));
     record = BookRecord{};
     record.PageUrl = "http://catalog.example/detail/view.php?id=1";
-    ASSERT_TRUE(ParseDetailPage(dir.File("Temp.html"), kBase, dictionaries.authors, work, record));
+    ASSERT_TRUE(
+        ParseDetailPage(disk, dir.File("Temp.html"), kBase, dictionaries.authors, work, record));
     EXPECT_BYTES_EQ(row.applied ? "A6" : SJ("文庫"), record.Size);
     EXPECT_BYTES_EQ(row.applied ? SJ("全年齢") : "", record.AgeRating);
     EXPECT_EQ(row.applied, record.PageUrl.empty());

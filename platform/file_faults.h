@@ -1,0 +1,23 @@
+// How the file verbs that can fail in more than one way went: what a run
+// tells the user about a file depends on why it failed.
+#pragma once
+
+namespace kanadeya::platform {
+
+// Why what stands at a path could not be removed.
+enum class RemoveFault {
+  kNone,        // nothing stands there now
+  kInUse,       // another program holds the file open
+  kDenied,      // the file is read-only, or there is no right to remove it
+  kFolder,      // a folder stands there
+  kStillThere,  // deleted, but it stands until another program closes it
+  kOther,
+};
+
+// How making a new file went.
+enum class NewFileWrite { kWritten, kExists, kFailed };
+
+// How reading a small settings file went.
+enum class SmallFileRead { kRead, kMissing, kNotAFile, kTooLarge, kUnreadable };
+
+}  // namespace kanadeya::platform
