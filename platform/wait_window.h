@@ -2,8 +2,6 @@
 // class "TfrmWait"; elsewhere there is no window and these do nothing.
 #pragma once
 
-#include <string>
-
 namespace kanadeya::platform {
 
 // Creates a new hidden wait window in place of the previous one, which is
@@ -15,13 +13,6 @@ bool CreateWaitForm(bool& stop_requested);
 // Processes every window message pending for the calling thread, with
 // floating-point exceptions masked meanwhile (the caller's mask is restored).
 void ProcessPendingMessages();
-
-// The counter label's text of the latest window ("" when there is none).
-std::string WaitFormCounterText();
-
-// Clicks the latest window's stop button, as the user would (tests); does
-// nothing when there is no window.
-void ClickWaitFormStop();
 
 // Shows the latest window in front, active, its stop button focused.
 void ShowWaitForm();

@@ -6,10 +6,6 @@ bool CreateWaitForm(bool&) { return false; }
 
 void ProcessPendingMessages() {}
 
-std::string WaitFormCounterText() { return {}; }
-
-void ClickWaitFormStop() {}
-
 void ShowWaitForm() {}
 
 void SetWaitFormProgress(int, int) {}

@@ -302,20 +302,6 @@ void ProcessPendingMessages() {
   }
 }
 
-std::string WaitFormCounterText() {
-  if (State().form.window == nullptr) return {};
-  char text[32] = {};
-  ::GetWindowTextA(State().form.counter, text, sizeof text);
-  return text;
-}
-
-void ClickWaitFormStop() {
-  const WaitForm& form = State().form;
-  if (form.window == nullptr) return;
-  ::SendMessageA(form.window, WM_COMMAND, MAKEWPARAM(kStopButtonId, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form.stop));
-}
-
 void ShowWaitForm() {
   const WaitForm& form = State().form;
   if (form.window == nullptr) return;

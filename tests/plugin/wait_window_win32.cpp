@@ -10,13 +10,33 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
-#include "platform/wait_window.h"
 #include "plugin/system_env.h"
 
 namespace kanadeya {
 namespace {
+
+// The wait window and its controls, found from outside as another program
+// would see them: the window by its class, the counter label and the bar by
+// their control ids, the stop button as the window's one button.
+constexpr const char* kWaitFormClass = "TfrmWait";
+constexpr int kCounterId = 2;
+constexpr int kBarId = 4;
+
+HWND LatestWaitForm() { return ::FindWindowA(kWaitFormClass, nullptr); }
+
+std::string CounterText(HWND form) {
+  char text[32] = {};
+  ::GetWindowTextA(::GetDlgItem(form, kCounterId), text, sizeof text);
+  return text;
+}
+
+HWND StopButton(HWND form) { return ::FindWindowExA(form, nullptr, "Button", nullptr); }
+
+// A click on the stop button: pressed and released, it tells its window.
+void ClickStop(HWND form) { ::SendMessageA(StopButton(form), BM_CLICK, 0, 0); }
 
 TEST(WaitWindow, ShownOnlyWhenAskedItCountsAndStopSetsTheRequest) {
   for (const bool show : {false, true}) {
@@ -24,15 +44,16 @@ TEST(WaitWindow, ShownOnlyWhenAskedItCountsAndStopSetsTheRequest) {
     SystemEnv env;
     bool stop_requested = false;
     env.CreateWaitWindow(show, stop_requested);
-    ASSERT_FALSE(platform::WaitFormCounterText().empty()) << "no wait window: no display?";
-    HWND form = ::FindWindowA("TfrmWait", nullptr);
-    ASSERT_NE(form, nullptr);
+    HWND form = LatestWaitForm();
+    ASSERT_NE(form, nullptr) << "no wait window: no display?";
+    ASSERT_FALSE(CounterText(form).empty());
+    ASSERT_NE(StopButton(form), nullptr);
     env.ReportProgress(1, 3);
     env.ReportProgress(2, 3);
     EXPECT_EQ(show, ::IsWindowVisible(form) != FALSE);
-    EXPECT_EQ(platform::WaitFormCounterText(), show ? "2/3" : "-/-");
-    EXPECT_EQ(::SendMessageA(::GetDlgItem(form, 4), PBM_GETPOS, 0, 0), show ? 66 : 0);
-    platform::ClickWaitFormStop();
+    EXPECT_EQ(CounterText(form), show ? "2/3" : "-/-");
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(form, kBarId), PBM_GETPOS, 0, 0), show ? 66 : 0);
+    ClickStop(form);
     env.ProcessWindowMessages();
     EXPECT_TRUE(stop_requested);
     EXPECT_FALSE(::IsWindowVisible(form));
@@ -50,7 +71,7 @@ TEST(WaitWindow, TheWindowOfARunOnAnotherThreadGoesWhenTheNextRunMakesItsOwn) {
   std::thread other([&] {
     SystemEnv env;
     env.CreateWaitWindow(false, stop_requested);
-    earlier = ::FindWindowA("TfrmWait", nullptr);
+    earlier = LatestWaitForm();
     made = true;
     for (int wait = 0; wait < 500 && ::IsWindow(earlier); ++wait) {
       ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
@@ -65,7 +86,7 @@ TEST(WaitWindow, TheWindowOfARunOnAnotherThreadGoesWhenTheNextRunMakesItsOwn) {
   env.CreateWaitWindow(false, stop_requested);
   other.join();
   EXPECT_TRUE(gone);
-  HWND latest = ::FindWindowA("TfrmWait", nullptr);
+  HWND latest = LatestWaitForm();
   EXPECT_NE(latest, nullptr);
   EXPECT_NE(latest, earlier.load());
 }
