@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "host/plugin_module.h"
+#include "platform/paths.h"
 
 namespace hakobune {
 
@@ -9,9 +10,7 @@ const char* PluginFileName() { return "kanadeya.dll"; }
 std::string ProgramDirectory() {
   char buffer[MAX_PATH * 4];
   const DWORD n = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  std::string path(buffer, n);
-  const size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
+  return kanadeya::platform::FolderOf(std::string(buffer, n));
 }
 
 void* LoadPluginModule(const std::string& path, std::string& error) {

@@ -382,9 +382,7 @@ std::string PathOfModule(HMODULE module) {
 // The folder of a module's file, with a trailing separator.
 std::string FolderOfModule(HMODULE module) {
   const std::string buffer = PathOfModule(module);
-  if (buffer.empty()) return ".\\";
-  const size_t slash = buffer.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".\\") : buffer.substr(0, slash + 1);
+  return buffer.empty() ? ".\\" : FolderOf(buffer);
 }
 }  // namespace
 

@@ -6,6 +6,7 @@ namespace kanadeya::platform {
 
 bool IsAbsolutePath(std::string_view path) { return !path.empty() && path[0] == '/'; }
 
+// Paths are bytes as given (UTF-8 in practice), where "/" stands for itself.
 std::string FolderOf(const std::string& path) {
   const size_t separator = path.find_last_of("/");
   return separator == std::string::npos ? std::string("./") : path.substr(0, separator + 1);

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/paths.h"
+#include "strings/strings.h"
 
 namespace kanadeya::platform {
 
@@ -12,15 +13,14 @@ bool IsAbsolutePath(std::string_view path) {
   return letter && path[1] == ':';
 }
 
+// Paths are code page 932 text: a separator byte that is the second byte of
+// a double-byte character (ソ, 表, 予 end in 0x5C) separates nothing.
 std::string FolderOf(const std::string& path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? std::string(".\\") : path.substr(0, separator + 1);
+  const size_t end = LastDelimiter("\\/", path);  // 1-based; 0: none
+  return end == 0 ? std::string(".\\") : path.substr(0, end);
 }
 
-std::string NameOf(const std::string& path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
+std::string NameOf(const std::string& path) { return path.substr(LastDelimiter("\\/", path)); }
 
 std::string_view PathSeparator() { return "\\"; }
 

@@ -20,12 +20,6 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
   return true;
 }
 
-// The last name of a path (after its last separator of either kind).
-std::string_view FileName(std::string_view path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string_view::npos ? path : path.substr(separator + 1);
-}
-
 // The message of a fault, as its list gives it.
 std::string_view LogPathFaultText(LogPathFault fault) {
   switch (fault) {
@@ -47,7 +41,7 @@ LogPathFault CheckLogPath(RunEnv& env, const std::string& path,
   for (char c : path)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return LogPathFault::kCharacter;
   if (path.size() > platform::MaxPathBytes()) return LogPathFault::kTooLong;
-  const std::string_view name = FileName(path);
+  const std::string name = platform::NameOf(path);
   if ((!EndsWithIgnoringCase(name, ".log") && !EndsWithIgnoringCase(name, ".txt")) ||
       name.size() <= 4)
     return LogPathFault::kName;
