@@ -27,6 +27,12 @@ std::string AnsiUpperCase(std::string_view text);
 // MultiByteToWideChar / WideCharToMultiByte with code page 932.
 std::u16string AnsiToWide(std::string_view text);
 std::string WideToAnsi(std::u16string_view text);
+// WideToAnsi when every character has a code page 932 form of its own and
+// reads back as itself: nullopt when one would be replaced by a look-alike
+// (best fit, as "é" by "e") or by the default character (on Win32
+// WC_NO_BEST_FIT_CHARS and the used-default flag, then the way back; on
+// POSIX the way back).
+std::optional<std::string> WideToAnsiExactly(std::u16string_view text);
 
 // LCMapStringW(LOCALE_USER_DEFAULT, flags) over the whole wide text.
 std::u16string MapWideText(std::u16string_view text, uint32_t flags);

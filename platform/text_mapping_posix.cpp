@@ -83,6 +83,12 @@ std::string WideToAnsi(std::u16string_view text) {
   return out;
 }
 
+std::optional<std::string> WideToAnsiExactly(std::u16string_view text) {
+  std::string out = WideToAnsi(text);
+  if (AnsiToWide(out) != text) return std::nullopt;
+  return out;
+}
+
 std::u16string MapWideText(std::u16string_view text, uint32_t flags) {
   const bool half = (flags & kMapHalfWidth) != 0;
   const bool full = (flags & kMapFullWidth) != 0;

@@ -66,6 +66,22 @@ std::string WideToAnsi(std::u16string_view text) {
   return out;
 }
 
+std::optional<std::string> WideToAnsiExactly(std::u16string_view text) {
+  if (text.empty()) return std::string();
+  if (text.size() > kMaxLength) return std::nullopt;
+  const auto* source = reinterpret_cast<const wchar_t*>(text.data());
+  const int length = static_cast<int>(text.size());
+  BOOL used_default = FALSE;
+  const int needed = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, source, length, nullptr, 0,
+                                           nullptr, &used_default);
+  if (needed <= 0 || used_default) return std::nullopt;
+  std::string out(static_cast<size_t>(needed), '\0');
+  const int got = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, source, length, out.data(),
+                                        needed, nullptr, &used_default);
+  if (got != needed || used_default || AnsiToWide(out) != text) return std::nullopt;
+  return out;
+}
+
 // The text with its terminating zero, so the first call gives the result's
 // length with that zero; the result leaves it out.
 std::u16string MapWideText(std::u16string_view text, uint32_t flags) {

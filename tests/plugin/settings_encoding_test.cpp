@@ -28,6 +28,12 @@ TEST(SettingsText, ByteOrderMarksAndValidUtf8DecideTheEncoding) {
       {SJ("File=記録.log"), true, SJ("File=記録.log")},
       {"File=k.log", true, "File=k.log"},
       {"File=\xE8\xA8\x98\xE9\x8C.log", true, "File=\xE8\xA8\x98\xE9\x8C.log"},
+      // Half-width katakana in Shift_JIS read as two-byte UTF-8 sequences;
+      // a value with a character that code page 932 lacks ("é"); a comment
+      // may hold one.
+      {SJ("File=ﾓｸﾛｸ\\k.log"), true, SJ("File=ﾓｸﾛｸ\\k.log")},
+      {"File=\xC3\xA9\xE8\xA8\x98.log", true, "File=\xC3\xA9\xE8\xA8\x98.log"},
+      {";\xC3\xA9\r\nFile=\xE8\xA8\x98.log", true, SJ(";e\r\nFile=記.log")},
       {"\xFF\xFE[", false, ""},  // an odd number of bytes
   };
   for (const auto& row : rows) {
