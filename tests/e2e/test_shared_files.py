@@ -122,18 +122,6 @@ class HeldPage(unittest.TestCase):
         result = stage.lookup(codes=b"\r\n".join(BOOKS[:3]))
         self.check(stage, result, [], 3, "（同じ名前のフォルダーがあります）")
 
-    def test_a_page_that_will_not_be_deleted(self):
-        # The first code's two deletes pass; from the second code on every
-        # delete of the page fails as for a file in use.
-        stage = self.stage()
-        if stage.win32 or not have_strace():
-            self.skipTest("natively, with strace")
-        page = os.path.join(stage.data, "Temp.html")
-        result = run_traced(stage, stage.lookup_command(codes=b"\r\n".join(BOOKS[:3])),
-                            "-e", "trace=unlink,unlinkat",
-                            "-e", "inject=unlink,unlinkat:error=EBUSY:when=3+", "-P", page)
-        self.check(stage, result, ["一"], 2, "（ほかのプログラムが開いています）")
-
     def test_a_page_another_program_holds(self):
         # Under Wine: held without delete sharing, then with it (a delete
         # only marks it). Once let go, the same codes are found.

@@ -13,7 +13,6 @@ comes over HTTP from the tests' own server, named only by kanadeya.ini (no
 import os
 import shutil
 import stat
-import subprocess
 import tempfile
 import unittest
 
@@ -525,53 +524,12 @@ class LookupLog(unittest.TestCase):
 class ImportFile(unittest.TestCase):
     """The import file is written whole or not at all."""
 
-    def mount_small_disk(self, folder, free):
-        """A 64 KB file system at `folder` with about `free` bytes left;
-        False when none can be mounted here (not root)."""
-        os.makedirs(folder)
-        if os.geteuid() != 0 or subprocess.run(
-                ["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", folder],
-                stderr=subprocess.DEVNULL).returncode != 0:
-            return False
-        self.addCleanup(subprocess.run, ["umount", "-l", folder], stderr=subprocess.DEVNULL)
-        with open(os.path.join(folder, "filler"), "wb") as f:
-            try:
-                f.write(b"x" * (64 * 1024 - free))
-            except OSError:
-                pass
-        return True
-
     def books_stage(self):
         stage = Stage(self)
         site = stage.site()
         for code in BOOKS:
             site.book(code, "題" * 200)
         return stage
-
-    def test_a_full_disk_leaves_no_import_file(self):
-        # On a small file system when one can be mounted here; otherwise the
-        # disk fills up as the import file is made durable.
-        stage = self.books_stage()
-        disk = stage.path("disk")
-        codes = b"\r\n".join(BOOKS * 4)
-        out = os.path.join("disk", "out.csv")
-        for free in (4096, 0):
-            with self.subTest(free=free):
-                if os.path.exists(disk):
-                    subprocess.run(["umount", "-l", disk], stderr=subprocess.DEVNULL)
-                    shutil.rmtree(disk, True)
-                mounted = self.mount_small_disk(disk, free)
-                if mounted:
-                    result = stage.lookup(codes=codes, out=out)
-                elif have_strace():
-                    result = run_under_strace(stage, stage.lookup_command(codes=codes, out=out),
-                                              "-e", "trace=fsync",
-                                              "-e", "inject=fsync:error=ENOSPC")
-                else:
-                    self.skipTest("neither a small file system nor strace")
-                self.assertEqual(0, result.status)
-                self.assertTrue("\n".join(result.messages).startswith(OUTPUT_NOT_WRITTEN))
-                self.assertEqual(["filler"] if mounted else [], os.listdir(disk))
 
     def test_a_kill_while_writing_leaves_no_import_file(self):
         # Killed as the import file is made durable, before it is put in place.
