@@ -52,7 +52,8 @@ std::vector<std::string> NamesStartingWith(const std::string& folder, std::strin
 // several processes doing this at once only one renames the file it
 // measured: a file that another has just renamed is never measured, and the
 // small file that took its place never renamed. On Win32 the lock is the one
-// that AppendToFile takes.
+// that AppendToFile takes. A lock that another program holds is waited for
+// about a second at most; then nothing is renamed.
 bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit);
 
 // Reads the whole file into `contents`; false when it cannot be read
@@ -71,8 +72,10 @@ bool WriteFileDurably(const std::string& path, std::string_view contents);
 // missing, in one write that other processes appending to the same file
 // cannot split; false on any failure (not a regular file, a missing folder,
 // no permission, a write error). Other programs may hold the file open
-// meanwhile: on Win32 it is opened with read and write sharing, and a file
-// locked by another process is tried again for up to half a second.
+// meanwhile: on Win32 it is opened with read and write sharing, a file
+// locked by another process is tried again for up to half a second, and the
+// appenders' turn (a lock that keeps two hosts' lines apart) is waited for
+// about a second at most, after which nothing is written.
 bool AppendToFile(const std::string& path, std::string_view contents);
 
 // Up to `count` bytes of the file from `offset` into `part`; false when the

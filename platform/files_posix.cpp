@@ -128,8 +128,13 @@ bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t l
     const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat locked {};
     if (!fd || ::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode)) return false;
-    while (::flock(fd.get(), LOCK_EX) != 0)
-      if (errno != EINTR) return false;
+    // Another program's lock is waited out for about a second at most: the
+    // log then grows on until a later run rolls it over.
+    for (int wait = 0; ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0; ++wait) {
+      if (errno != EWOULDBLOCK && errno != EINTR) return false;
+      if (wait == 20) return false;
+      ::usleep(50'000);
+    }
     struct stat standing {};
     if (::stat(path.c_str(), &standing) != 0) return false;
     if (standing.st_dev != locked.st_dev || standing.st_ino != locked.st_ino) continue;

@@ -173,6 +173,18 @@ OVERLAPPED AppendersTurn() {
   turn.OffsetHigh = 0x7FFFFFFF;
   return turn;
 }
+
+// Takes the appenders' turn, waiting about a second at most: a program that
+// holds the byte longer (another host stuck, a tool that locked the whole
+// file) must not hold the run up.
+bool TakeAppendersTurn(HANDLE file, OVERLAPPED& turn) {
+  for (int attempt = 0;; ++attempt) {
+    if (::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn))
+      return true;
+    if (attempt == 20) return false;
+    ::Sleep(50);
+  }
+}
 }  // namespace
 
 bool AppendToFile(const std::string& path, std::string_view contents) {
@@ -197,16 +209,17 @@ bool AppendToFile(const std::string& path, std::string_view contents) {
   // Appenders that take turns: an exclusive lock on one byte far past any
   // log's end, which no reader touches, held for the write alone. (Windows
   // itself appends atomically; Wine finds the end and writes in two steps,
-  // so that two hosts could write at the same offset.)
+  // so that two hosts could write at the same offset.) A turn that does not
+  // come within about a second leaves the line unwritten.
   OVERLAPPED turn = AppendersTurn();
-  const bool locked = ::LockFileEx(file.h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != 0;
+  if (!TakeAppendersTurn(file.h, turn)) return false;
   // One WriteFile call, so that no other appender's line can come between
   // its pieces.
   DWORD written = 0;
   const bool whole = ::WriteFile(file.h, contents.data(), static_cast<DWORD>(contents.size()),
                                  &written, nullptr) &&
                      written == contents.size();
-  if (locked) ::UnlockFileEx(file.h, 0, 1, 0, &turn);
+  ::UnlockFileEx(file.h, 0, 1, 0, &turn);
   return whole;
 }
 
@@ -346,7 +359,7 @@ bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t l
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.h == INVALID_HANDLE_VALUE || ::GetFileType(file.h) != FILE_TYPE_DISK) return false;
     OVERLAPPED turn = AppendersTurn();
-    if (!::LockFileEx(file.h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn)) return false;
+    if (!TakeAppendersTurn(file.h, turn)) return false;
     BY_HANDLE_FILE_INFORMATION locked{}, standing{};
     const bool same = ::GetFileInformationByHandle(file.h, &locked) &&
                       FileIdentity(path, standing) &&

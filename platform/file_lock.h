@@ -1,0 +1,43 @@
+// An exclusive lock on a file that two processes ask for at once: the data
+// folder's lock, which keeps two hosts from downloading into one "Temp.html"
+// and reading each other's pages. The file stays where it is (it is never
+// deleted, so that no process locks a file another has just removed); the
+// lock goes with the process that holds it, also when it is killed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kanadeya::platform {
+
+enum class LockResult {
+  kLocked,
+  kInUse,       // another process holds the lock, or the file without sharing
+  kCannotMake,  // the file can be neither opened nor made (a read-only folder)
+};
+
+// A lock held until Release or destruction.
+class FileLock {
+ public:
+  FileLock() = default;
+  ~FileLock() { Release(); }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  bool held() const { return handle_ != kNone; }
+  void Release();
+
+  // Opens the file at `path`, making it when missing, shared for reading,
+  // writing and deleting, and takes an exclusive lock on it without waiting
+  // (Win32: OPEN_ALWAYS and LockFileEx; POSIX: an fcntl lock, which Wine's
+  // LockFileEx meets). Once locked, `path` is checked to name the file
+  // locked still, and the lock is taken again on the file that stands there
+  // if not. Any lock held before is released first.
+  LockResult Take(const std::string& path);
+
+ private:
+  static constexpr intptr_t kNone = -1;
+  intptr_t handle_ = kNone;  // a descriptor, or a HANDLE
+};
+
+}  // namespace kanadeya::platform
