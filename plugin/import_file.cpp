@@ -18,6 +18,10 @@ constexpr std::string_view kWritingEnd = ".tmp";
 constexpr int64_t kLeftoverAge = int64_t{3600} * 1'000'000;
 // How many numbers a run tries for a name of its own.
 constexpr unsigned kNamesTried = 1000;
+// How often, and how far apart, a refused rename is tried: a virus scanner
+// or an indexer holds a new file for a moment.
+constexpr int kRenameAttempts = 10;
+constexpr int kRenamePauseMilliseconds = 100;
 
 std::string WritingName(const std::string& path, uint32_t process_id, unsigned number) {
   return path + std::string(kWritingMark) + "-" + std::to_string(process_id) + "-" +
@@ -112,21 +116,42 @@ bool ClearImportFile(RunEnv& env, const std::string& path, uint32_t process_id) 
   return !env.FileSize(path, size) || size == 0;
 }
 
-bool WriteImportFile(RunEnv& env, const std::string& path, const std::vector<std::string>& lines,
-                     uint32_t process_id) {
-  if (path.empty()) return false;
-  return ReplaceFileWhole(env, path, WithLineEnds(lines), process_id);
+WholeWrite WriteImportFile(RunEnv& env, const std::string& path,
+                           const std::vector<std::string>& lines, uint32_t process_id) {
+  if (path.empty()) return {};
+  return WriteFileWhole(env, path, WithLineEnds(lines), process_id);
+}
+
+WholeWrite WriteFileWhole(RunEnv& env, const std::string& path, std::string_view contents,
+                          uint32_t process_id) {
+  WholeWrite write;
+  if (path.empty()) return write;
+  // The longest name of the run's own, checked before anything is made.
+  if (WritingName(path, process_id, kNamesTried).size() > platform::MaxPathBytes()) {
+    write.result = WholeWrite::kPathTooLong;
+    return write;
+  }
+  RemoveLeftovers(env, path, process_id);
+  const std::string writing = NewWritingFile(env, path, process_id, contents);
+  if (writing.empty()) return write;
+  for (int attempt = 1;; ++attempt) {
+    if (env.RenameReplacing(writing, path)) {
+      write.result = WholeWrite::kPlaced;
+      return write;
+    }
+    if (attempt == kRenameAttempts) break;
+    env.SleepFor(kRenamePauseMilliseconds);
+  }
+  write.result = WholeWrite::kNotPlaced;
+  write.finished = writing;
+  return write;
 }
 
 bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view contents,
                       uint32_t process_id) {
-  if (path.empty()) return false;
-  RemoveLeftovers(env, path, process_id);
-  const std::string writing = NewWritingFile(env, path, process_id, contents);
-  if (writing.empty()) return false;
-  if (env.RenameReplacing(writing, path)) return true;
-  env.RemoveFile(writing);
-  return false;
+  const WholeWrite write = WriteFileWhole(env, path, contents, process_id);
+  if (write.result == WholeWrite::kNotPlaced) env.RemoveFile(write.finished);
+  return write.result == WholeWrite::kPlaced;
 }
 
 bool RemoveOwnFile(RunEnv& env, const std::string& path, uint32_t process_id) {

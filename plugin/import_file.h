@@ -41,11 +41,31 @@ std::string WithLineEnds(const Lines& lines) {
 // when that file could be neither: the host would import its lines.
 bool ClearImportFile(RunEnv& env, const std::string& path, uint32_t process_id);
 
+// How writing a file whole went.
+struct WholeWrite {
+  enum Result {
+    kPlaced,       // the file stands at its path
+    kNotPlaced,    // written whole beside it, but it could not be put in place
+    kNotWritten,   // not even that (a full disk, a folder that cannot be written)
+    kPathTooLong,  // the name written beside it would pass the platform's longest path
+  } result = kNotWritten;
+  // For kNotPlaced: the finished file beside the path, left for the caller
+  // to keep elsewhere or remove.
+  std::string finished;
+};
+
 // Writes `contents` to `path` whole or not at all, in the same way: what
 // stood there is replaced (a link itself, never its target), and of two
 // hosts doing this at once one leaves its whole file. Leftovers of killed
-// runs beside `path` go first. False when it could not be written; what
-// stood at `path` then stands as it was.
+// runs beside `path` go first. A rename refused (another program holding
+// either file for a moment) is tried again for about a second. Unless
+// kPlaced, what stood at `path` stands as it was, and nothing of this run's
+// is left beside it but the finished file of kNotPlaced.
+WholeWrite WriteFileWhole(RunEnv& env, const std::string& path, std::string_view contents,
+                          uint32_t process_id);
+
+// WriteFileWhole, the finished file of a write not placed removed: true
+// when the file is in place.
 bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view contents,
                       uint32_t process_id);
 
@@ -54,9 +74,8 @@ bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view con
 bool RemoveOwnFile(RunEnv& env, const std::string& path, uint32_t process_id);
 
 // Writes each line followed by CR LF to the import file at `path`, whole or
-// not at all; true when it is in place. On failure nothing of this run's is
-// left, and what stood at `path` stands as it was.
-bool WriteImportFile(RunEnv& env, const std::string& path, const std::vector<std::string>& lines,
-                     uint32_t process_id);
+// not at all (WriteFileWhole).
+WholeWrite WriteImportFile(RunEnv& env, const std::string& path,
+                           const std::vector<std::string>& lines, uint32_t process_id);
 
 }  // namespace kanadeya

@@ -151,6 +151,23 @@ void LookupLog::StoppedAfterTheLast() {
   EndLine();
 }
 
+void LookupLog::EndedByError(size_t position, std::string_view what) {
+  if (!enabled()) return;
+  TaggedLine();
+  Field(std::to_string(position));
+  Field(kLogEndedByError);
+  Field(what);
+  EndLine();
+}
+
+void LookupLog::Note(std::string_view text) {
+  if (!enabled()) return;
+  TaggedLine();
+  Field("");
+  Field(text);
+  EndLine();
+}
+
 void LookupLog::Finish(const RunSummary& summary) {
   if (!enabled()) return;
   finished_ = true;
@@ -167,8 +184,10 @@ void LookupLog::Finish(const RunSummary& summary) {
   if (!summary.output_written) Field(kLogNotWrittenOutput);
   Field(summary.output_path);
   if (summary.lost_from != 0)
-    Field(std::string(kLogLostConnectionFrom) + std::to_string(summary.lost_from) +
-          std::string(kLogLostConnectionFromEnd));
+    Field(std::to_string(summary.lost_from) + std::string(kLogLostConnectionFromEnd));
+  if (!summary.kept_books.empty())
+    Field(summary.kept_books_written ? std::string(kLogKeptBooks) + summary.kept_books
+                                     : std::string(kLogKeptBooksNotWritten));
   if (summary.old_output_stands) Field(kLogOldImportFileStands);
   if (!summary.retry_list.empty())
     Field(std::string(summary.retry_list_written ? kLogRetryList : kLogRetryListNotWritten) +
@@ -197,7 +216,10 @@ void LookupLog::EndLine() {
   line_ += "\r\n";
   if (needs_break_) line_.insert(0, "\r\n");
   needs_break_ = false;
-  if (!env_.AppendToFile(path_, line_)) path_.clear();
+  if (!env_.AppendToFile(path_, line_)) {
+    path_.clear();
+    given_up_ = true;
+  }
   line_.clear();
 }
 

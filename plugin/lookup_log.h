@@ -64,12 +64,22 @@ struct CodeReport {
   size_t same_book_as = 0;  // an earlier code's position with the same search key
 };
 
+// A file of the host's that stood but could not be read during a run, and
+// what the books lack for it.
+struct UnreadableFile {
+  std::string path, lacks;
+};
+
 // How a run ended, for its last line.
 struct RunSummary {
   RunTally tally;
   size_t written = 0;  // lines in the import file
   std::string output_path;
   bool output_written = true;
+  // The file that keeps the books the import file could not take; empty:
+  // none was needed. `kept_books_written` false: not even it was written.
+  std::string kept_books;
+  bool kept_books_written = false;
   size_t lost_from = 0;            // the code whose connection test failed; 0: none
   bool old_output_stands = false;  // the earlier import file could not be cleared
   std::string retry_list;          // the codes to try again; empty: none
@@ -98,6 +108,8 @@ class LookupLog {
   bool Open(const std::string& path);
 
   bool enabled() const { return !path_.empty(); }
+  // The log was taken up, but a line could not be written: it was given up.
+  bool given_up() const { return given_up_; }
 
   // The run's first line. `date_time` is "YYYY-MM-DD HH:MM:SS", local time.
   void Start(std::string_view date_time, unsigned process_id, std::string_view site_base_url,
@@ -110,6 +122,10 @@ class LookupLog {
   void Stopped(size_t position);
   // A stop requested during the last code, when every code was looked up.
   void StoppedAfterTheLast();
+  // The run ended by a failure before the code at `position`: `what` failed.
+  void EndedByError(size_t position, std::string_view what);
+  // A line of its own about the run (a file it could not read, say).
+  void Note(std::string_view text);
   // The last line.
   void Finish(const RunSummary& summary);
 
@@ -126,6 +142,7 @@ class LookupLog {
   bool needs_break_ = false;  // the file does not end in CR LF
   bool started_ = false;
   bool finished_ = false;
+  bool given_up_ = false;
 };
 
 }  // namespace kanadeya

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/file_faults.h"
+#include "platform/file_lock.h"
 #include "platform/file_reader.h"
 #include "plugin/host_api.h"
 
@@ -75,6 +76,9 @@ class RunEnv : public platform::FileReader {
   // to, with `scratch` (a free name in the same folder) where the platform
   // needs one; true when nothing stands there any more.
   virtual bool RemoveEntry(const std::string& path, const std::string& scratch) = 0;
+  // Takes the exclusive lock on the file at `path` into `lock`, without
+  // waiting (platform/file_lock.h): kInUse while another process holds it.
+  virtual platform::LockResult TakeLock(const std::string& path, platform::FileLock& lock) = 0;
 
   // --- Time (the file clock is FileReader's FileTimeNow) -------------------
 

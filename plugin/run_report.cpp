@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "plugin/system_texts.h"
+#include "strings/shown_text.h"
 
 namespace kanadeya {
 
@@ -18,9 +19,35 @@ void RunTally::Add(CodeOutcome outcome) {
   }
 }
 
-std::string ReportText(const RunTally& tally, const RetryList& list, const std::string& log_path) {
+namespace {
+
+// A code as the report shows it: control bytes made visible, one longer
+// than any real code cut.
+std::string ShownCode(std::string_view code) {
+  constexpr size_t kLongest = 64, kCut = 32;
+  if (code.size() <= kLongest) return VisibleText(code, kControlMark);
+  return VisibleText(CutAtCharacter(code, kCut), kControlMark) + std::string(kCutMark);
+}
+
+std::string SlipHint(const CodeSlip& slip) {
+  switch (slip.kind) {
+    case CodeSlip::kCheckDigit:
+      return std::string(kLogCheckDigit) + slip.expected + std::string(kLogCheckDigitEnd);
+    case CodeSlip::kSecondBarcodeRow:
+      return std::string(kLogSecondBarcodeRow);
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+std::string ReportText(const RunSummary& summary, const ReportNotes& notes) {
+  const RunTally& tally = summary.tally;
+  const bool imported = summary.output_written || tally.found() == 0;
   std::string text = std::to_string(tally.given) + std::string(kReportOf) +
-                     std::to_string(tally.found()) + std::string(kReportFound);
+                     std::to_string(tally.found()) +
+                     std::string(imported ? kReportFound : kReportFoundNotImported);
   const struct {
     ReportGroup group;
     std::string_view label;
@@ -38,6 +65,20 @@ std::string ReportText(const RunTally& tally, const RetryList& list, const std::
     text += std::string(other.label) + std::to_string(count) + std::string(kReportCount);
   }
   if (!first) text += kReportEnd;
+  // The invalid codes by name, so that a user without a log sees what to
+  // correct.
+  for (const InvalidCode& code : notes.invalid) {
+    text += "\r\n" + std::string(kReportInvalidCodes) + ShownCode(code.code);
+    const std::string hint = SlipHint(code.slip);
+    if (!hint.empty()) text += "\r\n  " + hint;
+  }
+  const size_t invalid = tally.Count(ReportGroup::kInvalid);
+  if (invalid > notes.invalid.size())
+    text += "\r\n" + std::string(kReportInvalidMore) +
+            std::to_string(invalid - notes.invalid.size()) + std::string(kReportCount);
+  for (const UnreadableFile& file : notes.unreadable)
+    text += "\r\n" + std::string(kReportFileUnreadable) + file.path + file.lacks;
+  const RetryList& list = notes.list;
   if (!list.path.empty()) {
     if (list.written)
       text += "\r\n" + std::string(kReportRetryList) + list.path + "\r\n" +
@@ -45,18 +86,21 @@ std::string ReportText(const RunTally& tally, const RetryList& list, const std::
     else
       text += "\r\n" + std::string(kReportRetryListNotWritten) + list.path;
   }
-  if (!log_path.empty()) text += "\r\n" + std::string(kReportSeeLog) + log_path;
+  if (!notes.log_path.empty())
+    text += "\r\n" + std::string(notes.log_given_up ? kReportLogNotWritten : kReportSeeLog) +
+            notes.log_path;
   return text;
 }
 
-std::string LostConnectionText(const std::string& url, size_t written, size_t failed_at) {
+std::string LostConnectionText(const std::string& url, size_t written, size_t failed_at,
+                               bool answered_before) {
   std::string text = std::string(kNoConnectionMessage) + "\r\n" + std::string(kLostConnectionSite) +
                      url + std::string(kLostConnectionSiteEnd) + "\r\n";
   text += written > 0 ? std::string(kLostConnectionWritten) + std::to_string(written) +
                             std::string(kLostConnectionWrittenEnd)
                       : std::string(kLostConnectionNoneWritten);
-  text += std::string(kLostConnectionFrom) + std::to_string(failed_at) +
-          std::string(kLostConnectionFromEnd) + "\r\n" + std::string(kLostConnectionHint);
+  text += std::to_string(failed_at) + std::string(kLostConnectionFromEnd) + "\r\n" +
+          std::string(answered_before ? kLostConnectionDuringRun : kLostConnectionHint);
   return text;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "plugin/lookup_log.h"
 
@@ -21,12 +22,34 @@ struct RetryList {
   bool written = false;
 };
 
-// The report: the counts, the list of codes to try again, and the log.
-// `log_path` is empty when the run keeps no log.
-std::string ReportText(const RunTally& tally, const RetryList& list, const std::string& log_path);
+// A code that the host's check refused, and what it may have got wrong.
+struct InvalidCode {
+  std::string_view code;
+  CodeSlip slip;
+};
+
+// What the report says besides the counts.
+struct ReportNotes {
+  RetryList list;
+  std::string log_path;  // empty: the run keeps no log
+  bool log_given_up = false;
+  std::vector<InvalidCode> invalid;  // the first few, in the list's order
+  std::vector<UnreadableFile> unreadable;
+};
+
+// The report: the counts (and whether the books found reached the import
+// file), the invalid codes with their hints, the files that could not be
+// read, the list of codes to try again, and the log.
+std::string ReportText(const RunSummary& summary, const ReportNotes& notes);
+
+// How many invalid codes the report names; it counts the rest.
+inline constexpr size_t kInvalidCodesNamed = 3;
 
 // The message of a run that ended because the connection test of code
-// `failed_at` failed for `url`, with `written` books written.
-std::string LostConnectionText(const std::string& url, size_t written, size_t failed_at);
+// `failed_at` failed for `url`, with `written` books written. When the site
+// had answered earlier in the run (`answered_before`), it stopped answering;
+// otherwise its address may be wrong.
+std::string LostConnectionText(const std::string& url, size_t written, size_t failed_at,
+                               bool answered_before);
 
 }  // namespace kanadeya

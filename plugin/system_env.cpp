@@ -86,6 +86,10 @@ bool SystemEnv::RemoveEntry(const std::string& path, const std::string& scratch)
   return platform::RemoveEntry(path, scratch);
 }
 
+platform::LockResult SystemEnv::TakeLock(const std::string& path, platform::FileLock& lock) {
+  return lock.Take(path);
+}
+
 std::string SystemEnv::LocalDateTime() { return platform::LocalDateTime(); }
 
 void SystemEnv::SleepFor(int milliseconds) {

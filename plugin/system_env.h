@@ -35,6 +35,7 @@ class SystemEnv : public RunEnv {
   bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) override;
   platform::RemoveFault RemoveFile(const std::string& path) override;
   bool RemoveEntry(const std::string& path, const std::string& scratch) override;
+  platform::LockResult TakeLock(const std::string& path, platform::FileLock& lock) override;
 
   std::string LocalDateTime() override;
   void SleepFor(int milliseconds) override;

@@ -129,24 +129,28 @@ class ContentsBlocks {
 
 bool ParseDetailPage(platform::FileReader& files, const std::string& page_path,
                      std::string_view site_base_url, Dictionary& author_dictionary,
-                     DetailPageWork& work, BookRecord& record, size_t* markers_found) {
+                     DetailPageWork& work, BookRecord& record, size_t* markers_found,
+                     bool* product_name_found) {
   const KeptCapacity trimmed{work.bytes};
   if (markers_found != nullptr) *markers_found = 0;
+  if (product_name_found != nullptr) *product_name_found = false;
   // The read fails for a missing page as for an unreadable one.
   if (!ReadPageFile(files, page_path, work.bytes)) return false;
   const bool private_marker_exists =
       files.FileExists(page_path + std::string(kPrivateProfileSuffix));
   return ParseDetailPageBytes(work.bytes, private_marker_exists, site_base_url, author_dictionary,
-                              work, record, markers_found);
+                              work, record, markers_found, product_name_found);
 }
 
 bool ParseDetailPageBytes(std::string_view page_bytes, bool private_marker_exists,
                           std::string_view site_base_url, Dictionary& author_dictionary,
-                          DetailPageWork& work, BookRecord& record, size_t* markers_found) {
+                          DetailPageWork& work, BookRecord& record, size_t* markers_found,
+                          bool* product_name_found) {
   AuthorList authors;
   const KeptCapacity trimmed{work.text};
   std::string& page = work.text;
   if (markers_found != nullptr) *markers_found = 0;
+  if (product_name_found != nullptr) *product_name_found = false;
   if (!PageText(page_bytes, page)) return false;
 
   // The page text holds its lines each followed by CR LF, and no other CR
@@ -223,6 +227,8 @@ bool ParseDetailPageBytes(std::string_view page_bytes, bool private_marker_exist
   if (markers_found != nullptr)
     *markers_found = static_cast<size_t>(std::count_if(first_marked.begin(), first_marked.end(),
                                                        [&](size_t at) { return at < start; }));
+  if (product_name_found != nullptr)
+    *product_name_found = first_marked[marker::kProductName] < start;
 
   AssignAuthorSlots(authors, author_dictionary, record, true, true, true, "");
   record.Memo = Trim(ReplaceAll(record.Memo, kFullWidthSpace, " "));

@@ -73,12 +73,13 @@ class DetailPageWork {
 // the walk ends it before the next line it would examine, and the page still
 // counts. With `markers_found`, it receives how many of the ten markers
 // stood on a line that was examined (0 tells of a page that no longer looks
-// like a detail page). The page's text is made in work.text: `page_bytes` may
-// be work.bytes, not work.text.
+// like a detail page); with `product_name_found`, whether the product name's
+// marker was among them (a page without it holds no book). The page's text
+// is made in work.text: `page_bytes` may be work.bytes, not work.text.
 bool ParseDetailPageBytes(std::string_view page_bytes, bool private_marker_exists,
                           std::string_view site_base_url, Dictionary& author_dictionary,
-                          DetailPageWork& work, BookRecord& record,
-                          size_t* markers_found = nullptr);
+                          DetailPageWork& work, BookRecord& record, size_t* markers_found = nullptr,
+                          bool* product_name_found = nullptr);
 
 // ParseDetailPageBytes over the page file at `page_path` (read through
 // `files` into work.bytes), whose private-profile marker file is the page path followed
@@ -86,7 +87,8 @@ bool ParseDetailPageBytes(std::string_view page_bytes, bool private_marker_exist
 // read.
 bool ParseDetailPage(platform::FileReader& files, const std::string& page_path,
                      std::string_view site_base_url, Dictionary& author_dictionary,
-                     DetailPageWork& work, BookRecord& record, size_t* markers_found = nullptr);
+                     DetailPageWork& work, BookRecord& record, size_t* markers_found = nullptr,
+                     bool* product_name_found = nullptr);
 
 // When the private profile's marker file exists (`marker_exists`): in
 // record.Size every "文庫" becomes "A6" and then every "コミック" is removed;

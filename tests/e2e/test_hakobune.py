@@ -44,7 +44,8 @@ NO_CONNECTION_MESSAGE = "インターネットに接続されていません"
 HOST_MISSING_SUFFIX = "がありません。"
 FUNCTION_MISSING_MESSAGE = "関数がありません。ハコブネ、または、プラグインのバージョンが古い可能性があります。"
 
-RETRY_LIST = "kanadeya-retry.txt"  # the codes to try again, beside the log or in the data folder
+RETRY_LIST = "kanadeya-retry.txt"  # the codes to try again, in the data folder
+DATA_LOCK = "kanadeya.lock"  # the lock a run takes on its data folder, never deleted
 
 USER_AGENT = "hakobune/1.1.3"
 PROXY_VARIABLES = ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY",

@@ -64,18 +64,21 @@ class LostConnection(unittest.TestCase):
         self.assertTrue(text.startswith(NO_CONNECTION_MESSAGE + "\r\nサイト " + server.url),
                         text)
         if not stage.win32:  # Wine's trace shows only the start of a long message
-            self.assertIn("それまでに見つかった本 2件を書き出しました。コード 4 から後は調べていません。",
-                          text)
-            self.assertIn("kanadeya.ini の [Site] BaseUrl", text)
+            self.assertIn("それまでに見つかった本 2件を書き出しました。4 番目のコードから後は"
+                          "調べていません。", text)
+            # The site had answered: the address is not what to check.
+            self.assertIn("サイトが検索の途中で応答しなくなりました。", text)
+            self.assertNotIn("BaseUrl", text)
             self.assertIn(report(4, 2, not_fetched=1, not_reached=1), text)
-        self.assertEqual(b"\r\n".join(BOOKS[2:]) + b"\r\n", read(stage.path(RETRY_LIST)))
+        self.assertEqual(b"\r\n".join(BOOKS[2:]) + b"\r\n",
+                         read(os.path.join(stage.data, RETRY_LIST)))
         log = read_log(stage.path("k.log"))
         self.assertEqual(["4", BOOKS[3].decode(), BOOKS[3].decode(),
                           "接続なし：サイトに接続できませんでした（ここで検索を終えました）"],
                          log[-2][1:5])
-        self.assertEqual(["終了", "コード 4件", "見つかった本 2件", "書き出した本 2件",
+        self.assertEqual(["終了", "コード 4件中 3件", "見つかった本 2件", "書き出した本 2件",
                           stage.arg(stage.path("out.csv")),
-                          "コード 4 から後は、サイトに接続できなかったため調べていません"],
+                          "4 番目のコードから後は、サイトに接続できなかったため調べていません"],
                          log[-1][1:7])
 
 
@@ -183,7 +186,7 @@ class CodesExplained(unittest.TestCase):
         self.assertEqual(["6", "9" * 32 + "…（100000 バイト）", "", invalid], lines[5])
         # The list holds the codes as they were given, the long one whole.
         self.assertEqual(b"\r\n".join(codes[:2] + [long_code]) + b"\r\n",
-                         retry_list(stage.folder))
+                         retry_list(stage.data))
 
 
 class SettingsAsNotepadSavesThem(unittest.TestCase):

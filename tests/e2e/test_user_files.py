@@ -310,8 +310,8 @@ class LookupLog(unittest.TestCase):
         self.assertTrue(e2e.shows(result,
             e2e.report(7, 1, not_on_site=1, not_fetched=2, unreadable=2, invalid=1)))
         self.assertEqual(1, len(check_import_file(self, stage.output())))
-        # Beside the log: the codes that gave no book, as they were given.
-        retry = os.path.join(plugins, e2e.RETRY_LIST)
+        # In the data folder: the codes that gave no book, as they were given.
+        retry = os.path.join(stage.data, e2e.RETRY_LIST)
         self.assertEqual(b"".join(c + b"\r\n" for c in codes[1:] if c.strip()), read(retry))
         log = read_log(os.path.join(plugins, "k.log"))
         self.assertFalse(os.path.exists(stage.path("k.log")))
@@ -350,8 +350,8 @@ class LookupLog(unittest.TestCase):
                            "1 番目と同じ本です"],
                           ["3", "9784888100113", "9784888100113", o["no connection"],
                            search + "9784888100113", "1 番目と同じ本です"],
-                          ["終了", "コード 3件", "見つかった本 2件", "書き出した本 2件", out,
-                           "コード 3 から後は、サイトに接続できなかったため調べていません",
+                          ["終了", "コード 3件中 2件", "見つかった本 2件", "書き出した本 2件", out,
+                           "3 番目のコードから後は、サイトに接続できなかったため調べていません",
                            "もう一度調べるコード：" + retry]],
                          run_lines(log, log[-1][0])[-3:])
 
@@ -363,9 +363,19 @@ class LookupLog(unittest.TestCase):
         self.assertTrue("\n".join(result.messages).startswith(OUTPUT_NOT_WRITTEN))
         log = read_log(stage.path("k.log"))
         self.assertEqual(["見つかりました", "見つかりました"], [line[4] for line in log[1:3]])
+        # The books stay in a file of their own, their codes in the list.
+        kept = [n for n in os.listdir(stage.data) if n.startswith("kanadeya-books-")]
+        self.assertEqual(1, len(kept), kept)
+        self.assertEqual(2, len(check_import_file(self, read(os.path.join(stage.data, kept[0])))))
+        self.assertEqual(BOOKS[0] + b"\r\n" + BOOKS[0] + b"\r\n",
+                         e2e.retry_list(stage.data))
         self.assertEqual(["終了", "コード 2件", "見つかった本 2件", "書き出した本 0件",
                           "書き出していません：取り込みファイルを書き込めませんでした",
-                          stage.arg(stage.path("out.csv"))], log[-1][1:])
+                          stage.arg(stage.path("out.csv")),
+                          "残した本のファイル " + stage.arg(os.path.join(stage.data, kept[0])),
+                          "もう一度調べるコード：" + stage.arg(os.path.join(stage.data,
+                                                                     e2e.RETRY_LIST))],
+                         log[-1][1:])
 
     def test_log_writes_only_logs(self):
         # Every file of a run named as the log, small and past 1 MB, is left

@@ -32,8 +32,10 @@ class FaultEnv : public RunEnv {
   // A write that would pass it fails as on a full disk and leaves nothing.
   std::optional<uint64_t> disk_room;
   std::string disk;
-  // Files another program holds open: not removed, renamed, emptied, written or read.
+  // Files another program holds open: not removed, renamed, emptied, written, read or locked.
   std::set<std::string> held;
+  // No lock file can be made (a read-only folder).
+  bool cannot_lock = false;
   // Paths, or ends of paths ("Temp.html"), whose reads fail, or throw std::bad_alloc.
   std::vector<std::string> unreadable, out_of_memory;
   // The other processes that run; nullopt: the target's answer.
@@ -138,6 +140,12 @@ class FaultEnv : public RunEnv {
   bool RemoveEntry(const std::string& path, const std::string& scratch) override {
     Seen(__func__, path);
     return !held.contains(path) && target.RemoveEntry(path, scratch);
+  }
+
+  platform::LockResult TakeLock(const std::string& path, platform::FileLock& lock) override {
+    Seen(__func__, path);
+    if (held.contains(path)) return platform::LockResult::kInUse;
+    return cannot_lock ? platform::LockResult::kCannotMake : target.TakeLock(path, lock);
   }
 
   std::string LocalDateTime() override { return target.LocalDateTime(); }

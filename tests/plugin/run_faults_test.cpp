@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "platform/text_mapping.h"
+#include "plugin/import_file.h"
 #include "plugin/lookup_driver.h"
 #include "plugin/plugin_state.h"
 #include "plugin/system_texts.h"
@@ -44,10 +46,11 @@ struct Row {
   std::function<void(World&)> fault{};
   // Each line of the import file as "title/publisher"; nullopt: no import file stands.
   std::optional<std::vector<std::string>> lines{};
-  // The codes to try again, listed beside the log (in the data directory when
-  // `retry_in_data`); empty: no list.
+  // The codes to try again, listed in the data directory; empty: no list.
   std::string retry{};
-  bool retry_in_data = false;
+  // The lines of the file that keeps the books the import file could not
+  // take, as `lines`; nullopt: none stands.
+  std::optional<std::vector<std::string>> kept{};
   std::vector<std::string> log{};   // the log's lines but its first, without the run's tag
   std::string message{};            // what the one message begins with; empty: no message
   std::vector<std::string> left{};  // files of writers that stand after the run
@@ -61,7 +64,7 @@ const std::string kLeftover = "out.txt.kanadeya-writing-4000000001-1.tmp";
 class RunFaultsTest : public ::testing::Test {
  protected:
   std::string Out() const { return dir.File("out.txt"); }
-  std::string Retry() const { return places.File("kanadeya-retry.txt"); }
+  std::string Retry() const { return dir.File("kanadeya-retry.txt"); }
   // Runs each row in emptied folders, keeping the log "k.log" beside
   // kanadeya.ini, on a site where A, B and 9784120000003 (of publisher 12 in
   // PubDB.dat) are books and C is not.
@@ -84,22 +87,31 @@ class RunFaultsTest : public ::testing::Test {
       RunLookupShowingFailures(w.state, w.env, dir.path().c_str(), Out().c_str(),
                                row.codes.c_str());
 
-      EXPECT_EQ(ImportLines(), row.lines);
-      EXPECT_EQ((row.retry_in_data ? dir : places).Read("kanadeya-retry.txt"), row.retry);
-      EXPECT_FALSE((row.retry_in_data ? places : dir).Exists("kanadeya-retry.txt"));
+      EXPECT_EQ(BookLines("out.txt"), row.lines);
+      EXPECT_EQ(BookLines(KeptName()), row.kept);
+      EXPECT_EQ(dir.Read("kanadeya-retry.txt"), row.retry);
+      EXPECT_FALSE(places.Exists("kanadeya-retry.txt"));
       EXPECT_EQ(LogLines(), row.log);
+      const std::string kept = dir.File(KeptName());
       const std::vector<std::string>& messages = w.system.messages;
       EXPECT_EQ(messages.size(), row.message.empty() ? 0u : 1u);
       for (const std::string& message : messages)
-        EXPECT_TRUE(Text(message).starts_with(row.message)) << Text(message);
+        EXPECT_TRUE(Kept(Text(message)).starts_with(row.message)) << Text(message);
       EXPECT_EQ(WritersLeft(), row.left);
       EXPECT_NEAR(w.env.slept_ms, row.slept_ms, row.slept_ms / 10);
     }
   }
 
-  std::optional<std::vector<std::string>> ImportLines() const {
-    if (!dir.Exists("out.txt")) return std::nullopt;
-    const std::string contents = dir.Read("out.txt");
+  // The name of the file that keeps books, in the data directory.
+  std::string KeptName() const {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      if (entry.path().filename().string().starts_with("kanadeya-books-"))
+        return entry.path().filename().string();
+    return "none";
+  }
+  std::optional<std::vector<std::string>> BookLines(const std::string& name) const {
+    if (!dir.Exists(name)) return std::nullopt;
+    const std::string contents = dir.Read(name);
     std::vector<std::string> lines;
     for (size_t start = 0, end; (end = contents.find("\r\n", start)) != std::string::npos;
          start = end + 2) {
@@ -108,13 +120,20 @@ class RunFaultsTest : public ::testing::Test {
     }
     return lines;
   }
+  // `text` with the path of the file that keeps books as "<kept>".
+  std::string Kept(std::string text) const {
+    const std::string kept = dir.File(KeptName());
+    for (size_t at; (at = text.find(kept)) != std::string::npos;)
+      text.replace(at, kept.size(), "<kept>");
+    return text;
+  }
   std::vector<std::string> LogLines() const {
     const std::string log = Text(places.Read("k.log"));
     std::vector<std::string> lines;
     for (size_t start = log.find("\r\n"), end; start != std::string::npos; start = end) {
       if ((end = log.find("\r\n", start += 2)) == std::string::npos) break;
       const std::string line = log.substr(start, end - start);
-      lines.push_back(line.substr(line.find('\t') + 1));
+      lines.push_back(Kept(line.substr(line.find('\t') + 1)));
     }
     return lines;
   }
@@ -136,71 +155,91 @@ const std::string kFoundA = "1\tA\tA\t見つかりました\tT1";
 const std::string kNotOnSiteC = "2\tC\tC\t見つかりません：検索結果に本がありませんでした";
 
 TEST_F(RunFaultsTest, WritesThatFail) {
-  const std::string not_written = "出力ファイルを書き込めませんでした。\r\n" + Out() + "\r\n\r\n";
+  const std::string not_written = "出力ファイルを書き込めませんでした。\r\n" + Out() + "\r\n";
   const std::string end_not_written =
-      "書き出していません：取り込みファイルを書き込めませんでした\t" + Out();
+      "書き出した本 0件\t書き出していません：取り込みファイルを書き込めませんでした\t" + Out();
+  const std::string not_kept =
+      "は取り込みファイルに入っていません。本を残すファイルも書き込めませんでした"
+      "（ディスクがいっぱいではありませんか）。";
+  const std::string list = "もう一度調べるコードの一覧：" + Retry() +
+                           "\r\n（ハコブネの検索画面に貼り付けて、もう一度検索できます）";
   const std::string a_and_c = "2件中 1件 見つかりました。見つかりません 1件。\r\n";
+  const std::string end_a_and_c = "終了\tコード 2件\t見つかった本 1件\t書き出した本 1件\t" + Out() +
+                                  "\tもう一度調べるコード：" + Retry();
+  const auto full_disk = [](const std::string& folder, uint64_t room) {
+    return [folder, room](World& w) {
+      w.env.disk_room = room;
+      w.env.disk = folder;
+    };
+  };
   Check({
-      {.name = "the import file's disk is full",
+      {.name = "the data folder's disk is full: neither the import file nor the books kept",
        .codes = "A",
-       .fault =
-           [&](World& w) {
-             w.env.disk_room = 0;
-             w.env.disk = dir.path();
-           },
-       .log = {kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 0件\t" + end_not_written},
-       .message = not_written + "1件中 1件 見つかりました。\r\nくわしくはログをご覧ください：" +
-                  places.File("k.log")},
-      {.name = "the import file's disk holds a part of it",
+       .fault = full_disk(dir.path(), 0),
+       .log = {kFoundA, "終了\tコード 1件\t見つかった本 1件\t" + end_not_written +
+                            "\t本を残すファイルも書き込めませんでした"
+                            "\tもう一度調べるコードの一覧を書き込めませんでした：" +
+                            Retry()},
+       .message = not_written + "見つかった本 1件" + not_kept +
+                  "\r\n\r\n1件中 1件 見つかりましたが、取り込みファイルには入っていません。"
+                  "\r\nもう一度調べるコードの一覧を書き込めませんでした："},
+      {.name = "the disk holds the list alone: the books' codes are in it",
        .codes = "A\r\nB",
-       .fault =
-           [&](World& w) {
-             w.env.disk_room = 64;
-             w.env.disk = dir.path();
-           },
+       .fault = full_disk(dir.path(), 64),
+       .retry = "A\r\nB\r\n",
        .log = {kFoundA, "2\tB\tB\t見つかりました\tT2",
-               "終了\tコード 2件\t見つかった本 2件\t書き出した本 0件\t" + end_not_written},
-       .message = not_written + "2件中 2件 見つかりました。"},
-      {.name = "the log's disk is full: no log, and the list goes to the data directory",
+               "終了\tコード 2件\t見つかった本 2件\t" + end_not_written +
+                   "\t本を残すファイルも書き込めませんでした\tもう一度調べるコード：" + Retry()},
+       .message = not_written + "見つかった本 2件" + not_kept +
+                  "\r\nそれらのコードも、もう一度調べるコードの一覧に入れました。\r\n\r\n"
+                  "2件中 2件 見つかりましたが、取り込みファイルには入っていません。\r\n" +
+                  list},
+      {.name = "the log's disk is full: the report says the log was given up",
        .codes = "A\r\nC",
-       .fault =
-           [&](World& w) {
-             w.env.disk_room = 0;
-             w.env.disk = places.path();
-           },
+       .fault = full_disk(places.path(), 0),
        .lines = {{"T1/"}},
        .retry = "C\r\n",
-       .retry_in_data = true,
-       .message = a_and_c + "もう一度調べるコードの一覧：" + dir.File("kanadeya-retry.txt") +
-                  "\r\n（ハコブネの検索画面に貼り付けて、もう一度検索できます）"},
-      {.name = "the first rename, the import file's, is refused",
+       .message = a_and_c + list + "\r\nログに書き込めなくなりました：" + places.File("k.log")},
+      {.name = "the import file's rename refused once: tried again",
        .codes = "A\r\nC",
        .fault = [](World& w) { w.env.rename_fails_at = 1; },
+       .lines = {{"T1/"}},
        .retry = "C\r\n",
-       .log = {kFoundA, kNotOnSiteC,
-               "終了\tコード 2件\t見つかった本 1件\t書き出した本 0件\t" + end_not_written +
-                   "\tもう一度調べるコード：" + Retry()},
-       .message = not_written + a_and_c + "もう一度調べるコードの一覧：" + Retry()},
-      {.name = "every rename is refused",
+       .log = {kFoundA, kNotOnSiteC, end_a_and_c},
+       .message = a_and_c + list,
+       .slept_ms = 100},
+      {.name = "every rename refused: the books kept, the list not written",
        .codes = "A\r\nC",
        .fault =
            [](World& w) {
              w.env.rename_fails_at = 1;
              w.env.renames_fail_after = true;
            },
+       .kept = {{"T1/"}},
        .log = {kFoundA, kNotOnSiteC,
-               "終了\tコード 2件\t見つかった本 1件\t書き出した本 0件\t" + end_not_written +
-                   "\tもう一度調べるコードの一覧を書き込めませんでした：" + Retry()},
-       .message =
-           not_written + a_and_c + "もう一度調べるコードの一覧を書き込めませんでした：" + Retry()},
-      {.name = "the second rename, the list's, is refused",
+               "終了\tコード 2件\t見つかった本 1件\t" + end_not_written +
+                   "\t残した本のファイル <kept>"
+                   "\tもう一度調べるコードの一覧を書き込めませんでした：" +
+                   Retry()},
+       .message = not_written +
+                  "見つかった本 1件は取り込みファイルに入っていません。本は次のファイルに残しました"
+                  "（ハコブネで取り込めます）：\r\n<kept>\r\n\r\n2件中 1件 "
+                  "見つかりましたが、取り込みファイルには入っていません。見つかりません 1件。\r\n"
+                  "もう一度調べるコードの一覧を書き込めませんでした：",
+       .slept_ms = 2 * 900},
+      {.name = "the list's rename refused from the second on",
        .codes = "A\r\nC",
-       .fault = [](World& w) { w.env.rename_fails_at = 2; },
+       .fault =
+           [](World& w) {
+             w.env.rename_fails_at = 2;
+             w.env.renames_fail_after = true;
+           },
        .lines = {{"T1/"}},
        .log = {kFoundA, kNotOnSiteC,
                "終了\tコード 2件\t見つかった本 1件\t書き出した本 1件\t" + Out() +
                    "\tもう一度調べるコードの一覧を書き込めませんでした：" + Retry()},
-       .message = a_and_c + "もう一度調べるコードの一覧を書き込めませんでした：" + Retry()},
+       .message = a_and_c + "もう一度調べるコードの一覧を書き込めませんでした：" + Retry(),
+       .slept_ms = 900},
   });
 }
 
@@ -211,46 +250,105 @@ TEST_F(RunFaultsTest, ReadsThatFail) {
       reads = now == url ? std::vector<std::string>{"Temp.html"} : std::vector<std::string>{};
     };
   };
+  const auto page = [](std::string url, std::string bytes) {
+    return [url, bytes](World& w) { w.host.pages[url] = bytes; };
+  };
+  const std::string big(16 * 1024 * 1024 + 1, 'x');
   const std::string end = "終了\tコード 2件\t見つかった本 1件\t書き出した本 1件\t" + Out() +
                           "\tもう一度調べるコード：" + Retry();
-  const std::vector<std::string> one_book = {
-      "1\t9784120000003\t9784120000003\t見つかりました\tT3",
-      "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()};
+  const std::string one_of_two = "2件中 1件 見つかりました。";
+  const std::string see_log = "\r\nくわしくはログをご覧ください：" + places.File("k.log");
+  const std::string one_book = "1\t9784120000003\t9784120000003\t見つかりました\tT3";
+  const std::string one_book_end = "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out();
   Check({
-      {.name = "B's search page cannot be read",
+      {.name = "B's search page held: tried again, then not fetched",
        .codes = "A\r\nB",
        .fault = [&](World& w) { while_page(w, FakeHost::kSearchBase + "B", w.env.unreadable); },
        .lines = {{"T1/"}},
        .retry = "B\r\n",
        .log = {kFoundA,
-               "2\tB\tB\t取得できません：ページを受け取れませんでした\t" + FakeHost::kSearchBase +
-                   "B",
+               "2\tB\tB\t取得できません：受け取ったページのファイルを読めません\t" +
+                   dir.File("Temp.html") +
+                   "（ほかのプログラムが開いているか、読む権限がありません）",
                end},
-       .message = "2件中 1件 見つかりました。取得できません 1件。"},
-      {.name = "A's detail page does not fit in memory",
+       .message = one_of_two + "取得できません 1件。",
+       .slept_ms = 900},
+      {.name = "A's detail page runs out of memory: that code alone fails",
        .codes = "A\r\nB",
        .fault = [&](World& w) { while_page(w, FakeHost::kDetailBase + "1", w.env.out_of_memory); },
        .lines = {{"T2/"}},
        .retry = "A\r\n",
-       .log = {"1\tA\tA\t読み取れません：詳細ページに読み取れる見出しがありませんでした"
-               "（ページの作りが変わった可能性があります）",
+       .log = {"1\tA\tA\t取得できません：このコードを調べている途中でエラーが起きました\t"
+               "std::bad_alloc",
                "2\tB\tB\t見つかりました\tT2", end},
-       .message = "2件中 1件 見つかりました。読み取れません 1件。"},
+       .message = one_of_two + "取得できません 1件。"},
+      {.name = "B's search page larger than any page",
+       .codes = "A\r\nB",
+       .fault = page(FakeHost::kSearchBase + "B", big),
+       .lines = {{"T1/"}},
+       .retry = "B\r\n",
+       .log = {kFoundA,
+               "2\tB\tB\t読み取れません：ページが大きすぎます（どのサイトのページよりも大きいため"
+               "読みません）\t" +
+                   FakeHost::kSearchBase + "B（16777217 バイト）",
+               end},
+       .message = one_of_two + "読み取れません 1件。"},
+      {.name = "B's detail page larger than any page",
+       .codes = "A\r\nB",
+       .fault = page(FakeHost::kDetailBase + "2", big),
+       .lines = {{"T1/"}},
+       .retry = "B\r\n",
+       .log = {kFoundA,
+               "2\tB\tB\t読み取れません：ページが大きすぎます（どのサイトのページよりも大きいため"
+               "読みません）\t" +
+                   FakeHost::kDetailBase + "2（16777217 バイト）",
+               end},
+       .message = one_of_two + "読み取れません 1件。"},
+      {.name = "B's detail page without a product name (only the cover's marker)",
+       .codes = "A\r\nB",
+       .fault = page(FakeHost::kDetailBase + "2",
+                     "<html>\r\n<img src=\"/images/x.jpg\" id=\"SyosaiImage\">\r\n"
+                     "<p>\r\n<p>\r\n<p>\r\n<p>\r\n<p>\r\n</html>\r\n"),
+       .lines = {{"T1/"}},
+       .retry = "B\r\n",
+       .log = {kFoundA,
+               "2\tB\tB\t読み取れません：詳細ページに読み取れる見出しがありませんでした"
+               "（ページの作りが変わった可能性があります）",
+               end},
+       .message = one_of_two + "読み取れません 1件。"},
       {.name = "the publisher dictionary is read",
        .codes = "9784120000003",
        .lines = {{"T3/Pub"}},
-       .log = one_book},
-      {.name = "the publisher dictionary cannot be read",
+       .log = {one_book, one_book_end}},
+      {.name = "the publisher dictionary held: tried again, then the books lack publishers",
        .codes = "9784120000003",
        .fault = [](World& w) { w.env.unreadable = {"PubDB.dat"}; },
        .lines = {{"T3/"}},
-       .log = one_book},
+       .log = {"\t読めないファイル：" + dir.File("PubDB.dat") + "（本に出版社が入っていません）",
+               one_book, one_book_end},
+       .message = "1件中 1件 見つかりました。\r\n読めなかったファイル：" + dir.File("PubDB.dat") +
+                  "（本に出版社が入っていません）" + see_log,
+       .slept_ms = 900},
+      {.name = "Setting.ini held: the defaults, and the report says so",
+       .codes = "A",
+       .fault =
+           [&](World& w) {
+             places.Write("Setting.ini", "[Entry]\r\nReadSet=R\r\n");
+             w.env.unreadable = {"Setting.ini"};
+           },
+       .lines = {{"T1/"}},
+       .log = {"\t読めないファイル：" + places.File("Setting.ini") +
+                   "（購入状態・税設定・読書状態は初期値です）",
+               kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
+       .message = "1件中 1件 見つかりました。\r\n読めなかったファイル：",
+       .slept_ms = 900},
   });
 }
 
 TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
   const std::string in_use = "\t取得できません：ページを受け取るファイルを消せません\t" +
                              dir.File("Temp.html") + "（ほかのプログラムが開いています）";
+  const std::string lock = dir.File("kanadeya.lock");
   Check({
       {.name = "Temp.html, an earlier page, held from its third removal on",
        .codes = "A\r\nB\r\nC",
@@ -269,7 +367,7 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
                    "\tもう一度調べるコード：" + Retry()},
        .message = "3件中 1件 見つかりました。取得できません 2件。",
        .slept_ms = 2 * 900},
-      {.name = "the earlier import file, neither removed nor emptied",
+      {.name = "the import file held: the books kept and listed, the old file told of",
        .codes = "A",
        .fault =
            [&](World& w) {
@@ -277,13 +375,76 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
              w.env.held = {Out()};
            },
        .lines = {{"Old/"}},
+       .retry = "A\r\n",
+       .kept = {{"T1/"}},
        .log = {kFoundA,
                "終了\tコード 1件\t見つかった本 1件\t書き出した本 0件\t"
                "書き出していません：取り込みファイルを書き込めませんでした\t" +
-                   Out() + "\t前回の取り込みファイルが残っています"},
-       .message = "出力ファイルを書き込めませんでした。\r\n" + Out() + "\r\n" +
-                  Text(kOldImportFileStandsMessage) + "\r\n\r\n1件中 1件 見つかりました。"},
+                   Out() + "\t残した本のファイル <kept>\t前回の取り込みファイルが残っています" +
+                   "\tもう一度調べるコード：" + Retry()},
+       .message = "出力ファイルを書き込めませんでした。\r\n" + Out() +
+                  "\r\n見つかった本 1件は取り込みファイルに入っていません。本は次のファイルに"
+                  "残しました（ハコブネで取り込めます）：\r\n<kept>\r\nそれらのコードも、"
+                  "もう一度調べるコードの一覧に入れました。\r\n\r\n" +
+                  Out() + "\r\n" + Text(kOldImportFileStandsMessage) +
+                  "\r\n\r\n1件中 1件 見つかりましたが、取り込みファイルには入っていません。",
+       .slept_ms = 900},
+      {.name = "the data folder in use by another run: only the import file is cleared",
+       .codes = "A",
+       .fault =
+           [&](World& w) {
+             dir.Write("out.txt", "C,Old" + std::string(66, ',') + "\r\n");
+             w.env.held = {lock};
+           },
+       .message = dir.path() + "\r\nこのデータフォルダーは、ほかのハコブネの検索が使っています。",
+       .slept_ms = 900},
+      {.name = "no lock file can be made: the run goes on and logs it",
+       .codes = "A",
+       .fault = [](World& w) { w.env.cannot_lock = true; },
+       .lines = {{"T1/"}},
+       .log = {"\tデータフォルダーのロックファイルを作れませんでした（ほかのハコブネと同時に"
+               "検索すると本が混ざることがあります）：" +
+                   lock,
+               kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()}},
+      {.name = "a list beside the log, where earlier runs left it, is removed",
+       .codes = "A",
+       .fault = [&](World&) { places.Write("kanadeya-retry.txt", "Z\r\n"); },
+       .lines = {{"T1/"}},
+       .log = {kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()}},
+      {.name = "the log held by another program: given up, and the report says so",
+       .codes = "A\r\nC",
+       .fault = [&](World& w) { w.env.held = {places.File("k.log")}; },
+       .lines = {{"T1/"}},
+       .retry = "C\r\n",
+       .message = "2件中 1件 見つかりました。見つかりません 1件。\r\nもう一度調べるコードの一覧：" +
+                  Retry() +
+                  "\r\n（ハコブネの検索画面に貼り付けて、もう一度検索できます）\r\n"
+                  "ログに書き込めなくなりました："},
+      {.name = "a failure outside any one code ends the run as a stop",
+       .codes = "A\r\nB\r\nC",
+       .fault =
+           [](World& w) {
+             w.system.on_progress = [](int current, int) {
+               if (current == 2) throw std::bad_alloc();
+             };
+           },
+       .lines = {{"T1/"}},
+       .retry = "B\r\nC\r\n",
+       .log = {kFoundA, "2\t中止：エラーが起きたため検索を終えました\tstd::bad_alloc",
+               "終了\tコード 3件中 1件\t見つかった本 1件\t書き出した本 1件\t" + Out() +
+                   "\tもう一度調べるコード：" + Retry()},
+       .message = "検索の途中でエラーが起きたため、そこで検索を終えました。\r\nstd::bad_alloc\r\n"
+                  "2 番目のコードから後は調べていません"},
   });
+}
+
+TEST(WriteFileWhole, ANameBesideLongerThanThePlatformTakesIsRefusedFirst) {
+  test::TestEnv env;
+  test::TempDir dir;
+  const std::string path =
+      dir.File(std::string(platform::MaxPathBytes() - dir.path().size() - 20, 'a'));
+  EXPECT_EQ(WholeWrite::kPathTooLong, WriteFileWhole(env, path, "x", 1).result);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST_F(RunFaultsTest, LeftoversOfWriters) {
