@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Files that other programs and a second host touch while a run uses them:
-a "Temp.html" that will not go, two hosts writing one import file, links
-where the import file goes, an earlier import file that cannot be replaced,
-leftovers of killed runs, and two or three hosts rolling one log over.
+a "Temp.html" that will not go, two hosts writing one import file, two hosts
+on one data folder, links where the import file goes, an earlier import file
+that cannot be replaced, books kept when the import file cannot be put in
+place, leftovers of killed runs, two or three hosts rolling one log over, and
+under Wine, names whose characters end in the byte of "\\".
 
     test_shared_files.py --build-dir BUILD --source-dir SOURCE [--emulator RUNNER]
                          [--file-holder HOLD_FILE_EXE] [unittest arguments]
@@ -25,13 +27,17 @@ import time
 import unittest
 
 import test_hakobune as e2e
-from test_hakobune import (BOOKS, CatalogueServer, Stage, check_import_file, column, read,
-                           search_page, detail_page, COL_TITLE)
+from test_hakobune import (BOOKS, RETRY_LIST, CatalogueServer, Stage, check_import_file,
+                           column, read, report, retry_list, search_page, detail_page, shows,
+                           COL_TITLE)
 from test_user_files import settings_file, read_log, lookup, have_strace, under_strace
 
 IN_THE_WAY = "取得できません：ページを受け取るファイルを消せません"
 OLD_FILE_STANDS = "このファイルには前回の検索の本が残っています。"
 OUTPUT_NOT_WRITTEN = "出力ファイルを書き込めませんでした。"
+FOLDER_IN_USE = "このデータフォルダーは、ほかのハコブネの検索が使っています。"
+BOOKS_KEPT = "件は取り込みファイルに入っていません。本は次のファイルに残しました（ハコブネで取り込めます）："
+KEPT_BOOKS = re.compile(r"^kanadeya-books-\d{8}-\d{6}-\d+\.csv$")
 MEGABYTE = 1024 * 1024
 
 
@@ -79,6 +85,16 @@ class HeldFile:
 def needs_holder(test):
     if not e2e.OPTIONS.file_holder:
         test.skipTest("no file holder given (--file-holder)")
+
+
+def titles(test, data):
+    """The titles of an import file's books, once it reads as one."""
+    return [column(line, COL_TITLE) for line in check_import_file(test, data)]
+
+
+def folder_files(folder):
+    """The files of `folder` and their bytes."""
+    return {name: read(os.path.join(folder, name)) for name in os.listdir(folder)}
 
 
 def code_lines(log):
@@ -192,6 +208,59 @@ class TwoHostsOneImportFile(unittest.TestCase):
         if not e2e.OPTIONS.emulator:
             self.skipTest("under Wine")
         self.race(rounds=3, many=200, slow_write=False)
+
+
+# --- Two hosts, one data folder ---------------------------------------------------
+
+class TwoHostsOneDataFolder(unittest.TestCase):
+    """While one run uses a data folder, a second host's run there changes
+    nothing but its own import file, which it clears, and says the folder is
+    in use; the lock goes with the run, also with a killed one."""
+
+    def test_a_second_host_changes_nothing_and_says_so(self):
+        stage = Stage(self)
+        site = stage.site()
+        for code, title in zip(BOOKS, ("一", "二", "三")):
+            site.book(code, title)
+        server = CatalogueServer(self, site.root)
+        held = e2e.SEARCH_PATH + "?keyword=" + BOOKS[2].decode()
+        server.special[held] = ("hold",)
+        # The first host's search for its fourth code is held by the site.
+        codes = [c.decode() for c in [BOOKS[0]] * 3 + [BOOKS[2]] + [BOOKS[0]] * 3]
+        first = stage.lookup_command("--quiet", *codes, site=server.url, out="out1.csv",
+                                     timeout="60")
+        second = stage.lookup_command(BOOKS[1].decode(), site=server.url, out="out2.csv")
+        running = stage.start(*first)
+        self.assertTrue(server.held.wait(60))
+        stage.write("out2.csv", b"earlier\r\n")
+        before, asked = folder_files(stage.data), len(server.requests)
+        result = stage.run(*second)
+        self.assertEqual(0, result.status, result.stderr_lines)
+        separator = "\\" if stage.win32 else "/"
+        self.assertTrue(shows(result, stage.arg(stage.data) + separator + "\r\n" + FOLDER_IN_USE),
+                        result.messages)
+        self.assertIsNone(stage.output("out2.csv"))
+        self.assertEqual(before, folder_files(stage.data))
+        self.assertEqual(asked, len(server.requests))
+        server.released.set()
+        running.wait(120)
+        result = running.result()
+        # The held code gave no book; the others are the first host's alone.
+        self.assertTrue(shows(result, report(7, 6, not_fetched=1)), result.messages)
+        self.assertEqual(["一"] * 6, titles(self, stage.output("out1.csv")))
+        self.assertEqual(BOOKS[2] + b"\r\n", retry_list(stage.data))
+        # A run killed while it holds the folder leaves it free.
+        server.held.clear()
+        server.released.clear()
+        running = stage.start(*first)
+        self.assertTrue(server.held.wait(60))
+        running.kill()
+        server.released.set()
+        result = stage.run(*second)
+        self.assertEqual([], result.messages)
+        self.assertEqual(["二"], titles(self, stage.output("out2.csv")))
+        self.assertIsNone(retry_list(stage.data))
+        self.assertTrue(os.path.isfile(os.path.join(stage.data, e2e.DATA_LOCK)))
 
 
 # --- Links -------------------------------------------------------------------------
@@ -315,20 +384,65 @@ class EarlierImportFile(unittest.TestCase):
 
     def test_a_file_another_program_holds(self):
         # Under Wine: held without write sharing it can be neither replaced
-        # nor emptied; with it, it is emptied.
+        # nor emptied; with it, it is emptied. The code finds no book, so
+        # that no account of kept books pushes the note past what Wine's
+        # trace shows (KeptBooks has books kept).
         stage = Stage(self)
         if not stage.win32:
             self.skipTest("under Wine")
         needs_holder(self)
-        stage.site().book(BOOKS[0], "一")
+        stage.site()
         os.makedirs(stage.path("ro"))
         for sharing, emptied in (("read", False), ("read-write", True)):
             with self.subTest(sharing=sharing):
                 stage.write(os.path.join("ro", "out.csv"), self.OLD)
                 holder = HeldFile(self, stage, stage.path("ro", "out.csv"), sharing)
-                result = stage.lookup(codes=BOOKS[0], out=os.path.join("ro", "out.csv"))
+                result = stage.lookup(codes=BOOKS[1], out=os.path.join("ro", "out.csv"))
                 holder.release()
                 self.check(stage, result, emptied)
+
+
+# --- Books kept when the import file cannot be put in place ------------------------
+
+class KeptBooks(unittest.TestCase):
+    """The books of an import file that cannot be put in place are kept in a
+    file of their own in the data folder, their codes are to be tried again,
+    and the message names both files."""
+
+    def test_an_import_file_that_cannot_be_replaced(self):
+        stage = Stage(self)
+        site = stage.site()
+        site.book(BOOKS[0], "一")
+        site.book(BOOKS[1], "二")
+        codes = [BOOKS[0], BOOKS[3], BOOKS[1]]  # BOOKS[3] has no page
+        out = stage.path("out.csv")
+        # A folder in its place; under Wine also a file held without delete
+        # sharing, which can be neither renamed over nor emptied.
+        for how in ("folder", "held") if stage.win32 else ("folder",):
+            with self.subTest(how=how):
+                for name in os.listdir(stage.data):
+                    os.remove(os.path.join(stage.data, name))
+                if how == "folder":
+                    os.makedirs(os.path.join(out, "x"))
+                else:
+                    needs_holder(self)
+                    shutil.rmtree(out)
+                    stage.write("out.csv", b"earlier\r\n")
+                    holder = HeldFile(self, stage, out, "read")
+                result = stage.lookup(codes=b"\r\n".join(codes))
+                if how == "held":
+                    holder.release()
+                self.assertEqual(0, result.status, result.stderr_lines)
+                kept = [n for n in os.listdir(stage.data) if KEPT_BOOKS.match(n)]
+                self.assertEqual(1, len(kept), os.listdir(stage.data))
+                kept = os.path.join(stage.data, kept[0])
+                self.assertEqual(["一", "二"], titles(self, read(kept)))
+                self.assertEqual(b"".join(c + b"\r\n" for c in codes), retry_list(stage.data))
+                self.assertTrue(shows(result, OUTPUT_NOT_WRITTEN + "\r\n" + stage.arg(out)
+                                      + "\r\n見つかった本 2" + BOOKS_KEPT + "\r\n" + stage.arg(kept)),
+                                result.messages)
+                self.assertEqual(["out.csv"],
+                                 [f for f in os.listdir(stage.folder) if f.startswith("out.csv")])
 
 
 # --- Leftovers of killed runs ------------------------------------------------------
@@ -441,6 +555,68 @@ class LogRollOver(unittest.TestCase):
             running.result()
         kept = read(stage.path("k.log")) + read(stage.path("k.log.old"))
         self.assertEqual(3, len(re.findall(rb"(?m)^\d{4}-\d\d-\d\d ", kept)))
+
+
+# --- Names whose characters end in the byte of "\" -------------------------------
+
+def japanese_locale(test):
+    """The environment that lets Wine read and make Japanese file names: the
+    ja_JP.UTF-8 locale on the Linux side, the system's or, where it is not
+    generated, one made here for the test alone (LOCPATH). Without it Wine
+    maps no such name to a Linux one."""
+    listed = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout
+    if any(name.lower() in ("ja_jp.utf8", "ja_jp.utf-8") for name in listed.split()):
+        return {}
+    if not shutil.which("localedef"):
+        test.skipTest("no ja_JP.UTF-8 locale and no localedef to make one")
+    folder = tempfile.mkdtemp(prefix="kanadeya-locale-")
+    test.addCleanup(shutil.rmtree, folder, True)
+    made = subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8",
+                           os.path.join(folder, "ja_JP.UTF-8")], capture_output=True)
+    if not os.path.isdir(os.path.join(folder, "ja_JP.UTF-8")):
+        test.skipTest("localedef made no ja_JP.UTF-8: %r" % made.stderr[-200:])
+    return {"LOCPATH": folder}
+
+
+class JapaneseNames(unittest.TestCase):
+    """Under Wine: a log, an import file and a data folder in a folder 表,
+    named 予定 and ソ, whose last bytes are that of "\\", are found where they
+    are: the log is taken and written, the earlier files beside the import
+    file and the log are cleared, the lists and locks go into the data folder."""
+
+    def test_names_ending_in_the_separator_byte(self):
+        stage = Stage(self)
+        if not stage.win32:
+            self.skipTest("under Wine: POSIX names are split at \"/\" alone")
+        env = japanese_locale(self)
+        stage.site().book(BOOKS[0], "一")
+        folder, data = stage.path("表"), stage.path("表", "ソ")
+        os.makedirs(data)
+        out = os.path.join(folder, "予定.csv")
+        command = ["lookup", "--data-dir", stage.arg(data), "--out", stage.arg(out),
+                   "--site", stage.arg(stage.path("site")), BOOKS[0].decode(), BOOKS[3].decode()]
+        for name in ("予定.log", "表.log"):
+            with self.subTest(log=name):
+                log = os.path.join(folder, name)
+                stage.write("kanadeya.ini", settings_file(log=stage.arg(log)))
+                # What earlier runs left: an import file, a gone writer's
+                # file beside it, a list of codes beside the log.
+                stage.write(out, b"earlier\r\n")
+                stage.write(out + ".kanadeya-writing-999999-1.tmp", b"half")
+                stage.write(os.path.join(folder, RETRY_LIST), b"old\r\n")
+                result = stage.run(*command, env=env)
+                self.assertEqual(0, result.status, result.stderr_lines)
+                self.assertEqual(1, len(result.messages), result.messages)
+                self.assertTrue(shows(result, report(2, 1, not_fetched=1)), result.messages)
+                self.assertEqual(["一"], titles(self, read(out)))
+                code = BOOKS[0].decode()
+                self.assertEqual([["1", code, code, "見つかりました", "一"]],
+                                 code_lines(read_log(log))[:1])
+                self.assertEqual(BOOKS[3] + b"\r\n", retry_list(data))
+                self.assertEqual(["予定.csv"],
+                                 [f for f in os.listdir(folder) if f.startswith("予定.csv")])
+                self.assertFalse(os.path.exists(os.path.join(folder, RETRY_LIST)))
+                self.assertTrue(os.path.isfile(os.path.join(data, e2e.DATA_LOCK)))
 
 
 if __name__ == "__main__":
