@@ -18,10 +18,6 @@ constexpr std::string_view kWritingEnd = ".tmp";
 constexpr int64_t kLeftoverAge = int64_t{3600} * 1'000'000;
 // How many numbers a run tries for a name of its own.
 constexpr unsigned kNamesTried = 1000;
-// How often, and how far apart, a refused rename is tried: a virus scanner
-// or an indexer holds a new file for a moment.
-constexpr int kRenameAttempts = 10;
-constexpr int kRenamePauseMilliseconds = 100;
 
 std::string WritingName(const std::string& path, uint32_t process_id, unsigned number) {
   return path + std::string(kWritingMark) + "-" + std::to_string(process_id) + "-" +
@@ -116,12 +112,6 @@ bool ClearImportFile(RunEnv& env, const std::string& path, uint32_t process_id) 
   return !env.FileSize(path, size) || size == 0;
 }
 
-WholeWrite WriteImportFile(RunEnv& env, const std::string& path,
-                           const std::vector<std::string>& lines, uint32_t process_id) {
-  if (path.empty()) return {};
-  return WriteFileWhole(env, path, WithLineEnds(lines), process_id);
-}
-
 WholeWrite WriteFileWhole(RunEnv& env, const std::string& path, std::string_view contents,
                           uint32_t process_id) {
   WholeWrite write;
@@ -134,13 +124,10 @@ WholeWrite WriteFileWhole(RunEnv& env, const std::string& path, std::string_view
   RemoveLeftovers(env, path, process_id);
   const std::string writing = NewWritingFile(env, path, process_id, contents);
   if (writing.empty()) return write;
-  for (int attempt = 1;; ++attempt) {
-    if (env.RenameReplacing(writing, path)) {
-      write.result = WholeWrite::kPlaced;
-      return write;
-    }
-    if (attempt == kRenameAttempts) break;
-    env.SleepFor(kRenamePauseMilliseconds);
+  // A rename refused while another program holds either file is tried again.
+  if (TryWhileHeld(env, [&] { return env.RenameReplacing(writing, path); })) {
+    write.result = WholeWrite::kPlaced;
+    return write;
   }
   write.result = WholeWrite::kNotPlaced;
   write.finished = writing;

@@ -73,9 +73,4 @@ bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view con
 // when nothing stands there any more.
 bool RemoveOwnFile(RunEnv& env, const std::string& path, uint32_t process_id);
 
-// Writes each line followed by CR LF to the import file at `path`, whole or
-// not at all (WriteFileWhole).
-WholeWrite WriteImportFile(RunEnv& env, const std::string& path,
-                           const std::vector<std::string>& lines, uint32_t process_id);
-
 }  // namespace kanadeya

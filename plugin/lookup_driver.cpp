@@ -79,12 +79,6 @@ size_t CountCodes(std::string_view codes) {
   return n;
 }
 
-// How often, and how long apart, a file that will not go or cannot be read
-// is tried again: a virus scanner or an indexer holds a new file for a
-// moment.
-constexpr int kHeldAttempts = 10;
-constexpr int kHeldPauseMilliseconds = 100;
-
 // A page larger than this is no page of the site's (they are about 40 KB):
 // it is not read, so that one page cannot take the memory the host and the
 // plug-in share.
@@ -92,14 +86,13 @@ constexpr uint64_t kLargestPage = uint64_t{16} * 1024 * 1024;
 
 // Clears the page's file for a download: a page that an earlier download
 // left there must never be read as this one's.
+// A folder in its place is not tried again: it does not go by itself.
 platform::RemoveFault ClearPageFile(RunEnv& env, const std::string& path) {
-  platform::RemoveFault fault = env.RemoveFile(path);
-  for (int attempt = 1; attempt < kHeldAttempts && fault != platform::RemoveFault::kNone &&
-                        fault != platform::RemoveFault::kFolder;
-       ++attempt) {
-    env.SleepFor(kHeldPauseMilliseconds);
+  platform::RemoveFault fault = platform::RemoveFault::kNone;
+  TryWhileHeld(env, [&] {
     fault = env.RemoveFile(path);
-  }
+    return fault == platform::RemoveFault::kNone || fault == platform::RemoveFault::kFolder;
+  });
   return fault;
 }
 
@@ -190,12 +183,11 @@ PageAgain ReadPageAgain(RunEnv& env, const std::string& path, CodeLookup& result
 // `load` reads it and tells whether it could.
 template <typename Load>
 void ReadOrNote(ActiveRun& run, const std::string& path, std::string_view lacks, Load load) {
-  if (load() || run.KnownUnreadable(path)) return;
-  for (int attempt = 1; attempt < kHeldAttempts; ++attempt) {
-    run.env.SleepFor(kHeldPauseMilliseconds);
-    if (load()) return;
+  if (run.KnownUnreadable(path)) {
+    load();
+    return;
   }
-  run.NoteUnreadable(path, lacks);
+  if (!TryWhileHeld(run.env, load)) run.NoteUnreadable(path, lacks);
 }
 
 // The host's three dictionaries, each read when it may have changed.
@@ -429,15 +421,15 @@ std::string KeptBooksPath(const ActiveRun& run, const std::string& output_path,
          std::string(kKeptBooksFileEnd);
 }
 
-// Keeps the books whose import file could not be put in place: the
-// finished file moved there, or `contents` written anew. Empty when nothing
-// could be written.
-std::string KeepBooks(RunEnv& env, const std::string& path, const WholeWrite& write,
-                      std::string_view contents) {
-  if (!write.finished.empty() && env.RenameReplacing(write.finished, path)) return path;
+// Keeps the books whose import file could not be put in place at `path`:
+// the finished file moved there, or `contents` written anew. False when
+// nothing could be written.
+bool KeepBooks(RunEnv& env, const std::string& path, const WholeWrite& write,
+               std::string_view contents) {
+  if (!write.finished.empty() && env.RenameReplacing(write.finished, path)) return true;
   const bool kept = env.WriteNewFile(path, contents) == platform::NewFileWrite::kWritten;
   if (!write.finished.empty()) env.RemoveFile(write.finished);
-  return kept ? path : std::string();
+  return kept;
 }
 
 // The message of a run whose books found did not reach the import file.
@@ -459,11 +451,12 @@ std::string BooksNotImportedText(const std::string& output_path, const WholeWrit
 platform::LockResult LockDataFolder(RunEnv& env, const std::string& data_dir,
                                     platform::FileLock& lock) {
   const std::string path = data_dir + std::string(kDataLockFileName);
-  for (int attempt = 1;; ++attempt) {
-    const platform::LockResult result = env.TakeLock(path, lock);
-    if (result != platform::LockResult::kInUse || attempt == kHeldAttempts) return result;
-    env.SleepFor(kHeldPauseMilliseconds);
-  }
+  platform::LockResult result = platform::LockResult::kInUse;
+  TryWhileHeld(env, [&] {
+    result = env.TakeLock(path, lock);
+    return result != platform::LockResult::kInUse;
+  });
+  return result;
 }
 
 // The note that ends the last message of a run that leaves the earlier
@@ -561,11 +554,13 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   bool ended_early = false;    // a stop, a lost connection or a failure
   std::string_view code_line;
   std::optional<std::string> failure_what;  // what ended the run by failing
-  std::string_view failed_code;             // the code it failed at, unless listed
+  // The code the run is at until it is listed: a run that ends there, by a
+  // stop, a lost connection or a failure, lists it as never reached.
+  std::string_view pending_code;
   try {
     for (size_t i = 0; i < count && reader.Next(code_line); ++i) {
       const bool blank = IsBlankLine(code_line);
-      failed_code = blank ? std::string_view() : code_line;
+      pending_code = blank ? std::string_view() : code_line;
       if (blank)
         env.ProcessWindowMessages();
       else
@@ -590,7 +585,7 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
       // The code whose connection test failed was not looked up: it is
       // counted with those never reached.
       if (!lost) listed.emplace_back(code_line, outcome == CodeOutcome::kFound);
-      failed_code = lost ? code_line : std::string_view();
+      pending_code = lost ? code_line : std::string_view();
       const size_t position = tally.looked_at + 1;
       if (!lost) tally.Add(outcome);
       if (outcome == CodeOutcome::kInvalidCode && invalid.size() < kInvalidCodesNamed)
@@ -633,8 +628,8 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   env.ProcessWindowMessages();
   if (!ended_early && state.stop_requested) run.log.StoppedAfterTheLast();
   // The code the run ended at, and the codes never reached.
-  if (ended_early && !failed_code.empty()) {
-    listed.emplace_back(failed_code, false);
+  if (ended_early && !pending_code.empty()) {
+    listed.emplace_back(pending_code, false);
     tally.AddNotReached();
   }
   while (ended_early && reader.Next(code_line)) {
@@ -655,9 +650,7 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
     summary.written = books;
   } else if (books > 0) {
     summary.kept_books = KeptBooksPath(run, output_path, started, process_id);
-    summary.kept_books = KeepBooks(env, summary.kept_books, write, contents);
-    summary.kept_books_written = !summary.kept_books.empty();
-    if (!summary.kept_books_written) summary.kept_books = "-";
+    summary.kept_books_written = KeepBooks(env, summary.kept_books, write, contents);
   } else if (write.result == WholeWrite::kNotPlaced) {
     env.RemoveFile(write.finished);
   }

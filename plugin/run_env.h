@@ -130,4 +130,20 @@ class RunEnv : public platform::FileReader {
   virtual void ReleaseHost(HostApi& host) = 0;
 };
 
+// How often, and how long apart, a file that another program holds for a
+// moment (a virus scanner or an indexer holds a new file) is tried again.
+inline constexpr int kHeldAttempts = 10;
+inline constexpr int kHeldPauseMilliseconds = 100;
+
+// Makes `attempt` until it succeeds, kHeldAttempts times at most, pausing
+// through `env` between them: about a second in all. True when one did.
+template <typename Attempt>
+bool TryWhileHeld(RunEnv& env, Attempt attempt) {
+  for (int made = 1;; ++made) {
+    if (attempt()) return true;
+    if (made == kHeldAttempts) return false;
+    env.SleepFor(kHeldPauseMilliseconds);
+  }
+}
+
 }  // namespace kanadeya
