@@ -1,3 +1,5 @@
+#include "platform/disk_file_reader.h"
+
 #include "platform/file_stamp.h"
 #include "platform/files.h"
 

@@ -17,6 +17,13 @@ enum class RemoveFault {
 // How making a new file went.
 enum class NewFileWrite { kWritten, kExists, kFailed };
 
+// How taking a file's lock went.
+enum class LockResult {
+  kLocked,
+  kInUse,       // another process holds the lock, or the file without sharing
+  kCannotMake,  // the file can be neither opened nor made (a read-only folder)
+};
+
 // How reading a small settings file went.
 enum class SmallFileRead { kRead, kMissing, kNotAFile, kTooLarge, kUnreadable };
 

@@ -8,13 +8,9 @@
 #include <cstdint>
 #include <string>
 
-namespace kanadeya::platform {
+#include "platform/file_faults.h"
 
-enum class LockResult {
-  kLocked,
-  kInUse,       // another process holds the lock, or the file without sharing
-  kCannotMake,  // the file can be neither opened nor made (a read-only folder)
-};
+namespace kanadeya::platform {
 
 // A lock held until Release or destruction.
 class FileLock {

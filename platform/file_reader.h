@@ -1,7 +1,7 @@
 // What the logic reads files through: the page the host downloaded, the
 // host's dictionaries, the settings. The logic's floors open no file
 // themselves; they are handed a FileReader, which the run's context is (and
-// DiskFileReader in platform/files.h, for programs without a run).
+// DiskFileReader in platform/disk_file_reader.h, for programs without a run).
 //
 // A file's stamp is what it looks like from outside: its size, when it was
 // last written and which file it is. A reader that keeps a file's contents

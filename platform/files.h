@@ -35,12 +35,13 @@ NewFileWrite WriteNewFileDurably(const std::string& path, std::string_view conte
 bool EmptyFile(const std::string& path);
 
 // Removes what stands at `path`, a link itself and never the file it points
-// to; true when nothing stands there any more. `scratch`, a name that is
+// to; why something still stands there, kNone also when nothing stood
+// there. `scratch`, a name that is
 // free in the same folder, is used on Win32 alone: Wine shows a link as the
 // file it points to and deletes that file in its place, while renaming a
 // file onto a link replaces the link. So an empty file made at `scratch` is
 // renamed over `path`, and then deleted.
-bool RemoveEntry(const std::string& path, const std::string& scratch);
+RemoveFault RemoveEntry(const std::string& path, const std::string& scratch);
 
 // The names in `folder` (with a trailing separator) that begin with
 // `prefix`, folders left out, in no particular order.
@@ -115,20 +116,5 @@ std::string ModuleDirectory();
 
 // The full path of the module that holds this code (see ModuleDirectory).
 std::string ModulePath();
-
-// The files on the disk, read through the functions above: the reader of
-// programs and tests that have no run's context.
-class DiskFileReader : public FileReader {
- public:
-  bool FileExists(const std::string& path) override;
-  bool ReadWholeFile(const std::string& path, std::string& contents) override;
-  SmallFileRead ReadSmallFile(const std::string& path, size_t limit,
-                              std::string& contents) override;
-  bool ReadFilePart(const std::string& path, uint64_t offset, size_t count,
-                    std::string& part) override;
-  bool FileSize(const std::string& path, uint64_t& size) override;
-  bool ReadFileStamp(const std::string& path, FileStamp& stamp) override;
-  int64_t FileTimeNow() override;
-};
 
 }  // namespace kanadeya::platform

@@ -103,9 +103,7 @@ bool EmptyFile(const std::string& path) {
 }
 
 // unlink removes a link itself.
-bool RemoveEntry(const std::string& path, const std::string&) {
-  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
-}
+RemoveFault RemoveEntry(const std::string& path, const std::string&) { return RemoveFile(path); }
 
 std::vector<std::string> NamesStartingWith(const std::string& folder, std::string_view prefix) {
   std::vector<std::string> names;

@@ -59,15 +59,18 @@ bool IsFolder(const std::string& path) {
 // A file that another program opened with delete sharing is only marked
 // for deletion: it stands (and cannot be opened) until that program closes
 // it, so what stands afterwards is looked at again.
+// Why `path` still stands after a call that failed with `error`.
+RemoveFault FaultOf(DWORD error, const std::string& path) {
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return RemoveFault::kInUse;
+  if (error == ERROR_ACCESS_DENIED)
+    return IsFolder(path) ? RemoveFault::kFolder : RemoveFault::kDenied;
+  return IsFolder(path) ? RemoveFault::kFolder : RemoveFault::kOther;
+}
+
 RemoveFault RemoveFile(const std::string& path) {
   if (!::DeleteFileA(path.c_str())) {
     const DWORD error = ::GetLastError();
-    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
-      return RemoveFault::kInUse;
-    if (error == ERROR_ACCESS_DENIED)
-      return IsFolder(path) ? RemoveFault::kFolder : RemoveFault::kDenied;
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-      return IsFolder(path) ? RemoveFault::kFolder : RemoveFault::kOther;
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return FaultOf(error, path);
   }
   if (NothingAt(path)) return RemoveFault::kNone;
   return IsFolder(path) ? RemoveFault::kFolder : RemoveFault::kStillThere;
@@ -100,15 +103,17 @@ bool EmptyFile(const std::string& path) {
   return file.h != INVALID_HANDLE_VALUE && ::GetFileType(file.h) == FILE_TYPE_DISK;
 }
 
-bool RemoveEntry(const std::string& path, const std::string& scratch) {
-  if (NothingAt(path)) return true;
-  if (WriteNewFileDurably(scratch, {}) != NewFileWrite::kWritten) return false;
+RemoveFault RemoveEntry(const std::string& path, const std::string& scratch) {
+  if (NothingAt(path)) return RemoveFault::kNone;
+  if (IsFolder(path)) return RemoveFault::kFolder;
+  if (WriteNewFileDurably(scratch, {}) != NewFileWrite::kWritten) return RemoveFault::kOther;
   if (!::MoveFileExA(scratch.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = ::GetLastError();
     ::DeleteFileA(scratch.c_str());
-    return false;
+    return FaultOf(error, path);
   }
   // The file that stands at `path` now is the empty one just made.
-  return ::DeleteFileA(path.c_str()) != 0 || NothingAt(path);
+  return RemoveFile(path);
 }
 
 // FindFirstFileA matches a pattern against short names too, so each long

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/library.h"
+
 namespace kanadeya {
 
 const std::array<const char*, kHostFunctionCount> kHostFunctionNames = {
@@ -20,6 +22,15 @@ constexpr const char* kHostProgramName = "hakobune.exe";
 constexpr const char* kHostProgramName = "hakobune";
 #endif
 
+struct LoadedProgram : HostLibrary {
+  LoadedProgram() = default;
+  ~LoadedProgram() override { platform::CloseModule(handle); }
+  LoadedProgram(const LoadedProgram&) = delete;
+  LoadedProgram& operator=(const LoadedProgram&) = delete;
+
+  platform::LibraryHandle handle = nullptr;
+};
+
 }  // namespace
 
 InternetConnectFunction HostApi::InternetConnectFunc() const {
@@ -34,28 +45,30 @@ ISBNChkFunction HostApi::ISBNChkFunc() const {
 
 HostBinding BindHostApi(HostApi& host, const std::string& host_folder) {
   HostBinding binding;
+  host = HostApi{};
   try {
-    host = HostApi{};
     const std::string path = host_folder + kHostProgramName;
-    host.library = platform::OpenModule(path);
-    if (host.library == nullptr) binding.missing_program = path;
+    // Made before the library is loaded, so that nothing can fail between
+    // the load and the handle that frees it.
+    auto program = std::make_unique<LoadedProgram>();
+    const platform::LibraryHandle library = program->handle = platform::OpenModule(path);
+    if (library == nullptr) {
+      binding.missing_program = path;
+      return binding;
+    }
+    binding.library = std::move(program);
     for (int i = 0; i < kHostFunctionCount; ++i) {
-      void* function =
-          platform::FindExport(host.library, kHostFunctionNames[static_cast<size_t>(i)]);
+      void* function = platform::FindExport(library, kHostFunctionNames[static_cast<size_t>(i)]);
       if (function == nullptr) return binding;
       host.functions[static_cast<size_t>(i)] = function;
     }
     binding.bound = true;
     return binding;
   } catch (...) {
-    ReleaseHostApi(host);
+    host = HostApi{};
+    binding.bound = false;
     return binding;
   }
-}
-
-void ReleaseHostApi(HostApi& host) {
-  platform::CloseModule(host.library);
-  host = HostApi{};
 }
 
 }  // namespace kanadeya

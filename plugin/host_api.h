@@ -7,10 +7,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/calling_convention.h"
-#include "platform/library.h"
 
 namespace kanadeya {
 
@@ -31,7 +31,6 @@ inline constexpr size_t kHTTPDownloadSlot = 1;
 inline constexpr size_t kISBNChkSlot = 7;
 
 struct HostApi {
-  platform::LibraryHandle library = nullptr;
   std::array<void*, kHostFunctionCount> functions{};
 
   InternetConnectFunction InternetConnectFunc() const;
@@ -39,19 +38,25 @@ struct HostApi {
   ISBNChkFunction ISBNChkFunc() const;
 };
 
+// The host program as a loaded library: freed when destroyed.
+class HostLibrary {
+ public:
+  virtual ~HostLibrary() = default;
+};
+
 // How binding the host went.
 struct HostBinding {
   bool bound = false;           // all 16 functions were found
   std::string missing_program;  // the host program's path, when it could not be loaded
+  // Holds the host program while its functions are called; null when it
+  // could not be loaded.
+  std::unique_ptr<HostLibrary> library;
 };
 
 // Loads the host program (`host_folder`, with a trailing separator, +
 // "hakobune.exe" on Win32, + "hakobune" elsewhere) and binds the 16 functions of `host` in
-// order, up to the first name not found. The library stays loaded until
-// ReleaseHostApi, also when a function is missing.
+// order, up to the first name not found. The library stays loaded while
+// the binding's `library` lives, also when a function is missing.
 HostBinding BindHostApi(HostApi& host, const std::string& host_folder);
-
-// Frees the host library, if loaded, and empties the table.
-void ReleaseHostApi(HostApi& host);
 
 }  // namespace kanadeya

@@ -42,11 +42,12 @@ std::string NewWritingFile(RunEnv& env, const std::string& path, uint32_t proces
   return {};
 }
 
-// A free name of the run's own beside `path`, for RemoveEntry.
+// A free name of the run's own beside `path`, for removing what stands at
+// a path even when it is a link.
 std::string ScratchName(RunEnv& env, const std::string& path, uint32_t process_id) {
   for (unsigned number = 1; number <= kNamesTried; ++number) {
     const std::string name = WritingName(path, process_id, number);
-    if (env.RemoveFile(name) == platform::RemoveFault::kNone) return name;
+    if (env.RemoveFile(name, {}) == platform::RemoveFault::kNone) return name;
   }
   return WritingName(path, process_id, 0);
 }
@@ -97,7 +98,7 @@ void RemoveLeftovers(RunEnv& env, const std::string& path, uint32_t process_id) 
     platform::FileStamp stamp;
     const bool old = env.ReadFileStamp(leftover, stamp) && now - stamp.modified > kLeftoverAge;
     const bool abandoned = writer != 0 && (writer == process_id || !env.ProcessIsRunning(writer));
-    if (old || abandoned) env.RemoveEntry(leftover, ScratchName(env, path, process_id));
+    if (old || abandoned) env.RemoveFile(leftover, ScratchName(env, path, process_id));
   }
 }
 
@@ -137,12 +138,15 @@ WholeWrite WriteFileWhole(RunEnv& env, const std::string& path, std::string_view
 bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view contents,
                       uint32_t process_id) {
   const WholeWrite write = WriteFileWhole(env, path, contents, process_id);
-  if (write.result == WholeWrite::kNotPlaced) env.RemoveFile(write.finished);
+  if (write.result == WholeWrite::kNotPlaced) env.RemoveFile(write.finished, {});
   return write.result == WholeWrite::kPlaced;
 }
 
 bool RemoveOwnFile(RunEnv& env, const std::string& path, uint32_t process_id) {
-  return env.RemoveEntry(path, ScratchName(env, path, process_id));
+  // A file deleted while another program still has it open stands until
+  // that program closes it, and no one can open it meanwhile: it is gone.
+  const platform::RemoveFault fault = env.RemoveFile(path, ScratchName(env, path, process_id));
+  return fault == platform::RemoveFault::kNone || fault == platform::RemoveFault::kStillThere;
 }
 
 }  // namespace kanadeya

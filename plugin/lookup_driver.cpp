@@ -90,7 +90,7 @@ constexpr uint64_t kLargestPage = uint64_t{16} * 1024 * 1024;
 platform::RemoveFault ClearPageFile(RunEnv& env, const std::string& path) {
   platform::RemoveFault fault = platform::RemoveFault::kNone;
   TryWhileHeld(env, [&] {
-    fault = env.RemoveFile(path);
+    fault = env.RemoveFile(path, {});
     return fault == platform::RemoveFault::kNone || fault == platform::RemoveFault::kFolder;
   });
   return fault;
@@ -335,7 +335,6 @@ CodeLookup LookupCode(ActiveRun& run, std::string_view code_line) {
 struct RunCleanup {
   ActiveRun& run;
   ~RunCleanup() {
-    run.env.ReleaseHost(run.host);
     FreeAuthorDictionary(run.state.dictionaries);
     FreePublisherDictionary(run.state.dictionaries);
   }
@@ -364,7 +363,8 @@ void OpenLog(ActiveRun& run, const std::string& output_path, const std::string& 
   std::string refusal = LogPathFaultMessage(
       CheckLogPath(run.env, log_path, KeptFiles(run, output_path, settings_path)), log_path);
   if (refusal.empty() && !run.log.Open(log_path)) refusal = kLogNotALogMessage;
-  if (!refusal.empty() && show_refusal) run.env.ShowError(settings_path, refusal, kDisplayName);
+  if (!refusal.empty() && show_refusal)
+    run.env.ShowMessage(MessageKind::kPluginError, settings_path, refusal);
 }
 
 // True when `path` is one of `files`.
@@ -428,7 +428,7 @@ bool KeepBooks(RunEnv& env, const std::string& path, const WholeWrite& write,
                std::string_view contents) {
   if (!write.finished.empty() && env.RenameReplacing(write.finished, path)) return true;
   const bool kept = env.WriteNewFile(path, contents) == platform::NewFileWrite::kWritten;
-  if (!write.finished.empty()) env.RemoveFile(write.finished);
+  if (!write.finished.empty()) env.RemoveFile(write.finished, {});
   return kept;
 }
 
@@ -449,7 +449,7 @@ std::string BooksNotImportedText(const std::string& output_path, const WholeWrit
 // Takes the data folder's lock, trying for about a second while another
 // run holds it, so that two hosts never download into one "Temp.html".
 platform::LockResult LockDataFolder(RunEnv& env, const std::string& data_dir,
-                                    platform::FileLock& lock) {
+                                    std::unique_ptr<HeldLock>& lock) {
   const std::string path = data_dir + std::string(kDataLockFileName);
   platform::LockResult result = platform::LockResult::kInUse;
   TryWhileHeld(env, [&] {
@@ -480,8 +480,9 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   // ends the host never imports that run's books as this one's.
   bool old_output_cleared = ClearImportFile(env, output_path, process_id);
   if (codes_text == nullptr || *codes_text == '\0') {
-    env.ShowMessage(std::string(kNoCodesMessage) +
-                    OldOutputNote(env, output_path, process_id, old_output_cleared));
+    env.ShowMessage(MessageKind::kPlain, {},
+                    std::string(kNoCodesMessage) +
+                        OldOutputNote(env, output_path, process_id, old_output_cleared));
     return;
   }
 
@@ -493,27 +494,25 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   LineReader reader(codes);
   const RunCleanup cleanup{run};
   // One run at a time in a data folder: before anything there is touched.
-  platform::FileLock data_lock;
+  std::unique_ptr<HeldLock> data_lock;
   const platform::LockResult lock = LockDataFolder(env, run.data_dir, data_lock);
   if (lock == platform::LockResult::kInUse) {
-    env.ShowError(run.data_dir,
-                  std::string(kDataFolderInUseMessage) +
-                      OldOutputNote(env, output_path, process_id, old_output_cleared),
-                  kDisplayName);
+    env.ShowMessage(MessageKind::kPluginError, run.data_dir,
+                    std::string(kDataFolderInUseMessage) +
+                        OldOutputNote(env, output_path, process_id, old_output_cleared));
     return;
   }
   const HostBinding binding = env.BindHost(run.host);
   if (!binding.missing_program.empty())
-    env.ShowError(binding.missing_program, kHostMissingSuffix, {});
+    env.ShowMessage(MessageKind::kHostError, binding.missing_program, kHostMissingSuffix);
   if (!binding.bound) {
-    env.ShowError({},
-                  std::string(kHostFunctionMissingMessage) +
-                      OldOutputNote(env, output_path, process_id, old_output_cleared),
-                  {});
+    env.ShowMessage(MessageKind::kHostError, {},
+                    std::string(kHostFunctionMissingMessage) +
+                        OldOutputNote(env, output_path, process_id, old_output_cleared));
     return;
   }
 
-  const std::string folder = env.PluginFolder();
+  const std::string folder = platform::FolderOf(env.PluginPath());
   const std::string settings_path = folder + std::string(kPluginSettingsFileName);
   const std::string settings_fault = ReadPluginSettings(env, folder, SiteBaseUrl, run.settings);
   // A run that cannot go on shows why it cannot, and only that.
@@ -526,9 +525,9 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   if (!settings_fault.empty()) {
     run.log.Refused(std::string(kPluginSettingsFileName) +
                     settings_fault.substr(0, settings_fault.find('\r')));
-    env.ShowError(settings_path,
-                  settings_fault + OldOutputNote(env, output_path, process_id, old_output_cleared),
-                  kDisplayName);
+    env.ShowMessage(
+        MessageKind::kPluginError, settings_path,
+        settings_fault + OldOutputNote(env, output_path, process_id, old_output_cleared));
     return;
   }
   if (lock == platform::LockResult::kCannotMake)
@@ -562,7 +561,7 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
       const bool blank = IsBlankLine(code_line);
       pending_code = blank ? std::string_view() : code_line;
       if (blank)
-        env.ProcessWindowMessages();
+        env.ReportProgress(0, 0);
       else
         env.ReportProgress(static_cast<int>(tally.looked_at + 1), static_cast<int>(tally.given));
       if (state.stop_requested) {
@@ -625,7 +624,7 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
     run.log.EndedByError(tally.looked_at + 1, *failure_what);
   }
   // A stop asked for during the last code: every code was looked up.
-  env.ProcessWindowMessages();
+  env.ReportProgress(0, 0);
   if (!ended_early && state.stop_requested) run.log.StoppedAfterTheLast();
   // The code the run ended at, and the codes never reached.
   if (ended_early && !pending_code.empty()) {
@@ -652,7 +651,7 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
     summary.kept_books = KeptBooksPath(run, output_path, started, process_id);
     summary.kept_books_written = KeepBooks(env, summary.kept_books, write, contents);
   } else if (write.result == WholeWrite::kNotPlaced) {
-    env.RemoveFile(write.finished);
+    env.RemoveFile(write.finished, {});
   }
   const std::string note =
       summary.output_written ? "" : OldOutputNote(env, output_path, process_id, old_output_cleared);
@@ -667,7 +666,7 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   summary.retry_list_written = list.written;
   run.log.Finish(summary);
   // Another run may use the data folder while this one's message waits.
-  data_lock.Release();
+  data_lock.reset();
 
   // One message at the end: what failed, then the report.
   std::string failure;
@@ -698,10 +697,10 @@ void RunLookup(PluginState& state, RunEnv& env, const char* data_dir, const char
   notes.unreadable = run.unreadable;
   const std::string report_text = report ? ReportText(summary, notes) : "";
   if (!failure.empty())
-    env.ShowError({}, failure + (report_text.empty() ? "" : "\r\n\r\n" + report_text),
-                  kDisplayName);
+    env.ShowMessage(MessageKind::kPluginError, {},
+                    failure + (report_text.empty() ? "" : "\r\n\r\n" + report_text));
   else if (!report_text.empty())
-    env.ShowReport(report_text);
+    env.ShowMessage(MessageKind::kReport, {}, report_text);
 }
 
 void RunLookupShowingFailures(PluginState& state, RunEnv& env, const char* data_dir,
@@ -712,12 +711,13 @@ void RunLookupShowingFailures(PluginState& state, RunEnv& env, const char* data_
     RunLookup(state, env, data_dir, output_file, codes);
   } catch (const std::exception& failure) {
     try {
-      env.ShowError({}, std::string(kRunFailedMessage) + "\r\n" + failure.what(), {});
+      env.ShowMessage(MessageKind::kHostError, {},
+                      std::string(kRunFailedMessage) + "\r\n" + failure.what());
     } catch (...) {
     }
   } catch (...) {
     try {
-      env.ShowError({}, kRunFailedMessage, {});
+      env.ShowMessage(MessageKind::kHostError, {}, kRunFailedMessage);
     } catch (...) {
     }
   }

@@ -10,13 +10,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/file_faults.h"
-#include "platform/file_lock.h"
 #include "platform/file_reader.h"
 #include "plugin/host_api.h"
 
@@ -30,7 +30,22 @@ struct ProfileQuery {
   std::string value;
 };
 
-class RunEnv : public platform::FileReader {
+// A lock the context took for the run: held until it is destroyed, and
+// gone with the process however it ends.
+class HeldLock {
+ public:
+  virtual ~HeldLock() = default;
+};
+
+// The messages a run shows: how each looks.
+enum class MessageKind {
+  kPlain,        // a plain message with an OK button
+  kHostError,    // an error of the host's conventions, under the system's own caption
+  kPluginError,  // an error of the plug-in's own, under the plug-in's name
+  kReport,       // news that is no failure, under the plug-in's name
+};
+
+class RunEnv : public virtual platform::FileReader {
  public:
   virtual ~RunEnv() = default;
 
@@ -69,16 +84,17 @@ class RunEnv : public platform::FileReader {
   // Renames the file at `path` to `to` under a lock when it is larger than
   // `limit` bytes; true when it was renamed.
   virtual bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) = 0;
-  // Deletes the file at `path`; why something still stands there, kNone
-  // also when nothing stood there.
-  virtual platform::RemoveFault RemoveFile(const std::string& path) = 0;
-  // Removes what stands at `path`, a link itself and never what it points
-  // to, with `scratch` (a free name in the same folder) where the platform
-  // needs one; true when nothing stands there any more.
-  virtual bool RemoveEntry(const std::string& path, const std::string& scratch) = 0;
-  // Takes the exclusive lock on the file at `path` into `lock`, without
-  // waiting (platform/file_lock.h): kInUse while another process holds it.
-  virtual platform::LockResult TakeLock(const std::string& path, platform::FileLock& lock) = 0;
+  // Removes the file at `path`; why something still stands there, kNone
+  // also when nothing stood there. With `scratch` (a free name in the same
+  // folder; empty for a file the run made itself) what stands there goes
+  // even when it is a link, the link itself
+  // and never what it points to, on every platform (Wine deletes a link's
+  // target in its place unless a file is renamed over the link first).
+  virtual platform::RemoveFault RemoveFile(const std::string& path, const std::string& scratch) = 0;
+  // Takes the exclusive lock on the file at `path`, without waiting: kInUse
+  // while another process holds it. `lock` holds it on kLocked.
+  virtual platform::LockResult TakeLock(const std::string& path,
+                                        std::unique_ptr<HeldLock>& lock) = 0;
 
   // --- Time (the file clock is FileReader's FileTimeNow) -------------------
 
@@ -88,9 +104,8 @@ class RunEnv : public platform::FileReader {
 
   // --- Places ----------------------------------------------------------------
 
-  // The plug-in's own file, and its folder with a trailing separator.
+  // The plug-in's own file.
   virtual std::string PluginPath() = 0;
-  virtual std::string PluginFolder() = 0;
   // The host program's folder, with a trailing separator.
   virtual std::string HostProgramFolder() = 0;
   // This process's number, and whether another's still runs (or may: one
@@ -100,14 +115,9 @@ class RunEnv : public platform::FileReader {
 
   // --- The user ---------------------------------------------------------------
 
-  // An error message: `path` (shown as the file system gives it; may be
-  // empty) followed by `text`. An empty `caption` gives the system's own.
-  virtual void ShowError(const std::string& path, std::string_view text,
-                         std::string_view caption) = 0;
-  // A plain message with an OK button.
-  virtual void ShowMessage(std::string_view text) = 0;
-  // A message of news, not of a failure, with the plug-in's caption.
-  virtual void ShowReport(std::string_view text) = 0;
+  // A modal message: `path` (shown as the file system gives it; may be
+  // empty) followed by `text`.
+  virtual void ShowMessage(MessageKind kind, const std::string& path, std::string_view text) = 0;
 
   // The run's wait window, made in place of the previous run's and shown
   // when `show`. Its stop button sets `stop_requested`, which must outlive
@@ -115,19 +125,18 @@ class RunEnv : public platform::FileReader {
   virtual void CreateWaitWindow(bool show, bool& stop_requested) = 0;
   // Before code `current` of `count`: the window's counter and bar, then
   // the pending window messages (the only moment the stop button can act).
+  // A `current` of 0 (before a line that is no code, at the end) runs the
+  // messages alone.
   virtual void ReportProgress(int current, int count) = 0;
-  // The pending window messages alone (before a line that is no code).
-  virtual void ProcessWindowMessages() = 0;
   // Hides the window at the end of a run.
   virtual void HideWaitWindow() = 0;
 
   // --- The host ---------------------------------------------------------------
 
   // Binds the host's 16 functions into `host`, in the order of
-  // kHostFunctionNames, up to the first one missing; ReleaseHost lets go of
-  // what BindHost took.
+  // kHostFunctionNames, up to the first one missing; the binding holds the
+  // host program until it is destroyed.
   virtual HostBinding BindHost(HostApi& host) = 0;
-  virtual void ReleaseHost(HostApi& host) = 0;
 };
 
 // How often, and how long apart, a file that another program holds for a

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/file_stamp.h"
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
 #include "platform/message.h"
@@ -13,32 +13,6 @@
 #include "plugin/system_texts.h"
 
 namespace kanadeya {
-
-bool SystemEnv::FileExists(const std::string& path) { return platform::FileExists(path); }
-
-bool SystemEnv::ReadWholeFile(const std::string& path, std::string& contents) {
-  return platform::ReadWholeFile(path, contents);
-}
-
-platform::SmallFileRead SystemEnv::ReadSmallFile(const std::string& path, size_t limit,
-                                                 std::string& contents) {
-  return platform::ReadSmallFile(path, limit, contents);
-}
-
-bool SystemEnv::ReadFilePart(const std::string& path, uint64_t offset, size_t count,
-                             std::string& part) {
-  return platform::ReadFilePart(path, offset, count, part);
-}
-
-bool SystemEnv::FileSize(const std::string& path, uint64_t& size) {
-  return platform::FileSize(path, size);
-}
-
-bool SystemEnv::ReadFileStamp(const std::string& path, platform::FileStamp& stamp) {
-  return platform::ReadFileStamp(path, stamp);
-}
-
-int64_t SystemEnv::FileTimeNow() { return platform::CurrentFileTime(); }
 
 bool SystemEnv::FolderExists(const std::string& path) { return platform::FolderExists(path); }
 
@@ -78,16 +52,23 @@ bool SystemEnv::RollOverIfLarger(const std::string& path, const std::string& to,
   return platform::RollOverIfLarger(path, to, limit);
 }
 
-platform::RemoveFault SystemEnv::RemoveFile(const std::string& path) {
-  return platform::RemoveFile(path);
+platform::RemoveFault SystemEnv::RemoveFile(const std::string& path, const std::string& scratch) {
+  return scratch.empty() ? platform::RemoveFile(path) : platform::RemoveEntry(path, scratch);
 }
 
-bool SystemEnv::RemoveEntry(const std::string& path, const std::string& scratch) {
-  return platform::RemoveEntry(path, scratch);
-}
+namespace {
 
-platform::LockResult SystemEnv::TakeLock(const std::string& path, platform::FileLock& lock) {
-  return lock.Take(path);
+struct SystemLock : HeldLock {
+  platform::FileLock lock;
+};
+
+}  // namespace
+
+platform::LockResult SystemEnv::TakeLock(const std::string& path, std::unique_ptr<HeldLock>& lock) {
+  auto held = std::make_unique<SystemLock>();
+  const platform::LockResult result = held->lock.Take(path);
+  if (result == platform::LockResult::kLocked) lock = std::move(held);
+  return result;
 }
 
 std::string SystemEnv::LocalDateTime() { return platform::LocalDateTime(); }
@@ -98,26 +79,29 @@ void SystemEnv::SleepFor(int milliseconds) {
 
 std::string SystemEnv::PluginPath() { return platform::ModulePath(); }
 
-std::string SystemEnv::PluginFolder() { return platform::ModuleDirectory(); }
-
 std::string SystemEnv::HostProgramFolder() { return platform::ExecutableDirectory(); }
 
 uint32_t SystemEnv::ProcessId() { return platform::CurrentProcessId(); }
 
 bool SystemEnv::ProcessIsRunning(uint32_t id) { return platform::ProcessIsRunning(id); }
 
-void SystemEnv::ShowError(const std::string& path, std::string_view text,
-                          std::string_view caption) {
-  if (path.empty())
-    platform::ShowErrorMessage(text, caption);
-  else
-    platform::ShowErrorMessageWithPath(path, text, caption);
-}
-
-void SystemEnv::ShowMessage(std::string_view text) { platform::ShowMessage(text); }
-
-void SystemEnv::ShowReport(std::string_view text) {
-  platform::ShowInformationMessage(text, kDisplayName);
+void SystemEnv::ShowMessage(MessageKind kind, const std::string& path, std::string_view text) {
+  switch (kind) {
+    case MessageKind::kPlain:
+      platform::ShowMessage(path + std::string(text));
+      return;
+    case MessageKind::kReport:
+      platform::ShowInformationMessage(path + std::string(text), kDisplayName);
+      return;
+    case MessageKind::kHostError:
+    case MessageKind::kPluginError:
+      const std::string_view caption = kind == MessageKind::kPluginError ? kDisplayName : "";
+      if (path.empty())
+        platform::ShowErrorMessage(text, caption);
+      else
+        platform::ShowErrorMessageWithPath(path, text, caption);
+      return;
+  }
 }
 
 void SystemEnv::CreateWaitWindow(bool show, bool& stop_requested) {
@@ -130,11 +114,9 @@ void SystemEnv::ShowProgress(int current, int count) {
 }
 
 void SystemEnv::ReportProgress(int current, int count) {
-  ShowProgress(current, count);
+  if (current != 0) ShowProgress(current, count);
   platform::ProcessPendingMessages();
 }
-
-void SystemEnv::ProcessWindowMessages() { platform::ProcessPendingMessages(); }
 
 void SystemEnv::HideWaitWindow() {
   if (window_shown_) platform::HideWaitForm();
@@ -142,7 +124,5 @@ void SystemEnv::HideWaitWindow() {
 }
 
 HostBinding SystemEnv::BindHost(HostApi& host) { return BindHostApi(host, HostProgramFolder()); }
-
-void SystemEnv::ReleaseHost(HostApi& host) { ReleaseHostApi(host); }
 
 }  // namespace kanadeya

@@ -4,22 +4,15 @@
 // exports make one for each run.
 #pragma once
 
+#include "platform/disk_file_reader.h"
 #include "plugin/run_env.h"
 
 namespace kanadeya {
 
-class SystemEnv : public RunEnv {
+// The reads of a file are DiskFileReader's, shared with the programs that
+// read files without a run.
+class SystemEnv : public RunEnv, public platform::DiskFileReader {
  public:
-  bool FileExists(const std::string& path) override;
-  bool ReadWholeFile(const std::string& path, std::string& contents) override;
-  platform::SmallFileRead ReadSmallFile(const std::string& path, size_t limit,
-                                        std::string& contents) override;
-  bool ReadFilePart(const std::string& path, uint64_t offset, size_t count,
-                    std::string& part) override;
-  bool FileSize(const std::string& path, uint64_t& size) override;
-  bool ReadFileStamp(const std::string& path, platform::FileStamp& stamp) override;
-  int64_t FileTimeNow() override;
-
   bool FolderExists(const std::string& path) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   bool IsReadOnlyFile(const std::string& path) override;
@@ -33,29 +26,23 @@ class SystemEnv : public RunEnv {
   bool EmptyFile(const std::string& path) override;
   bool RenameReplacing(const std::string& from, const std::string& to) override;
   bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) override;
-  platform::RemoveFault RemoveFile(const std::string& path) override;
-  bool RemoveEntry(const std::string& path, const std::string& scratch) override;
-  platform::LockResult TakeLock(const std::string& path, platform::FileLock& lock) override;
+  platform::RemoveFault RemoveFile(const std::string& path, const std::string& scratch) override;
+  platform::LockResult TakeLock(const std::string& path, std::unique_ptr<HeldLock>& lock) override;
 
   std::string LocalDateTime() override;
   void SleepFor(int milliseconds) override;
 
   std::string PluginPath() override;
-  std::string PluginFolder() override;
   std::string HostProgramFolder() override;
   uint32_t ProcessId() override;
   bool ProcessIsRunning(uint32_t id) override;
 
-  void ShowError(const std::string& path, std::string_view text, std::string_view caption) override;
-  void ShowMessage(std::string_view text) override;
-  void ShowReport(std::string_view text) override;
+  void ShowMessage(MessageKind kind, const std::string& path, std::string_view text) override;
   void CreateWaitWindow(bool show, bool& stop_requested) override;
   void ReportProgress(int current, int count) override;
-  void ProcessWindowMessages() override;
   void HideWaitWindow() override;
 
   HostBinding BindHost(HostApi& host) override;
-  void ReleaseHost(HostApi& host) override;
 
  protected:
   // The window's counter and bar, when it is shown.

@@ -11,7 +11,10 @@ named *_win32.cpp do.
 A run reaches the system only through its context: below the plug-in's
 edge, no file of plugin/ (but the system context, the exports and the
 host's binding) and no file of the logic's floors includes the platform's
-disk, clock, process or INI headers, nor <thread>.
+disk, clock, process, INI, message, wait-window, lock or library headers,
+nor <thread>. No header of plugin/ includes one, so that what the edge
+declares hands none of them on; the system context's header alone may
+declare itself a disk reader.
 
     tools/check-layers.py [--root DIR]
 
@@ -35,9 +38,13 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]')
 WIN32_HEADERS = {"windows.h", "wininet.h", "winsock2.h", "ws2tcpip.h", "commctrl.h"}
 # What reaches the disk, the clock or other processes, and who may include it.
 SYSTEM_HEADERS = {"platform/files.h", "platform/file_stamp.h", "platform/local_time.h",
-                  "platform/process.h", "platform/profile.h", "thread"}
+                  "platform/process.h", "platform/profile.h", "platform/message.h",
+                  "platform/wait_window.h", "platform/file_lock.h", "platform/library.h",
+                  "platform/disk_file_reader.h", "thread"}
 CONTEXT_FLOORS = {"strings", "markup", "record", "fields", "scrape", "plugin"}
 PLUGIN_EDGE = re.compile(r"^plugin/(system_env\.[^/]+|exports\.cpp|host_api\.cpp)$")
+# The one system header that a header of the edge may include.
+EDGE_HEADER_INCLUDES = {("plugin/system_env.h", "platform/disk_file_reader.h")}
 
 
 def allowed(folder: str):
@@ -63,6 +70,9 @@ def check(root: Path):
                     if (target in SYSTEM_HEADERS and folder in CONTEXT_FLOORS
                             and not PLUGIN_EDGE.match(rel)):
                         faults.append(f"{where}: reaches the system around the run's context")
+                    elif (target in SYSTEM_HEADERS and folder == "plugin"
+                            and rel.endswith(".h") and (rel, target) not in EDGE_HEADER_INCLUDES):
+                        faults.append(f"{where}: a header of the plug-in hands the system on")
                     if bracket == "<":
                         if (target.lower() in WIN32_HEADERS and folder != "platform"
                                 and not path.name.endswith("_win32.cpp")):

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench/bench_inputs.h"
+#include "platform/disk_file_reader.h"
 #include "platform/files.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"

@@ -337,18 +337,6 @@ TEST_F(LookupDriverTest, MissingHostProgramShowsBothMessages) {
   EXPECT_BYTES_EQ(kHostFunctionMissingMessage, messages[1]);
 }
 
-TEST_F(LookupDriverTest, FullDiskLeavesNeitherThisRunsLinesNorTheEarlierOnes) {
-  host.AddBook("A", "1", "T");
-  dir.Write("out.txt", "an earlier run's line\r\n");
-  env.disk_full = true;
-  Run("A");
-  EXPECT_FALSE(OutputWritten());
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].rfind(std::string(kOutputNotWrittenMessage), 0), 0u);
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-    EXPECT_EQ(entry.path().filename().string().find("kanadeya-writing"), std::string::npos);
-}
-
 TEST_F(LookupDriverTest, OutputFolderMissingIsReported) {
   host.AddBook("A", "1", "T");
   RunLookupShowingFailures(state, env, dir.path().c_str(),

@@ -202,7 +202,7 @@ TEST_F(RunFaultsTest, WritesThatFail) {
        .message = a_and_c + list + "\r\nログに書き込めなくなりました：" + places.File("k.log")},
       {.name = "the import file's rename refused once: tried again",
        .codes = "A\r\nC",
-       .fault = [](World& w) { w.env.rename_fails_at = 1; },
+       .fault = [](World& w) { w.env.countdown = {.verbs = test::Verbs::kRenames, .at = 1}; },
        .lines = {{"T1/"}},
        .retry = "C\r\n",
        .log = {kFoundA, kNotOnSiteC, end_a_and_c},
@@ -212,8 +212,7 @@ TEST_F(RunFaultsTest, WritesThatFail) {
        .codes = "A\r\nC",
        .fault =
            [](World& w) {
-             w.env.rename_fails_at = 1;
-             w.env.renames_fail_after = true;
+             w.env.countdown = {.verbs = test::Verbs::kRenames, .at = 1, .from_then_on = true};
            },
        .kept = {{"T1/"}},
        .log = {kFoundA, kNotOnSiteC,
@@ -231,8 +230,7 @@ TEST_F(RunFaultsTest, WritesThatFail) {
        .codes = "A\r\nC",
        .fault =
            [](World& w) {
-             w.env.rename_fails_at = 2;
-             w.env.renames_fail_after = true;
+             w.env.countdown = {.verbs = test::Verbs::kRenames, .at = 2, .from_then_on = true};
            },
        .lines = {{"T1/"}},
        .log = {kFoundA, kNotOnSiteC,
@@ -400,7 +398,7 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
        .slept_ms = 900},
       {.name = "no lock file can be made: the run goes on and logs it",
        .codes = "A",
-       .fault = [](World& w) { w.env.cannot_lock = true; },
+       .fault = [](World& w) { w.env.countdown = {.verbs = test::Verbs::kLocks, .at = 1}; },
        .lines = {{"T1/"}},
        .log = {"\tデータフォルダーのロックファイルを作れませんでした（ほかのハコブネと同時に"
                "検索すると本が混ざることがあります）：" +

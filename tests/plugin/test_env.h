@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "plugin/host_api.h"
 #include "plugin/system_env.h"
 
@@ -24,14 +25,13 @@ class TestEnv : public SystemEnv {
   std::optional<std::array<void*, kHostFunctionCount>> host_functions;
   std::vector<std::string> messages;
   bool show_messages = false;
-  // Every new file fails, as on a full disk.
-  bool disk_full = false;
   std::function<void(int current, int count)> on_progress;
   // With a trailing separator; empty: the test program's own.
   std::string plugin_folder, host_program_folder;
 
-  std::string PluginFolder() override {
-    return plugin_folder.empty() ? SystemEnv::PluginFolder() : plugin_folder;
+  std::string PluginPath() override {
+    const std::string path = SystemEnv::PluginPath();
+    return plugin_folder.empty() ? path : plugin_folder + platform::NameOf(path);
   }
   std::string HostProgramFolder() override {
     return host_program_folder.empty() ? SystemEnv::HostProgramFolder() : host_program_folder;
@@ -48,27 +48,16 @@ class TestEnv : public SystemEnv {
     binding.bound = true;
     return binding;
   }
-  platform::NewFileWrite WriteNewFile(const std::string& path, std::string_view contents) override {
-    if (disk_full) return platform::NewFileWrite::kFailed;
-    return SystemEnv::WriteNewFile(path, contents);
-  }
-  void ShowError(const std::string& path, std::string_view text,
-                 std::string_view caption) override {
-    if (show_messages) return SystemEnv::ShowError(path, text, caption);
+  void ShowMessage(MessageKind kind, const std::string& path, std::string_view text) override {
+    if (show_messages) return SystemEnv::ShowMessage(kind, path, text);
     messages.push_back(path + std::string(text));
   }
-  void ShowMessage(std::string_view text) override {
-    if (show_messages) return SystemEnv::ShowMessage(text);
-    messages.emplace_back(text);
-  }
-  void ShowReport(std::string_view text) override {
-    if (show_messages) return SystemEnv::ShowReport(text);
-    messages.emplace_back(text);
-  }
   void ReportProgress(int current, int count) override {
-    ShowProgress(current, count);
-    if (on_progress) on_progress(current, count);
-    ProcessWindowMessages();
+    if (current != 0) {
+      ShowProgress(current, count);
+      if (on_progress) on_progress(current, count);
+    }
+    SystemEnv::ReportProgress(0, 0);
   }
 };
 

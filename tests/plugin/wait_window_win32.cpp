@@ -54,7 +54,7 @@ TEST(WaitWindow, ShownOnlyWhenAskedItCountsAndStopSetsTheRequest) {
     EXPECT_EQ(CounterText(form), show ? "2/3" : "-/-");
     EXPECT_EQ(::SendMessageA(::GetDlgItem(form, kBarId), PBM_GETPOS, 0, 0), show ? 66 : 0);
     ClickStop(form);
-    env.ProcessWindowMessages();
+    env.ReportProgress(0, 0);
     EXPECT_TRUE(stop_requested);
     EXPECT_FALSE(::IsWindowVisible(form));
     env.HideWaitWindow();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "markup/markup.h"
+#include "platform/disk_file_reader.h"
 #include "platform/files.h"
 #include "record/book_record.h"
 #include "record/dictionaries.h"

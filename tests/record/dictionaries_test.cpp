@@ -1,4 +1,5 @@
 #include "record/dictionaries.h"
+#include "platform/disk_file_reader.h"
 #include "platform/files.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "scrape/detail_page.h"
+#include "platform/disk_file_reader.h"
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
