@@ -32,19 +32,6 @@ std::string_view OutcomeText(CodeOutcome outcome) {
   return {};
 }
 
-// Whether the outcome's line names what it is about (a title, an address,
-// a file).
-bool HasDetail(CodeOutcome outcome) {
-  switch (outcome) {
-#define KANADEYA_OUTCOME(outcome, log_words, group, names_detail) \
-  case CodeOutcome::outcome:                                      \
-    return names_detail;
-#include "plugin/outcomes.inc"
-#undef KANADEYA_OUTCOME
-  }
-  return false;
-}
-
 std::string Count(std::string_view label, size_t n) {
   return std::string(label) + std::to_string(n) + std::string(kLogCountSuffix);
 }
@@ -126,7 +113,7 @@ void LookupLog::Code(const CodeReport& report) {
   CutField(report.code);
   CutField(report.key);
   Field(OutcomeText(report.outcome));
-  if (HasDetail(report.outcome)) Field(report.detail);
+  if (report.detail) Field(*report.detail);
   if (report.slip.kind == CodeSlip::kCheckDigit)
     Field(std::string(kLogCheckDigit) + report.slip.expected + std::string(kLogCheckDigitEnd));
   if (report.slip.kind == CodeSlip::kSecondBarcodeRow) Field(kLogSecondBarcodeRow);

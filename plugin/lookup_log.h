@@ -8,47 +8,15 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "plugin/code_outcome.h"
 #include "plugin/run_env.h"
 #include "record/code_forms.h"
 
 namespace kanadeya {
-
-// How the lookup of one code ended (plugin/outcomes.inc).
-enum class CodeOutcome {
-#define KANADEYA_OUTCOME(outcome, log_words, group, names_detail) outcome,
-#include "plugin/outcomes.inc"
-#undef KANADEYA_OUTCOME
-};
-
-// The report's groups of outcomes (plugin/outcomes.inc says which outcome
-// goes where), in the report's order.
-enum class ReportGroup {
-  kFound,
-  kNotOnSite,   // the search found no book
-  kNotFetched,  // a page did not come back, or its file was in the way
-  kUnreadable,  // the book's page held nothing to read
-  kInvalid,     // the host's check refused the code
-  kNotReached,  // never looked up: a stop, or the connection was lost
-};
-inline constexpr size_t kReportGroupCount = 6;
-
-// How the codes of a run ended.
-struct RunTally {
-  size_t given = 0;      // codes in the list
-  size_t looked_at = 0;  // codes looked up (Add), in the list's order
-  std::array<size_t, kReportGroupCount> counts{};
-
-  void Add(CodeOutcome outcome);
-  // A code that was never looked up.
-  void AddNotReached() { ++counts[static_cast<size_t>(ReportGroup::kNotReached)]; }
-  size_t Count(ReportGroup group) const { return counts[static_cast<size_t>(group)]; }
-  size_t found() const { return Count(ReportGroup::kFound); }
-  // Every code gave a book.
-  bool AllFound() const { return found() == given; }
-};
 
 // What the log says of one code.
 struct CodeReport {
@@ -56,10 +24,9 @@ struct CodeReport {
   std::string_view code;
   std::string_view key;  // the search key the host's check gave
   CodeOutcome outcome = CodeOutcome::kFound;
-  // The title and volume for kFound; the address asked for when a page did
-  // not come back or the connection failed; the file and why for
-  // kPageFileInTheWay.
-  std::string_view detail;
+  // What the line names besides its outcome (CodeLookup::LoggedDetail):
+  // none for an outcome that names nothing.
+  std::optional<std::string_view> detail;
   CodeSlip slip;            // what the code may have got wrong
   size_t same_book_as = 0;  // an earlier code's position with the same search key
 };

@@ -7,18 +7,6 @@
 
 namespace kanadeya {
 
-void RunTally::Add(CodeOutcome outcome) {
-  ++looked_at;
-  switch (outcome) {
-#define KANADEYA_OUTCOME(outcome, log_words, group, names_detail) \
-  case CodeOutcome::outcome:                                      \
-    ++counts[static_cast<size_t>(ReportGroup::group)];            \
-    break;
-#include "plugin/outcomes.inc"
-#undef KANADEYA_OUTCOME
-  }
-}
-
 namespace {
 
 // A code as the report shows it: control bytes made visible, one longer
@@ -102,6 +90,33 @@ std::string LostConnectionText(const std::string& url, size_t written, size_t fa
   text += std::to_string(failed_at) + std::string(kLostConnectionFromEnd) + "\r\n" +
           std::string(answered_before ? kLostConnectionDuringRun : kLostConnectionHint);
   return text;
+}
+
+std::string RunEndedByErrorText(std::string_view what, size_t from) {
+  return std::string(kRunEndedByErrorMessage) + (what.empty() ? "" : "\r\n" + std::string(what)) +
+         "\r\n" + std::to_string(from) + std::string(kRunEndedByErrorFromEnd);
+}
+
+std::string OldImportFileNote(const std::string& output_path) {
+  return "\r\n\r\n" + output_path + "\r\n" + std::string(kOldImportFileStandsMessage);
+}
+
+std::string OutputNotWrittenText(const std::string& output_path, WholeWrite::Result result,
+                                 const RunSummary& summary, bool listed,
+                                 const std::string& old_output_note) {
+  const size_t books = summary.tally.found();
+  if (books == 0)
+    return std::string(kOutputNotWrittenMessage) +
+           (old_output_note.empty() ? "\r\n" + output_path : old_output_note.substr(2));
+  std::string text = result == WholeWrite::kPathTooLong
+                         ? std::string(kImportPathTooLong) + "\r\n" + output_path
+                         : std::string(kOutputNotWrittenMessage) + "\r\n" + output_path;
+  text += "\r\n" + std::string(kBooksNotImported) + std::to_string(books) +
+          std::string(kBooksNotImportedEnd);
+  text += summary.kept_books_written ? std::string(kBooksKeptIn) + "\r\n" + summary.kept_books
+                                     : std::string(kBooksNotKept);
+  if (listed) text += "\r\n" + std::string(kBooksKeptCodes);
+  return text + old_output_note;
 }
 
 }  // namespace kanadeya

@@ -10,8 +10,10 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "plugin/import_file.h"
 #include "plugin/lookup_log.h"
 
 namespace kanadeya {
@@ -51,5 +53,30 @@ inline constexpr size_t kInvalidCodesNamed = 3;
 // otherwise its address may be wrong.
 std::string LostConnectionText(const std::string& url, size_t written, size_t failed_at,
                                bool answered_before);
+
+// The message of a run that ended by a failure before the code at `from`:
+// `what` failed (may be empty).
+std::string RunEndedByErrorText(std::string_view what, size_t from);
+
+// The note that ends the last message of a run that leaves the earlier
+// import file at `output_path` as it was (it could be neither removed nor
+// emptied): the host would import that run's books as this one's.
+std::string OldImportFileNote(const std::string& output_path);
+
+// The message of a run whose import file was not written (`result`): how
+// many books did not reach it and where they are kept (`summary`), whether
+// their codes are in the list (`listed`), and `old_output_note`.
+std::string OutputNotWrittenText(const std::string& output_path, WholeWrite::Result result,
+                                 const RunSummary& summary, bool listed,
+                                 const std::string& old_output_note);
+
+// The failures that the closing message tells of, one paragraph each.
+struct ClosingFailure {
+  std::string text;
+  void Add(const std::string& paragraph) {
+    if (!text.empty()) text += "\r\n\r\n";
+    text += paragraph;
+  }
+};
 
 }  // namespace kanadeya

@@ -1,0 +1,240 @@
+#include "plugin/code_lookup.h"
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <span>
+#include <utility>
+
+#include "platform/file_faults.h"
+#include "plugin/held_files.h"
+#include "plugin/lookup_run.h"
+#include "plugin/system_texts.h"
+#include "record/book_record.h"
+#include "record/code_forms.h"
+#include "record/dictionaries.h"
+#include "record/output_line.h"
+#include "record/system_texts.h"
+#include "scrape/detail_page.h"
+#include "scrape/search_page.h"
+
+namespace kanadeya {
+
+namespace {
+
+// A page larger than this is no page of the site's (they are about 40 KB):
+// it is not read, so that one page cannot take the memory the host and the
+// plug-in share.
+constexpr uint64_t kLargestPage = uint64_t{16} * 1024 * 1024;
+
+// Clears the page's file for a download: a page that an earlier download
+// left there must never be read as this one's.
+// A folder in its place is not tried again: it does not go by itself.
+platform::RemoveFault ClearPageFile(RunEnv& env, const std::string& path) {
+  platform::RemoveFault fault = platform::RemoveFault::kNone;
+  TryWhileHeld(env, [&] {
+    fault = env.RemoveFile(path, {});
+    return fault == platform::RemoveFault::kNone || fault == platform::RemoveFault::kFolder;
+  });
+  return fault;
+}
+
+std::string_view PageFileFaultText(platform::RemoveFault fault) {
+  switch (fault) {
+    case platform::RemoveFault::kInUse:
+      return kPageFileInUse;
+    case platform::RemoveFault::kDenied:
+      return kPageFileDenied;
+    case platform::RemoveFault::kFolder:
+      return kPageFileFolder;
+    case platform::RemoveFault::kStillThere:
+      return kPageFileStillThere;
+    default:
+      return kPageFileOther;
+  }
+}
+
+// Has the host download `url` into `path` once nothing stands there, so
+// that a failed download is never mistaken for the page (a host may leave
+// the previous file in place); whether it came is told by reading it.
+// False, with the file and why in `result`, when the file will not go.
+bool Download(LookupRun& run, const std::string& path, const std::string& url, CodeLookup& result) {
+  const platform::RemoveFault fault = ClearPageFile(run.env, path);
+  if (fault != platform::RemoveFault::kNone) {
+    result.fault = path + std::string(PageFileFaultText(fault));
+    return false;
+  }
+  run.host.HTTPDownloadFunc()(path.c_str(), url.c_str());
+  return true;
+}
+
+// Whether the page the host saved at `path` is small enough to be a page of
+// the site's; the address and its size in `result` when it is not.
+bool PageFits(RunEnv& env, const std::string& path, CodeLookup& result) {
+  uint64_t size = 0;
+  if (!env.FileSize(path, size) || size <= kLargestPage) return true;
+  result.fault =
+      result.url + std::string(kLogPageSizeOpen) + std::to_string(size) + std::string(kLogPageSize);
+  return false;
+}
+
+// The outcome of a page whose read, tried again, was not read: the file and
+// why in `result` when another program held it.
+CodeOutcome PageNotRead(PageAgain again, const std::string& path, CodeLookup& result,
+                        CodeOutcome gone, CodeOutcome no_page) {
+  if (again == PageAgain::kHeld) {
+    result.fault = path + std::string(kPageFileUnreadableWhy);
+    return CodeOutcome::kPageFileUnreadable;
+  }
+  return again == PageAgain::kGone ? gone : no_page;
+}
+
+// The host's three dictionaries, each read when it may have changed. A
+// missing or unreadable dictionary is an empty one: the lookup goes on
+// without what it would have given.
+void LoadDictionaries(LookupRun& run, BookRecord& record) {
+  Dictionaries& dictionaries = run.state.dictionaries;
+  RunEnv& env = run.env;
+  const std::string& dir = run.data_dir;
+  auto read = [](DictionaryLoad load) { return load != DictionaryLoad::kUnreadable; };
+  run.unreadable.ReadOrNote(env, run.log, dir + std::string(kAuthorDictionaryFile),
+                            kLacksAuthorReadings,
+                            [&] { return read(LoadAuthorDictionary(env, dictionaries, dir)); });
+  run.unreadable.ReadOrNote(
+      env, run.log, dir + std::string(kPublisherDictionaryFile), kLacksPublishers,
+      [&] { return read(LookupPublisherByCode(env, dictionaries, dir, record)); });
+  run.unreadable.ReadOrNote(env, run.log, dir + std::string(kLabelDictionaryFile), kLacksLabels,
+                            [&] { return read(LoadLabelDictionary(env, dictionaries, dir)); });
+}
+
+// "Setting.ini" is read again for every code, since the host may change it
+// during a run.
+void FillFromSettings(LookupRun& run, BookRecord& record) {
+  RunEnv& env = run.env;
+  const std::string& path = run.host_settings_path;
+  struct Fill {
+    std::string& field;
+    std::string_view key, fallback;
+  };
+  const std::array<Fill, 4> fills{{{record.PurchaseState, kPurchaseStateKey, kPurchaseStateDefault},
+                                   {record.TaxSetting, kTaxSettingKey, "0"},
+                                   {record.TaxSetting2, kTaxSettingKey, "0"},
+                                   {record.ReadState, kReadStateKey, kReadStateDefault}}};
+  std::array<ProfileQuery, 4> queries;
+  std::array<std::string*, 4> fields{};
+  size_t asked = 0;
+  for (const Fill& fill : fills) {
+    if (!fill.field.empty()) continue;
+    queries[asked].key = fill.key;
+    queries[asked].fallback = fill.fallback;
+    fields[asked++] = &fill.field;
+  }
+  if (asked == 0) return;
+  // A file that stands but cannot be read gives the defaults, as a missing
+  // one does: it is looked at first.
+  std::string probe;
+  run.unreadable.ReadOrNote(env, run.log, path, kLacksSettings, [&] {
+    return env.ReadFilePart(path, 0, 1, probe) || !env.FileExists(path);
+  });
+  env.ReadProfile(path, kSettingsSection, std::span(queries.data(), asked));
+  for (size_t i = 0; i < asked; ++i) *fields[i] = std::move(queries[i].value);
+}
+
+// The search: the detail page's address in `record`, or how it ended.
+std::optional<CodeOutcome> Search(LookupRun& run, std::string_view code_line, BookRecord& record,
+                                  CodeLookup& result) {
+  const std::string& site = run.settings.site_base_url;
+  record.Code = std::string(code_line);
+  LoadDictionaries(run, record);
+  if (code_line.size() == 18) SplitEighteenByteCode(code_line, record);
+
+  const char* key = run.host.ISBNChkFunc()(record.Code.c_str());
+  result.key = key != nullptr ? std::string(key) : std::string();
+  if (result.key.empty()) return CodeOutcome::kInvalidCode;
+
+  const std::string search_url = site + std::string(kSearchPath) + result.key;
+  result.url = search_url;
+  if ((run.host.InternetConnectFunc()(search_url.c_str()) & 0xFF) == 0)
+    return CodeOutcome::kNoConnection;
+  result.connected = true;
+
+  const std::string page_path = run.data_dir + std::string(kTempPageName);
+  std::string page;
+  if (!Download(run, page_path, search_url, result)) return CodeOutcome::kPageFileInTheWay;
+  if (!PageFits(run.env, page_path, result)) return CodeOutcome::kPageTooLarge;
+  auto read = [&] { return run.env.ReadWholeFile(page_path, page); };
+  if (!read()) {
+    const PageAgain again = ReadPageAgain(run.env, page_path, read);
+    if (again != PageAgain::kRead)
+      return PageNotRead(again, page_path, result, CodeOutcome::kSearchNotDownloaded,
+                         CodeOutcome::kSearchNotDownloaded);
+  }
+  const std::string id = FindDetailId(page);
+  page.clear();
+  page.shrink_to_fit();
+  if (id.empty()) return CodeOutcome::kNotOnSite;
+  record.PageUrl = site + std::string(kDetailPath) + id;
+  result.url = record.PageUrl;
+  return std::nullopt;
+}
+
+// The book's page, parsed into `record`, which is completed into the line.
+CodeOutcome ReadBook(LookupRun& run, BookRecord& record, CodeLookup& result) {
+  const std::string page_path = run.data_dir + std::string(kTempPageName);
+  if (!Download(run, page_path, record.PageUrl, result)) return CodeOutcome::kPageFileInTheWay;
+  if (!PageFits(run.env, page_path, result)) return CodeOutcome::kPageTooLarge;
+  // The parse fails for a page that a stop cut short as for one it cannot
+  // use, and for a missing or held page; only then is it asked which.
+  Dictionaries& dictionaries = run.state.dictionaries;
+  auto parse = [&] {
+    return ParseDetailPage(run.env, page_path, run.settings.site_base_url, dictionaries.authors,
+                           run.state.page_work, record, &result.markers_found,
+                           &result.product_name);
+  };
+  if (!parse()) {
+    if (run.state.stop_requested) return CodeOutcome::kStopped;
+    const PageAgain again = ReadPageAgain(run.env, page_path, parse);
+    if (again != PageAgain::kRead)
+      return PageNotRead(
+          again, page_path, result, CodeOutcome::kDetailNotDownloaded,
+          run.state.stop_requested ? CodeOutcome::kStopped : CodeOutcome::kDetailNotReadable);
+  }
+  // A page without a single known marker (the site's pages changed, or a
+  // notice came in the page's place) holds no book, nor does one without
+  // the product name (an "item unavailable" page with a picture): nothing
+  // to import.
+  if (result.markers_found == 0 || !result.product_name) return CodeOutcome::kDetailNotReadable;
+  if (record.Code.size() == 26) CompleteTwentySixByteCode(record);
+  LookupLabel(dictionaries, record);
+  FillFromSettings(run, record);
+  result.line = BuildOutputLine(record);
+  result.title = record.Title;
+  if (!record.Volume.empty()) result.title += " " + record.Volume;
+  return CodeOutcome::kFound;
+}
+
+}  // namespace
+
+std::optional<std::string_view> CodeLookup::LoggedDetail() const {
+  if (!NamesDetail(outcome)) return std::nullopt;
+  if (outcome == CodeOutcome::kFound) return title;
+  return fault.empty() ? std::string_view(url) : std::string_view(fault);
+}
+
+CodeLookup LookupCode(LookupRun& run, std::string_view code_line) {
+  CodeLookup result;
+  try {
+    BookRecord record;
+    const std::optional<CodeOutcome> searched = Search(run, code_line, record, result);
+    result.outcome = searched ? *searched : ReadBook(run, record, result);
+  } catch (const std::exception& failure) {
+    result.outcome = CodeOutcome::kLookupFailed;
+    result.fault = failure.what();
+  } catch (...) {
+    result.outcome = CodeOutcome::kLookupFailed;
+    result.fault.clear();
+  }
+  return result;
+}
+
+}  // namespace kanadeya

@@ -1,0 +1,73 @@
+// Files that another program holds for a moment (a virus scanner or an
+// indexer holds a new file): the host's files a run reads, and the page the
+// host downloaded, are tried again for about a second before the run goes
+// on without them and says so.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plugin/lookup_log.h"
+#include "plugin/run_env.h"
+#include "plugin/system_texts.h"
+
+namespace kanadeya {
+
+// The host's files that stood but could not be read during a run (the
+// dictionaries, "Setting.ini"), each with what the books lack for it.
+class UnreadableFiles {
+ public:
+  // Reads a file of the host's through `load`, which tells whether it
+  // could. One that stands but cannot be read is tried again for about a
+  // second, once a run; then it is noted in `log` and the run goes on
+  // without it.
+  template <typename Load>
+  void ReadOrNote(RunEnv& env, LookupLog& log, const std::string& path, std::string_view lacks,
+                  Load load) {
+    if (Known(path)) {
+      load();
+      return;
+    }
+    if (TryWhileHeld(env, load)) return;
+    files_.push_back({path, std::string(lacks)});
+    log.Note(std::string(kLogFileUnreadable) + path + std::string(lacks));
+  }
+
+  const std::vector<UnreadableFile>& files() const { return files_; }
+  bool empty() const { return files_.empty(); }
+
+ private:
+  bool Known(const std::string& path) const {
+    for (const UnreadableFile& file : files_)
+      if (file.path == path) return true;
+    return false;
+  }
+
+  std::vector<UnreadableFile> files_;
+};
+
+// What a page whose read failed turned out to be.
+enum class PageAgain {
+  kRead,    // read when tried again
+  kGone,    // nothing stands there: the page did not come
+  kHeld,    // a file stands that cannot be read, also after about a second
+  kNoPage,  // a file stands and can be read, but it gives no page
+};
+
+// After `read` of the page at `path` failed: tries it again for about a
+// second while a file stands there that cannot be read. It probes between
+// reads to tell a held file from one that holds no page.
+template <typename Read>
+PageAgain ReadPageAgain(RunEnv& env, const std::string& path, Read read) {
+  std::string probe;
+  for (int attempt = 1; env.FileExists(path); ++attempt) {
+    if (env.ReadFilePart(path, 0, 1, probe)) return PageAgain::kNoPage;
+    if (attempt == kHeldAttempts) return PageAgain::kHeld;
+    env.SleepFor(kHeldPauseMilliseconds);
+    if (read()) return PageAgain::kRead;
+  }
+  return PageAgain::kGone;
+}
+
+}  // namespace kanadeya

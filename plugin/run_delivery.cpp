@@ -1,0 +1,105 @@
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/paths.h"
+#include "plugin/lookup_run.h"
+#include "plugin/system_texts.h"
+
+namespace kanadeya {
+
+namespace {
+
+// True when `path` is one of `files`.
+bool IsOneOf(RunEnv& env, const std::string& path, const std::vector<std::string>& files) {
+  for (const std::string& file : files)
+    if (env.SameFile(path, file)) return true;
+  return false;
+}
+
+// Where the books stay that the import file could not take: a file of this
+// run's own beside the list of codes to try again, named by the run's start
+// and the host's process ("kanadeya-books-20261207-140503-1234.csv"). No run
+// removes it.
+std::string KeptBooksPath(const LookupRun& run) {
+  std::string stamp;
+  for (char c : run.started)
+    if (c >= '0' && c <= '9') stamp += c;
+  if (stamp.size() > 8) stamp.insert(8, "-");
+  const std::string folder =
+      run.data_dir.empty() ? platform::FolderOf(run.output_path) : run.data_dir;
+  return folder + std::string(kKeptBooksFilePrefix) + stamp + "-" + std::to_string(run.process_id) +
+         std::string(kKeptBooksFileEnd);
+}
+
+// Keeps the books whose import file could not be put in place at `path`:
+// the finished file moved there, or `contents` written anew. False when
+// nothing could be written.
+bool KeepBooks(RunEnv& env, const std::string& path, const WholeWrite& write,
+               std::string_view contents) {
+  if (!write.finished.empty() && env.RenameReplacing(write.finished, path)) return true;
+  const bool kept = env.WriteNewFile(path, contents) == platform::NewFileWrite::kWritten;
+  if (!write.finished.empty()) env.RemoveFile(write.finished, {});
+  return kept;
+}
+
+}  // namespace
+
+Delivery LookupRun::Deliver(RunOutcomes& outcomes) {
+  Delivery delivery;
+  const std::string contents = WithLineEnds(outcomes.lines);
+  outcomes.lines.clear();
+  outcomes.lines.shrink_to_fit();
+  WholeWrite& write = delivery.write;
+  if (!output_path.empty()) write = WriteFileWhole(env, output_path, contents, process_id);
+  delivery.output_written = write.result == WholeWrite::kPlaced;
+  const size_t books = outcomes.tally.found();
+  if (delivery.output_written) {
+    delivery.written = books;
+  } else if (books > 0) {
+    delivery.kept_books = KeptBooksPath(*this);
+    delivery.kept_books_written = KeepBooks(env, delivery.kept_books, write, contents);
+  } else if (write.result == WholeWrite::kNotPlaced) {
+    env.RemoveFile(write.finished, {});
+  }
+  if (!delivery.output_written) delivery.old_output_note = OldOutputNote();
+  // The codes to try again: those that gave no book, and those whose book
+  // did not reach the import file.
+  std::vector<std::string_view> retry;
+  for (const ListedCode& code : outcomes.codes)
+    if (!code.book || !delivery.output_written) retry.push_back(code.code);
+  delivery.list = WriteRetryList(retry);
+  return delivery;
+}
+
+// Writes the codes to try again, one a line as the host gave them, whole,
+// into the data directory: the host's folder of this catalogue, which the
+// run writes its pages to. Never a file of the run's or the host's. A run
+// that has none removes the list of an earlier run; a list that an earlier
+// run left beside the log goes too.
+RetryList LookupRun::WriteRetryList(const std::vector<std::string_view>& retry) {
+  RetryList list;
+  if (data_dir.empty()) return list;
+  std::vector<std::string> never_written = FilesNeverWritten();
+  const std::string& log_path = settings.log_path;
+  if (!log_path.empty()) {
+    never_written.push_back(log_path);
+    never_written.push_back(log_path + ".old");
+  }
+  const std::string path = data_dir + std::string(kRetryListFileName);
+  if (IsOneOf(env, path, never_written)) return list;
+  if (!log_path.empty()) {
+    const std::string beside_log = platform::FolderOf(log_path) + std::string(kRetryListFileName);
+    if (!env.SameFile(beside_log, path) && !IsOneOf(env, beside_log, never_written))
+      RemoveOwnFile(env, beside_log, process_id);
+  }
+  if (retry.empty()) {
+    RemoveOwnFile(env, path, process_id);
+    return list;
+  }
+  list.path = path;
+  list.written = ReplaceFileWhole(env, path, WithLineEnds(retry), process_id);
+  return list;
+}
+
+}  // namespace kanadeya
