@@ -181,13 +181,6 @@ bool WriteWholeFile(const std::string& path, std::string_view contents) {
   return fd && WriteAll(fd.get(), contents) && fd.Close();
 }
 
-bool WriteFileDurably(const std::string& path, std::string_view contents) {
-  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd || !WriteAll(fd.get(), contents)) return false;
-  if (::fsync(fd.get()) != 0) return false;
-  return fd.Close();
-}
-
 // O_NONBLOCK keeps the open of a pipe from waiting for a reader; the
 // descriptor is used only once it is known to be a regular file, for which
 // the flag means nothing. With O_APPEND each write goes to the file's end as
