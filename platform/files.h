@@ -64,11 +64,6 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 // Creates or replaces the file with `contents`; false on any failure.
 bool WriteWholeFile(const std::string& path, std::string_view contents);
 
-// Writes `contents` to a new file at `path` (replacing one of that name) and
-// has the system put it on the disk before it returns; false on any failure,
-// and the file may then hold part of `contents`.
-bool WriteFileDurably(const std::string& path, std::string_view contents);
-
 // Appends `contents` to the regular file at `path`, creating it when it is
 // missing, in one write that other processes appending to the same file
 // cannot split; false on any failure (not a regular file, a missing folder,

@@ -49,6 +49,14 @@ bool WriteAll(int fd, std::string_view contents) {
   }
   return true;
 }
+
+// Has the system put the folder of `path` on the disk, so that a name just
+// renamed into it outlasts a crash, as MOVEFILE_WRITE_THROUGH does on Win32.
+// A failure is not reported: the rename it follows is done all the same.
+void SyncFolderOf(const std::string& path) {
+  const Descriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder) ::fsync(folder.get());
+}
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -138,7 +146,9 @@ bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t l
     if (standing.st_dev != locked.st_dev || standing.st_ino != locked.st_ino) continue;
     if (::fstat(fd.get(), &locked) != 0 || static_cast<uint64_t>(locked.st_size) <= limit)
       return false;
-    return ::rename(path.c_str(), to.c_str()) == 0;
+    if (::rename(path.c_str(), to.c_str()) != 0) return false;
+    SyncFolderOf(to);
+    return true;
   }
   return false;
 }
@@ -177,13 +187,6 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 bool WriteWholeFile(const std::string& path, std::string_view contents) {
   Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   return fd && WriteAll(fd.get(), contents) && fd.Close();
-}
-
-bool WriteFileDurably(const std::string& path, std::string_view contents) {
-  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd || !WriteAll(fd.get(), contents)) return false;
-  if (::fsync(fd.get()) != 0) return false;
-  return fd.Close();
 }
 
 // O_NONBLOCK keeps the open of a pipe from waiting for a reader; the
@@ -289,7 +292,9 @@ bool FileSize(const std::string& path, uint64_t& size) {
 }
 
 bool RenameFileReplacing(const std::string& from, const std::string& to) {
-  return FileExists(from) && ::rename(from.c_str(), to.c_str()) == 0;
+  if (!FileExists(from) || ::rename(from.c_str(), to.c_str()) != 0) return false;
+  SyncFolderOf(to);
+  return true;
 }
 
 std::string ExecutableDirectory() {

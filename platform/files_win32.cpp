@@ -162,13 +162,6 @@ bool WriteWholeFile(const std::string& path, std::string_view contents) {
   return WriteAll(file.h, contents);
 }
 
-bool WriteFileDurably(const std::string& path, std::string_view contents) {
-  Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.h == INVALID_HANDLE_VALUE) return false;
-  return WriteAll(file.h, contents) && ::FlushFileBuffers(file.h) != 0;
-}
-
 namespace {
 // The byte whose exclusive lock appenders and roll-overs take turns by: far
 // past any log's end, where no reader looks.

@@ -10,6 +10,7 @@
 
 #include "platform/files.h"
 #include "plugin/system_env.h"
+#include "tests/support/bytes.h"
 #include "tests/support/temp_dir.h"
 
 namespace kanadeya {
@@ -48,16 +49,20 @@ TEST(CheckLogPath, OnlyLogNamesAndNeverTheFilesOfARun) {
 }
 
 TEST(LogPathFaultMessage, EveryFaultOfTheListGivesItsMessage) {
-  // The enum and the messages come from one list, plugin/log_path_faults.inc;
-  // a missing folder's message names the folder.
+  // A missing folder's message goes on with the folder.
   struct Row {
     LogPathFault fault;
     std::string_view message;
   };
   const Row rows[] = {
-#define KANADEYA_FAULT(name, sjis, utf8) {LogPathFault::k##name, {sjis, sizeof(sjis) - 1}},
-#include "plugin/log_path_faults.inc"
-#undef KANADEYA_FAULT
+      {LogPathFault::kName,
+       SJ("の [Log] File のファイル名が .log か .txt で終わっていないため、ログは書きません。")},
+      {LogPathFault::kTooLong, SJ("の [Log] File のパスが長すぎるため、ログは書きません。")},
+      {LogPathFault::kCharacter, SJ("の [Log] File に制御文字があるため、ログは書きません。")},
+      {LogPathFault::kOtherFile,
+       SJ("の [Log] File が取り込みファイル、データファイル、設定ファイルまたはプラグイン自身を"
+          "指しているため、ログは書きません。")},
+      {LogPathFault::kFolderMissing, SJ("の [Log] File のフォルダー「")},
   };
   EXPECT_EQ(static_cast<size_t>(LogPathFault::kFolderMissing), std::size(rows));
   const std::string sep(platform::PathSeparator());
