@@ -203,7 +203,8 @@ void LookupLog::EndLine() {
   line_ += "\r\n";
   if (needs_break_) line_.insert(0, "\r\n");
   needs_break_ = false;
-  if (!env_.AppendToFile(path_, line_)) {
+  // Another program that holds the log for a moment is waited out.
+  if (!TryWhileHeld(env_, [&] { return env_.AppendToFile(path_, line_); })) {
     path_.clear();
     given_up_ = true;
   }

@@ -71,7 +71,13 @@ bool LookupRun::Begin() {
   }
   const std::string folder = platform::FolderOf(env.PluginPath());
   plugin_settings_path = folder + std::string(kPluginSettingsFileName);
-  const std::string settings_fault = ReadPluginSettings(env, folder, SiteBaseUrl, settings);
+  // A file that another program holds for a moment is tried again.
+  SettingsFault fault;
+  TryWhileHeld(env, [&] {
+    fault = ReadPluginSettings(env, folder, SiteBaseUrl, settings);
+    return fault.kind != SettingsFault::kUnreadable;
+  });
+  const std::string settings_fault = SettingsFaultMessage(fault, settings);
   // A run that cannot go on shows why it cannot, and only that.
   OpenLog(settings_fault.empty());
   started = env.LocalDateTime();

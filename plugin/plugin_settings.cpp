@@ -6,35 +6,26 @@
 
 namespace kanadeya {
 
-namespace {
-
-std::string_view SettingsFileFaultText(platform::SmallFileRead read) {
-  switch (read) {
-    case platform::SmallFileRead::kNotAFile:
-      return kSettingsNotAFileMessage;
-    case platform::SmallFileRead::kTooLarge:
-      return kSettingsTooLargeMessage;
-    default:
-      return kSettingsUnreadableMessage;
-  }
-}
-
-}  // namespace
-
-std::string ReadPluginSettings(platform::FileReader& files, const std::string& folder,
-                               std::string_view built_in_url, PluginSettings& settings) {
+SettingsFault ReadPluginSettings(platform::FileReader& files, const std::string& folder,
+                                 std::string_view built_in_url, PluginSettings& settings) {
   settings = PluginSettings{};
   settings.site_base_url = std::string(built_in_url);
   std::string bytes;
-  const platform::SmallFileRead read = files.ReadSmallFile(
-      folder + std::string(kPluginSettingsFileName), kMaxSettingsFileBytes, bytes);
-  if (read == platform::SmallFileRead::kMissing) return {};
-  if (read != platform::SmallFileRead::kRead)
-    return std::string(SettingsFileFaultText(read)) + "\r\n" +
-           std::string(kSettingsNothingLookedUp);
+  switch (files.ReadSmallFile(folder + std::string(kPluginSettingsFileName), kMaxSettingsFileBytes,
+                              bytes)) {
+    case platform::SmallFileRead::kRead:
+      break;
+    case platform::SmallFileRead::kMissing:
+      return {};
+    case platform::SmallFileRead::kNotAFile:
+      return {SettingsFault::kNotAFile};
+    case platform::SmallFileRead::kTooLarge:
+      return {SettingsFault::kTooLarge};
+    case platform::SmallFileRead::kUnreadable:
+      return {SettingsFault::kUnreadable};
+  }
   std::string text;
-  if (!SettingsText(bytes, text))
-    return std::string(kSettingsEncodingMessage) + "\r\n" + std::string(kSettingsNothingLookedUp);
+  if (!SettingsText(bytes, text)) return {SettingsFault::kEncoding};
 
   auto value = [&](std::string_view section, std::string_view key) {
     return std::string(platform::FindProfileValue(text, section, key).value_or(std::string_view()));
@@ -46,12 +37,35 @@ std::string ReadPluginSettings(platform::FileReader& files, const std::string& f
 
   const std::string base = value(kSiteSection, kBaseUrlKey);
   if (base.empty()) return {};
-  size_t at = 0;
-  const BaseUrlFault fault = CheckBaseUrl(base, settings.site_base_url, &at);
-  if (fault == BaseUrlFault::kNone) return {};
+  SettingsFault fault{SettingsFault::kBaseUrl};
+  fault.base_url = CheckBaseUrl(base, settings.site_base_url, &fault.at);
+  if (fault.base_url == BaseUrlFault::kNone) return {};
   // The run looks nothing up; its log names the address as it was written.
   settings.site_base_url = base;
-  return BaseUrlFaultMessage(fault, base, at);
+  return fault;
+}
+
+std::string SettingsFaultMessage(const SettingsFault& fault, const PluginSettings& settings) {
+  std::string_view text;
+  switch (fault.kind) {
+    case SettingsFault::kNone:
+      return {};
+    case SettingsFault::kBaseUrl:
+      return BaseUrlFaultMessage(fault.base_url, settings.site_base_url, fault.at);
+    case SettingsFault::kNotAFile:
+      text = kSettingsNotAFileMessage;
+      break;
+    case SettingsFault::kTooLarge:
+      text = kSettingsTooLargeMessage;
+      break;
+    case SettingsFault::kUnreadable:
+      text = kSettingsUnreadableMessage;
+      break;
+    case SettingsFault::kEncoding:
+      text = kSettingsEncodingMessage;
+      break;
+  }
+  return std::string(text) + "\r\n" + std::string(kSettingsNothingLookedUp);
 }
 
 }  // namespace kanadeya

@@ -26,16 +26,27 @@ struct PluginSettings {
 // The largest kanadeya.ini that is read.
 constexpr size_t kMaxSettingsFileBytes = 64 * 1024;
 
+// Why kanadeya.ini stops the run: the file is not a readable regular file
+// of at most kMaxSettingsFileBytes, its encoding cannot be read, or
+// CheckBaseUrl refuses BaseUrl.
+struct SettingsFault {
+  enum Kind { kNone, kNotAFile, kTooLarge, kUnreadable, kEncoding, kBaseUrl } kind = kNone;
+  BaseUrlFault base_url = BaseUrlFault::kNone;  // for kBaseUrl
+  size_t at = 0;                                // for kBaseUrl: the value's byte at fault
+};
+
 // Reads "kanadeya.ini" from `folder` (the plug-in's, with a trailing
 // separator) into `settings`: a missing file or an empty BaseUrl gives
 // `built_in_url`, a [Log] File that is not absolute is taken in `folder`.
-// Returns the message text of a fault that stops the run (the file is not a
-// readable regular file of at most kMaxSettingsFileBytes, its encoding
-// cannot be read, or CheckBaseUrl refuses BaseUrl, which then stands in
-// `settings` as written); empty when the run may go on. The log path is
-// filled whenever the file could be read, a fault in BaseUrl or not, so that
-// the run can log why it stopped; it is not checked here (CheckLogPath).
-std::string ReadPluginSettings(platform::FileReader& files, const std::string& folder,
-                               std::string_view built_in_url, PluginSettings& settings);
+// Returns the fault that stops the run; kNone when the run may go on.
+// BaseUrl refused stands in `settings` as written. The log path is filled
+// whenever the file could be read, a fault in BaseUrl or not, so that the
+// run can log why it stopped; it is not checked here (CheckLogPath).
+SettingsFault ReadPluginSettings(platform::FileReader& files, const std::string& folder,
+                                 std::string_view built_in_url, PluginSettings& settings);
+
+// The message of `fault` for the settings read into `settings`; empty for
+// kNone.
+std::string SettingsFaultMessage(const SettingsFault& fault, const PluginSettings& settings);
 
 }  // namespace kanadeya

@@ -199,7 +199,8 @@ TEST_F(RunFaultsTest, WritesThatFail) {
        .fault = full_disk(places.path(), 0),
        .lines = {{"T1/"}},
        .retry = "C\r\n",
-       .message = a_and_c + list + "\r\nログに書き込めなくなりました：" + places.File("k.log")},
+       .message = a_and_c + list + "\r\nログに書き込めなくなりました：" + places.File("k.log"),
+       .slept_ms = 900},
       {.name = "the import file's rename refused once: tried again",
        .codes = "A\r\nC",
        .fault = [](World& w) { w.env.countdown = {.verbs = test::Verbs::kRenames, .at = 1}; },
@@ -417,7 +418,8 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
        .message = "2件中 1件 見つかりました。見つかりません 1件。\r\nもう一度調べるコードの一覧：" +
                   Retry() +
                   "\r\n（ハコブネの検索画面に貼り付けて、もう一度検索できます）\r\n"
-                  "ログに書き込めなくなりました："},
+                  "ログに書き込めなくなりました：",
+       .slept_ms = 900},
       {.name = "a failure outside any one code ends the run as a stop",
        .codes = "A\r\nB\r\nC",
        .fault =
