@@ -20,8 +20,12 @@ enum class NewFileWrite { kWritten, kExists, kFailed };
 // How taking a file's lock went.
 enum class LockResult {
   kLocked,
-  kInUse,       // another process holds the lock, or the file without sharing
-  kCannotMake,  // the file can be neither opened nor made (a read-only folder)
+  kInUse,       // another process holds the lock
+  kHeld,        // another program holds the file open without sharing it
+  kDenied,      // the file is read-only, or there is no right to write it
+  kFolder,      // a folder stands at its name
+  kLink,        // a link stands at its name
+  kCannotMake,  // anything else: it can be neither opened nor made (a read-only folder)
 };
 
 // How reading a small settings file went.

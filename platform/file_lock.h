@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/file_faults.h"
 
@@ -24,12 +25,18 @@ class FileLock {
   void Release();
 
   // Opens the file at `path`, making it when missing, shared for reading,
-  // writing and deleting, and takes an exclusive lock on it without waiting
-  // (Win32: OPEN_ALWAYS and LockFileEx; POSIX: an fcntl lock, which Wine's
-  // LockFileEx meets). Once locked, `path` is checked to name the file
-  // locked still, and the lock is taken again on the file that stands there
-  // if not. Any lock held before is released first.
+  // writing and deleting, and takes an exclusive lock on its first byte
+  // without waiting (Win32: OPEN_ALWAYS and LockFileEx; POSIX: an fcntl
+  // lock, which Wine's LockFileEx meets). Once locked, `path` is checked to
+  // name the file locked still, and the lock is taken again on the file that
+  // stands there if not. Any lock held before is released first, and with
+  // it what it recorded.
   LockResult Take(const std::string& path);
+
+  // Writes `text` into the locked file past the byte locked, which other
+  // processes may read while the lock is held; false when it could not be
+  // written whole.
+  bool Record(std::string_view text);
 
  private:
   static constexpr intptr_t kNone = -1;

@@ -14,17 +14,20 @@ namespace kanadeya {
 namespace {
 
 // Takes the data folder's lock, trying for about a second while another
-// run holds it, so that two hosts never download into one "Temp.html".
-platform::LockResult LockDataFolder(RunEnv& env, const std::string& data_dir,
+// run or another program holds it, so that two hosts never download into
+// one "Temp.html" nor write one import file.
+platform::LockResult LockDataFolder(RunEnv& env, const std::string& path,
                                     std::unique_ptr<HeldLock>& lock) {
-  const std::string path = data_dir + std::string(kDataLockFileName);
   platform::LockResult result = platform::LockResult::kInUse;
   TryWhileHeld(env, [&] {
     result = env.TakeLock(path, lock);
-    return result != platform::LockResult::kInUse;
+    return result != platform::LockResult::kInUse && result != platform::LockResult::kHeld;
   });
   return result;
 }
+
+// The longest record of an import file's path that is read back.
+constexpr size_t kLongestLockRecord = 4096;
 
 }  // namespace
 
@@ -48,6 +51,15 @@ void LookupRun::Refuse(MessageKind kind, const std::string& path, std::string te
 }
 
 bool LookupRun::Begin() {
+  // One run at a time in a data folder, from before anything there or the
+  // import file is touched until the run's last message is answered. The
+  // lock's file records the import file, for a run that finds it held.
+  lock_result = LockDataFolder(env, LockPath(), lock);
+  if (lock_result == platform::LockResult::kInUse) {
+    RefuseInUse();
+    return false;
+  }
+  if (lock) lock->Record(output_path + "\r\n");
   // The earlier run's import file goes first, so that however this run
   // ends the host never imports that run's books as this one's.
   old_output_cleared = ClearImportFile(env, output_path, process_id);
@@ -56,12 +68,6 @@ bool LookupRun::Begin() {
     return false;
   }
   host_settings_path = env.HostProgramFolder() + std::string(kSettingsFileName);
-  // One run at a time in a data folder: before anything there is touched.
-  lock_result = LockDataFolder(env, data_dir, lock);
-  if (lock_result == platform::LockResult::kInUse) {
-    Refuse(MessageKind::kPluginError, data_dir, std::string(kDataFolderInUseMessage));
-    return false;
-  }
   binding = env.BindHost(host);
   if (!binding.missing_program.empty())
     env.ShowMessage(MessageKind::kHostError, binding.missing_program, kHostMissingSuffix);
@@ -89,9 +95,56 @@ bool LookupRun::Begin() {
     Refuse(MessageKind::kPluginError, plugin_settings_path, settings_fault);
     return false;
   }
-  if (lock_result == platform::LockResult::kCannotMake)
-    log.Note(std::string(kLogDataFolderLockNotMade) + data_dir + std::string(kDataLockFileName));
+  if (!lock) log.Note(std::string(kLogDataFolderLockNotMade) + LockPath());
   return true;
+}
+
+std::string LookupRun::LockPath() const { return data_dir + std::string(kDataLockFileName); }
+
+// Another run holds the data folder. Its import file, which its lock's file
+// records, is left as it is: where this run's is the same, or the record
+// cannot be read whole, this run's is left too, and the user told that this
+// window imports the other run's books as well.
+void LookupRun::RefuseInUse() {
+  std::string record;
+  const bool whole = env.ReadFilePart(LockPath(), 1, kLongestLockRecord, record) &&
+                     record.size() >= 2 && record.ends_with("\r\n");
+  if (!output_path.empty() &&
+      (!whole || env.SameFile(record.substr(0, record.size() - 2), output_path))) {
+    env.ShowMessage(MessageKind::kPluginError, data_dir,
+                    std::string(kDataFolderInUseMessage) + "\r\n\r\n" + output_path + "\r\n" +
+                        std::string(kImportFileIsTheOthers));
+    return;
+  }
+  old_output_cleared = ClearImportFile(env, output_path, process_id);
+  Refuse(MessageKind::kPluginError, data_dir, std::string(kDataFolderInUseMessage));
+}
+
+// What the last message says of a lock that could not be taken for any
+// reason but another run: empty when the run holds it.
+std::string LookupRun::LockNote() const {
+  std::string_view cause = kLockCauseOther, remedy = kLockRemedyOther;
+  switch (lock_result) {
+    case platform::LockResult::kLocked:
+    case platform::LockResult::kInUse:
+      return {};
+    case platform::LockResult::kHeld:
+      cause = kLockCauseHeld, remedy = kLockRemedyHeld;
+      break;
+    case platform::LockResult::kDenied:
+      cause = kLockCauseDenied, remedy = kLockRemedyDenied;
+      break;
+    case platform::LockResult::kFolder:
+      cause = kLockCauseFolder, remedy = kLockRemedyFolder;
+      break;
+    case platform::LockResult::kLink:
+      cause = kLockCauseLink, remedy = kLockRemedyLink;
+      break;
+    case platform::LockResult::kCannotMake:
+      break;
+  }
+  return LockPath() + "\r\n" + std::string(kLockNotUsable) + std::string(cause) +
+         std::string(kLockRisk) + "\r\n" + std::string(remedy);
 }
 
 std::vector<std::string> LookupRun::FilesNeverWritten() {
@@ -135,17 +188,15 @@ void LookupRun::Tell(const RunOutcomes& outcomes, const Delivery& delivery) {
   summary.retry_list = delivery.list.path;
   summary.retry_list_written = delivery.list.written;
   log.Finish(summary);
-  // Another run may use the data folder while this one's message waits.
-  lock.reset();
 
-  ClosingFailure failure;
+  ClosingParagraphs message;
   if (outcomes.lost_from != 0)
-    failure.Add(LostConnectionText(outcomes.lost_url, delivery.written, outcomes.lost_from,
+    message.Add(LostConnectionText(outcomes.lost_url, delivery.written, outcomes.lost_from,
                                    outcomes.site_answered));
   if (outcomes.failure)
-    failure.Add(RunEndedByErrorText(*outcomes.failure, outcomes.tally.looked_at + 1));
+    message.Add(RunEndedByErrorText(*outcomes.failure, outcomes.tally.looked_at + 1));
   if (!delivery.output_written)
-    failure.Add(OutputNotWrittenText(output_path, delivery.write.result, summary,
+    message.Add(OutputNotWrittenText(output_path, delivery.write.result, summary,
                                      delivery.list.written, delivery.old_output_note));
   const RunTally& tally = outcomes.tally;
   const bool report = settings.show_report && tally.given > 0 &&
@@ -157,11 +208,16 @@ void LookupRun::Tell(const RunOutcomes& outcomes, const Delivery& delivery) {
   notes.invalid = outcomes.invalid;
   notes.unreadable = unreadable.files();
   const std::string report_text = report ? ReportText(summary, notes) : "";
-  if (!failure.text.empty())
-    env.ShowMessage(MessageKind::kPluginError, {},
-                    failure.text + (report_text.empty() ? "" : "\r\n\r\n" + report_text));
-  else if (!report_text.empty())
-    env.ShowMessage(MessageKind::kReport, {}, report_text);
+  // The lock's note is said even when every code gave a book.
+  const std::string lock_note = LockNote();
+  const bool failed = !message.text.empty();
+  if (!report_text.empty()) message.Add(report_text);
+  if (!lock_note.empty()) message.Add(lock_note);
+  // The lock is held until the message is answered: the host imports the
+  // file right after the run.
+  if (!message.text.empty())
+    env.ShowMessage(failed || !lock_note.empty() ? MessageKind::kPluginError : MessageKind::kReport,
+                    {}, message.text);
 }
 
 }  // namespace kanadeya

@@ -87,7 +87,7 @@ class LookupRun {
   // Puts the books in the import file, or keeps them elsewhere, and writes
   // the list of codes to try again.
   Delivery Deliver(RunOutcomes& outcomes);
-  // The log's last line, then, with the lock let go, one message.
+  // The log's last line, then one message; the lock is let go with the run.
   void Tell(const RunOutcomes& outcomes, const Delivery& delivery);
 
   // What belongs to the whole run, for its phases and one code's steps.
@@ -116,6 +116,9 @@ class LookupRun {
   // Looks up the codes that `reader` gives until the last: true when the run
   // ended before it, with the code it ended at in `pending_code`.
   bool LookUpInOrder(LineReader& reader, RunOutcomes& outcomes, std::string_view& pending_code);
+  std::string LockPath() const;
+  void RefuseInUse();
+  std::string LockNote() const;
   // Shows `text` as the one message of a run that cannot go on.
   void Refuse(MessageKind kind, const std::string& path, std::string text);
   void OpenLog(bool show_refusal);

@@ -35,6 +35,10 @@ struct ProfileQuery {
 class HeldLock {
  public:
   virtual ~HeldLock() = default;
+  // Writes `text` into the lock's file past the byte locked, where another
+  // process reads it while the lock is held; it goes with the lock. False
+  // when it could not be written whole.
+  virtual bool Record(std::string_view text) = 0;
 };
 
 // The messages a run shows: how each looks.
@@ -92,7 +96,8 @@ class RunEnv : public virtual platform::FileReader {
   // target in its place unless a file is renamed over the link first).
   virtual platform::RemoveFault RemoveFile(const std::string& path, const std::string& scratch) = 0;
   // Takes the exclusive lock on the file at `path`, without waiting: kInUse
-  // while another process holds it. `lock` holds it on kLocked.
+  // while another process holds it; the other results say why the file
+  // cannot be used. `lock` holds it on kLocked.
   virtual platform::LockResult TakeLock(const std::string& path,
                                         std::unique_ptr<HeldLock>& lock) = 0;
 

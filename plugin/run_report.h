@@ -70,8 +70,8 @@ std::string OutputNotWrittenText(const std::string& output_path, WholeWrite::Res
                                  const RunSummary& summary, bool listed,
                                  const std::string& old_output_note);
 
-// The failures that the closing message tells of, one paragraph each.
-struct ClosingFailure {
+// The closing message: what failed, the report, a note; one paragraph each.
+struct ClosingParagraphs {
   std::string text;
   void Add(const std::string& paragraph) {
     if (!text.empty()) text += "\r\n\r\n";

@@ -59,6 +59,7 @@ platform::RemoveFault SystemEnv::RemoveFile(const std::string& path, const std::
 namespace {
 
 struct SystemLock : HeldLock {
+  bool Record(std::string_view text) override { return lock.Record(text); }
   platform::FileLock lock;
 };
 

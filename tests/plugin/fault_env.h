@@ -40,6 +40,7 @@ enum class Fault {
   kHeld,         // another program holds the file open without sharing
   kMissing,      // nothing stands there (or its folder is missing)
   kFull,         // the disk is full
+  kDenied,       // the file is read-only (the Windows attribute), or there is no right to it
   kFailed,       // anything else: an I/O error, a refusal
   kOutOfMemory,  // std::bad_alloc is thrown
 };
@@ -63,6 +64,8 @@ class FaultEnv : public ForwardingEnv {
   std::string disk;
   // Files another program holds open: not removed, renamed, emptied, written, read or locked.
   std::set<std::string> held;
+  // Lock files whose lock another run holds.
+  std::set<std::string> locked;
   // Paths, or ends of paths ("Temp.html"), whose reads fail, or throw std::bad_alloc.
   std::vector<std::string> unreadable, out_of_memory;
   // The other processes that run; nullopt: the target's answer.
@@ -157,12 +160,15 @@ class FaultEnv : public ForwardingEnv {
   platform::RemoveFault RemoveFile(const std::string& path, const std::string& scratch) override {
     const std::optional<Fault> fault = Call(Verbs::kRemovals, __func__, path);
     if (fault == Fault::kHeld || held.contains(path)) return platform::RemoveFault::kInUse;
+    if (fault == Fault::kDenied) return platform::RemoveFault::kDenied;
     if (fault == Fault::kFailed) return platform::RemoveFault::kOther;
     return target.RemoveFile(path, scratch);
   }
   platform::LockResult TakeLock(const std::string& path, std::unique_ptr<HeldLock>& lock) override {
     const std::optional<Fault> fault = Call(Verbs::kLocks, __func__, path);
-    if (fault == Fault::kHeld || held.contains(path)) return platform::LockResult::kInUse;
+    if (locked.contains(path)) return platform::LockResult::kInUse;
+    if (fault == Fault::kHeld || held.contains(path)) return platform::LockResult::kHeld;
+    if (fault == Fault::kDenied) return platform::LockResult::kDenied;
     if (fault) return platform::LockResult::kCannotMake;
     return target.TakeLock(path, lock);
   }

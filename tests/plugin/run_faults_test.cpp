@@ -388,23 +388,69 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
                   Out() + "\r\n" + Text(kOldImportFileStandsMessage) +
                   "\r\n\r\n1件中 1件 見つかりましたが、取り込みファイルには入っていません。",
        .slept_ms = 900},
-      {.name = "the data folder in use by another run: only the import file is cleared",
+      {.name = "another run holds the data folder for another import file: ours is cleared",
        .codes = "A",
        .fault =
            [&](World& w) {
              dir.Write("out.txt", "C,Old" + std::string(66, ',') + "\r\n");
-             w.env.held = {lock};
+             dir.Write("kanadeya.lock", std::string(1, '\0') + dir.File("other.csv") + "\r\n");
+             w.env.locked = {lock};
            },
        .message = dir.path() + "\r\nこのデータフォルダーは、ほかのハコブネの検索が使っています。",
        .slept_ms = 900},
-      {.name = "no lock file can be made: the run goes on and logs it",
+      {.name = "another run holds the data folder for our import file: it is left",
+       .codes = "A",
+       .fault =
+           [&](World& w) {
+             dir.Write("out.txt", "C,Old" + std::string(66, ',') + "\r\n");
+             dir.Write("kanadeya.lock", std::string(1, '\0') + Out() + "\r\n");
+             w.env.locked = {lock};
+           },
+       .lines = {{"Old/"}},
+       .message = dir.path() +
+                  "\r\nこのデータフォルダーは、ほかのハコブネの検索が使っています。"
+                  "同じフォルダーで2つの検索を同時にすると本が混ざるため、この検索は"
+                  "行いません。その検索が終わってから、もう一度検索してください。\r\n"
+                  "\r\n" +
+                  Out() + "\r\nこの取り込みファイルには、いま検索しているほかのハコブネも",
+       .slept_ms = 900},
+      {.name = "no lock file can be made: the run goes on, and its message says so",
        .codes = "A",
        .fault = [](World& w) { w.env.countdown = {.verbs = test::Verbs::kLocks, .at = 1}; },
        .lines = {{"T1/"}},
        .log = {"\tデータフォルダーのロックファイルを作れませんでした（ほかのハコブネと同時に"
                "検索すると本が混ざることがあります）：" +
                    lock,
-               kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()}},
+               kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
+       .message = lock + "\r\nこのデータフォルダーのロックファイルを使えませんでした（作ることも"
+                         "開くこともできませんでした）。"},
+      {.name = "the lock file read-only: the run goes on, and its message says why",
+       .codes = "A",
+       .fault =
+           [](World& w) {
+             w.env.countdown = {
+                 .verbs = test::Verbs::kLocks, .at = 1, .fault = test::Fault::kDenied};
+           },
+       .lines = {{"T1/"}},
+       .log = {"\tデータフォルダーのロックファイルを作れませんでした（ほかのハコブネと同時に"
+               "検索すると本が混ざることがあります）：" +
+                   lock,
+               kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
+       .message = lock + "\r\nこのデータフォルダーのロックファイルを使えませんでした（読み取り"
+                         "専用か、書き込む権限がありません）。このままでは、同じデータフォルダーで"
+                         "2つの検索を同時にすると、本が混ざることがあります。\r\n読み取り専用を"
+                         "外すか"},
+      {.name = "the lock file held by another program: tried again, then said",
+       .codes = "A",
+       .fault = [&](World& w) { w.env.held = {lock}; },
+       .lines = {{"T1/"}},
+       .log = {"\tデータフォルダーのロックファイルを作れませんでした（ほかのハコブネと同時に"
+               "検索すると本が混ざることがあります）：" +
+                   lock,
+               kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
+       .message = lock + "\r\nこのデータフォルダーのロックファイルを使えませんでした（ほかの"
+                         "プログラムが開いています）。",
+       .slept_ms = 900},
       {.name = "a list beside the log, where earlier runs left it, is removed",
        .codes = "A",
        .fault = [&](World&) { places.Write("kanadeya-retry.txt", "Z\r\n"); },
