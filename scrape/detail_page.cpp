@@ -4,7 +4,6 @@
 #include <array>
 #include <cassert>
 #include <cstdint>
-#include <exception>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -62,7 +61,7 @@ struct KeptCapacity {
 };
 
 bool ReadPageFile(platform::FileReader& files, const std::string& path, std::string& bytes);
-bool PageText(std::string_view bytes, std::string& page);
+void PageText(std::string_view bytes, std::string& page);
 size_t TestedEnd(std::string_view page);
 std::string_view LineAt(std::string_view page, size_t start);
 std::string CleanLine(std::string_view line, bool remove_spaces);
@@ -151,7 +150,7 @@ bool ParseDetailPageBytes(std::string_view page_bytes, bool private_marker_exist
   std::string& page = work.text;
   if (markers_found != nullptr) *markers_found = 0;
   if (product_name_found != nullptr) *product_name_found = false;
-  if (!PageText(page_bytes, page)) return false;
+  PageText(page_bytes, page);
 
   // The page text holds its lines each followed by CR LF, and no other CR
   // or LF byte; a line is walked by offsets rather than kept in a list, so
@@ -248,28 +247,19 @@ void ApplyPrivateProfile(bool marker_exists, std::string_view age_rating,
 
 namespace {
 
-// The bytes of the page file. False when the file cannot be read, also when
-// it does not fit in memory.
+// The bytes of the page file. False when the file cannot be read; a page
+// that does not fit in memory throws std::bad_alloc, which is the caller's
+// to tell apart from a page it cannot use.
 bool ReadPageFile(platform::FileReader& files, const std::string& path, std::string& bytes) {
-  try {
-    return files.ReadWholeFile(path, bytes);
-  } catch (const std::exception&) {
-    std::string().swap(bytes);
-    return false;
-  }
+  return files.ReadWholeFile(path, bytes);
 }
 
 // The page as Shift_JIS lines, each followed by CR LF, with the four
-// character references decoded. False when it does not fit in memory.
-bool PageText(std::string_view bytes, std::string& page) {
-  try {
-    PageTextFromEuc(bytes, page);
-    DecodeReferences(page);
-    return true;
-  } catch (const std::exception&) {
-    std::string().swap(page);
-    return false;
-  }
+// character references decoded. Throws std::bad_alloc when it does not fit
+// in memory.
+void PageText(std::string_view bytes, std::string& page) {
+  PageTextFromEuc(bytes, page);
+  DecodeReferences(page);
 }
 
 // The start of the first line of the untested tail: a line is tested when it

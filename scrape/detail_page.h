@@ -68,8 +68,9 @@ class DetailPageWork {
 // and host, no trailing slash) is put in front of the cover image path, and
 // the credited authors are looked up in `author_dictionary`. True when at
 // least one line was examined: false when the page has fewer than 6 lines,
-// when a stop was requested before the first line, or when the page does not
-// fit in memory; the record is then left as it was. A stop requested during
+// or when a stop was requested before the first line; the record is then
+// left as it was. A page that does not fit in memory throws std::bad_alloc,
+// so that running short of memory is never taken for a page without a book. A stop requested during
 // the walk ends it before the next line it would examine, and the page still
 // counts. With `markers_found`, it receives how many of the ten markers
 // stood on a line that was examined (0 tells of a page that no longer looks

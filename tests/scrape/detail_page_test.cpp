@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <string>
 #include <string_view>
@@ -198,6 +199,17 @@ TEST_F(DetailPageTest, MissingPageFile) {
   std::filesystem::create_directory(path);
   EXPECT_FALSE(ParseDetailPage(disk, path, kBase, dictionaries.authors, work, record));
   EXPECT_BYTES_EQ(" memo ", record.Memo);
+}
+
+// A page that does not fit in memory is no page without a book: the
+// shortage reaches the caller.
+TEST_F(DetailPageTest, PageThatDoesNotFitInMemoryThrows) {
+  struct OutOfMemory : platform::DiskFileReader {
+    bool ReadWholeFile(const std::string&, std::string&) override { throw std::bad_alloc(); }
+  } reader;
+  EXPECT_THROW(ParseDetailPage(reader, test::DataPath("pages/book.html"), kBase,
+                               dictionaries.authors, work, record),
+               std::bad_alloc);
 }
 
 struct ValueRow {
