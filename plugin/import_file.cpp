@@ -118,7 +118,7 @@ WholeWrite WriteFileWhole(RunEnv& env, const std::string& path, std::string_view
   WholeWrite write;
   if (path.empty()) return write;
   // The longest name of the run's own, checked before anything is made.
-  if (WritingName(path, process_id, kNamesTried).size() > platform::MaxPathBytes()) {
+  if (LongestWritingName(path, process_id).size() > platform::MaxPathBytes()) {
     write.result = WholeWrite::kPathTooLong;
     return write;
   }
@@ -133,6 +133,10 @@ WholeWrite WriteFileWhole(RunEnv& env, const std::string& path, std::string_view
   write.result = WholeWrite::kNotPlaced;
   write.finished = writing;
   return write;
+}
+
+std::string LongestWritingName(const std::string& path, uint32_t process_id) {
+  return WritingName(path, process_id, kNamesTried);
 }
 
 bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view contents,

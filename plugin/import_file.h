@@ -64,6 +64,9 @@ struct WholeWrite {
 WholeWrite WriteFileWhole(RunEnv& env, const std::string& path, std::string_view contents,
                           uint32_t process_id);
 
+// The longest name of a file that WriteFileWhole may make beside `path`.
+std::string LongestWritingName(const std::string& path, uint32_t process_id);
+
 // WriteFileWhole, the finished file of a write not placed removed: true
 // when the file is in place.
 bool ReplaceFileWhole(RunEnv& env, const std::string& path, std::string_view contents,

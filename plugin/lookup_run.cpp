@@ -1,5 +1,6 @@
 #include "plugin/lookup_run.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/paths.h"
@@ -51,6 +52,14 @@ void LookupRun::Refuse(MessageKind kind, const std::string& path, std::string te
 }
 
 bool LookupRun::Begin() {
+  // A data folder whose path leaves no room for the run's names is used
+  // for nothing, its lock included.
+  if (const size_t room = DataFolderRoom(); data_dir.size() > room) {
+    Refuse(MessageKind::kPluginError, data_dir,
+           std::string(kDataFolderPathTooLong) + std::to_string(room) +
+               std::string(kDataFolderPathTooLongEnd));
+    return false;
+  }
   // One run at a time in a data folder, from before anything there or the
   // import file is touched until the run's last message is answered. The
   // lock's file records the import file, for a run that finds it held.
@@ -97,6 +106,17 @@ bool LookupRun::Begin() {
   }
   if (!lock) log.Note(std::string(kLogDataFolderLockNotMade) + LockPath());
   return true;
+}
+
+size_t LookupRun::DataFolderRoom() const {
+  // The longest names the run may make there: the list's file being
+  // written, and a file that keeps books.
+  const size_t longest =
+      std::max({kDataLockFileName.size(), kTempPageName.size(),
+                LongestWritingName(std::string(kRetryListFileName), process_id).size(),
+                KeptBooksName("00000000-000000", process_id).size()});
+  const size_t limit = platform::MaxPathBytes();
+  return limit > longest ? limit - longest : 0;
 }
 
 std::string LookupRun::LockPath() const { return data_dir + std::string(kDataLockFileName); }

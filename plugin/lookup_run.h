@@ -67,6 +67,10 @@ struct Delivery {
 // and tabs.
 size_t CountCodes(std::string_view codes);
 
+// The name of the file that keeps the books of a run that began at `stamp`
+// ("20261207-140503") in process `process_id`.
+std::string KeptBooksName(std::string_view stamp, uint32_t process_id);
+
 class LookupRun {
  public:
   // `codes` may be null; each of the host's texts lives through the call.
@@ -116,6 +120,8 @@ class LookupRun {
   // Looks up the codes that `reader` gives until the last: true when the run
   // ended before it, with the code it ended at in `pending_code`.
   bool LookUpInOrder(LineReader& reader, RunOutcomes& outcomes, std::string_view& pending_code);
+  // The longest data folder path that leaves room for the run's names.
+  size_t DataFolderRoom() const;
   std::string LockPath() const;
   void RefuseInUse();
   std::string LockNote() const;

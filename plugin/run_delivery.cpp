@@ -28,8 +28,7 @@ std::string KeptBooksPath(const LookupRun& run) {
   if (stamp.size() > 8) stamp.insert(8, "-");
   const std::string folder =
       run.data_dir.empty() ? platform::FolderOf(run.output_path) : run.data_dir;
-  return folder + std::string(kKeptBooksFilePrefix) + stamp + "-" + std::to_string(run.process_id) +
-         std::string(kKeptBooksFileEnd);
+  return folder + KeptBooksName(stamp, run.process_id);
 }
 
 // Keeps the books whose import file could not be put in place at `path`:
@@ -44,6 +43,11 @@ bool KeepBooks(RunEnv& env, const std::string& path, const WholeWrite& write,
 }
 
 }  // namespace
+
+std::string KeptBooksName(std::string_view stamp, uint32_t process_id) {
+  return std::string(kKeptBooksFilePrefix) + std::string(stamp) + "-" + std::to_string(process_id) +
+         std::string(kKeptBooksFileEnd);
+}
 
 Delivery LookupRun::Deliver(RunOutcomes& outcomes) {
   Delivery delivery;

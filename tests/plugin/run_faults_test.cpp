@@ -493,6 +493,26 @@ TEST(WriteFileWhole, ANameBesideLongerThanThePlatformTakesIsRefusedFirst) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
+TEST(RunLookup, ADataFolderWithoutRoomForItsNamesIsUsedForNothing) {
+  FakeHost host;
+  PluginState state;
+  test::TestEnv env;
+  test::TempDir dir, places;
+  env.host_functions = host.Functions();
+  env.plugin_folder = env.host_program_folder = places.path();
+  host.AddBook("A", "1", "T1");
+  dir.Write("out.txt", "an earlier run's line\r\n");
+  const std::string data =
+      dir.File(std::string(platform::MaxPathBytes() - dir.path().size() - 40, 'd')) +
+      std::string(platform::PathSeparator());
+  RunLookupShowingFailures(state, env, data.c_str(), dir.File("out.txt").c_str(), "A");
+  ASSERT_EQ(env.messages.size(), 1u);
+  EXPECT_TRUE(Text(env.messages[0]).starts_with(data + "\r\nこのデータフォルダーのパスが長すぎる"))
+      << Text(env.messages[0]);
+  EXPECT_TRUE(host.checked.empty());
+  EXPECT_FALSE(dir.Exists("out.txt"));  // cleared as by any run that cannot start
+}
+
 TEST_F(RunFaultsTest, LeftoversOfWriters) {
   const auto leftover = [this](int64_t clock_ahead, std::set<uint32_t> running) {
     return [this, clock_ahead, running](World& w) {
