@@ -2,6 +2,8 @@
 // tells the user about a file depends on why it failed.
 #pragma once
 
+#include <cstdint>
+
 namespace kanadeya::platform {
 
 // Why what stands at a path could not be removed.
@@ -14,8 +16,26 @@ enum class RemoveFault {
   kOther,
 };
 
-// How making a new file went.
-enum class NewFileWrite { kWritten, kExists, kFailed };
+// How a write, an append, emptying a file or a rename went: why it failed,
+// as the system said it, with the system's own code (errno, or
+// GetLastError's), so that what the user reads names the cause and guesses
+// nothing.
+struct FileFault {
+  enum Kind {
+    kNone,    // it was done
+    kExists,  // a new file's name is taken
+    kFull,    // no room left on the disk
+    kDenied,  // read-only, or no right to write there
+    kHeld,    // another program holds the file
+    kFolderMissing,
+    kNameTooLong,
+    kInTheWay,  // something else stands at the name (a folder, a link)
+    kOutOfMemory,
+    kOther,
+  } kind = kNone;
+  uint32_t code = 0;
+  bool ok() const { return kind == kNone; }
+};
 
 // How taking a file's lock went.
 enum class LockResult {

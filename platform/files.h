@@ -27,12 +27,12 @@ RemoveFault RemoveFile(const std::string& path);
 
 // Makes a new file at `path` holding `contents` and has the system put it on
 // the disk before it returns. Never opens what already stands at `path`, a
-// file or a link (kExists). On kFailed nothing of it is left.
-NewFileWrite WriteNewFileDurably(const std::string& path, std::string_view contents);
+// file or a link (kExists). On any other fault nothing of it is left.
+FileFault WriteNewFileDurably(const std::string& path, std::string_view contents);
 
 // Empties the existing regular file at `path` (natively never through a
-// link); false when it cannot be emptied.
-bool EmptyFile(const std::string& path);
+// link); why not when it cannot be emptied.
+FileFault EmptyFile(const std::string& path);
 
 // Removes what stands at `path`, a link itself and never the file it points
 // to; why something still stands there, kNone also when nothing stood
@@ -66,13 +66,13 @@ bool WriteWholeFile(const std::string& path, std::string_view contents);
 
 // Appends `contents` to the regular file at `path`, creating it when it is
 // missing, in one write that other processes appending to the same file
-// cannot split; false on any failure (not a regular file, a missing folder,
-// no permission, a write error). Other programs may hold the file open
+// cannot split; why not on any failure (not a regular file, a missing
+// folder, no permission, a write error). Other programs may hold the file open
 // meanwhile: on Win32 it is opened with read and write sharing, a file
 // locked by another process is tried again for up to half a second, and the
 // appenders' turn (a lock that keeps two hosts' lines apart) is waited for
 // about a second at most, after which nothing is written.
-bool AppendToFile(const std::string& path, std::string_view contents);
+FileFault AppendToFile(const std::string& path, std::string_view contents);
 
 // Up to `count` bytes of the file from `offset` into `part`; false when the
 // file cannot be read (not a regular file among those).
@@ -97,9 +97,9 @@ bool SameFile(const std::string& a, const std::string& b);
 // The size in bytes of the file; false when `path` names no file.
 bool FileSize(const std::string& path, uint64_t& size);
 
-// Renames the file `from` to `to`, replacing a file of that name; false on
-// failure.
-bool RenameFileReplacing(const std::string& from, const std::string& to);
+// Renames the file `from` to `to`, replacing a file of that name; why not
+// on failure.
+FileFault RenameFileReplacing(const std::string& from, const std::string& to);
 
 // The folder of the running program's executable, with a trailing separator.
 std::string ExecutableDirectory();

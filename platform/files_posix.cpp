@@ -94,20 +94,72 @@ RemoveFault RemoveFile(const std::string& path) {
   return S_ISDIR(st.st_mode) ? RemoveFault::kFolder : RemoveFault::kStillThere;
 }
 
-NewFileWrite WriteNewFileDurably(const std::string& path, std::string_view contents) {
+namespace {
+
+// The fault that `error` (an errno) tells of.
+FileFault FaultOf(int error) {
+  FileFault fault{FileFault::kOther, static_cast<uint32_t>(error)};
+  switch (error) {
+    case EEXIST:
+      fault.kind = FileFault::kExists;
+      break;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      fault.kind = FileFault::kFull;
+      break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      fault.kind = FileFault::kDenied;
+      break;
+    case EBUSY:
+    case ETXTBSY:
+      fault.kind = FileFault::kHeld;
+      break;
+    case ENOENT:
+    case ENOTDIR:
+      fault.kind = FileFault::kFolderMissing;
+      break;
+    case ENAMETOOLONG:
+      fault.kind = FileFault::kNameTooLong;
+      break;
+    case EISDIR:
+    case ELOOP:
+    case ENOTEMPTY:
+      fault.kind = FileFault::kInTheWay;
+      break;
+    case ENOMEM:
+      fault.kind = FileFault::kOutOfMemory;
+      break;
+    default:
+      break;
+  }
+  return fault;
+}
+
+// A file that is no regular file stands in the way.
+constexpr FileFault kNotAFile{FileFault::kInTheWay, 0};
+
+}  // namespace
+
+FileFault WriteNewFileDurably(const std::string& path, std::string_view contents) {
   Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (!fd) return errno == EEXIST ? NewFileWrite::kExists : NewFileWrite::kFailed;
-  if (WriteAll(fd.get(), contents) && ::fsync(fd.get()) == 0 && fd.Close())
-    return NewFileWrite::kWritten;
+  if (!fd) return FaultOf(errno);
+  if (WriteAll(fd.get(), contents) && ::fsync(fd.get()) == 0 && fd.Close()) return {};
+  const FileFault fault = FaultOf(errno);
   ::unlink(path.c_str());
-  return NewFileWrite::kFailed;
+  return fault;
 }
 
 // O_NONBLOCK: a pipe at `path` is not waited on.
-bool EmptyFile(const std::string& path) {
+FileFault EmptyFile(const std::string& path) {
   const Descriptor fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (!fd) return FaultOf(errno);
   struct stat st {};
-  return fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd.get(), 0) == 0;
+  if (::fstat(fd.get(), &st) != 0) return FaultOf(errno);
+  if (!S_ISREG(st.st_mode)) return kNotAFile;
+  return ::ftruncate(fd.get(), 0) == 0 ? FileFault{} : FaultOf(errno);
 }
 
 // unlink removes a link itself.
@@ -193,11 +245,13 @@ bool WriteWholeFile(const std::string& path, std::string_view contents) {
 // descriptor is used only once it is known to be a regular file, for which
 // the flag means nothing. With O_APPEND each write goes to the file's end as
 // one piece, whoever else appends.
-bool AppendToFile(const std::string& path, std::string_view contents) {
+FileFault AppendToFile(const std::string& path, std::string_view contents) {
   Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+  if (!fd) return FaultOf(errno);
   struct stat st {};
-  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return WriteAll(fd.get(), contents) && fd.Close();
+  if (::fstat(fd.get(), &st) != 0) return FaultOf(errno);
+  if (!S_ISREG(st.st_mode)) return kNotAFile;
+  return WriteAll(fd.get(), contents) && fd.Close() ? FileFault{} : FaultOf(errno);
 }
 
 namespace {
@@ -291,10 +345,11 @@ bool FileSize(const std::string& path, uint64_t& size) {
   return true;
 }
 
-bool RenameFileReplacing(const std::string& from, const std::string& to) {
-  if (!FileExists(from) || ::rename(from.c_str(), to.c_str()) != 0) return false;
+FileFault RenameFileReplacing(const std::string& from, const std::string& to) {
+  if (!FileExists(from)) return FaultOf(ENOENT);
+  if (::rename(from.c_str(), to.c_str()) != 0) return FaultOf(errno);
   SyncFolderOf(to);
-  return true;
+  return {};
 }
 
 std::string ExecutableDirectory() {

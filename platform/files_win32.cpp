@@ -78,35 +78,82 @@ RemoveFault RemoveFile(const std::string& path) {
 
 // CREATE_NEW fails for anything that stands at `path`, a link among them
 // (which Wine otherwise shows as the file it points to).
-NewFileWrite WriteNewFileDurably(const std::string& path, std::string_view contents) {
-  HANDLE opened = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) {
-    const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileWrite::kExists
-                                                                       : NewFileWrite::kFailed;
+namespace {
+
+// The fault that `error` (GetLastError's) tells of, for `path`.
+FileFault FileFaultOf(DWORD error, const std::string& path) {
+  FileFault fault{FileFault::kOther, static_cast<uint32_t>(error)};
+  switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      fault.kind = FileFault::kExists;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      fault.kind = FileFault::kFull;
+      break;
+    case ERROR_ACCESS_DENIED:
+      fault.kind = IsFolder(path) ? FileFault::kInTheWay : FileFault::kDenied;
+      break;
+    case ERROR_WRITE_PROTECT:
+      fault.kind = FileFault::kDenied;
+      break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      fault.kind = FileFault::kHeld;
+      break;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+      fault.kind = FileFault::kFolderMissing;
+      break;
+    case ERROR_FILENAME_EXCED_RANGE:
+      fault.kind = FileFault::kNameTooLong;
+      break;
+    case ERROR_DIRECTORY:
+      fault.kind = FileFault::kInTheWay;
+      break;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      fault.kind = FileFault::kOutOfMemory;
+      break;
+    default:
+      break;
   }
-  bool written = false;
-  {
-    Handle file(opened);
-    written = WriteAll(file.h, contents) && ::FlushFileBuffers(file.h) != 0;
-  }
-  if (written) return NewFileWrite::kWritten;
-  ::DeleteFileA(path.c_str());
-  return NewFileWrite::kFailed;
+  return fault;
 }
 
-bool EmptyFile(const std::string& path) {
+// A file that is no file on a disk stands in the way.
+constexpr FileFault kNotAFile{FileFault::kInTheWay, 0};
+
+}  // namespace
+
+FileFault WriteNewFileDurably(const std::string& path, std::string_view contents) {
+  HANDLE opened = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return FileFaultOf(::GetLastError(), path);
+  FileFault fault;
+  {
+    Handle file(opened);
+    if (!WriteAll(file.h, contents) || ::FlushFileBuffers(file.h) == 0)
+      fault = FileFaultOf(::GetLastError(), path);
+  }
+  if (fault.ok()) return fault;
+  ::DeleteFileA(path.c_str());
+  return fault;
+}
+
+FileFault EmptyFile(const std::string& path) {
   Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file.h != INVALID_HANDLE_VALUE && ::GetFileType(file.h) == FILE_TYPE_DISK;
+  if (file.h == INVALID_HANDLE_VALUE) return FileFaultOf(::GetLastError(), path);
+  return ::GetFileType(file.h) == FILE_TYPE_DISK ? FileFault{} : kNotAFile;
 }
 
 RemoveFault RemoveEntry(const std::string& path, const std::string& scratch) {
   if (NothingAt(path)) return RemoveFault::kNone;
   if (IsFolder(path)) return RemoveFault::kFolder;
-  if (WriteNewFileDurably(scratch, {}) != NewFileWrite::kWritten) return RemoveFault::kOther;
+  if (!WriteNewFileDurably(scratch, {}).ok()) return RemoveFault::kOther;
   if (!::MoveFileExA(scratch.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     const DWORD error = ::GetLastError();
     ::DeleteFileA(scratch.c_str());
@@ -185,7 +232,7 @@ bool TakeAppendersTurn(HANDLE file, OVERLAPPED& turn) {
 }
 }  // namespace
 
-bool AppendToFile(const std::string& path, std::string_view contents) {
+FileFault AppendToFile(const std::string& path, std::string_view contents) {
   // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end of
   // the file. Read and write sharing let another host (or an editor) hold
   // the file meanwhile; a file locked by another process for a moment is
@@ -198,27 +245,28 @@ bool AppendToFile(const std::string& path, std::string_view contents) {
     if (opened != INVALID_HANDLE_VALUE) break;
     const DWORD error = ::GetLastError();
     if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt == 10)
-      return false;
+      return FileFaultOf(error, path);
     ::Sleep(50);
   }
   Handle file(opened);
-  if (::GetFileType(file.h) != FILE_TYPE_DISK) return false;
-  if (contents.size() > 0x7FFFFFFF) return false;
+  if (::GetFileType(file.h) != FILE_TYPE_DISK) return kNotAFile;
+  if (contents.size() > 0x7FFFFFFF) return {FileFault::kOther, 0};
   // Appenders that take turns: an exclusive lock on one byte far past any
   // log's end, which no reader touches, held for the write alone. (Windows
   // itself appends atomically; Wine finds the end and writes in two steps,
   // so that two hosts could write at the same offset.) A turn that does not
   // come within about a second leaves the line unwritten.
   OVERLAPPED turn = AppendersTurn();
-  if (!TakeAppendersTurn(file.h, turn)) return false;
+  if (!TakeAppendersTurn(file.h, turn)) return {FileFault::kHeld, ERROR_LOCK_VIOLATION};
   // One WriteFile call, so that no other appender's line can come between
   // its pieces.
   DWORD written = 0;
   const bool whole = ::WriteFile(file.h, contents.data(), static_cast<DWORD>(contents.size()),
                                  &written, nullptr) &&
                      written == contents.size();
+  const FileFault fault = whole ? FileFault{} : FileFaultOf(::GetLastError(), path);
   ::UnlockFileEx(file.h, 0, 1, 0, &turn);
-  return whole;
+  return fault;
 }
 
 namespace {
@@ -342,9 +390,10 @@ bool FileSize(const std::string& path, uint64_t& size) {
   return true;
 }
 
-bool RenameFileReplacing(const std::string& from, const std::string& to) {
-  return ::MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+FileFault RenameFileReplacing(const std::string& from, const std::string& to) {
+  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return {};
+  return FileFaultOf(::GetLastError(), to);
 }
 
 // The file is opened with delete sharing, so that it can be renamed while
@@ -367,7 +416,7 @@ bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t l
     LARGE_INTEGER size{};
     const bool rolled = same && ::GetFileSizeEx(file.h, &size) &&
                         static_cast<uint64_t>(size.QuadPart) > limit &&
-                        RenameFileReplacing(path, to);
+                        RenameFileReplacing(path, to).ok();
     ::UnlockFileEx(file.h, 0, 1, 0, &turn);
     if (same) return rolled;
   }

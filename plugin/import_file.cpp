@@ -25,19 +25,14 @@ std::string WritingName(const std::string& path, uint32_t process_id, unsigned n
 }
 
 // Makes a new file of the run's own beside `path` holding `contents`; its
-// name, or empty when none could be made.
+// name, or empty when none could be made, and then why in `fault`.
 std::string NewWritingFile(RunEnv& env, const std::string& path, uint32_t process_id,
-                           std::string_view contents) {
+                           std::string_view contents, platform::FileFault& fault) {
   for (unsigned number = 1; number <= kNamesTried; ++number) {
     const std::string name = WritingName(path, process_id, number);
-    switch (env.WriteNewFile(name, contents)) {
-      case platform::NewFileWrite::kWritten:
-        return name;
-      case platform::NewFileWrite::kExists:
-        continue;
-      case platform::NewFileWrite::kFailed:
-        return {};
-    }
+    fault = env.WriteNewFile(name, contents);
+    if (fault.ok()) return name;
+    if (fault.kind != platform::FileFault::kExists) return {};
   }
   return {};
 }
@@ -107,7 +102,7 @@ void RemoveLeftovers(RunEnv& env, const std::string& path, uint32_t process_id) 
 bool ClearImportFile(RunEnv& env, const std::string& path, uint32_t process_id) {
   if (path.empty()) return true;
   RemoveLeftovers(env, path, process_id);
-  if (RemoveOwnFile(env, path, process_id) || env.EmptyFile(path)) return true;
+  if (RemoveOwnFile(env, path, process_id) || env.EmptyFile(path).ok()) return true;
   // A folder, say, holds no lines to import.
   uint64_t size = 0;
   return !env.FileSize(path, size) || size == 0;
@@ -123,10 +118,10 @@ WholeWrite WriteFileWhole(RunEnv& env, const std::string& path, std::string_view
     return write;
   }
   RemoveLeftovers(env, path, process_id);
-  const std::string writing = NewWritingFile(env, path, process_id, contents);
+  const std::string writing = NewWritingFile(env, path, process_id, contents, write.fault);
   if (writing.empty()) return write;
   // A rename refused while another program holds either file is tried again.
-  if (TryWhileHeld(env, [&] { return env.RenameReplacing(writing, path); })) {
+  if (TryWhileHeld(env, [&] { return (write.fault = env.RenameReplacing(writing, path)).ok(); })) {
     write.result = WholeWrite::kPlaced;
     return write;
   }

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_faults.h"
 #include "plugin/run_env.h"
 
 namespace kanadeya {
@@ -52,6 +53,8 @@ struct WholeWrite {
   // For kNotPlaced: the finished file beside the path, left for the caller
   // to keep elsewhere or remove.
   std::string finished;
+  // For kNotPlaced and kNotWritten: why, as the system said.
+  platform::FileFault fault;
 };
 
 // Writes `contents` to `path` whole or not at all, in the same way: what

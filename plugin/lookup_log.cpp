@@ -204,7 +204,7 @@ void LookupLog::EndLine() {
   if (needs_break_) line_.insert(0, "\r\n");
   needs_break_ = false;
   // Another program that holds the log for a moment is waited out.
-  if (!TryWhileHeld(env_, [&] { return env_.AppendToFile(path_, line_); })) {
+  if (!TryWhileHeld(env_, [&] { return env_.AppendToFile(path_, line_).ok(); })) {
     path_.clear();
     given_up_ = true;
   }

@@ -202,7 +202,7 @@ void LookupRun::Tell(const RunOutcomes& outcomes, const Delivery& delivery) {
   summary.output_path = output_path;
   summary.output_written = delivery.output_written;
   summary.kept_books = delivery.kept_books;
-  summary.kept_books_written = delivery.kept_books_written;
+  summary.kept_books_written = !delivery.kept_books.empty() && delivery.kept_fault.ok();
   summary.lost_from = outcomes.lost_from;
   summary.old_output_stands = !delivery.old_output_note.empty();
   summary.retry_list = delivery.list.path;
@@ -216,7 +216,7 @@ void LookupRun::Tell(const RunOutcomes& outcomes, const Delivery& delivery) {
   if (outcomes.failure)
     message.Add(RunEndedByErrorText(*outcomes.failure, outcomes.tally.looked_at + 1));
   if (!delivery.output_written)
-    message.Add(OutputNotWrittenText(output_path, delivery.write.result, summary,
+    message.Add(OutputNotWrittenText(output_path, delivery.write, summary, delivery.kept_fault,
                                      delivery.list.written, delivery.old_output_note));
   const RunTally& tally = outcomes.tally;
   const bool report = settings.show_report && tally.given > 0 &&

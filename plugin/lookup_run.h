@@ -57,9 +57,9 @@ struct Delivery {
   WholeWrite write;
   size_t written = 0;  // lines in the import file
   bool output_written = false;
-  std::string kept_books;  // the file that keeps the books the import file could not take
-  bool kept_books_written = false;
-  std::string old_output_note;  // the earlier import file still stands: said at the end
+  std::string kept_books;          // the file that keeps the books the import file could not take
+  platform::FileFault kept_fault;  // why they could not be kept there
+  std::string old_output_note;     // the earlier import file still stands: said at the end
   RetryList list;
 };
 

@@ -32,12 +32,12 @@ std::string KeptBooksPath(const LookupRun& run) {
 }
 
 // Keeps the books whose import file could not be put in place at `path`:
-// the finished file moved there, or `contents` written anew. False when
+// the finished file moved there, or `contents` written anew. Why not, when
 // nothing could be written.
-bool KeepBooks(RunEnv& env, const std::string& path, const WholeWrite& write,
-               std::string_view contents) {
-  if (!write.finished.empty() && env.RenameReplacing(write.finished, path)) return true;
-  const bool kept = env.WriteNewFile(path, contents) == platform::NewFileWrite::kWritten;
+platform::FileFault KeepBooks(RunEnv& env, const std::string& path, const WholeWrite& write,
+                              std::string_view contents) {
+  if (!write.finished.empty() && env.RenameReplacing(write.finished, path).ok()) return {};
+  const platform::FileFault kept = env.WriteNewFile(path, contents);
   if (!write.finished.empty()) env.RemoveFile(write.finished, {});
   return kept;
 }
@@ -62,7 +62,7 @@ Delivery LookupRun::Deliver(RunOutcomes& outcomes) {
     delivery.written = books;
   } else if (books > 0) {
     delivery.kept_books = KeptBooksPath(*this);
-    delivery.kept_books_written = KeepBooks(env, delivery.kept_books, write, contents);
+    delivery.kept_fault = KeepBooks(env, delivery.kept_books, write, contents);
   } else if (write.result == WholeWrite::kNotPlaced) {
     env.RemoveFile(write.finished, {});
   }

@@ -73,18 +73,19 @@ class RunEnv : public virtual platform::FileReader {
 
   // --- Files: writing and removing -----------------------------------------
 
+  // Each write says why it failed (platform::FileFault), as the system said.
+
   // Makes a new file at `path` holding `contents`, on the disk before it
-  // returns; never opens what stands there (kExists). On kFailed nothing of
-  // it is left.
-  virtual platform::NewFileWrite WriteNewFile(const std::string& path,
-                                              std::string_view contents) = 0;
+  // returns; never opens what stands there (kExists). On any other fault
+  // nothing of it is left.
+  virtual platform::FileFault WriteNewFile(const std::string& path, std::string_view contents) = 0;
   // Appends in one write that other processes appending cannot split,
-  // creating the file; false on any failure.
-  virtual bool AppendToFile(const std::string& path, std::string_view text) = 0;
-  // Empties the existing regular file at `path`; false when it cannot.
-  virtual bool EmptyFile(const std::string& path) = 0;
-  // Renames `from` to `to`, replacing a file of that name; false on failure.
-  virtual bool RenameReplacing(const std::string& from, const std::string& to) = 0;
+  // creating the file.
+  virtual platform::FileFault AppendToFile(const std::string& path, std::string_view text) = 0;
+  // Empties the existing regular file at `path`.
+  virtual platform::FileFault EmptyFile(const std::string& path) = 0;
+  // Renames `from` to `to`, replacing a file of that name.
+  virtual platform::FileFault RenameReplacing(const std::string& from, const std::string& to) = 0;
   // Renames the file at `path` to `to` under a lock when it is larger than
   // `limit` bytes; true when it was renamed.
   virtual bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) = 0;

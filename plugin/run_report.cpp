@@ -101,22 +101,54 @@ std::string OldImportFileNote(const std::string& output_path) {
   return "\r\n\r\n" + output_path + "\r\n" + std::string(kOldImportFileStandsMessage);
 }
 
-std::string OutputNotWrittenText(const std::string& output_path, WholeWrite::Result result,
-                                 const RunSummary& summary, bool listed,
-                                 const std::string& old_output_note) {
+std::string FileFaultText(const platform::FileFault& fault) {
+  switch (fault.kind) {
+    case platform::FileFault::kNone:
+      return {};
+    case platform::FileFault::kExists:
+      return std::string(kFaultExists);
+    case platform::FileFault::kFull:
+      return std::string(kFaultFull);
+    case platform::FileFault::kDenied:
+      return std::string(kFaultDenied);
+    case platform::FileFault::kHeld:
+      return std::string(kFaultHeld);
+    case platform::FileFault::kFolderMissing:
+      return std::string(kFaultFolderMissing);
+    case platform::FileFault::kNameTooLong:
+      return std::string(kFaultNameTooLong);
+    case platform::FileFault::kInTheWay:
+      return std::string(kFaultInTheWay);
+    case platform::FileFault::kOutOfMemory:
+      return std::string(kFaultOutOfMemory);
+    case platform::FileFault::kOther:
+      break;
+  }
+  return fault.code == 0 ? std::string(kFaultUnknown)
+                         : std::string(kFaultOther) + std::to_string(fault.code);
+}
+
+std::string OutputNotWrittenText(const std::string& output_path, const WholeWrite& write,
+                                 const RunSummary& summary, const platform::FileFault& kept_fault,
+                                 bool listed, const std::string& old_output_note) {
+  // Why the import file was not written, where the system said.
+  const std::string why =
+      write.fault.ok() ? ""
+                       : "\r\n" + std::string(kImportFileFaultLead) + FileFaultText(write.fault);
   const size_t books = summary.tally.found();
   if (books == 0)
-    return std::string(kOutputNotWrittenMessage) +
-           (old_output_note.empty() ? "\r\n" + output_path : old_output_note.substr(2));
-  std::string text = result == WholeWrite::kPathTooLong
+    return std::string(kOutputNotWrittenMessage) + "\r\n" + output_path + why +
+           (old_output_note.empty() ? "" : "\r\n" + std::string(kOldImportFileStandsMessage));
+  std::string text = write.result == WholeWrite::kPathTooLong
                          ? std::string(kImportPathTooLong) + "\r\n" + output_path
                          : std::string(kOutputNotWrittenMessage) + "\r\n" + output_path;
   text += "\r\n" + std::string(kBooksNotImported) + std::to_string(books) +
           std::string(kBooksNotImportedEnd);
   text += summary.kept_books_written ? std::string(kBooksKeptIn) + "\r\n" + summary.kept_books
-                                     : std::string(kBooksNotKept);
+                                     : std::string(kBooksNotKept) + FileFaultText(kept_fault) +
+                                           std::string(kBooksNotKeptEnd);
   if (listed) text += "\r\n" + std::string(kBooksKeptCodes);
-  return text + old_output_note;
+  return text + why + old_output_note;
 }
 
 }  // namespace kanadeya

@@ -63,12 +63,16 @@ std::string RunEndedByErrorText(std::string_view what, size_t from);
 // emptied): the host would import that run's books as this one's.
 std::string OldImportFileNote(const std::string& output_path);
 
-// The message of a run whose import file was not written (`result`): how
-// many books did not reach it and where they are kept (`summary`), whether
-// their codes are in the list (`listed`), and `old_output_note`.
-std::string OutputNotWrittenText(const std::string& output_path, WholeWrite::Result result,
-                                 const RunSummary& summary, bool listed,
-                                 const std::string& old_output_note);
+// Why a write failed, in the user's words ("ディスクがいっぱいです").
+std::string FileFaultText(const platform::FileFault& fault);
+
+// The message of a run whose import file was not written (`write`): how
+// many books did not reach it and where they are kept (`summary`; why not,
+// `kept_fault`), whether their codes are in the list (`listed`), why the
+// import file could not be written, and `old_output_note`.
+std::string OutputNotWrittenText(const std::string& output_path, const WholeWrite& write,
+                                 const RunSummary& summary, const platform::FileFault& kept_fault,
+                                 bool listed, const std::string& old_output_note);
 
 // The closing message: what failed, the report, a note; one paragraph each.
 struct ClosingParagraphs {

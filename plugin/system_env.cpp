@@ -34,17 +34,19 @@ void SystemEnv::ReadProfile(const std::string& path, std::string_view section,
     query.value = profile.Read(section, query.key, query.fallback);
 }
 
-platform::NewFileWrite SystemEnv::WriteNewFile(const std::string& path, std::string_view contents) {
+platform::FileFault SystemEnv::WriteNewFile(const std::string& path, std::string_view contents) {
   return platform::WriteNewFileDurably(path, contents);
 }
 
-bool SystemEnv::AppendToFile(const std::string& path, std::string_view text) {
+platform::FileFault SystemEnv::AppendToFile(const std::string& path, std::string_view text) {
   return platform::AppendToFile(path, text);
 }
 
-bool SystemEnv::EmptyFile(const std::string& path) { return platform::EmptyFile(path); }
+platform::FileFault SystemEnv::EmptyFile(const std::string& path) {
+  return platform::EmptyFile(path);
+}
 
-bool SystemEnv::RenameReplacing(const std::string& from, const std::string& to) {
+platform::FileFault SystemEnv::RenameReplacing(const std::string& from, const std::string& to) {
   return platform::RenameFileReplacing(from, to);
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "tests/support/temp_dir.h"
@@ -10,28 +11,36 @@
 namespace kanadeya::platform {
 namespace {
 
+// Each failure says why, alike on every platform.
 TEST(RenameFileReplacing, MovesTheFileOverAnyOther) {
   static const struct {
     const char* from;  // nullptr: no such file
-    const char* to;    // nullptr: no such file
+    const char* to;    // nullptr: no such file; "/": a folder
     bool into_missing_folder;
-    bool renamed;
+    FileFault::Kind fault;
   } rows[] = {
-      {"new", nullptr, false, true},
-      {"new", "old", false, true},  // the old file is replaced
-      {nullptr, "old", false, false},
-      {"new", nullptr, true, false},
+      {"new", nullptr, false, FileFault::kNone},
+      {"new", "old", false, FileFault::kNone},  // the old file is replaced
+      {nullptr, "old", false, FileFault::kFolderMissing},
+      {"new", nullptr, true, FileFault::kFolderMissing},
+      {"new", "/", false, FileFault::kInTheWay},
   };
   for (const auto& row : rows) {
     test::TempDir dir;
     if (row.from) dir.Write("from", row.from);
-    if (row.to) dir.Write("to", row.to);
+    if (row.to && std::string_view(row.to) == "/")
+      std::filesystem::create_directory(dir.File("to"));
+    else if (row.to)
+      dir.Write("to", row.to);
     const std::string to = row.into_missing_folder
                                ? dir.File("missing") + std::string(PathSeparator()) + "to"
                                : dir.File("to");
-    EXPECT_EQ(row.renamed, RenameFileReplacing(dir.File("from"), to)) << &row - rows;
-    EXPECT_EQ(dir.Exists("from"), row.from && !row.renamed) << &row - rows;
-    EXPECT_EQ(dir.Read("to"), row.renamed ? row.from : row.to ? row.to : "") << &row - rows;
+    const bool renamed = row.fault == FileFault::kNone;
+    EXPECT_EQ(row.fault, RenameFileReplacing(dir.File("from"), to).kind) << &row - rows;
+    EXPECT_EQ(dir.Exists("from"), row.from && !renamed) << &row - rows;
+    if (!row.to || std::string_view(row.to) != "/") {
+      EXPECT_EQ(dir.Read("to"), renamed ? row.from : row.to ? row.to : "") << &row - rows;
+    }
   }
 }
 
@@ -39,17 +48,19 @@ TEST(AppendToFile, AddsToTheEndOrCreates) {
   static const struct {
     const char* before;  // nullptr: no such file
     const char* path;    // in the test's folder
-    bool appended;
+    FileFault::Kind fault;
     const char* after;
   } rows[] = {
-      {"a", "f", true, "ab"},
-      {nullptr, "f", true, "b"},
-      {nullptr, "missing/f", false, ""},
+      {"a", "f", FileFault::kNone, "ab"},
+      {nullptr, "f", FileFault::kNone, "b"},
+      {nullptr, "missing/f", FileFault::kFolderMissing, ""},
+      {nullptr, "d", FileFault::kInTheWay, ""},  // a folder
   };
   for (const auto& row : rows) {
     test::TempDir dir;
     if (row.before) dir.Write("f", row.before);
-    EXPECT_EQ(row.appended, AppendToFile(dir.File(row.path), "b")) << row.path;
+    std::filesystem::create_directory(dir.File("d"));
+    EXPECT_EQ(row.fault, AppendToFile(dir.File(row.path), "b").kind) << row.path;
     EXPECT_EQ(dir.Read("f"), row.after) << row.path;
   }
 }

@@ -131,30 +131,33 @@ class FaultEnv : public ForwardingEnv {
     target.ReadProfile(path, section, queries);
   }
 
-  platform::NewFileWrite WriteNewFile(const std::string& path, std::string_view contents) override {
-    if (Call(Verbs::kWrites, __func__, path) || held.contains(path) || !Fits(path, contents.size()))
-      return platform::NewFileWrite::kFailed;
-    const platform::NewFileWrite written = target.WriteNewFile(path, contents);
-    if (written == platform::NewFileWrite::kWritten) Take(path, contents.size());
+  platform::FileFault WriteNewFile(const std::string& path, std::string_view contents) override {
+    if (const platform::FileFault fault = WriteFault(__func__, path, contents.size()); !fault.ok())
+      return fault;
+    const platform::FileFault written = target.WriteNewFile(path, contents);
+    if (written.ok()) Take(path, contents.size());
     return written;
   }
-  bool AppendToFile(const std::string& path, std::string_view text) override {
-    if (Call(Verbs::kWrites, __func__, path) || held.contains(path) || !Fits(path, text.size()))
-      return false;
-    if (!target.AppendToFile(path, text)) return false;
-    Take(path, text.size());
-    return true;
+  platform::FileFault AppendToFile(const std::string& path, std::string_view text) override {
+    if (const platform::FileFault fault = WriteFault(__func__, path, text.size()); !fault.ok())
+      return fault;
+    const platform::FileFault appended = target.AppendToFile(path, text);
+    if (appended.ok()) Take(path, text.size());
+    return appended;
   }
-  bool EmptyFile(const std::string& path) override {
-    return !Call(Verbs::kWrites, __func__, path) && !held.contains(path) && target.EmptyFile(path);
+  platform::FileFault EmptyFile(const std::string& path) override {
+    if (const platform::FileFault fault = WriteFault(__func__, path, 0); !fault.ok()) return fault;
+    return target.EmptyFile(path);
   }
   bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) override {
     return !Call(Verbs::kWrites, __func__, path) && !held.contains(path) && !held.contains(to) &&
            target.RollOverIfLarger(path, to, limit);
   }
-  bool RenameReplacing(const std::string& from, const std::string& to) override {
-    return !Call(Verbs::kRenames, __func__, from) && !held.contains(from) && !held.contains(to) &&
-           target.RenameReplacing(from, to);
+  platform::FileFault RenameReplacing(const std::string& from, const std::string& to) override {
+    const std::optional<Fault> fault = Call(Verbs::kRenames, __func__, from);
+    if (fault) return FileFaultOf(*fault);
+    if (held.contains(from) || held.contains(to)) return {platform::FileFault::kHeld, 0};
+    return target.RenameReplacing(from, to);
   }
   // A full disk removes as ever; nothing standing there is nothing to remove.
   platform::RemoveFault RemoveFile(const std::string& path, const std::string& scratch) override {
@@ -193,6 +196,30 @@ class FaultEnv : public ForwardingEnv {
   // A look or a stamp finds nothing where a file is missing or the look fails.
   static bool Lost(std::optional<Fault> fault) {
     return fault == Fault::kMissing || fault == Fault::kFailed;
+  }
+  // The write verbs' answer to `fault`.
+  static platform::FileFault FileFaultOf(Fault fault) {
+    switch (fault) {
+      case Fault::kHeld:
+        return {platform::FileFault::kHeld, 0};
+      case Fault::kMissing:
+        return {platform::FileFault::kFolderMissing, 0};
+      case Fault::kFull:
+        return {platform::FileFault::kFull, 0};
+      case Fault::kDenied:
+        return {platform::FileFault::kDenied, 0};
+      default:
+        return {platform::FileFault::kOther, 0};
+    }
+  }
+  // Why a write of `bytes` to `path` fails here, if it does: the countdown,
+  // a held file, or the disk's room.
+  platform::FileFault WriteFault(std::string_view verb, const std::string& path, uint64_t bytes) {
+    if (const std::optional<Fault> fault = Call(Verbs::kWrites, verb, path))
+      return FileFaultOf(*fault);
+    if (held.contains(path)) return {platform::FileFault::kHeld, 0};
+    if (!Fits(path, bytes)) return {platform::FileFault::kFull, 0};
+    return {};
   }
   // A read meets every fault but a full disk.
   static bool Blocks(std::optional<Fault> fault) { return fault && *fault != Fault::kFull; }

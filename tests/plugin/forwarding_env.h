@@ -53,14 +53,14 @@ class ForwardingEnv : public RunEnv {
     target.ReadProfile(path, section, queries);
   }
 
-  platform::NewFileWrite WriteNewFile(const std::string& path, std::string_view contents) override {
+  platform::FileFault WriteNewFile(const std::string& path, std::string_view contents) override {
     return target.WriteNewFile(path, contents);
   }
-  bool AppendToFile(const std::string& path, std::string_view text) override {
+  platform::FileFault AppendToFile(const std::string& path, std::string_view text) override {
     return target.AppendToFile(path, text);
   }
-  bool EmptyFile(const std::string& path) override { return target.EmptyFile(path); }
-  bool RenameReplacing(const std::string& from, const std::string& to) override {
+  platform::FileFault EmptyFile(const std::string& path) override { return target.EmptyFile(path); }
+  platform::FileFault RenameReplacing(const std::string& from, const std::string& to) override {
     return target.RenameReplacing(from, to);
   }
   bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) override {

@@ -160,7 +160,8 @@ TEST_F(RunFaultsTest, WritesThatFail) {
       "書き出した本 0件\t書き出していません：取り込みファイルを書き込めませんでした\t" + Out();
   const std::string not_kept =
       "は取り込みファイルに入っていません。本を残すファイルも書き込めませんでした"
-      "（ディスクがいっぱいではありませんか）。";
+      "（ディスクがいっぱいです）。";
+  const std::string full = "\r\n取り込みファイルを書き込めなかった理由：ディスクがいっぱいです";
   const std::string list = "もう一度調べるコードの一覧：" + Retry() +
                            "\r\n（ハコブネの検索画面に貼り付けて、もう一度検索できます）";
   const std::string a_and_c = "2件中 1件 見つかりました。見つかりません 1件。\r\n";
@@ -180,7 +181,7 @@ TEST_F(RunFaultsTest, WritesThatFail) {
                             "\t本を残すファイルも書き込めませんでした"
                             "\tもう一度調べるコードの一覧を書き込めませんでした：" +
                             Retry()},
-       .message = not_written + "見つかった本 1件" + not_kept +
+       .message = not_written + "見つかった本 1件" + not_kept + full +
                   "\r\n\r\n1件中 1件 見つかりましたが、取り込みファイルには入っていません。"
                   "\r\nもう一度調べるコードの一覧を書き込めませんでした："},
       {.name = "the disk holds the list alone: the books' codes are in it",
@@ -191,8 +192,8 @@ TEST_F(RunFaultsTest, WritesThatFail) {
                "終了\tコード 2件\t見つかった本 2件\t" + end_not_written +
                    "\t本を残すファイルも書き込めませんでした\tもう一度調べるコード：" + Retry()},
        .message = not_written + "見つかった本 2件" + not_kept +
-                  "\r\nそれらのコードも、もう一度調べるコードの一覧に入れました。\r\n\r\n"
-                  "2件中 2件 見つかりましたが、取り込みファイルには入っていません。\r\n" +
+                  "\r\nそれらのコードも、もう一度調べるコードの一覧に入れました。" + full +
+                  "\r\n\r\n2件中 2件 見つかりましたが、取り込みファイルには入っていません。\r\n" +
                   list},
       {.name = "the log's disk is full: the report says the log was given up",
        .codes = "A\r\nC",
@@ -223,7 +224,8 @@ TEST_F(RunFaultsTest, WritesThatFail) {
                    Retry()},
        .message = not_written +
                   "見つかった本 1件は取り込みファイルに入っていません。本は次のファイルに残しました"
-                  "（ハコブネで取り込めます）：\r\n<kept>\r\n\r\n2件中 1件 "
+                  "（ハコブネで取り込めます）：\r\n<kept>\r\n"
+                  "取り込みファイルを書き込めなかった理由：理由はわかりません\r\n\r\n2件中 1件 "
                   "見つかりましたが、取り込みファイルには入っていません。見つかりません 1件。\r\n"
                   "もう一度調べるコードの一覧を書き込めませんでした：",
        .slept_ms = 2 * 900},
@@ -384,7 +386,8 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
        .message = "出力ファイルを書き込めませんでした。\r\n" + Out() +
                   "\r\n見つかった本 1件は取り込みファイルに入っていません。本は次のファイルに"
                   "残しました（ハコブネで取り込めます）：\r\n<kept>\r\nそれらのコードも、"
-                  "もう一度調べるコードの一覧に入れました。\r\n\r\n" +
+                  "もう一度調べるコードの一覧に入れました。\r\n"
+                  "取り込みファイルを書き込めなかった理由：ほかのプログラムが開いています\r\n\r\n" +
                   Out() + "\r\n" + Text(kOldImportFileStandsMessage) +
                   "\r\n\r\n1件中 1件 見つかりましたが、取り込みファイルには入っていません。",
        .slept_ms = 900},
