@@ -212,7 +212,7 @@ BaseUrlFault CheckBaseUrl(std::string_view value, std::string& url, size_t* wron
   return fault;
 }
 
-std::string BaseUrlFaultMessage(BaseUrlFault fault, std::string_view value, size_t at) {
+std::string BaseUrlFaultLine(BaseUrlFault fault, std::string_view value, size_t at) {
   if (fault == BaseUrlFault::kNone) return {};
   const std::string_view shown = CutAtCharacter(value, kShownValueBytes);
   std::string message = std::string(kBaseUrlValueOpen) + VisibleText(shown, kControlMark) +
@@ -227,7 +227,13 @@ std::string BaseUrlFaultMessage(BaseUrlFault fault, std::string_view value, size
         std::string(kBaseUrlCharacterAtMiddle) +
         VisibleText(value.substr(at, length), kControlMark) + std::string(kBaseUrlValueClose);
   }
-  message += std::string(BaseUrlFaultText(fault)) + "\r\n" + std::string(kBaseUrlNothingLookedUp);
+  return message + std::string(BaseUrlFaultText(fault));
+}
+
+std::string BaseUrlFaultMessage(BaseUrlFault fault, std::string_view value, size_t at) {
+  if (fault == BaseUrlFault::kNone) return {};
+  std::string message =
+      BaseUrlFaultLine(fault, value, at) + "\r\n" + std::string(kBaseUrlNothingLookedUp);
   if (fault == BaseUrlFault::kScheme) message += "\r\n" + std::string(kBaseUrlSchemeExample);
   return message;
 }

@@ -32,5 +32,7 @@ BaseUrlFault CheckBaseUrl(std::string_view value, std::string& url, size_t* wron
 //   BaseUrlFaultMessage(kPort, "http://h:x", 9) begins
 //   "の [Site] BaseUrl「http://h:x」の 10 文字目「x」：ポート番号が…"
 std::string BaseUrlFaultMessage(BaseUrlFault fault, std::string_view value, size_t at);
+// The message's first line, which says what is wrong: the log's words.
+std::string BaseUrlFaultLine(BaseUrlFault fault, std::string_view value, size_t at);
 
 }  // namespace kanadeya

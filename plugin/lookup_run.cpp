@@ -99,8 +99,7 @@ bool LookupRun::Begin() {
   code_count = CountCodes(codes);
   log.Start(started, process_id, settings.site_base_url, code_count);
   if (!settings_fault.empty()) {
-    log.Refused(std::string(kPluginSettingsFileName) +
-                settings_fault.substr(0, settings_fault.find('\r')));
+    log.Refused(std::string(kPluginSettingsFileName) + SettingsFaultLogText(fault, settings));
     Refuse(MessageKind::kPluginError, plugin_settings_path, settings_fault);
     return false;
   }

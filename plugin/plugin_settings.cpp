@@ -45,27 +45,36 @@ SettingsFault ReadPluginSettings(platform::FileReader& files, const std::string&
   return fault;
 }
 
-std::string SettingsFaultMessage(const SettingsFault& fault, const PluginSettings& settings) {
-  std::string_view text;
-  switch (fault.kind) {
-    case SettingsFault::kNone:
-      return {};
-    case SettingsFault::kBaseUrl:
-      return BaseUrlFaultMessage(fault.base_url, settings.site_base_url, fault.at);
+namespace {
+
+// What is wrong with the file: for all but BaseUrl.
+std::string_view FileFaultText(SettingsFault::Kind kind) {
+  switch (kind) {
     case SettingsFault::kNotAFile:
-      text = kSettingsNotAFileMessage;
-      break;
+      return kSettingsNotAFileMessage;
     case SettingsFault::kTooLarge:
-      text = kSettingsTooLargeMessage;
-      break;
-    case SettingsFault::kUnreadable:
-      text = kSettingsUnreadableMessage;
-      break;
+      return kSettingsTooLargeMessage;
     case SettingsFault::kEncoding:
-      text = kSettingsEncodingMessage;
-      break;
+      return kSettingsEncodingMessage;
+    default:
+      return kSettingsUnreadableMessage;
   }
-  return std::string(text) + "\r\n" + std::string(kSettingsNothingLookedUp);
+}
+
+}  // namespace
+
+std::string SettingsFaultMessage(const SettingsFault& fault, const PluginSettings& settings) {
+  if (fault.kind == SettingsFault::kNone) return {};
+  if (fault.kind == SettingsFault::kBaseUrl)
+    return BaseUrlFaultMessage(fault.base_url, settings.site_base_url, fault.at);
+  return std::string(FileFaultText(fault.kind)) + "\r\n" + std::string(kSettingsNothingLookedUp);
+}
+
+std::string SettingsFaultLogText(const SettingsFault& fault, const PluginSettings& settings) {
+  if (fault.kind == SettingsFault::kNone) return {};
+  if (fault.kind == SettingsFault::kBaseUrl)
+    return BaseUrlFaultLine(fault.base_url, settings.site_base_url, fault.at);
+  return std::string(FileFaultText(fault.kind));
 }
 
 }  // namespace kanadeya

@@ -45,8 +45,9 @@ struct SettingsFault {
 SettingsFault ReadPluginSettings(platform::FileReader& files, const std::string& folder,
                                  std::string_view built_in_url, PluginSettings& settings);
 
-// The message of `fault` for the settings read into `settings`; empty for
-// kNone.
+// The message of `fault` for the settings read into `settings`, and the
+// words of the log's line for it; empty for kNone.
 std::string SettingsFaultMessage(const SettingsFault& fault, const PluginSettings& settings);
+std::string SettingsFaultLogText(const SettingsFault& fault, const PluginSettings& settings);
 
 }  // namespace kanadeya
