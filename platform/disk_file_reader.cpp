@@ -16,8 +16,8 @@ SmallFileRead DiskFileReader::ReadSmallFile(const std::string& path, size_t limi
   return platform::ReadSmallFile(path, limit, contents);
 }
 
-bool DiskFileReader::ReadFilePart(const std::string& path, uint64_t offset, size_t count,
-                                  std::string& part) {
+FileFault DiskFileReader::ReadFilePart(const std::string& path, uint64_t offset, size_t count,
+                                       std::string& part) {
   return platform::ReadFilePart(path, offset, count, part);
 }
 

@@ -14,8 +14,8 @@ class DiskFileReader : public virtual FileReader {
   bool ReadWholeFile(const std::string& path, std::string& contents) override;
   SmallFileRead ReadSmallFile(const std::string& path, size_t limit,
                               std::string& contents) override;
-  bool ReadFilePart(const std::string& path, uint64_t offset, size_t count,
-                    std::string& part) override;
+  FileFault ReadFilePart(const std::string& path, uint64_t offset, size_t count,
+                         std::string& part) override;
   bool FileSize(const std::string& path, uint64_t& size) override;
   bool ReadFileStamp(const std::string& path, FileStamp& stamp) override;
   int64_t FileTimeNow() override;

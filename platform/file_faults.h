@@ -16,17 +16,19 @@ enum class RemoveFault {
   kOther,
 };
 
-// How a write, an append, emptying a file or a rename went: why it failed,
+// How a read, a write, an append, emptying a file or a rename went: why it
+// failed,
 // as the system said it, with the system's own code (errno, or
 // GetLastError's), so that what the user reads names the cause and guesses
 // nothing.
 struct FileFault {
   enum Kind {
-    kNone,    // it was done
-    kExists,  // a new file's name is taken
-    kFull,    // no room left on the disk
-    kDenied,  // read-only, or no right to write there
-    kHeld,    // another program holds the file
+    kNone,     // it was done
+    kExists,   // a new file's name is taken
+    kMissing,  // nothing stands there to read
+    kFull,     // no room left on the disk
+    kDenied,   // read-only, or no right to write there
+    kHeld,     // another program holds the file
     kFolderMissing,
     kNameTooLong,
     kInTheWay,  // something else stands at the name (a folder, a link)

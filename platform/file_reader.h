@@ -55,10 +55,10 @@ class FileReader {
   virtual SmallFileRead ReadSmallFile(const std::string& path, size_t limit,
                                       std::string& contents) = 0;
 
-  // Up to `count` bytes of the file from `offset` into `part`; false when the
-  // file cannot be read (not a regular file among those).
-  virtual bool ReadFilePart(const std::string& path, uint64_t offset, size_t count,
-                            std::string& part) = 0;
+  // Up to `count` bytes of the file from `offset` into `part`; why not when
+  // the file cannot be read (not a regular file among those).
+  virtual FileFault ReadFilePart(const std::string& path, uint64_t offset, size_t count,
+                                 std::string& part) = 0;
 
   // The size in bytes of the file; false when `path` names no file.
   virtual bool FileSize(const std::string& path, uint64_t& size) = 0;

@@ -76,7 +76,7 @@ FileFault AppendToFile(const std::string& path, std::string_view contents);
 
 // Up to `count` bytes of the file from `offset` into `part`; false when the
 // file cannot be read (not a regular file among those).
-bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part);
+FileFault ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part);
 
 // Reads the file at `path` when it is a regular file of at most `limit`
 // bytes. Anything else (a folder, a device, a pipe) is kNotAFile and is

@@ -275,12 +275,16 @@ bool ReadAt(int fd, uint64_t offset, size_t count, std::string& part) {
 }
 }  // namespace
 
-bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part) {
+FileFault ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part) {
   part.clear();
   const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd)
+    return errno == ENOENT || errno == ENOTDIR ? FileFault{FileFault::kMissing, ENOENT}
+                                               : FaultOf(errno);
   struct stat st {};
-  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return ReadAt(fd.get(), offset, count, part);
+  if (::fstat(fd.get(), &st) != 0) return FaultOf(errno);
+  if (!S_ISREG(st.st_mode)) return kNotAFile;
+  return ReadAt(fd.get(), offset, count, part) ? FileFault{} : FaultOf(errno);
 }
 
 SmallFileRead ReadSmallFile(const std::string& path, size_t limit, std::string& contents) {

@@ -320,15 +320,20 @@ bool ReadUpTo(HANDLE file, size_t count, std::string& part) {
 }
 }  // namespace
 
-bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part) {
+FileFault ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& part) {
   part.clear();
   SmallFileRead kind;
   Handle file(OpenRegularFile(path, kind));
-  if (file.h == INVALID_HANDLE_VALUE) return false;
+  if (file.h == INVALID_HANDLE_VALUE) {
+    if (kind == SmallFileRead::kMissing) return {FileFault::kMissing, ERROR_FILE_NOT_FOUND};
+    if (kind == SmallFileRead::kNotAFile) return kNotAFile;
+    return FileFaultOf(::GetLastError(), path);
+  }
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(offset);
-  if (!::SetFilePointerEx(file.h, at, nullptr, FILE_BEGIN)) return false;
-  return ReadUpTo(file.h, count, part);
+  if (!::SetFilePointerEx(file.h, at, nullptr, FILE_BEGIN) || !ReadUpTo(file.h, count, part))
+    return FileFaultOf(::GetLastError(), path);
+  return {};
 }
 
 SmallFileRead ReadSmallFile(const std::string& path, size_t limit, std::string& contents) {

@@ -9,6 +9,7 @@
 #include "platform/file_faults.h"
 #include "plugin/held_files.h"
 #include "plugin/lookup_run.h"
+#include "plugin/run_report.h"
 #include "plugin/system_texts.h"
 #include "record/book_record.h"
 #include "record/code_forms.h"
@@ -79,11 +80,12 @@ bool PageFits(RunEnv& env, const std::string& path, CodeLookup& result) {
 }
 
 // The outcome of a page whose read, tried again, was not read: the file and
-// why in `result` when another program held it.
-CodeOutcome PageNotRead(PageAgain again, const std::string& path, CodeLookup& result,
-                        CodeOutcome gone, CodeOutcome no_page) {
+// why (`why`) in `result` when it stood but could not be read.
+CodeOutcome PageNotRead(PageAgain again, const platform::FileFault& why, const std::string& path,
+                        CodeLookup& result, CodeOutcome gone, CodeOutcome no_page) {
   if (again == PageAgain::kHeld) {
-    result.fault = path + std::string(kPageFileUnreadableWhy);
+    result.fault =
+        path + std::string(kLogPageSizeOpen) + ReadFaultText(why) + std::string(kLogCauseClose);
     return CodeOutcome::kPageFileUnreadable;
   }
   return again == PageAgain::kGone ? gone : no_page;
@@ -134,7 +136,7 @@ void FillFromSettings(LookupRun& run, BookRecord& record) {
   // one does: it is looked at first.
   std::string probe;
   run.unreadable.ReadOrNote(env, run.log, path, kLacksSettings, [&] {
-    return env.ReadFilePart(path, 0, 1, probe) || !env.FileExists(path);
+    return env.ReadFilePart(path, 0, 1, probe).ok() || !env.FileExists(path);
   });
   env.ReadProfile(path, kSettingsSection, std::span(queries.data(), asked));
   for (size_t i = 0; i < asked; ++i) *fields[i] = std::move(queries[i].value);
@@ -164,9 +166,10 @@ std::optional<CodeOutcome> Search(LookupRun& run, std::string_view code_line, Bo
   if (!PageFits(run.env, page_path, result)) return CodeOutcome::kPageTooLarge;
   auto read = [&] { return run.env.ReadWholeFile(page_path, page); };
   if (!read()) {
-    const PageAgain again = ReadPageAgain(run.env, page_path, read);
+    platform::FileFault why;
+    const PageAgain again = ReadPageAgain(run.env, page_path, read, why);
     if (again != PageAgain::kRead)
-      return PageNotRead(again, page_path, result, CodeOutcome::kSearchNotDownloaded,
+      return PageNotRead(again, why, page_path, result, CodeOutcome::kSearchNotDownloaded,
                          CodeOutcome::kSearchNotDownloaded);
   }
   const std::string id = FindDetailId(page);
@@ -193,10 +196,11 @@ CodeOutcome ReadBook(LookupRun& run, BookRecord& record, CodeLookup& result) {
   };
   if (!parse()) {
     if (run.state.stop_requested) return CodeOutcome::kStopped;
-    const PageAgain again = ReadPageAgain(run.env, page_path, parse);
+    platform::FileFault why;
+    const PageAgain again = ReadPageAgain(run.env, page_path, parse, why);
     if (again != PageAgain::kRead)
       return PageNotRead(
-          again, page_path, result, CodeOutcome::kDetailNotDownloaded,
+          again, why, page_path, result, CodeOutcome::kDetailNotDownloaded,
           run.state.stop_requested ? CodeOutcome::kStopped : CodeOutcome::kDetailNotReadable);
   }
   // A page without a single known marker (the site's pages changed, or a

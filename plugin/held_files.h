@@ -56,15 +56,16 @@ enum class PageAgain {
 };
 
 // After `read` of the page at `path` failed: tries it again for about a
-// second while a file stands there that cannot be read. It probes between
-// reads to tell a held file from one that holds no page; a file that can be
-// read once more is read once more, since the program that held it may
-// have let it go since the read that failed.
+// second while a file stands there that cannot be read, and then says why
+// in `why`. It probes between reads to tell a held file from one that
+// holds no page; a file that can be read once more is read once more, since
+// the program that held it may have let it go since the read that failed.
 template <typename Read>
-PageAgain ReadPageAgain(RunEnv& env, const std::string& path, Read read) {
+PageAgain ReadPageAgain(RunEnv& env, const std::string& path, Read read, platform::FileFault& why) {
   std::string probe;
   for (int attempt = 1; env.FileExists(path); ++attempt) {
-    if (env.ReadFilePart(path, 0, 1, probe)) return read() ? PageAgain::kRead : PageAgain::kNoPage;
+    why = env.ReadFilePart(path, 0, 1, probe);
+    if (why.ok()) return read() ? PageAgain::kRead : PageAgain::kNoPage;
     if (attempt == kHeldAttempts) return PageAgain::kHeld;
     env.SleepFor(kHeldPauseMilliseconds);
     if (read()) return PageAgain::kRead;

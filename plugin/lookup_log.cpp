@@ -61,7 +61,7 @@ LookupLog::~LookupLog() {
 bool LookupLog::Open(const std::string& path) {
   path_.clear();
   std::string head;
-  if (env_.ReadFilePart(path, 0, kHeaderPattern.size(), head)) {
+  if (env_.ReadFilePart(path, 0, kHeaderPattern.size(), head).ok()) {
     if (!head.empty() && !IsLogHeader(head)) return false;
     // A read-only log is the user's to keep as it is.
     if (env_.IsReadOnlyFile(path)) return true;
@@ -74,7 +74,8 @@ bool LookupLog::Open(const std::string& path) {
     // Measured again: another host may have rolled it over meanwhile.
     if (!rolled_over && env_.FileSize(path, size) && size > 0) {
       std::string end;
-      needs_break_ = env_.ReadFilePart(path, size - 1, 1, end) && end.size() == 1 && end != "\n";
+      needs_break_ =
+          env_.ReadFilePart(path, size - 1, 1, end).ok() && end.size() == 1 && end != "\n";
     }
   }
   path_ = path;

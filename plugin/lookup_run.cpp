@@ -126,7 +126,7 @@ std::string LookupRun::LockPath() const { return data_dir + std::string(kDataLoc
 // window imports the other run's books as well.
 void LookupRun::RefuseInUse() {
   std::string record;
-  const bool whole = env.ReadFilePart(LockPath(), 1, kLongestLockRecord, record) &&
+  const bool whole = env.ReadFilePart(LockPath(), 1, kLongestLockRecord, record).ok() &&
                      record.size() >= 2 && record.ends_with("\r\n");
   if (!output_path.empty() &&
       (!whole || env.SameFile(record.substr(0, record.size() - 2), output_path))) {

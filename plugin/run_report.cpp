@@ -107,6 +107,8 @@ std::string FileFaultText(const platform::FileFault& fault) {
       return {};
     case platform::FileFault::kExists:
       return std::string(kFaultExists);
+    case platform::FileFault::kMissing:
+      return std::string(kFaultMissing);
     case platform::FileFault::kFull:
       return std::string(kFaultFull);
     case platform::FileFault::kDenied:
@@ -126,6 +128,11 @@ std::string FileFaultText(const platform::FileFault& fault) {
   }
   return fault.code == 0 ? std::string(kFaultUnknown)
                          : std::string(kFaultOther) + std::to_string(fault.code);
+}
+
+std::string ReadFaultText(const platform::FileFault& fault) {
+  if (fault.kind == platform::FileFault::kDenied) return std::string(kFaultNoRightToRead);
+  return FileFaultText(fault);
 }
 
 std::string OutputNotWrittenText(const std::string& output_path, const WholeWrite& write,

@@ -63,8 +63,10 @@ std::string RunEndedByErrorText(std::string_view what, size_t from);
 // emptied): the host would import that run's books as this one's.
 std::string OldImportFileNote(const std::string& output_path);
 
-// Why a write failed, in the user's words ("ディスクがいっぱいです").
+// Why a write failed, in the user's words ("ディスクがいっぱいです"), and
+// why a read failed.
 std::string FileFaultText(const platform::FileFault& fault);
+std::string ReadFaultText(const platform::FileFault& fault);
 
 // The message of a run whose import file was not written (`write`): how
 // many books did not reach it and where they are kept (`summary`; why not,

@@ -93,10 +93,14 @@ class FaultEnv : public ForwardingEnv {
     if (!ReadFails(fault, path)) return target.ReadSmallFile(path, limit, contents);
     return platform::SmallFileRead::kUnreadable;
   }
-  bool ReadFilePart(const std::string& path, uint64_t offset, size_t count,
-                    std::string& part) override {
-    return !ReadFails(Call(Verbs::kReads, __func__, path), path) &&
-           target.ReadFilePart(path, offset, count, part);
+  platform::FileFault ReadFilePart(const std::string& path, uint64_t offset, size_t count,
+                                   std::string& part) override {
+    const std::optional<Fault> fault = Call(Verbs::kReads, __func__, path);
+    if (!ReadFails(fault, path)) return target.ReadFilePart(path, offset, count, part);
+    part.clear();
+    return fault == Fault::kDenied    ? platform::FileFault{platform::FileFault::kDenied, 0}
+           : fault == Fault::kMissing ? platform::FileFault{platform::FileFault::kMissing, 0}
+                                      : platform::FileFault{platform::FileFault::kHeld, 0};
   }
   // A held file still has a size and a stamp.
   bool FileSize(const std::string& path, uint64_t& size) override {

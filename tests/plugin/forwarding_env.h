@@ -27,8 +27,8 @@ class ForwardingEnv : public RunEnv {
                                         std::string& contents) override {
     return target.ReadSmallFile(path, limit, contents);
   }
-  bool ReadFilePart(const std::string& path, uint64_t offset, size_t count,
-                    std::string& part) override {
+  platform::FileFault ReadFilePart(const std::string& path, uint64_t offset, size_t count,
+                                   std::string& part) override {
     return target.ReadFilePart(path, offset, count, part);
   }
   bool FileSize(const std::string& path, uint64_t& size) override {
