@@ -269,8 +269,7 @@ TEST_F(RunFaultsTest, ReadsThatFail) {
        .retry = "B\r\n",
        .log = {kFoundA,
                "2\tB\tB\t取得できません：受け取ったページのファイルを読めません\t" +
-                   dir.File("Temp.html") +
-                   "（ほかのプログラムが開いています）",
+                   dir.File("Temp.html") + "（ほかのプログラムが開いています）",
                end},
        .message = one_of_two + "取得できません 1件。",
        .slept_ms = 900},
