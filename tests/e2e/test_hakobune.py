@@ -496,6 +496,10 @@ class Stage:
             def wait(self, timeout):
                 return popen.wait(timeout=timeout)
 
+            def stderr_so_far(self):
+                # pread: the program shares the file's offset.
+                return os.pread(err.fileno(), 1 << 20, 0)
+
             def kill(self):
                 if popen.poll() is None:
                     os.killpg(popen.pid, 9)

@@ -263,6 +263,35 @@ class TwoHostsOneDataFolder(unittest.TestCase):
         self.assertTrue(os.path.isfile(os.path.join(stage.data, e2e.DATA_LOCK)))
 
 
+class SecondHostWhileTheFirstsMessageWaits(unittest.TestCase):
+    """Under Wine with a display, where a message waits for its OK: a second
+    host on the same data folder and import file is refused while the
+    first's closing message waits, and the first's import file stays as the
+    first wrote it (natively: tests/plugin/second_host_posix.cpp)."""
+
+    def test_refused_and_nothing_changed(self):
+        stage = Stage(self)
+        if not stage.win32:
+            self.skipTest("under Wine (natively, in plugin_tests)")
+        site = stage.site()
+        site.book(BOOKS[0], "一")
+        site.book(BOOKS[1], "二")
+        # BOOKS[2] is not on the site: the first run's report waits for its OK.
+        first = stage.start(*stage.lookup_command(codes=BOOKS[0] + b"\r\n" + BOOKS[2]),
+                            env={"KANADEYA_WINE_DISPLAY": "1"})
+        self.addCleanup(first.kill)
+        deadline = time.monotonic() + 120
+        while b"OutputDebugStringA" not in first.stderr_so_far():
+            self.assertLess(time.monotonic(), deadline, "the first host's message never came")
+            time.sleep(0.1)
+        written = stage.output()
+        self.assertEqual(["一"], titles(self, written))
+        result = stage.lookup(codes=BOOKS[1])
+        self.assertTrue(shows(result, stage.arg(stage.data) + "\\\r\n" + FOLDER_IN_USE),
+                        result.messages)
+        self.assertEqual(written, stage.output())
+
+
 class LockFileNotUsable(unittest.TestCase):
     """A lock file that cannot be used for any reason but another run: the
     run goes on, and its closing message, shown although every code gave a
