@@ -116,7 +116,7 @@ void LookupLog::Code(const CodeReport& report) {
   Field(OutcomeText(report.outcome));
   if (report.detail) Field(*report.detail);
   if (report.slip.kind == CodeSlip::kCheckDigit)
-    Field(std::string(kLogCheckDigit) + report.slip.expected + std::string(kLogCheckDigitEnd));
+    Field(kLogCheckDigit);
   if (report.slip.kind == CodeSlip::kSecondBarcodeRow) Field(kLogSecondBarcodeRow);
   if (report.same_book_as != 0)
     Field(std::to_string(report.same_book_as) + std::string(kLogSameBook));

@@ -20,7 +20,9 @@ std::string ShownCode(std::string_view code) {
 std::string SlipHint(const CodeSlip& slip) {
   switch (slip.kind) {
     case CodeSlip::kCheckDigit:
-      return std::string(kLogCheckDigit) + slip.expected + std::string(kLogCheckDigitEnd);
+      // Which digit is wrong cannot be told: the digit that would fit makes
+      // the code of another book as often as the right one.
+      return std::string(kLogCheckDigit);
     case CodeSlip::kSecondBarcodeRow:
       return std::string(kLogSecondBarcodeRow);
     default:

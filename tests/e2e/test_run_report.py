@@ -172,7 +172,9 @@ class CodesExplained(unittest.TestCase):
         lines = run_lines(log, log[-1][0])
         invalid = "無効なコード：ISBN でもバーコードでもありません"
         self.assertEqual(["1", "9784888100114", "", invalid,
-                          "ISBN の最後の数字（チェック数字）が合いません。正しくは「3」です"],
+                          "ISBN の最後の数字（チェック数字）が合いません。どこかの数字を"
+                          "読みちがえたか、打ちまちがえたようです。本のコードと見比べるか、"
+                          "もう一度読み取ってください。"],
                          lines[0])
         self.assertEqual(["2", "1920073012003", "", invalid,
                           "本の2段目のバーコード（192 で始まる分類と価格）です。"
