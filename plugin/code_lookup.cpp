@@ -173,6 +173,7 @@ std::optional<CodeOutcome> Search(LookupRun& run, std::string_view code_line, Bo
                          CodeOutcome::kSearchNotDownloaded);
   }
   const std::string id = FindDetailId(page);
+  result.candidates = CountDetailIds(page);
   page.clear();
   page.shrink_to_fit();
   if (id.empty()) return CodeOutcome::kNotOnSite;

@@ -29,6 +29,7 @@ struct CodeLookup {
   size_t markers_found = 0;   // known markers on the detail page
   bool product_name = false;  // the detail page's product name was read
   bool connected = false;     // the connection test passed
+  size_t candidates = 0;      // the books the search page listed
 
   // What the log line names besides the outcome: the title of a book, what
   // went wrong, or else the address asked for; none where the outcome

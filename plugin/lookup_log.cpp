@@ -115,9 +115,11 @@ void LookupLog::Code(const CodeReport& report) {
   CutField(report.key);
   Field(OutcomeText(report.outcome));
   if (report.detail) Field(*report.detail);
-  if (report.slip.kind == CodeSlip::kCheckDigit)
-    Field(kLogCheckDigit);
+  if (report.slip.kind == CodeSlip::kCheckDigit) Field(kLogCheckDigit);
   if (report.slip.kind == CodeSlip::kSecondBarcodeRow) Field(kLogSecondBarcodeRow);
+  if (report.candidates > 1)
+    Field(std::string(kLogCandidates) + std::to_string(report.candidates) +
+          std::string(kLogCandidatesEnd));
   if (report.same_book_as != 0)
     Field(std::to_string(report.same_book_as) + std::string(kLogSameBook));
   EndLine();

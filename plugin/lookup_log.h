@@ -28,6 +28,7 @@ struct CodeReport {
   // none for an outcome that names nothing.
   std::optional<std::string_view> detail;
   CodeSlip slip;            // what the code may have got wrong
+  size_t candidates = 0;    // the books its search page listed, when more than one
   size_t same_book_as = 0;  // an earlier code's position with the same search key
 };
 

@@ -219,12 +219,15 @@ void LookupRun::Tell(const RunOutcomes& outcomes, const Delivery& delivery) {
                                      delivery.list.written, delivery.old_output_note));
   const RunTally& tally = outcomes.tally;
   const bool report = settings.show_report && tally.given > 0 &&
-                      (!tally.AllFound() || !delivery.output_written || !unreadable.empty());
+                      (!tally.AllFound() || !delivery.output_written || !unreadable.empty() ||
+                       outcomes.several_count > 0);
   ReportNotes notes;
   notes.list = delivery.list;
   notes.log_path = log.enabled() || log.given_up() ? settings.log_path : "";
   notes.log_given_up = log.given_up();
   notes.invalid = outcomes.invalid;
+  notes.several = outcomes.several;
+  notes.several_count = outcomes.several_count;
   notes.unreadable = unreadable.files();
   const std::string report_text = report ? ReportText(summary, notes) : "";
   // The lock's note is said even when every code gave a book.

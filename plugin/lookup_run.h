@@ -43,13 +43,15 @@ struct ListedCode {
 // What looking up every code gave.
 struct RunOutcomes {
   RunTally tally;
-  std::vector<ListedCode> codes;       // every code but blank lines
-  std::vector<std::string> lines;      // the books' output lines, in order
-  std::vector<InvalidCode> invalid;    // the first few the host's check refused
-  size_t lost_from = 0;                // the code whose connection test failed; 0: none
-  std::string lost_url;                // the address of that test
-  bool site_answered = false;          // a connection test passed before the one that failed
-  std::optional<std::string> failure;  // what ended the run by failing
+  std::vector<ListedCode> codes;           // every code but blank lines
+  std::vector<std::string> lines;          // the books' output lines, in order
+  std::vector<InvalidCode> invalid;        // the first few the host's check refused
+  std::vector<SeveralCandidates> several;  // the first few whose search listed several books
+  size_t several_count = 0;                // all of those
+  size_t lost_from = 0;                    // the code whose connection test failed; 0: none
+  std::string lost_url;                    // the address of that test
+  bool site_answered = false;              // a connection test passed before the one that failed
+  std::optional<std::string> failure;      // what ended the run by failing
 };
 
 // What delivering the books did.

@@ -108,7 +108,13 @@ bool LookupRun::LookUpInOrder(LineReader& reader, RunOutcomes& outcomes,
     const CodeSlip slip = FindCodeSlip(code_line);
     if (outcome == CodeOutcome::kInvalidCode && outcomes.invalid.size() < kInvalidCodesNamed)
       outcomes.invalid.push_back({code_line, slip});
+    if (result.candidates > 1 && outcome == CodeOutcome::kFound) {
+      if (outcomes.several.size() < kInvalidCodesNamed)
+        outcomes.several.push_back({code_line, result.candidates});
+      ++outcomes.several_count;
+    }
     CodeReport report{position, code_line, result.key, outcome, result.LoggedDetail(), slip};
+    report.candidates = result.candidates;
     if (!result.key.empty()) {
       const auto [first, fresh] = first_with_key.try_emplace(result.key, position);
       if (!fresh) report.same_book_as = first->second;

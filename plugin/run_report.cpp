@@ -66,6 +66,15 @@ std::string ReportText(const RunSummary& summary, const ReportNotes& notes) {
   if (invalid > notes.invalid.size())
     text += "\r\n" + std::string(kReportInvalidMore) +
             std::to_string(invalid - notes.invalid.size()) + std::string(kReportCount);
+  // The codes whose search listed several books: the one taken may be
+  // another edition or volume.
+  if (notes.several_count > 0) text += "\r\n" + std::string(kReportCandidates);
+  for (const SeveralCandidates& code : notes.several)
+    text += "\r\n  " + ShownCode(code.code) + std::string(kReportCandidateOpen) +
+            std::to_string(code.books) + std::string(kReportCandidateEnd);
+  if (notes.several_count > notes.several.size())
+    text += "\r\n  " + std::string(kReportInvalidMore) +
+            std::to_string(notes.several_count - notes.several.size()) + std::string(kReportCount);
   for (const UnreadableFile& file : notes.unreadable)
     text += "\r\n" + std::string(kReportFileUnreadable) + file.path + file.lacks;
   const RetryList& list = notes.list;

@@ -30,12 +30,21 @@ struct InvalidCode {
   CodeSlip slip;
 };
 
+// A code whose search page listed several books, the first of which it
+// took.
+struct SeveralCandidates {
+  std::string_view code;
+  size_t books = 0;
+};
+
 // What the report says besides the counts.
 struct ReportNotes {
   RetryList list;
   std::string log_path;  // empty: the run keeps no log
   bool log_given_up = false;
-  std::vector<InvalidCode> invalid;  // the first few, in the list's order
+  std::vector<InvalidCode> invalid;        // the first few, in the list's order
+  std::vector<SeveralCandidates> several;  // the first few, in the list's order
+  size_t several_count = 0;                // all of them
   std::vector<UnreadableFile> unreadable;
 };
 

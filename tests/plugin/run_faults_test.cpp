@@ -486,6 +486,27 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
   });
 }
 
+// Not a fault, but told as one: the first of several books is imported,
+// and the user is asked to check it.
+TEST_F(RunFaultsTest, ASearchPageListingSeveralBooks) {
+  const auto link = [](const std::string& id) {
+    return "<td><a href=\"/detail/view.php?id=" + id + "\">x</a></td>";
+  };
+  Check({{.name = "three books: the first imported, the log and the report name the code",
+          .codes = "A",
+          .fault =
+              [&](World& w) {
+                w.host.pages[FakeHost::kSearchBase + "A"] =
+                    "<html>\r\n" + link("1") + link("7") + "\r\n" + link("8") + "\r\n</html>\r\n";
+              },
+          .lines = {{"T1/"}},
+          .log = {kFoundA + "\t検索結果の本 3 件：最初の本を取り込みました。版や巻が合っているか"
+                            "確かめてください",
+                  "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
+          .message = "1件中 1件 見つかりました。\r\n検索結果に本がいくつもあったコード（最初の本を"
+                     "取り込みました。版や巻が合っているか確かめてください）：\r\n  A（3件）"}});
+}
+
 TEST(WriteFileWhole, ANameBesideLongerThanThePlatformTakesIsRefusedFirst) {
   test::TestEnv env;
   test::TempDir dir;
