@@ -88,7 +88,9 @@ void LookupLog::Start(std::string_view date_time, unsigned process_id,
   started_ = true;
   tag_ = std::string(date_time.substr(11)) + "/" + std::to_string(process_id);
   Field(date_time);
-  Field(std::string(kLogPluginName) + std::string(kVersionText));
+  // The version and the build ("kanadeya 1.1.3.1"), which tells two builds
+  // of one version apart.
+  Field(std::string(kLogPluginName) + std::string(kVersionText) + "." + std::string(kBuildText));
   Field(std::string(kLogRunLabel) + tag_);
   // A refused address is logged as it was written, cut when long.
   const std::string_view site = CutAtCharacter(site_base_url, kLongestSiteShown);

@@ -11,6 +11,7 @@ comes over HTTP from the tests' own server, named only by kanadeya.ini (no
 --site), unless a case says otherwise.
 """
 import os
+import re
 import shutil
 import stat
 import tempfile
@@ -56,6 +57,22 @@ LOG_OUTCOMES = {
 }
 OUTPUT_NOT_WRITTEN = "出力ファイルを書き込めませんでした。"
 MEGABYTE = 1024 * 1024
+
+
+def build_version():
+    """The version and the build number as the log's first line gives them
+    ("1.1.3.1"): the project's version and build in CMakeLists.txt, which
+    the heading of readme.txt's newest history entry must name too."""
+    source = e2e.OPTIONS.source_dir
+    with open(os.path.join(source, "CMakeLists.txt"), encoding="utf-8") as f:
+        cmake = f.read()
+    version = re.search(r"project\(kanadeya VERSION (\S+)", cmake).group(1)
+    build = re.search(r"set\(KANADEYA_BUILD (\d+)\)", cmake).group(1)
+    with open(os.path.join(source, "release", "readme.utf8.txt"), encoding="utf-8") as f:
+        history = f.read().split("■ 版の履歴", 1)[1]
+    newest = re.search(r"^  (\d\S*.*)$", history, re.M).group(1)
+    assert newest == "%s ビルド %s" % (version, build), newest
+    return version + "." + build
 
 
 def settings_file(base_url=None, log=None, encoding="cp932", bom=b""):
@@ -317,7 +334,7 @@ class LookupLog(unittest.TestCase):
         self.assertFalse(os.path.exists(stage.path("k.log")))
         self.assertRegex(log[0][0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
         tag = log[0][0][11:] + "/"
-        self.assertEqual(["kanadeya 1.1.3", "サイト " + server.url, "コード 7件"],
+        self.assertEqual(["kanadeya " + build_version(), "サイト " + server.url, "コード 7件"],
                          [log[0][1], log[0][3], log[0][4]])
         self.assertTrue(log[0][2].startswith("実行ID " + tag), log[0])
         tag = log[0][2][len("実行ID "):]

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -38,10 +40,12 @@ TEST(VersionResource, SaysTheVersionAndTheProductName) {
   unsigned major = 0, minor = 0, patch = 0;
   ASSERT_EQ(std::sscanf(std::string(kVersionText).c_str(), "%u.%u.%u", &major, &minor, &patch), 3);
   EXPECT_EQ(fixed->dwFileVersionMS, (major << 16) | minor);
-  EXPECT_EQ(fixed->dwFileVersionLS, (patch << 16) | 0u);
+  // The fourth field is the build number.
+  EXPECT_EQ(fixed->dwFileVersionLS, (patch << 16) | static_cast<unsigned>(std::atoi(kBuildText)));
   EXPECT_EQ(fixed->dwProductVersionMS, (major << 16) | minor);
 
-  EXPECT_EQ(StringValue(info, "FileVersion"), std::string(kVersionText) + ".0");
+  EXPECT_EQ(StringValue(info, "FileVersion"),
+            std::string(kVersionText) + "." + std::string(kBuildText));
   EXPECT_EQ(StringValue(info, "ProductVersion"), kVersionText);
   EXPECT_BYTES_EQ(kDisplayName, StringValue(info, "ProductName"));
   EXPECT_FALSE(StringValue(info, "FileDescription").empty());
