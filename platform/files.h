@@ -101,6 +101,10 @@ bool FileSize(const std::string& path, uint64_t& size);
 // on failure.
 FileFault RenameFileReplacing(const std::string& from, const std::string& to);
 
+// Renames the file `from` to `to` only where nothing stands at `to`
+// (kExists otherwise), in one step: two processes never both take a name.
+FileFault RenameFileIfFree(const std::string& from, const std::string& to);
+
 // The folder of the running program's executable, with a trailing separator.
 std::string ExecutableDirectory();
 

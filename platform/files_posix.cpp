@@ -349,6 +349,20 @@ bool FileSize(const std::string& path, uint64_t& size) {
   return true;
 }
 
+// renameat2 with RENAME_NOREPLACE; where the file system has no such
+// rename, a hard link (which fails where the name is taken) and the old
+// name's removal.
+FileFault RenameFileIfFree(const std::string& from, const std::string& to) {
+  if (!FileExists(from)) return FaultOf(ENOENT);
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno != EINVAL && errno != ENOSYS) return FaultOf(errno);
+    if (::link(from.c_str(), to.c_str()) != 0) return FaultOf(errno);
+    ::unlink(from.c_str());
+  }
+  SyncFolderOf(to);
+  return {};
+}
+
 FileFault RenameFileReplacing(const std::string& from, const std::string& to) {
   if (!FileExists(from)) return FaultOf(ENOENT);
   if (::rename(from.c_str(), to.c_str()) != 0) return FaultOf(errno);

@@ -395,6 +395,13 @@ bool FileSize(const std::string& path, uint64_t& size) {
   return true;
 }
 
+// MoveFileExA without MOVEFILE_REPLACE_EXISTING fails where the name is
+// taken.
+FileFault RenameFileIfFree(const std::string& from, const std::string& to) {
+  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return {};
+  return FileFaultOf(::GetLastError(), to);
+}
+
 FileFault RenameFileReplacing(const std::string& from, const std::string& to) {
   if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return {};

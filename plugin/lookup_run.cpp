@@ -113,7 +113,7 @@ size_t LookupRun::DataFolderRoom() const {
   const size_t longest =
       std::max({kDataLockFileName.size(), kTempPageName.size(),
                 LongestWritingName(std::string(kRetryListFileName), process_id).size(),
-                KeptBooksName("00000000-000000", process_id).size()});
+                LongestKeptBooksName(process_id).size()});
   const size_t limit = platform::MaxPathBytes();
   return limit > longest ? limit - longest : 0;
 }

@@ -72,6 +72,8 @@ size_t CountCodes(std::string_view codes);
 // The name of the file that keeps the books of a run that began at `stamp`
 // ("20261207-140503") in process `process_id`.
 std::string KeptBooksName(std::string_view stamp, uint32_t process_id);
+// The longest name a file that keeps a run's books may take.
+std::string LongestKeptBooksName(uint32_t process_id);
 
 class LookupRun {
  public:

@@ -31,13 +31,37 @@ std::string KeptBooksPath(const LookupRun& run) {
   return folder + KeptBooksName(stamp, run.process_id);
 }
 
-// Keeps the books whose import file could not be put in place at `path`:
-// the finished file moved there, or `contents` written anew. Why not, when
-// nothing could be written.
-platform::FileFault KeepBooks(RunEnv& env, const std::string& path, const WholeWrite& write,
+// How many names a run tries for the file that keeps its books.
+constexpr unsigned kKeptNamesTried = 100;
+
+// The n-th name that may keep the books at `path`: `path` itself, then with
+// "-2", "-3", ... before ".csv", where two runs of one process began in
+// one second.
+std::string KeptBooksCandidate(const std::string& path, unsigned n) {
+  if (n == 1) return path;
+  const size_t end = path.size() - kKeptBooksFileEnd.size();
+  return path.substr(0, end) + "-" + std::to_string(n) + path.substr(end);
+}
+
+// Keeps the books whose import file could not be put in place at `path`,
+// or at the first of its numbered names where nothing stands: the finished
+// file moved there, or `contents` written anew. No file that keeps books is
+// ever replaced. `path` becomes the name taken; why not, when nothing could
+// be written.
+platform::FileFault KeepBooks(RunEnv& env, std::string& path, const WholeWrite& write,
                               std::string_view contents) {
-  if (!write.finished.empty() && env.RenameReplacing(write.finished, path).ok()) return {};
-  const platform::FileFault kept = env.WriteNewFile(path, contents);
+  const std::string base = path;
+  platform::FileFault kept;
+  for (unsigned n = 1; n <= kKeptNamesTried; ++n) {
+    path = KeptBooksCandidate(base, n);
+    if (!write.finished.empty()) {
+      kept = env.RenameIfFree(write.finished, path);
+      if (kept.ok()) return kept;
+      if (kept.kind == platform::FileFault::kExists) continue;
+    }
+    kept = env.WriteNewFile(path, contents);
+    if (kept.kind != platform::FileFault::kExists) break;
+  }
   if (!write.finished.empty()) env.RemoveFile(write.finished, {});
   return kept;
 }
@@ -47,6 +71,10 @@ platform::FileFault KeepBooks(RunEnv& env, const std::string& path, const WholeW
 std::string KeptBooksName(std::string_view stamp, uint32_t process_id) {
   return std::string(kKeptBooksFilePrefix) + std::string(stamp) + "-" + std::to_string(process_id) +
          std::string(kKeptBooksFileEnd);
+}
+
+std::string LongestKeptBooksName(uint32_t process_id) {
+  return KeptBooksCandidate(KeptBooksName("00000000-000000", process_id), kKeptNamesTried);
 }
 
 Delivery LookupRun::Deliver(RunOutcomes& outcomes) {

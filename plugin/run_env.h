@@ -86,6 +86,8 @@ class RunEnv : public virtual platform::FileReader {
   virtual platform::FileFault EmptyFile(const std::string& path) = 0;
   // Renames `from` to `to`, replacing a file of that name.
   virtual platform::FileFault RenameReplacing(const std::string& from, const std::string& to) = 0;
+  // Renames `from` to `to` only where nothing stands there (kExists).
+  virtual platform::FileFault RenameIfFree(const std::string& from, const std::string& to) = 0;
   // Renames the file at `path` to `to` under a lock when it is larger than
   // `limit` bytes; true when it was renamed.
   virtual bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) = 0;

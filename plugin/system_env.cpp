@@ -50,6 +50,10 @@ platform::FileFault SystemEnv::RenameReplacing(const std::string& from, const st
   return platform::RenameFileReplacing(from, to);
 }
 
+platform::FileFault SystemEnv::RenameIfFree(const std::string& from, const std::string& to) {
+  return platform::RenameFileIfFree(from, to);
+}
+
 bool SystemEnv::RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) {
   return platform::RollOverIfLarger(path, to, limit);
 }

@@ -25,6 +25,7 @@ class SystemEnv : public RunEnv, public platform::DiskFileReader {
   platform::FileFault AppendToFile(const std::string& path, std::string_view text) override;
   platform::FileFault EmptyFile(const std::string& path) override;
   platform::FileFault RenameReplacing(const std::string& from, const std::string& to) override;
+  platform::FileFault RenameIfFree(const std::string& from, const std::string& to) override;
   bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) override;
   platform::RemoveFault RemoveFile(const std::string& path, const std::string& scratch) override;
   platform::LockResult TakeLock(const std::string& path, std::unique_ptr<HeldLock>& lock) override;

@@ -44,6 +44,17 @@ TEST(RenameFileReplacing, MovesTheFileOverAnyOther) {
   }
 }
 
+TEST(RenameFileIfFree, NeverReplacesWhatStands) {
+  test::TempDir dir;
+  dir.Write("from", "new");
+  dir.Write("to", "old");
+  EXPECT_EQ(FileFault::kExists, RenameFileIfFree(dir.File("from"), dir.File("to")).kind);
+  EXPECT_EQ(dir.Read("to"), "old");
+  EXPECT_EQ(FileFault::kNone, RenameFileIfFree(dir.File("from"), dir.File("free")).kind);
+  EXPECT_EQ(dir.Read("free"), "new");
+  EXPECT_FALSE(dir.Exists("from"));
+}
+
 TEST(AppendToFile, AddsToTheEndOrCreates) {
   static const struct {
     const char* before;  // nullptr: no such file

@@ -158,10 +158,14 @@ class FaultEnv : public ForwardingEnv {
            target.RollOverIfLarger(path, to, limit);
   }
   platform::FileFault RenameReplacing(const std::string& from, const std::string& to) override {
-    const std::optional<Fault> fault = Call(Verbs::kRenames, __func__, from);
-    if (fault) return FileFaultOf(*fault);
-    if (held.contains(from) || held.contains(to)) return {platform::FileFault::kHeld, 0};
+    if (const platform::FileFault fault = RenameFault(__func__, from, to); !fault.ok())
+      return fault;
     return target.RenameReplacing(from, to);
+  }
+  platform::FileFault RenameIfFree(const std::string& from, const std::string& to) override {
+    if (const platform::FileFault fault = RenameFault(__func__, from, to); !fault.ok())
+      return fault;
+    return target.RenameIfFree(from, to);
   }
   // A full disk removes as ever; nothing standing there is nothing to remove.
   platform::RemoveFault RemoveFile(const std::string& path, const std::string& scratch) override {
@@ -223,6 +227,13 @@ class FaultEnv : public ForwardingEnv {
       return FileFaultOf(*fault);
     if (held.contains(path)) return {platform::FileFault::kHeld, 0};
     if (!Fits(path, bytes)) return {platform::FileFault::kFull, 0};
+    return {};
+  }
+  platform::FileFault RenameFault(std::string_view verb, const std::string& from,
+                                  const std::string& to) {
+    if (const std::optional<Fault> fault = Call(Verbs::kRenames, verb, from))
+      return FileFaultOf(*fault);
+    if (held.contains(from) || held.contains(to)) return {platform::FileFault::kHeld, 0};
     return {};
   }
   // A read meets every fault but a full disk.

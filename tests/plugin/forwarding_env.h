@@ -63,6 +63,9 @@ class ForwardingEnv : public RunEnv {
   platform::FileFault RenameReplacing(const std::string& from, const std::string& to) override {
     return target.RenameReplacing(from, to);
   }
+  platform::FileFault RenameIfFree(const std::string& from, const std::string& to) override {
+    return target.RenameIfFree(from, to);
+  }
   bool RollOverIfLarger(const std::string& path, const std::string& to, uint64_t limit) override {
     return target.RollOverIfLarger(path, to, limit);
   }

@@ -507,6 +507,37 @@ TEST_F(RunFaultsTest, ASearchPageListingSeveralBooks) {
                      "取り込みました。版や巻が合っているか確かめてください）：\r\n  A（3件）"}});
 }
 
+// One host process running two lookups in one second, neither able to put
+// its import file in place: each keeps its books in a file of its own.
+TEST(KeptBooks, TwoRunsInOneSecondOfOneProcessKeepTwoFiles) {
+  struct OneSecond : test::FaultEnv {
+    using FaultEnv::FaultEnv;
+    std::string LocalDateTime() override { return "2026-12-08 10:00:00"; }
+  };
+  FakeHost host;
+  test::TempDir dir, places;
+  host.AddBook("A", "1", "T1");
+  host.AddBook("B", "2", "T2");
+  for (const char* code : {"A", "B"}) {
+    PluginState state;
+    test::TestEnv system;
+    system.host_functions = host.Functions();
+    system.plugin_folder = system.host_program_folder = places.path();
+    OneSecond env(system);
+    env.countdown = {.verbs = test::Verbs::kRenames, .at = 1, .from_then_on = true};
+    RunLookupShowingFailures(state, env, dir.path().c_str(), dir.File("out.txt").c_str(), code);
+  }
+  std::vector<std::string> kept;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    if (entry.path().filename().string().starts_with("kanadeya-books-"))
+      kept.push_back(entry.path().filename().string() + ":" +
+                     test::SplitCsvLine(dir.Read(entry.path().filename().string()))[1]);
+  std::sort(kept.begin(), kept.end());
+  const std::string name =
+      "kanadeya-books-20261208-100000-" + std::to_string(test::TestEnv().ProcessId());
+  EXPECT_EQ(kept, (std::vector<std::string>{name + "-2.csv:T2", name + ".csv:T1"}));
+}
+
 TEST(WriteFileWhole, ANameBesideLongerThanThePlatformTakesIsRefusedFirst) {
   test::TestEnv env;
   test::TempDir dir;
