@@ -39,7 +39,8 @@ std::string WithLineEnds(const Lines& lines) {
 // beside the import file (files of the pattern above whose writer is gone
 // or that are older than an hour; never a live host's), then the earlier
 // run's import file, which is emptied where it cannot be removed. False
-// when that file could be neither: the host would import its lines.
+// when that file could be neither: the host would import its lines. (The
+// list of codes to try again, written the same way, is cleared so too.)
 bool ClearImportFile(RunEnv& env, const std::string& path, uint32_t process_id);
 
 // How writing a file whole went.

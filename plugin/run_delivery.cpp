@@ -125,12 +125,17 @@ RetryList LookupRun::WriteRetryList(const std::vector<std::string_view>& retry) 
     if (!env.SameFile(beside_log, path) && !IsOneOf(env, beside_log, never_written))
       RemoveOwnFile(env, beside_log, process_id);
   }
+  // A list that a run killed while writing it left goes too, also when
+  // there is nothing to try again; an earlier run's list that this one
+  // cannot replace is removed or emptied, so that no list names another
+  // run's codes.
   if (retry.empty()) {
-    RemoveOwnFile(env, path, process_id);
+    ClearImportFile(env, path, process_id);
     return list;
   }
   list.path = path;
   list.written = ReplaceFileWhole(env, path, WithLineEnds(retry), process_id);
+  if (!list.written) list.old_list_stands = !ClearImportFile(env, path, process_id);
   return list;
 }
 

@@ -83,7 +83,8 @@ std::string ReportText(const RunSummary& summary, const ReportNotes& notes) {
       text += "\r\n" + std::string(kReportRetryList) + list.path + "\r\n" +
               std::string(kReportRetryListUse);
     else
-      text += "\r\n" + std::string(kReportRetryListNotWritten) + list.path;
+      text += "\r\n" + std::string(kReportRetryListNotWritten) + list.path +
+              std::string(list.old_list_stands ? kReportOldListStands : "");
   }
   if (!notes.log_path.empty())
     text += "\r\n" + std::string(notes.log_given_up ? kReportLogNotWritten : kReportSeeLog) +

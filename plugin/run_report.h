@@ -22,6 +22,7 @@ namespace kanadeya {
 struct RetryList {
   std::string path;  // empty: no list (every code gave a book)
   bool written = false;
+  bool old_list_stands = false;  // not written, and an earlier run's list could not be cleared
 };
 
 // A code that the host's check refused, and what it may have got wrong.

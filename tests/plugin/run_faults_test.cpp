@@ -229,17 +229,34 @@ TEST_F(RunFaultsTest, WritesThatFail) {
                   "見つかりましたが、取り込みファイルには入っていません。見つかりません 1件。\r\n"
                   "もう一度調べるコードの一覧を書き込めませんでした：",
        .slept_ms = 2 * 900},
-      {.name = "the list's rename refused from the second on",
+      {.name = "the list's rename refused, an earlier list held: the report says it stands",
        .codes = "A\r\nC",
        .fault =
-           [](World& w) {
+           [&](World& w) {
+             dir.Write("kanadeya-retry.txt", "Z\r\n");
+             w.env.held = {Retry()};
+           },
+       .lines = {{"T1/"}},
+       .retry = "Z\r\n",
+       .log = {kFoundA, kNotOnSiteC,
+               "終了\tコード 2件\t見つかった本 1件\t書き出した本 1件\t" + Out() +
+                   "\tもう一度調べるコードの一覧を書き込めませんでした：" + Retry()},
+       .message = a_and_c + "もう一度調べるコードの一覧を書き込めませんでした：" + Retry() +
+                  "\r\n（前の検索の一覧がそのまま残っています。",
+       .slept_ms = 900},
+      {.name = "the list's rename refused from the second on, an earlier list removed",
+       .codes = "A\r\nC",
+       .fault =
+           [&](World& w) {
+             dir.Write("kanadeya-retry.txt", "Z\r\n");
              w.env.countdown = {.verbs = test::Verbs::kRenames, .at = 2, .from_then_on = true};
            },
        .lines = {{"T1/"}},
        .log = {kFoundA, kNotOnSiteC,
                "終了\tコード 2件\t見つかった本 1件\t書き出した本 1件\t" + Out() +
                    "\tもう一度調べるコードの一覧を書き込めませんでした：" + Retry()},
-       .message = a_and_c + "もう一度調べるコードの一覧を書き込めませんでした：" + Retry(),
+       .message = a_and_c + "もう一度調べるコードの一覧を書き込めませんでした：" + Retry() +
+                  "\r\nくわしくは",
        .slept_ms = 900},
   });
 }
