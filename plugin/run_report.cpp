@@ -110,7 +110,8 @@ std::string RunEndedByErrorText(std::string_view what, size_t from) {
 }
 
 std::string OldImportFileNote(const std::string& output_path) {
-  return "\r\n\r\n" + output_path + "\r\n" + std::string(kOldImportFileStandsMessage);
+  return "\r\n\r\n" + std::string(kOldImportFileNotToImport) + output_path + "\r\n" +
+         std::string(kOldImportFileStandsMessage);
 }
 
 std::string FileFaultText(const platform::FileFault& fault) {
@@ -157,7 +158,7 @@ std::string OutputNotWrittenText(const std::string& output_path, const WholeWrit
   const size_t books = summary.tally.found();
   if (books == 0)
     return std::string(kOutputNotWrittenMessage) + "\r\n" + output_path + why +
-           (old_output_note.empty() ? "" : "\r\n" + std::string(kOldImportFileStandsMessage));
+           (old_output_note.empty() ? "" : old_output_note);
   std::string text = write.result == WholeWrite::kPathTooLong
                          ? std::string(kImportPathTooLong) + "\r\n" + output_path
                          : std::string(kOutputNotWrittenMessage) + "\r\n" + output_path;
@@ -167,6 +168,9 @@ std::string OutputNotWrittenText(const std::string& output_path, const WholeWrit
                                      : std::string(kBooksNotKept) + FileFaultText(kept_fault) +
                                            std::string(kBooksNotKeptEnd);
   if (listed) text += "\r\n" + std::string(kBooksKeptCodes);
+  // Importing the kept file and searching its codes again would add each
+  // book twice.
+  if (listed && summary.kept_books_written) text += std::string(kBooksOneOrTheOther);
   return text + why + old_output_note;
 }
 
