@@ -157,8 +157,10 @@ std::string OutputNotWrittenText(const std::string& output_path, const WholeWrit
                        : "\r\n" + std::string(kImportFileFaultLead) + FileFaultText(write.fault);
   const size_t books = summary.tally.found();
   if (books == 0)
-    return std::string(kOutputNotWrittenMessage) + "\r\n" + output_path + why +
-           (old_output_note.empty() ? "" : old_output_note);
+    // The one file named is the one not to import: the note follows it.
+    return std::string(kOutputNotWrittenMessage) + "\r\n" + output_path +
+           (old_output_note.empty() ? "" : "\r\n" + std::string(kOldImportFileStandsMessage)) +
+           why;
   std::string text = write.result == WholeWrite::kPathTooLong
                          ? std::string(kImportPathTooLong) + "\r\n" + output_path
                          : std::string(kOutputNotWrittenMessage) + "\r\n" + output_path;
