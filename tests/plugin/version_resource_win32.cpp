@@ -41,7 +41,8 @@ TEST(VersionResource, SaysTheVersionAndTheProductName) {
   ASSERT_EQ(std::sscanf(std::string(kVersionText).c_str(), "%u.%u.%u", &major, &minor, &patch), 3);
   EXPECT_EQ(fixed->dwFileVersionMS, (major << 16) | minor);
   // The fourth field is the build number.
-  EXPECT_EQ(fixed->dwFileVersionLS, (patch << 16) | static_cast<unsigned>(std::atoi(kBuildText)));
+  EXPECT_EQ(fixed->dwFileVersionLS,
+            (patch << 16) | static_cast<unsigned>(std::atoi(KANADEYA_BUILD)));
   EXPECT_EQ(fixed->dwProductVersionMS, (major << 16) | minor);
 
   EXPECT_EQ(StringValue(info, "FileVersion"),
