@@ -159,8 +159,7 @@ std::string OutputNotWrittenText(const std::string& output_path, const WholeWrit
   if (books == 0)
     // The one file named is the one not to import: the note follows it.
     return std::string(kOutputNotWrittenMessage) + "\r\n" + output_path +
-           (old_output_note.empty() ? "" : "\r\n" + std::string(kOldImportFileStandsMessage)) +
-           why;
+           (old_output_note.empty() ? "" : "\r\n" + std::string(kOldImportFileStandsMessage)) + why;
   std::string text = write.result == WholeWrite::kPathTooLong
                          ? std::string(kImportPathTooLong) + "\r\n" + output_path
                          : std::string(kOutputNotWrittenMessage) + "\r\n" + output_path;
