@@ -3,7 +3,8 @@
 kanadeya.ini.sample and LICENSE.txt, in that order; the guide and the sample
 in Shift_JIS with CR LF line ends, the guide stating the oldest Windows;
 LICENSE.txt the licence with CR LF line ends; the DLL's version resource
-saying 1.1.3.0 (file) and 1.1.3 (product), its header no link time; the SHA-256 sum file beside the
+saying 1.1.3.N (file, N the build number of CMakeLists.txt) and 1.1.3
+(product), its header no link time, and the guide's history naming the build; the SHA-256 sum file beside the
 zip naming the zip and its sum as `sha256sum -c` reads it. With the site
 address the DLL was built with, the DLL holds it, and the guide and the
 sample name it: as a placeholder to replace for the project's default
@@ -13,9 +14,11 @@ address, and as the site searched, with nothing to write, for any other.
 """
 import hashlib
 import os
+import re
 import struct
 import sys
 import zipfile
+from pathlib import Path
 
 ENTRIES = ["kanadeya.dll", "readme.txt", "kanadeya.ini.sample", "LICENSE.txt"]
 LICENSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "LICENSE")
@@ -90,6 +93,15 @@ def check_site(site: str, dll: bytes, readme: str, sample: str) -> None:
                  " a placeholder")
 
 
+def build_number() -> str:
+    """KANADEYA_BUILD of the CMakeLists.txt beside this script's folder."""
+    cmake = (Path(__file__).resolve().parent.parent / "CMakeLists.txt").read_text(encoding="utf-8")
+    found = re.search(r"^set\(KANADEYA_BUILD (\d+)\)", cmake, re.M)
+    if not found:
+        fail("CMakeLists.txt sets no KANADEYA_BUILD")
+    return found.group(1)
+
+
 def main() -> None:
     path, version = sys.argv[1], sys.argv[2]
     site = sys.argv[3] if len(sys.argv) > 3 else None
@@ -114,8 +126,9 @@ def main() -> None:
         fail("kanadeya.dll has no version resource")
     ms, ls = struct.unpack_from("<II", dll, fixed + 8)
     file_version = "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
-    if file_version != version + ".0":
-        fail("file version %s" % file_version)
+    build = build_number()
+    if file_version != "%s.%s" % (version, build):
+        fail("file version %s, not %s.%s" % (file_version, version, build))
     strings = version_strings(dll)
     if strings.get("ProductVersion") != version:
         fail("product version %r" % strings.get("ProductVersion"))
@@ -125,6 +138,8 @@ def main() -> None:
     japanese_text("kanadeya.ini.sample", sample)
     if version not in text:
         fail("readme.txt does not name version " + version)
+    if "%s ビルド %s" % (version, build) not in text:
+        fail("readme.txt's history does not name build %s" % build)
     if "Windows Vista 以降" not in text:
         fail("readme.txt does not state the oldest Windows")
     if site is not None:
