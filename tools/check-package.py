@@ -4,8 +4,9 @@ kanadeya.ini.sample and LICENSE.txt, in that order; the guide and the sample
 in Shift_JIS with CR LF line ends, the guide stating the oldest Windows;
 LICENSE.txt the licence with CR LF line ends; the DLL's version resource
 saying 1.1.3.N (file, N the build number of CMakeLists.txt) and 1.1.3
-(product), its header no link time, and the guide's history naming the build; the SHA-256 sum file beside the
-zip naming the zip and its sum as `sha256sum -c` reads it. With the site
+(product), its header no link time, and the guide's history naming the
+build; the SHA-256 sum file beside the zip naming the zip and its sum as
+`sha256sum -c` reads it. With the site
 address the DLL was built with, the DLL holds it, and the guide and the
 sample name it: as a placeholder to replace for the project's default
 address, and as the site searched, with nothing to write, for any other.
