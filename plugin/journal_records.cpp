@@ -1,30 +1,10 @@
 #include "plugin/journal_records.h"
 
-#include <array>
+#include "strings/crc32c.h"
 
 namespace kanadeya {
 
 namespace {
-
-// Eight tables of the reflected CRC-32C polynomial: table k gives the
-// remainder of a byte followed by k zero bytes, so that eight bytes are
-// taken in one step.
-using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
-
-constexpr CrcTables MakeCrcTables() {
-  CrcTables tables{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t crc = n;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0x82F63B78u & (0u - (crc & 1u)));
-    tables[0][n] = crc;
-  }
-  for (uint32_t n = 0; n < 256; ++n)
-    for (size_t k = 1; k < 8; ++k)
-      tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF];
-  return tables;
-}
-
-constexpr CrcTables kCrcTables = MakeCrcTables();
 
 uint32_t Byte(std::string_view bytes, size_t i) { return static_cast<unsigned char>(bytes[i]); }
 
@@ -38,21 +18,6 @@ void PutLittle(std::string& out, uint64_t number, int bytes) {
 }
 
 }  // namespace
-
-uint32_t Crc32c(std::string_view bytes, uint32_t crc) {
-  const CrcTables& t = kCrcTables;
-  crc = ~crc;
-  size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
-    const uint32_t low = crc ^ Little32(bytes, i);
-    const uint32_t high = Little32(bytes, i + 4);
-    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
-          t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^ t[1][(high >> 16) & 0xFF] ^
-          t[0][high >> 24];
-  }
-  for (; i < bytes.size(); ++i) crc = (crc >> 8) ^ t[0][(crc ^ Byte(bytes, i)) & 0xFF];
-  return ~crc;
-}
 
 std::string JournalBody(JournalRecord kind) { return std::string(1, static_cast<char>(kind)); }
 

@@ -2,10 +2,10 @@
 //
 //   length (4 bytes) | checksum (4 bytes) | body (length bytes)
 //
-// both numbers little-endian, the checksum the CRC-32C of the body. A
-// record cut short by a kill or a power loss, or holding other bytes than
-// were written, fails its length or its checksum, and a reader takes the
-// records up to the first that is not whole. A body is its kind (one byte)
+// both numbers little-endian, the checksum the CRC-32C of the body
+// (strings/crc32c.h). A record cut short by a kill or a power loss, or
+// holding other bytes than were written, fails its length or its checksum,
+// and a reader takes the records up to the first that is not whole. A body is its kind (one byte)
 // followed by its fields: numbers of 8 bytes, texts as their length (4
 // bytes) and their bytes.
 //
@@ -23,12 +23,6 @@
 #include <vector>
 
 namespace kanadeya {
-
-// The CRC-32C (Castagnoli) of `bytes`, continued from `crc`: chosen over
-// CRC-32 for its better detection of the errors of storage, and computed
-// eight bytes at a time, which keeps a page's checksum well below the cost
-// of downloading it.
-uint32_t Crc32c(std::string_view bytes, uint32_t crc = 0);
 
 inline constexpr size_t kRecordHeaderSize = 8;
 

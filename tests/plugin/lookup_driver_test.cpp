@@ -367,11 +367,13 @@ TEST_F(LookupDriverTest, AKilledRunIsTakenOver) {
   // A run killed at its third code leaves its journal as it stood then.
   for (const char* code : {"A", "B", "C", "D"})
     host.AddBook(code, std::to_string(code[0]), std::string("T") + code);
-  std::string journal, killed;
+  std::string journal, journal_name, killed;
   host.during_download = [&](const std::string&, const std::string& url) {
     if (url != kSearchBase + "C") return;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-      if (entry.path().filename().string().starts_with("kanadeya-journal-")) journal = entry.path();
+      if (const std::string name = entry.path().filename().string();
+          name.starts_with("kanadeya-journal-"))
+        journal = dir.File(journal_name = name);
     ASSERT_TRUE(platform::ReadWholeFile(journal, killed));
   };
   Run("A\r\nB\r\nC");
@@ -387,12 +389,11 @@ TEST_F(LookupDriverTest, AKilledRunIsTakenOver) {
   Run("A\r\nB\r\nC");
   EXPECT_EQ(host.downloaded, (std::vector<std::string>{kSearchBase + "C", kDetailBase + "67"}));
   EXPECT_BYTES_EQ(whole, dir.Read("out.txt"));
-  EXPECT_FALSE(dir.Exists(journal.substr(journal.rfind('/') + 1)));
+  EXPECT_FALSE(dir.Exists(journal_name));
   // Other codes: A's and B's books are kept in a file named for the killed
   // run, and their codes listed with C, never reached.
   killed_run();
-  std::string stamp = journal.substr(journal.find("journal-") + 8);
-  stamp = stamp.substr(0, stamp.find(".dat"));
+  const std::string stamp = journal_name.substr(17, journal_name.size() - 17 - 4);
   for (int run = 1; run <= 2; ++run) {
     messages.clear();
     Run("D");
@@ -400,7 +401,7 @@ TEST_F(LookupDriverTest, AKilledRunIsTakenOver) {
     EXPECT_EQ(dir.Read("kanadeya-books-" + stamp + ".csv"),
               whole.substr(0, whole.find("\r\nC,") + 2));
     EXPECT_EQ(dir.Read("kanadeya-retry.txt"), run == 1 ? "A\r\nB\r\nC\r\n" : "");
-    EXPECT_FALSE(dir.Exists(journal.substr(journal.rfind('/') + 1)));
+    EXPECT_FALSE(dir.Exists(journal_name));
     EXPECT_EQ(messages.size(), run == 1 ? 1u : 0u);
   }
 }

@@ -15,12 +15,6 @@
 namespace kanadeya {
 namespace {
 
-TEST(JournalRecordsTest, Crc32cOfTheCheckString) {
-  EXPECT_EQ(Crc32c("123456789"), 0xE3069283u);
-  EXPECT_EQ(Crc32c("6789", Crc32c("12345")), 0xE3069283u);
-  EXPECT_EQ(Crc32c(""), 0u);
-}
-
 // A journal of a run and three codes: a book with a page larger than one
 // part read (the file's reads straddle it), a miss, and the book's key again.
 std::string Journal(std::vector<size_t>& ends) {
