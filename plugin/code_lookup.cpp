@@ -18,6 +18,7 @@
 #include "record/system_texts.h"
 #include "scrape/detail_page.h"
 #include "scrape/search_page.h"
+#include "scrape/system_texts.h"
 
 namespace kanadeya {
 
@@ -91,6 +92,22 @@ CodeOutcome PageNotRead(PageAgain again, const platform::FileFault& why, const s
   return again == PageAgain::kGone ? gone : no_page;
 }
 
+// Has the host download `url` into "Temp.html" and reads it into `bytes`;
+// how it ended when it gave no page: `gone` when no file came, `no_page`
+// when the file holds none.
+std::optional<CodeOutcome> FetchPage(LookupRun& run, const std::string& url, std::string& bytes,
+                                     CodeLookup& result, CodeOutcome gone, CodeOutcome no_page) {
+  const std::string page_path = run.data_dir + std::string(kTempPageName);
+  if (!Download(run, page_path, url, result)) return CodeOutcome::kPageFileInTheWay;
+  if (!PageFits(run.env, page_path, result)) return CodeOutcome::kPageTooLarge;
+  auto read = [&] { return run.env.ReadWholeFile(page_path, bytes); };
+  if (read()) return std::nullopt;
+  platform::FileFault why;
+  const PageAgain again = ReadPageAgain(run.env, page_path, read, why);
+  if (again == PageAgain::kRead) return std::nullopt;
+  return PageNotRead(again, why, page_path, result, gone, no_page);
+}
+
 // The host's three dictionaries, each read when it may have changed. A
 // missing or unreadable dictionary is an empty one: the lookup goes on
 // without what it would have given.
@@ -156,54 +173,52 @@ std::optional<CodeOutcome> Search(LookupRun& run, std::string_view code_line, Bo
 
   const std::string search_url = site + std::string(kSearchPath) + result.key;
   result.url = search_url;
+  // What the site gave for this key before is not asked for again.
+  if (const HeldPage* held = run.journal.Held(result.key)) {
+    result.candidates = held->candidates;
+    if (!held->book) {
+      result.source = PageSource::kThisRun;
+      return CodeOutcome::kNotOnSite;
+    }
+    if (RunJournal::ReadPage(run.env, *held->journal, held->offset, held->size, held->page_size,
+                             run.state.page_work.bytes)) {
+      result.source = held->source;
+      record.PageUrl = result.page_url = result.url = held->page_url;
+      return std::nullopt;
+    }
+  }
   if ((run.host.InternetConnectFunc()(search_url.c_str()) & 0xFF) == 0)
     return CodeOutcome::kNoConnection;
   result.connected = true;
 
-  const std::string page_path = run.data_dir + std::string(kTempPageName);
   std::string page;
-  if (!Download(run, page_path, search_url, result)) return CodeOutcome::kPageFileInTheWay;
-  if (!PageFits(run.env, page_path, result)) return CodeOutcome::kPageTooLarge;
-  auto read = [&] { return run.env.ReadWholeFile(page_path, page); };
-  if (!read()) {
-    platform::FileFault why;
-    const PageAgain again = ReadPageAgain(run.env, page_path, read, why);
-    if (again != PageAgain::kRead)
-      return PageNotRead(again, why, page_path, result, CodeOutcome::kSearchNotDownloaded,
-                         CodeOutcome::kSearchNotDownloaded);
-  }
+  if (const std::optional<CodeOutcome> not_fetched =
+          FetchPage(run, search_url, page, result, CodeOutcome::kSearchNotDownloaded,
+                    CodeOutcome::kSearchNotDownloaded))
+    return not_fetched;
   const std::string id = FindDetailId(page);
   result.candidates = CountDetailIds(page);
   page.clear();
   page.shrink_to_fit();
   if (id.empty()) return CodeOutcome::kNotOnSite;
   record.PageUrl = site + std::string(kDetailPath) + id;
-  result.url = record.PageUrl;
+  result.url = result.page_url = record.PageUrl;
   return std::nullopt;
 }
 
-// The book's page, parsed into `record`, which is completed into the line.
-CodeOutcome ReadBook(LookupRun& run, BookRecord& record, CodeLookup& result) {
-  const std::string page_path = run.data_dir + std::string(kTempPageName);
-  if (!Download(run, page_path, record.PageUrl, result)) return CodeOutcome::kPageFileInTheWay;
-  if (!PageFits(run.env, page_path, result)) return CodeOutcome::kPageTooLarge;
-  // The parse fails for a page that a stop cut short as for one it cannot
-  // use, and for a missing or held page; only then is it asked which.
+// The book of the detail page in the run's page buffer, found on the site
+// at `base_url`, completed into its line in `result`.
+CodeOutcome BuildBook(LookupRun& run, std::string_view base_url, BookRecord& record,
+                      CodeLookup& result) {
+  DetailPageWork& work = run.state.page_work;
   Dictionaries& dictionaries = run.state.dictionaries;
-  auto parse = [&] {
-    return ParseDetailPage(run.env, page_path, run.settings.site_base_url, dictionaries.authors,
-                           run.state.page_work, record, &result.markers_found,
-                           &result.product_name);
-  };
-  if (!parse()) {
-    if (run.state.stop_requested) return CodeOutcome::kStopped;
-    platform::FileFault why;
-    const PageAgain again = ReadPageAgain(run.env, page_path, parse, why);
-    if (again != PageAgain::kRead)
-      return PageNotRead(
-          again, why, page_path, result, CodeOutcome::kDetailNotDownloaded,
-          run.state.stop_requested ? CodeOutcome::kStopped : CodeOutcome::kDetailNotReadable);
-  }
+  const std::string marker =
+      run.data_dir + std::string(kTempPageName) + std::string(kPrivateProfileSuffix);
+  // The parse fails for a page that a stop cut short as for one it cannot
+  // use.
+  if (!ParseDetailPageBytes(work.bytes, run.env.FileExists(marker), base_url, dictionaries.authors,
+                            work, record, &result.markers_found, &result.product_name))
+    return run.state.stop_requested ? CodeOutcome::kStopped : CodeOutcome::kDetailNotReadable;
   // A page without a single known marker (the site's pages changed, or a
   // notice came in the page's place) holds no book, nor does one without
   // the product name (an "item unavailable" page with a picture): nothing
@@ -216,6 +231,17 @@ CodeOutcome ReadBook(LookupRun& run, BookRecord& record, CodeLookup& result) {
   result.title = record.Title;
   if (!record.Volume.empty()) result.title += " " + record.Volume;
   return CodeOutcome::kFound;
+}
+
+// The book's page, downloaded unless it is held already, parsed into
+// `record`, which is completed into the line.
+CodeOutcome ReadBook(LookupRun& run, BookRecord& record, CodeLookup& result) {
+  if (result.source == PageSource::kSite)
+    if (const std::optional<CodeOutcome> not_fetched =
+            FetchPage(run, record.PageUrl, run.state.page_work.bytes, result,
+                      CodeOutcome::kDetailNotDownloaded, CodeOutcome::kDetailNotReadable))
+      return *not_fetched;
+  return BuildBook(run, run.settings.site_base_url, record, result);
 }
 
 }  // namespace
@@ -238,6 +264,25 @@ CodeLookup LookupCode(LookupRun& run, std::string_view code_line) {
   } catch (...) {
     result.outcome = CodeOutcome::kLookupFailed;
     result.fault.clear();
+  }
+  return result;
+}
+
+CodeLookup RebuildBook(LookupRun& run, const EarlierRun& earlier, const JournalCode& code) {
+  CodeLookup result;
+  result.outcome = CodeOutcome::kLookupFailed;
+  try {
+    if (!RunJournal::ReadPage(run.env, earlier.path, code.offset, code.size, code.page_size,
+                              run.state.page_work.bytes))
+      return result;
+    BookRecord record;
+    record.Code = code.code;
+    LoadDictionaries(run, record);
+    if (code.code.size() == 18) SplitEighteenByteCode(code.code, record);
+    record.PageUrl = code.page_url;
+    result.outcome = BuildBook(run, earlier.base_url, record, result);
+  } catch (...) {
+    result.outcome = CodeOutcome::kLookupFailed;
   }
   return result;
 }

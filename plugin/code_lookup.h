@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "plugin/code_outcome.h"
+#include "plugin/run_journal.h"
 
 namespace kanadeya {
 
@@ -30,6 +31,10 @@ struct CodeLookup {
   bool product_name = false;  // the detail page's product name was read
   bool connected = false;     // the connection test passed
   size_t candidates = 0;      // the books the search page listed
+  // Where the detail page came from; for kFound it stays in the run's
+  // page buffer (PluginState::page_work.bytes) until the next code.
+  PageSource source = PageSource::kSite;
+  std::string page_url;  // the detail page's address
 
   // What the log line names besides the outcome: the title of a book, what
   // went wrong, or else the address asked for; none where the outcome
@@ -42,5 +47,10 @@ struct CodeLookup {
 // code's search. Anything thrown meanwhile, running out of memory included,
 // ends this code alone (kLookupFailed).
 CodeLookup LookupCode(LookupRun& run, std::string_view code_line);
+
+// Builds the book that an earlier run found for `code` from the page its
+// journal holds, at the address it was found at (the earlier run's site)
+// and with this run's dictionaries and settings.
+CodeLookup RebuildBook(LookupRun& run, const EarlierRun& earlier, const JournalCode& code);
 
 }  // namespace kanadeya

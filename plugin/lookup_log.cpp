@@ -124,6 +124,8 @@ void LookupLog::Code(const CodeReport& report) {
           std::string(kLogCandidatesEnd));
   if (report.same_book_as != 0)
     Field(std::to_string(report.same_book_as) + std::string(kLogSameBook));
+  if (report.page_from_this_run) Field(kLogPageFromThisRun);
+  if (report.page_from_earlier_run) Field(kLogPageFromEarlierRun);
   EndLine();
 }
 

@@ -27,9 +27,11 @@ struct CodeReport {
   // What the line names besides its outcome (CodeLookup::LoggedDetail):
   // none for an outcome that names nothing.
   std::optional<std::string_view> detail;
-  CodeSlip slip;            // what the code may have got wrong
-  size_t candidates = 0;    // the books its search page listed, when more than one
-  size_t same_book_as = 0;  // an earlier code's position with the same search key
+  CodeSlip slip;                       // what the code may have got wrong
+  size_t candidates = 0;               // the books its search page listed, when more than one
+  size_t same_book_as = 0;             // an earlier code's position with the same search key
+  bool page_from_this_run = false;     // built from a page this run held already
+  bool page_from_earlier_run = false;  // built from a page an earlier run left
 };
 
 // A file of the host's that stood but could not be read during a run, and

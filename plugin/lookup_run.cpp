@@ -113,7 +113,7 @@ size_t LookupRun::DataFolderRoom() const {
   const size_t longest =
       std::max({kDataLockFileName.size(), kTempPageName.size(),
                 LongestWritingName(std::string(kRetryListFileName), process_id).size(),
-                LongestKeptBooksName(process_id).size()});
+                LongestKeptBooksName(process_id).size(), LongestJournalName(process_id).size()});
   const size_t limit = platform::MaxPathBytes();
   return limit > longest ? limit - longest : 0;
 }
@@ -234,6 +234,9 @@ void LookupRun::Tell(const RunOutcomes& outcomes, const Delivery& delivery) {
   const std::string lock_note = LockNote();
   const bool failed = !message.text.empty();
   if (!report_text.empty()) message.Add(report_text);
+  const std::string taken_over = TakenOverText(outcomes.taken_over, delivery.earlier,
+                                               delivery.journal_stays, settings.show_report);
+  if (!taken_over.empty()) message.Add(taken_over);
   if (!lock_note.empty()) message.Add(lock_note);
   // The lock is held until the message is answered: the host imports the
   // file right after the run.

@@ -27,11 +27,13 @@
 #include "plugin/plugin_settings.h"
 #include "plugin/plugin_state.h"
 #include "plugin/run_env.h"
+#include "plugin/run_journal.h"
 #include "plugin/run_report.h"
 
 namespace kanadeya {
 
 class LineReader;
+struct CodeLookup;
 
 // A code of the list as the run left it, in the list's order (pointing into
 // the host's text), and whether it gave a book.
@@ -48,6 +50,7 @@ struct RunOutcomes {
   std::vector<InvalidCode> invalid;        // the first few the host's check refused
   std::vector<SeveralCandidates> several;  // the first few whose search listed several books
   size_t several_count = 0;                // all of those
+  size_t taken_over = 0;                   // books built from pages an earlier run left
   size_t lost_from = 0;                    // the code whose connection test failed; 0: none
   std::string lost_url;                    // the address of that test
   bool site_answered = false;              // a connection test passed before the one that failed
@@ -63,6 +66,8 @@ struct Delivery {
   platform::FileFault kept_fault;  // why they could not be kept there
   std::string old_output_note;     // the earlier import file still stands: said at the end
   RetryList list;
+  std::vector<EarlierDelivery> earlier;  // the earlier runs taken over
+  std::string journal_stays;             // this run's journal, left for the next run
 };
 
 // The codes of the host's list: its lines but those of nothing but spaces
@@ -116,6 +121,7 @@ class LookupRun {
   PluginSettings settings;
   LookupLog log;
   UnreadableFiles unreadable;
+  RunJournal journal;
   // The earlier import file was removed or emptied: the host cannot import
   // it as this run's.
   bool old_output_cleared = false;
@@ -124,6 +130,11 @@ class LookupRun {
   // Looks up the codes that `reader` gives until the last: true when the run
   // ended before it, with the code it ended at in `pending_code`.
   bool LookUpInOrder(LineReader& reader, RunOutcomes& outcomes, std::string_view& pending_code);
+  // Takes over the journals of earlier runs and begins this run's, while
+  // the run holds the data folder's lock.
+  void BeginJournal();
+  // Notes how a code ended in the journal.
+  void Journal(std::string_view code_line, const CodeLookup& result);
   // The longest data folder path that leaves room for the run's names.
   size_t DataFolderRoom() const;
   std::string LockPath() const;
@@ -134,6 +145,13 @@ class LookupRun {
   void OpenLog(bool show_refusal);
   std::vector<std::string> FilesNeverWritten();
   RetryList WriteRetryList(const std::vector<std::string_view>& retry);
+  // Keeps the books of the earlier runs taken over that this run gave no
+  // book for, each run's in a file named for it, and lists their codes.
+  void DeliverEarlierRuns(const RunOutcomes& outcomes, Delivery& delivery,
+                          std::vector<std::string_view>& retry);
+  // Removes the journals whose books are all delivered once the list is
+  // written; notes in the others that their books are delivered.
+  void EndJournals(Delivery& delivery, bool own_books_delivered);
   // Clears the earlier import file once more; the note that ends the last
   // message while it still stands.
   std::string OldOutputNote();

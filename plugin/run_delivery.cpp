@@ -1,10 +1,13 @@
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/paths.h"
+#include "plugin/code_lookup.h"
 #include "plugin/lookup_run.h"
 #include "plugin/system_texts.h"
+#include "strings/strings.h"
 
 namespace kanadeya {
 
@@ -22,13 +25,9 @@ bool IsOneOf(RunEnv& env, const std::string& path, const std::vector<std::string
 // and the host's process ("kanadeya-books-20261207-140503-1234.csv"). No run
 // removes it.
 std::string KeptBooksPath(const LookupRun& run) {
-  std::string stamp;
-  for (char c : run.started)
-    if (c >= '0' && c <= '9') stamp += c;
-  if (stamp.size() > 8) stamp.insert(8, "-");
   const std::string folder =
       run.data_dir.empty() ? platform::FolderOf(run.output_path) : run.data_dir;
-  return folder + KeptBooksName(stamp, run.process_id);
+  return folder + KeptBooksName(RunStamp(run.started), run.process_id);
 }
 
 // How many names a run tries for the file that keeps its books.
@@ -66,6 +65,14 @@ platform::FileFault KeepBooks(RunEnv& env, std::string& path, const WholeWrite& 
   return kept;
 }
 
+// Keeps an earlier run's books at `path`, unless a file there holds them
+// already: a run killed after keeping them, before its journal went.
+platform::FileFault KeepEarlierBooks(RunEnv& env, std::string& path, const std::string& contents) {
+  std::string there;
+  if (env.ReadWholeFile(path, there) && there == contents) return {};
+  return KeepBooks(env, path, WholeWrite{}, contents);
+}
+
 }  // namespace
 
 std::string KeptBooksName(std::string_view stamp, uint32_t process_id) {
@@ -95,13 +102,93 @@ Delivery LookupRun::Deliver(RunOutcomes& outcomes) {
     env.RemoveFile(write.finished, {});
   }
   if (!delivery.output_written) delivery.old_output_note = OldOutputNote();
+  const bool own_books_delivered =
+      delivery.output_written || books == 0 || delivery.kept_fault.ok();
+  if (own_books_delivered && journal.writing()) RunJournal::MarkDelivered(env, journal.path());
   // The codes to try again: those that gave no book, and those whose book
   // did not reach the import file.
   std::vector<std::string_view> retry;
   for (const ListedCode& code : outcomes.codes)
     if (!code.book || !delivery.output_written) retry.push_back(code.code);
+  DeliverEarlierRuns(outcomes, delivery, retry);
   delivery.list = WriteRetryList(retry);
+  EndJournals(delivery, own_books_delivered);
   return delivery;
+}
+
+void LookupRun::DeliverEarlierRuns(const RunOutcomes& outcomes, Delivery& delivery,
+                                   std::vector<std::string_view>& retry) {
+  if (journal.earlier().empty()) return;
+  // A stop asked for in the loop ended it: the earlier books are built
+  // whole all the same.
+  state.stop_requested = false;
+  std::unordered_set<std::string_view> own_codes;
+  for (const ListedCode& code : outcomes.codes) own_codes.insert(code.code);
+  for (const EarlierRun& run : journal.earlier()) {
+    EarlierDelivery& taken = delivery.earlier.emplace_back();
+    taken.started = run.started;
+    taken.journal = run.path;
+    // Its codes to try again: those that gave no book, those never
+    // reached, and those of its books kept here; in its list's order, each
+    // once, and none that this run's list holds.
+    std::unordered_set<std::string_view> reached, to_list;
+    std::vector<std::string> lines;
+    std::vector<std::string_view> kept_codes;
+    for (const JournalCode& code : run.reached) {
+      reached.insert(code.code);
+      if (!code.book) {
+        to_list.insert(code.code);
+        continue;
+      }
+      if (run.delivered || journal.FoundInThisRun(code.key)) continue;
+      CodeLookup book = RebuildBook(*this, run, code);
+      if (book.outcome != CodeOutcome::kFound) {
+        to_list.insert(code.code);
+        continue;
+      }
+      lines.push_back(std::move(book.line));
+      kept_codes.push_back(code.code);
+    }
+    if (!lines.empty()) {
+      taken.books = lines.size();
+      taken.kept = data_dir + KeptBooksName(RunStamp(run.started), run.process_id);
+      taken.kept_fault = KeepEarlierBooks(env, taken.kept, WithLineEnds(lines));
+      if (taken.kept_fault.ok()) {
+        log.Note(std::string(kLogKeptBooks) + taken.kept);
+        to_list.insert(kept_codes.begin(), kept_codes.end());
+      }
+    }
+    std::unordered_set<std::string_view> listed;
+    SplitLines(run.codes, [&](std::string_view line) {
+      const bool blank = line.find_first_not_of(" \t") == std::string_view::npos;
+      if (blank || (reached.contains(line) && !to_list.contains(line)) ||
+          own_codes.contains(line) || !listed.insert(line).second)
+        return;
+      retry.push_back(line);
+      ++taken.codes_listed;
+    });
+  }
+}
+
+void LookupRun::EndJournals(Delivery& delivery, bool own_books_delivered) {
+  const bool list_written = delivery.list.path.empty() || delivery.list.written;
+  auto end = [&](const std::string& path, bool delivered, bool marked) {
+    if (delivered && list_written &&
+        TryWhileHeld(env, [&] { return env.RemoveFile(path, {}) == platform::RemoveFault::kNone; }))
+      return true;
+    if (delivered && !marked) RunJournal::MarkDelivered(env, path);
+    return false;
+  };
+  for (size_t i = 0; i < journal.earlier().size(); ++i) {
+    const EarlierRun& run = journal.earlier()[i];
+    const EarlierDelivery& taken = delivery.earlier[i];
+    end(run.path, taken.books == 0 || taken.kept_fault.ok(), run.delivered);
+  }
+  if (!journal.path().empty() && !end(journal.path(), own_books_delivered, true)) {
+    log.Note(std::string(kLogJournalStays) + journal.path());
+    // A journal whose books are delivered stays only for its codes.
+    if (!own_books_delivered) delivery.journal_stays = journal.path();
+  }
 }
 
 // Writes the codes to try again, one a line as the host gave them, whole,

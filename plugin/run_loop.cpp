@@ -5,12 +5,16 @@
 
 #include "plugin/code_lookup.h"
 #include "plugin/lookup_run.h"
+#include "plugin/system_texts.h"
 #include "record/code_forms.h"
 #include "strings/strings.h"
 
 namespace kanadeya {
 
 namespace {
+
+// The largest page buffer kept from one code to the next.
+constexpr size_t kKeptPageCapacity = size_t{1} << 20;
 
 // A line of the code list with nothing but spaces and tabs: the host's
 // check is still asked about it, as for every line, but it is no code.
@@ -26,7 +30,30 @@ size_t CountCodes(std::string_view codes) {
   return n;
 }
 
+void LookupRun::BeginJournal() {
+  if (data_dir.empty()) return;
+  if (!lock) {
+    log.Note(kLogJournalNoLock);
+    return;
+  }
+  journal.Begin(env, log, data_dir,
+                {started, process_id, env.FileTimeNow(), settings.site_base_url, codes});
+}
+
+void LookupRun::Journal(std::string_view code_line, const CodeLookup& result) {
+  std::string& page = state.page_work.bytes;
+  const bool writing = journal.writing();
+  if (!journal.Add(env, code_line, result.key, result.outcome, result.candidates, result.source,
+                   result.page_url, page) &&
+      writing)
+    log.Note(std::string(kLogJournalEnded) + journal.path());
+  // The page's buffer is kept for the next page unless it outgrew a
+  // usual page by far.
+  if (page.capacity() > kKeptPageCapacity) std::string().swap(page);
+}
+
 RunOutcomes LookupRun::LookUpEveryCode() {
+  BeginJournal();
   RunOutcomes outcomes;
   outcomes.tally.given = code_count;
   // A stop ends the run it was asked in, and no later one.
@@ -113,8 +140,12 @@ bool LookupRun::LookUpInOrder(LineReader& reader, RunOutcomes& outcomes,
         outcomes.several.push_back({code_line, result.candidates});
       ++outcomes.several_count;
     }
+    if (!lost) Journal(code_line, result);
     CodeReport report{position, code_line, result.key, outcome, result.LoggedDetail(), slip};
     report.candidates = result.candidates;
+    report.page_from_this_run = result.source == PageSource::kThisRun;
+    report.page_from_earlier_run = result.source == PageSource::kEarlierRun;
+    if (report.page_from_earlier_run && outcome == CodeOutcome::kFound) ++outcomes.taken_over;
     if (!result.key.empty()) {
       const auto [first, fresh] = first_with_key.try_emplace(result.key, position);
       if (!fresh) report.same_book_as = first->second;

@@ -175,4 +175,25 @@ std::string OutputNotWrittenText(const std::string& output_path, const WholeWrit
   return text + why + old_output_note;
 }
 
+std::string TakenOverText(size_t built, const std::vector<EarlierDelivery>& earlier,
+                          const std::string& journal_stays, bool report) {
+  ClosingParagraphs text;
+  size_t books = built;
+  for (const EarlierDelivery& taken : earlier) books += taken.kept_fault.ok() ? taken.books : 0;
+  if (report && books > 0 && !earlier.empty())
+    text.Add(std::string(kReportTakenOverOpen) + earlier.back().started +
+             std::string(kReportTakenOverBooks) + std::to_string(books) +
+             std::string(kReportTakenOverEnd));
+  for (const EarlierDelivery& taken : earlier) {
+    const bool kept = taken.books > 0 && taken.kept_fault.ok();
+    if (taken.books > 0)
+      text.Add(kept ? std::string(kEarlierBooksKeptIn) + "\r\n" + taken.kept + "\r\n" +
+                          std::string(kBooksKeptCodes)
+                    : std::string(kEarlierBooksNotKept) + "\r\n" + taken.journal);
+    if (taken.codes_listed > (kept ? taken.books : 0)) text.Add(std::string(kEarlierCodesListed));
+  }
+  if (!journal_stays.empty()) text.Add(std::string(kJournalStaysMessage) + "\r\n" + journal_stays);
+  return text.text;
+}
+
 }  // namespace kanadeya

@@ -86,6 +86,25 @@ std::string OutputNotWrittenText(const std::string& output_path, const WholeWrit
                                  const RunSummary& summary, const platform::FileFault& kept_fault,
                                  bool listed, const std::string& old_output_note);
 
+// What became of an earlier run's books and codes, which this run took
+// over from its journal.
+struct EarlierDelivery {
+  std::string started;  // when that run began
+  std::string journal;  // its journal
+  size_t books = 0;     // its books that this run gave no book for
+  std::string kept;     // the file that keeps them
+  platform::FileFault kept_fault;
+  size_t codes_listed = 0;  // its codes put in this run's list
+};
+
+// What this run took over from earlier runs that did not end: `built` of
+// its books were built from their pages, the rest kept in files
+// (`earlier`); and, with `journal_stays`, that its own books stay in that
+// journal for the next run. Empty when there is nothing to say; only the
+// files are said without `report`.
+std::string TakenOverText(size_t built, const std::vector<EarlierDelivery>& earlier,
+                          const std::string& journal_stays, bool report);
+
 // The closing message: what failed, the report, a note; one paragraph each.
 struct ClosingParagraphs {
   std::string text;

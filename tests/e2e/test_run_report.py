@@ -184,7 +184,7 @@ class CodesExplained(unittest.TestCase):
         self.assertEqual(["4", "97848883□00056", "9784888300056", "見つかりました",
                           "ピアノ曲集 2"], lines[3])
         self.assertEqual(["5", BOOKS[0].decode(), BOOKS[0].decode(), "見つかりました", "一",
-                          "3 番目と同じ本です"], lines[4])
+                          "3 番目と同じ本です", "この検索で取得済みのページから"], lines[4])
         self.assertEqual(["6", "9" * 32 + "…（100000 バイト）", "", invalid], lines[5])
         # The list holds the codes as they were given, the long one whole.
         self.assertEqual(b"\r\n".join(codes[:2] + [long_code]) + b"\r\n",

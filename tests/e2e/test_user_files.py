@@ -355,18 +355,19 @@ class LookupLog(unittest.TestCase):
                            "もう一度調べるコード：" + retry]],
                          run_lines(log, tag))
 
-        # A failed connection test at code 3: the two books found are
-        # written, and the last line says from which code on nothing was
-        # looked up. The same book twice is noted.
-        result = lookup(stage, "--plugin", plugin, "--connect-fail-from", "3",
-                        codes=b"\r\n".join([codes[0], codes[0], codes[0]]))
+        # A failed connection test at code 3 (the second connection test:
+        # code 2 is built from the page code 1 received): the two books
+        # found are written, and the last line says from which code on
+        # nothing was looked up. The same book twice is noted.
+        result = lookup(stage, "--plugin", plugin, "--connect-fail-from", "2",
+                        codes=b"\r\n".join([codes[0], codes[0], codes[3]]))
         self.assertTrue(e2e.said(result).startswith(NO_CONNECTION_MESSAGE + "\r\n"))
         self.assertEqual(2, len(check_import_file(self, stage.output())))
         log = read_log(os.path.join(plugins, "k.log"))
         self.assertEqual([["2", "9784888100113", "9784888100113", o["found"], "一",
-                           "1 番目と同じ本です"],
-                          ["3", "9784888100113", "9784888100113", o["no connection"],
-                           search + "9784888100113", "1 番目と同じ本です"],
+                           "1 番目と同じ本です", "この検索で取得済みのページから"],
+                          ["3", "9784888300131", "9784888300131", o["no connection"],
+                           search + "9784888300131"],
                           ["終了", "コード 3件中 2件", "見つかった本 2件", "書き出した本 2件", out,
                            "3 番目のコードから後は、サイトに接続できなかったため調べていません",
                            "もう一度調べるコード：" + retry]],
@@ -543,7 +544,8 @@ class LookupLog(unittest.TestCase):
             self.assertEqual([str(n) for n in range(1, count + 1)] + ["終了"],
                              [line[0] for line in lines])
             self.assertEqual(["見つかりました", "一"], lines[0][3:])
-            self.assertTrue(all(line[3:] == ["見つかりました", "一", "1 番目と同じ本です"]
+            self.assertTrue(all(line[3:] == ["見つかりました", "一", "1 番目と同じ本です",
+                                             "この検索で取得済みのページから"]
                                 for line in lines[1:-1]))
         self.assertEqual(2 + 2 * (count + 1), len(log))
 

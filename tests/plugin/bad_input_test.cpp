@@ -108,7 +108,7 @@ TEST_F(BadInputTest, FailureInsideAHostFunctionEndsThatCodeAlone) {
 TEST_F(BadInputTest, FailureThatTheRunDoesNotHandle) {
   // It reaches the export, not the host: the run cleans up, writes no output
   // file, and tells the user, and its log, if any, that the run failed. The
-  // next run works as if nothing had happened.
+  // next run takes the book over from its journal, asking for nothing.
   places.Write("kanadeya.ini", "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
   test::FaultEnv failing(env);
   failing.on_call = [](std::string_view verb, const std::string&) {
@@ -123,8 +123,11 @@ TEST_F(BadInputTest, FailureThatTheRunDoesNotHandle) {
                                           "\r\n"));
 
   messages.clear();
+  host.targets.clear();
   Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001");
-  EXPECT_TRUE(messages.empty());
+  ASSERT_EQ(1u, messages.size());
+  EXPECT_EQ(0u, messages[0].find(kReportTakenOverOpen));
+  EXPECT_TRUE(host.targets.empty());
   EXPECT_EQ(1u, OutputLines());
 }
 

@@ -299,16 +299,17 @@ TEST_F(LookupDriverTest, StopDuringTheLastCodeIsLogged) {
   const std::string ini = PluginSettingsPath();
   platform::WriteWholeFile(ini, "[Log]\r\nFile=" + dir.File("k.log") + "\r\n");
   host.AddBook("A", "1", "T");
+  host.AddBook("B", "2", "U");
   host.during_download = [this](const std::string&, const std::string&) {
     if (host.downloaded.size() == 3) state.stop_requested = true;
   };
-  Run("A\r\nA");
+  Run("A\r\nB");
   std::filesystem::remove(ini);
   EXPECT_EQ(Lines().size(), 1u);
-  EXPECT_EQ(dir.Read("kanadeya-retry.txt"), "A\r\n");
+  EXPECT_EQ(dir.Read("kanadeya-retry.txt"), "B\r\n");
   std::string log;
   ASSERT_TRUE(platform::ReadWholeFile(dir.File("k.log"), log));
-  EXPECT_NE(log.find("\t2\tA\tA\t" + std::string(kLogStopped) + "\t"), std::string::npos) << log;
+  EXPECT_NE(log.find("\t2\tB\tB\t" + std::string(kLogStopped)), std::string::npos) << log;
   EXPECT_EQ(log.find(kLogStoppedAfterLast), std::string::npos);
 }
 
@@ -343,6 +344,65 @@ TEST_F(LookupDriverTest, OutputFolderMissingIsReported) {
                            dir.File("no-such-folder/out.txt").c_str(), "A");
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].rfind(std::string(kOutputNotWrittenMessage), 0), 0u);
+}
+
+}  // namespace
+}  // namespace kanadeya
+
+namespace kanadeya {
+namespace {
+
+TEST_F(LookupDriverTest, APageReceivedIsNeverAskedForTwice) {
+  host.AddBook("A", "1", "T");
+  host.pages[kSearchBase + "C"] = "<html>\r\nno hits\r\n</html>\r\n";
+  Run("A\r\nC\r\nA\r\nC\r\nA");
+  EXPECT_EQ(host.downloaded,
+            (std::vector<std::string>{kSearchBase + "A", kDetailBase + "1", kSearchBase + "C"}));
+  const auto lines = Lines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(lines[0] == lines[1] && lines[1] == lines[2]);
+}
+
+TEST_F(LookupDriverTest, AKilledRunIsTakenOver) {
+  // A run killed at its third code leaves its journal as it stood then.
+  for (const char* code : {"A", "B", "C", "D"})
+    host.AddBook(code, std::to_string(code[0]), std::string("T") + code);
+  std::string journal, killed;
+  host.during_download = [&](const std::string&, const std::string& url) {
+    if (url != kSearchBase + "C") return;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      if (entry.path().filename().string().starts_with("kanadeya-journal-")) journal = entry.path();
+    ASSERT_TRUE(platform::ReadWholeFile(journal, killed));
+  };
+  Run("A\r\nB\r\nC");
+  const std::string whole = dir.Read("out.txt");
+  host.during_download = nullptr;
+  const auto killed_run = [&] {
+    std::filesystem::remove(Output());
+    platform::WriteWholeFile(journal, killed);
+    host.downloaded.clear();
+  };
+  // The same codes again: only C is asked for, and the import file is the same.
+  killed_run();
+  Run("A\r\nB\r\nC");
+  EXPECT_EQ(host.downloaded, (std::vector<std::string>{kSearchBase + "C", kDetailBase + "67"}));
+  EXPECT_BYTES_EQ(whole, dir.Read("out.txt"));
+  EXPECT_FALSE(dir.Exists(journal.substr(journal.rfind('/') + 1)));
+  // Other codes: A's and B's books are kept in a file named for the killed
+  // run, and their codes listed with C, never reached.
+  killed_run();
+  std::string stamp = journal.substr(journal.find("journal-") + 8);
+  stamp = stamp.substr(0, stamp.find(".dat"));
+  for (int run = 1; run <= 2; ++run) {
+    messages.clear();
+    Run("D");
+    EXPECT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(dir.Read("kanadeya-books-" + stamp + ".csv"),
+              whole.substr(0, whole.find("\r\nC,") + 2));
+    EXPECT_EQ(dir.Read("kanadeya-retry.txt"), run == 1 ? "A\r\nB\r\nC\r\n" : "");
+    EXPECT_FALSE(dir.Exists(journal.substr(journal.rfind('/') + 1)));
+    EXPECT_EQ(messages.size(), run == 1 ? 1u : 0u);
+  }
 }
 
 }  // namespace

@@ -120,11 +120,15 @@ class RunFaultsTest : public ::testing::Test {
     }
     return lines;
   }
-  // `text` with the path of the file that keeps books as "<kept>".
+  // `text` with the path of the file that keeps books as "<kept>", and
+  // the run's journal as "<journal>".
   std::string Kept(std::string text) const {
     const std::string kept = dir.File(KeptName());
     for (size_t at; (at = text.find(kept)) != std::string::npos;)
       text.replace(at, kept.size(), "<kept>");
+    const std::string journal = dir.File("kanadeya-journal-");
+    for (size_t at; (at = text.find(journal)) != std::string::npos;)
+      text.replace(at, text.find(".dat", at) + 4 - at, "<journal>");
     return text;
   }
   std::vector<std::string> LogLines() const {
@@ -152,6 +156,12 @@ class RunFaultsTest : public ::testing::Test {
 };
 
 const std::string kFoundA = "1\tA\tA\t見つかりました\tT1";
+const std::string kNoJournal =
+    "\tデータフォルダーをロックできないため、検索の記録を残しません（止まった検索の本を次の検索が"
+    "引き継げません）";
+const std::string kJournalNotMade =
+    "\t検索の記録を作れませんでした（止まった検索の本を次の検索が引き継げません）：<journal>";
+const std::string kJournalStays = "\t見つかった本の記録を次の検索に残します：<journal>";
 const std::string kNotOnSiteC = "2\tC\tC\t見つかりません：検索結果に本がありませんでした";
 
 TEST_F(RunFaultsTest, WritesThatFail) {
@@ -177,10 +187,11 @@ TEST_F(RunFaultsTest, WritesThatFail) {
       {.name = "the data folder's disk is full: neither the import file nor the books kept",
        .codes = "A",
        .fault = full_disk(dir.path(), 0),
-       .log = {kFoundA, "終了\tコード 1件\t見つかった本 1件\t" + end_not_written +
-                            "\t本を残すファイルも書き込めませんでした"
-                            "\tもう一度調べるコードの一覧を書き込めませんでした：" +
-                            Retry()},
+       .log = {kJournalNotMade, kFoundA,
+               "終了\tコード 1件\t見つかった本 1件\t" + end_not_written +
+                   "\t本を残すファイルも書き込めませんでした"
+                   "\tもう一度調べるコードの一覧を書き込めませんでした：" +
+                   Retry()},
        .message = not_written + "見つかった本 1件" + not_kept + full +
                   "\r\n\r\n1件中 1件 見つかりましたが、取り込みファイルには入っていません。"
                   "\r\nもう一度調べるコードの一覧を書き込めませんでした："},
@@ -188,7 +199,7 @@ TEST_F(RunFaultsTest, WritesThatFail) {
        .codes = "A\r\nB",
        .fault = full_disk(dir.path(), 64),
        .retry = "A\r\nB\r\n",
-       .log = {kFoundA, "2\tB\tB\t見つかりました\tT2",
+       .log = {kJournalNotMade, kFoundA, "2\tB\tB\t見つかりました\tT2",
                "終了\tコード 2件\t見つかった本 2件\t" + end_not_written +
                    "\t本を残すファイルも書き込めませんでした\tもう一度調べるコード：" + Retry()},
        .message = not_written + "見つかった本 2件" + not_kept +
@@ -217,7 +228,7 @@ TEST_F(RunFaultsTest, WritesThatFail) {
              w.env.countdown = {.verbs = test::Verbs::kRenames, .at = 1, .from_then_on = true};
            },
        .kept = {{"T1/"}},
-       .log = {kFoundA, kNotOnSiteC,
+       .log = {kFoundA, kNotOnSiteC, kJournalStays,
                "終了\tコード 2件\t見つかった本 1件\t" + end_not_written +
                    "\t残した本のファイル <kept>"
                    "\tもう一度調べるコードの一覧を書き込めませんでした：" +
@@ -239,7 +250,7 @@ TEST_F(RunFaultsTest, WritesThatFail) {
            },
        .lines = {{"T1/"}},
        .retry = "Z\r\n",
-       .log = {kFoundA, kNotOnSiteC,
+       .log = {kFoundA, kNotOnSiteC, kJournalStays,
                "終了\tコード 2件\t見つかった本 1件\t書き出した本 1件\t" + Out() +
                    "\tもう一度調べるコードの一覧を書き込めませんでした：" + Retry()},
        .message = a_and_c + "もう一度調べるコードの一覧を書き込めませんでした：" + Retry() +
@@ -253,7 +264,7 @@ TEST_F(RunFaultsTest, WritesThatFail) {
              w.env.countdown = {.verbs = test::Verbs::kRenames, .at = 2, .from_then_on = true};
            },
        .lines = {{"T1/"}},
-       .log = {kFoundA, kNotOnSiteC,
+       .log = {kFoundA, kNotOnSiteC, kJournalStays,
                "終了\tコード 2件\t見つかった本 1件\t書き出した本 1件\t" + Out() +
                    "\tもう一度調べるコードの一覧を書き込めませんでした：" + Retry()},
        .message = a_and_c + "もう一度調べるコードの一覧を書き込めませんでした：" + Retry() +
@@ -444,7 +455,8 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
        .log = {"\tデータフォルダーのロックファイルを作れませんでした（ほかのハコブネと同時に"
                "検索すると本が混ざることがあります）：" +
                    lock,
-               kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
+               kNoJournal, kFoundA,
+               "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
        .message = lock + "\r\nこのデータフォルダーのロックファイルを使えませんでした（作ることも"
                          "開くこともできませんでした）。"},
       {.name = "the lock file read-only: the run goes on, and its message says why",
@@ -458,7 +470,8 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
        .log = {"\tデータフォルダーのロックファイルを作れませんでした（ほかのハコブネと同時に"
                "検索すると本が混ざることがあります）：" +
                    lock,
-               kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
+               kNoJournal, kFoundA,
+               "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
        .message = lock + "\r\nこのデータフォルダーのロックファイルを使えませんでした（読み取り"
                          "専用か、書き込む権限がありません）。このままでは、同じデータフォルダーで"
                          "2つの検索を同時にすると、本が混ざることがあります。\r\n読み取り専用を"
@@ -470,7 +483,8 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
        .log = {"\tデータフォルダーのロックファイルを作れませんでした（ほかのハコブネと同時に"
                "検索すると本が混ざることがあります）：" +
                    lock,
-               kFoundA, "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
+               kNoJournal, kFoundA,
+               "終了\tコード 1件\t見つかった本 1件\t書き出した本 1件\t" + Out()},
        .message = lock + "\r\nこのデータフォルダーのロックファイルを使えませんでした（ほかの"
                          "プログラムが開いています）。",
        .slept_ms = 900},

@@ -9,6 +9,7 @@
 // every held file is, so that run ends as the clean one did.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <map>
@@ -60,7 +61,10 @@ const std::map<std::string, std::string> kCodeOfTitle = {{"T1", "A"}, {"T2", "B"
 // What a run left behind, texts as UTF-8.
 struct Ending {
   std::optional<std::vector<std::string>> imported, kept;  // the books' titles
-  std::optional<std::vector<std::string>> retry;           // the codes to try again
+  std::set<std::string> all_kept;                 // the codes of the books in every kept file
+  bool journal = false;                           // a run's journal stands in the data folder
+  std::vector<std::string> paths;                 // each file call's path
+  std::optional<std::vector<std::string>> retry;  // the codes to try again
   std::vector<std::string> log;       // the lines after the run's first, without its tag
   std::vector<std::string> messages;  // each its path and text
   std::vector<std::string> writers;   // files being written, in either folder
@@ -74,7 +78,8 @@ class RunSweepTest : public ::testing::Test {
   // Runs the codes with the countdown over every file verb, in emptied
   // folders holding kanadeya.ini, an earlier run's log and an author
   // dictionary (or in the folders as an earlier run left them).
-  Ending Run(const Countdown& countdown, bool emptied = true) {
+  Ending Run(const Countdown& countdown, bool emptied = true,
+             const std::vector<std::string>& code_list = kCodes) {
     if (emptied) {
       for (const test::TempDir* folder : {&dir, &places})
         for (const auto& entry : std::filesystem::directory_iterator(folder->path()))
@@ -97,12 +102,13 @@ class RunSweepTest : public ::testing::Test {
       host.check = [](const std::string& code) { return code == "X" ? "" : code; };
       env.countdown = countdown;
       env.on_call = [&](std::string_view verb, const std::string& path) {
+        ending.paths.push_back(path);
         if (++ending.calls != countdown.at) return;
         ending.verb = verb;
         ending.path = path;
       };
       std::string codes;
-      for (const std::string& code : kCodes) codes += code + "\r\n";
+      for (const std::string& code : code_list) codes += code + "\r\n";
       // Nothing escapes it (it is noexcept: the program would end here).
       RunLookupShowingFailures(state, env, dir.path().c_str(), dir.File("out.txt").c_str(),
                                codes.c_str());
@@ -113,6 +119,10 @@ class RunSweepTest : public ::testing::Test {
       const std::string name = entry.path().filename().string();
       if (name == "out.txt") ending.imported = Titles(name);
       if (name.starts_with("kanadeya-books-")) ending.kept = Titles(name);
+      if (name.starts_with("kanadeya-books-"))
+        for (const std::string& title : Titles(name))
+          ending.all_kept.insert(kCodeOfTitle.at(title));
+      ending.journal = ending.journal || name.starts_with("kanadeya-journal-");
     }
     if (dir.Exists("kanadeya-retry.txt"))
       ending.retry = Split(dir.Read("kanadeya-retry.txt"), "\r\n");
@@ -212,6 +222,7 @@ TEST_F(RunSweepTest, EveryFileCallHeldOnceOrFailingFromThenOn) {
   ASSERT_EQ(clean.imported, (std::vector<std::string>{"T1", "T2"}));
   ASSERT_EQ(clean.retry, (std::vector<std::string>{"C", "X"}));
   EXPECT_TRUE(clean.writers.empty());
+  EXPECT_FALSE(clean.journal) << "a run that delivered every book left its journal";
   RecordProperty("calls", clean.calls);
   for (int at = 1; at <= clean.calls; ++at) {
     for (const bool held : {true, false}) {
@@ -241,6 +252,41 @@ TEST_F(RunSweepTest, EveryFileCallHeldOnceOrFailingFromThenOn) {
                   std::vector<std::string>{})
             << "files being written that no later run removes";
       }
+    }
+  }
+}
+
+TEST_F(RunSweepTest, NoBookFoundIsLostWhenARunFailsOrThrows) {
+  // A run failing from a call after its loop on, or throwing at any call,
+  // then a run of another code in the same folders: each book the first
+  // found is in its import file or in a kept file.
+  const Ending clean = Run({.verbs = Verbs::kAny, .at = INT_MAX});
+  size_t loop_end = 0;  // the first call on the import file after the last page
+  for (size_t i = 0; i < clean.paths.size(); ++i)
+    if (clean.paths[i].ends_with("Temp.html")) loop_end = i + 1;
+  while (loop_end < clean.paths.size() && !clean.paths[loop_end].ends_with("out.txt")) ++loop_end;
+  for (int at = 1; at <= clean.calls; ++at) {
+    for (const Fault fault : {Fault::kFailed, Fault::kOutOfMemory}) {
+      const bool fails_on = fault == Fault::kFailed;
+      if (fails_on && at <= static_cast<int>(loop_end)) continue;
+      const Ending e = Run({.at = at, .from_then_on = fails_on, .fault = fault});
+      SCOPED_TRACE("call " + std::to_string(at) + (fails_on ? " failing on: " : " throwing: ") +
+                   e.verb + " " + e.path);
+      std::set<std::string> found;
+      for (const std::string& line : e.log)
+        if (const std::vector<std::string> f = Split(line + "\t", "\t");
+            f.size() > 3 && f[3] == "見つかりました")
+          found.insert(f[1]);
+      if (!e.messages.empty() && Has(e.messages.back(), "4件中 2件 見つかりました"))
+        found = {"A", "B"};
+      const Ending next = Run({.verbs = Verbs::kAny, .at = INT_MAX}, false, {"C"});
+      for (const std::string& code : found) {
+        const std::vector<std::string> titles = e.imported.value_or(std::vector<std::string>{});
+        const bool imported =
+            std::find(titles.begin(), titles.end(), code == "A" ? "T1" : "T2") != titles.end();
+        EXPECT_TRUE(imported || next.all_kept.contains(code)) << code << " lost";
+      }
+      EXPECT_FALSE(next.journal) << "the next run left a journal";
     }
   }
 }
