@@ -155,7 +155,7 @@ const std::string kFoundA = "1\tA\tA\t見つかりました\tT1";
 const std::string kNotOnSiteC = "2\tC\tC\t見つかりません：検索結果に本がありませんでした";
 
 TEST_F(RunFaultsTest, WritesThatFail) {
-  const std::string not_written = "出力ファイルを書き込めませんでした。\r\n" + Out() + "\r\n";
+  const std::string not_written = "取り込みファイルを書き込めませんでした。\r\n" + Out() + "\r\n";
   const std::string end_not_written =
       "書き出した本 0件\t書き出していません：取り込みファイルを書き込めませんでした\t" + Out();
   const std::string not_kept =
@@ -400,7 +400,7 @@ TEST_F(RunFaultsTest, FilesAnotherProgramHolds) {
                "書き出していません：取り込みファイルを書き込めませんでした\t" +
                    Out() + "\t残した本のファイル <kept>\t前回の取り込みファイルが残っています" +
                    "\tもう一度調べるコード：" + Retry()},
-       .message = "出力ファイルを書き込めませんでした。\r\n" + Out() +
+       .message = "取り込みファイルを書き込めませんでした。\r\n" + Out() +
                   "\r\n見つかった本 1件は取り込みファイルに入っていません。本は次のファイルに"
                   "残しました。ハコブネの取り込み（インポート）でこのファイルを選ぶと取り込めます："
                   "\r\n<kept>\r\nそれらのコードも、もう一度調べるコードの一覧に入れました。"

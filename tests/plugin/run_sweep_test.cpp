@@ -153,7 +153,7 @@ class RunSweepTest : public ::testing::Test {
     const size_t of = message.find(given), end = message.find("件 見つかりました", of);
     ASSERT_TRUE(of != std::string::npos && end != std::string::npos) << "no counts: " << message;
     const std::string found = message.substr(of + given.size(), end - of - given.size());
-    const bool not_written = Has(message, "出力ファイルを書き込めませんでした。");
+    const bool not_written = Has(message, "取り込みファイルを書き込めませんでした。");
     const bool not_kept = Has(message, "本を残すファイルも書き込めませんでした");
     const bool unlisted = Has(message, "もう一度調べるコードの一覧を書き込めませんでした：");
     EXPECT_EQ(e.imported.has_value(), !not_written) << message;
