@@ -149,8 +149,8 @@ class RunSweepTest : public ::testing::Test {
       EXPECT_FALSE(e.imported || e.kept || e.retry) << "a run that looked nothing up wrote";
       return;
     }
-    const std::string given = std::to_string(kCodes.size()) + "件中 ";
-    const size_t of = message.find(given), end = message.find("件 見つかりました", of);
+    const std::string given = std::to_string(kCodes.size()) + "件中";
+    const size_t of = message.find(given), end = message.find("件が見つかりました", of);
     ASSERT_TRUE(of != std::string::npos && end != std::string::npos) << "no counts: " << message;
     const std::string found = message.substr(of + given.size(), end - of - given.size());
     const bool not_written = Has(message, "取り込みファイルを書き込めませんでした。");
