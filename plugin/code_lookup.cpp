@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <exception>
 #include <span>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/file_faults.h"
 #include "plugin/held_files.h"
@@ -27,7 +29,8 @@ namespace {
 // A page larger than this is no page of the site's (they are about 40 KB):
 // it is not read, so that one page cannot take the memory the host and the
 // plug-in share.
-constexpr uint64_t kLargestPage = uint64_t{16} * 1024 * 1024;
+constexpr uint64_t kMegabyte = 1024 * 1024;
+constexpr uint64_t kLargestPage = 16 * kMegabyte;
 
 // Clears the page's file for a download: a page that an earlier download
 // left there must never be read as this one's.
@@ -71,12 +74,16 @@ bool Download(LookupRun& run, const std::string& path, const std::string& url, C
 }
 
 // Whether the page the host saved at `path` is small enough to be a page of
-// the site's; the address and its size in `result` when it is not.
+// the site's; the address and its size in `result` when it is not, in
+// megabytes to a tenth, rounded up so that no page over the bound reads as
+// the bound ("17.1 MB").
 bool PageFits(RunEnv& env, const std::string& path, CodeLookup& result) {
   uint64_t size = 0;
   if (!env.FileSize(path, size) || size <= kLargestPage) return true;
-  result.fault =
-      result.url + std::string(kLogPageSizeOpen) + std::to_string(size) + std::string(kLogPageSize);
+  const uint64_t tenths =
+      size / kMegabyte * 10 + ((size % kMegabyte) * 10 + kMegabyte - 1) / kMegabyte;
+  result.fault = result.url + std::string(kLogPageSizeOpen) + std::to_string(tenths / 10) + "." +
+                 std::to_string(tenths % 10) + std::string(kLogPageSize);
   return false;
 }
 
@@ -108,27 +115,42 @@ std::optional<CodeOutcome> FetchPage(LookupRun& run, const std::string& url, std
   return PageNotRead(again, why, page_path, result, gone, no_page);
 }
 
+// The host's files that stood but could not be read while one code was
+// looked up: each changes the book found, but the publisher dictionary only
+// a book without a publisher (the page's publisher replaces the one the
+// dictionary gives by the code).
+struct WentWithout {
+  std::vector<std::string> files;
+  std::string publishers;  // empty: read
+};
+
 // The host's three dictionaries, each read when it may have changed. A
 // missing or unreadable dictionary is an empty one: the lookup goes on
 // without what it would have given.
-void LoadDictionaries(LookupRun& run, BookRecord& record) {
+void LoadDictionaries(LookupRun& run, BookRecord& record, WentWithout& without) {
   Dictionaries& dictionaries = run.state.dictionaries;
   RunEnv& env = run.env;
   const std::string& dir = run.data_dir;
   auto read = [](DictionaryLoad load) { return load != DictionaryLoad::kUnreadable; };
-  run.unreadable.ReadOrNote(env, run.log, dir + std::string(kAuthorDictionaryFile),
-                            kLacksAuthorReadings,
-                            [&] { return read(LoadAuthorDictionary(env, dictionaries, dir)); });
-  run.unreadable.ReadOrNote(
-      env, run.log, dir + std::string(kPublisherDictionaryFile), kLacksPublishers,
-      [&] { return read(LookupPublisherByCode(env, dictionaries, dir, record)); });
-  run.unreadable.ReadOrNote(env, run.log, dir + std::string(kLabelDictionaryFile), kLacksLabels,
-                            [&] { return read(LoadLabelDictionary(env, dictionaries, dir)); });
+  const std::string authors = dir + std::string(kAuthorDictionaryFile);
+  if (!run.unreadable.ReadOrNote(env, run.log, authors, kLacksAuthorList, kBooksConcerned, [&] {
+        return read(LoadAuthorDictionary(env, dictionaries, dir));
+      }))
+    without.files.push_back(authors);
+  const std::string publishers = dir + std::string(kPublisherDictionaryFile);
+  if (!run.unreadable.ReadOrNote(
+          env, run.log, publishers, kLacksPublishers, kBooksWithoutPublisher,
+          [&] { return read(LookupPublisherByCode(env, dictionaries, dir, record)); }))
+    without.publishers = publishers;
+  const std::string labels = dir + std::string(kLabelDictionaryFile);
+  if (!run.unreadable.ReadOrNote(env, run.log, labels, kLacksLabels, kBooksConcerned,
+                                 [&] { return read(LoadLabelDictionary(env, dictionaries, dir)); }))
+    without.files.push_back(labels);
 }
 
 // "Setting.ini" is read again for every code, since the host may change it
 // during a run.
-void FillFromSettings(LookupRun& run, BookRecord& record) {
+void FillFromSettings(LookupRun& run, BookRecord& record, WentWithout& without) {
   RunEnv& env = run.env;
   const std::string& path = run.host_settings_path;
   struct Fill {
@@ -152,19 +174,20 @@ void FillFromSettings(LookupRun& run, BookRecord& record) {
   // A file that stands but cannot be read gives the defaults, as a missing
   // one does: it is looked at first.
   std::string probe;
-  run.unreadable.ReadOrNote(env, run.log, path, kLacksSettings, [&] {
-    return env.ReadFilePart(path, 0, 1, probe).ok() || !env.FileExists(path);
-  });
+  if (!run.unreadable.ReadOrNote(env, run.log, path, kLacksSettings, kBooksConcerned, [&] {
+        return env.ReadFilePart(path, 0, 1, probe).ok() || !env.FileExists(path);
+      }))
+    without.files.push_back(path);
   env.ReadProfile(path, kSettingsSection, std::span(queries.data(), asked));
   for (size_t i = 0; i < asked; ++i) *fields[i] = std::move(queries[i].value);
 }
 
 // The search: the detail page's address in `record`, or how it ended.
 std::optional<CodeOutcome> Search(LookupRun& run, std::string_view code_line, BookRecord& record,
-                                  CodeLookup& result) {
+                                  CodeLookup& result, WentWithout& without) {
   const std::string& site = run.settings.site_base_url;
   record.Code = std::string(code_line);
-  LoadDictionaries(run, record);
+  LoadDictionaries(run, record, without);
   if (code_line.size() == 18) SplitEighteenByteCode(code_line, record);
 
   const char* key = run.host.ISBNChkFunc()(record.Code.c_str());
@@ -209,7 +232,7 @@ std::optional<CodeOutcome> Search(LookupRun& run, std::string_view code_line, Bo
 // The book of the detail page in the run's page buffer, found on the site
 // at `base_url`, completed into its line in `result`.
 CodeOutcome BuildBook(LookupRun& run, std::string_view base_url, BookRecord& record,
-                      CodeLookup& result) {
+                      CodeLookup& result, WentWithout& without) {
   DetailPageWork& work = run.state.page_work;
   Dictionaries& dictionaries = run.state.dictionaries;
   const std::string marker =
@@ -226,7 +249,7 @@ CodeOutcome BuildBook(LookupRun& run, std::string_view base_url, BookRecord& rec
   if (result.markers_found == 0 || !result.product_name) return CodeOutcome::kDetailNotReadable;
   if (record.Code.size() == 26) CompleteTwentySixByteCode(record);
   LookupLabel(dictionaries, record);
-  FillFromSettings(run, record);
+  FillFromSettings(run, record, without);
   result.line = BuildOutputLine(record);
   result.title = record.Title;
   if (!record.Volume.empty()) result.title += " " + record.Volume;
@@ -235,13 +258,13 @@ CodeOutcome BuildBook(LookupRun& run, std::string_view base_url, BookRecord& rec
 
 // The book's page, downloaded unless it is held already, parsed into
 // `record`, which is completed into the line.
-CodeOutcome ReadBook(LookupRun& run, BookRecord& record, CodeLookup& result) {
+CodeOutcome ReadBook(LookupRun& run, BookRecord& record, CodeLookup& result, WentWithout& without) {
   if (result.source == PageSource::kSite)
     if (const std::optional<CodeOutcome> not_fetched =
             FetchPage(run, record.PageUrl, run.state.page_work.bytes, result,
                       CodeOutcome::kDetailNotDownloaded, CodeOutcome::kDetailNotReadable))
       return *not_fetched;
-  return BuildBook(run, run.settings.site_base_url, record, result);
+  return BuildBook(run, run.settings.site_base_url, record, result, without);
 }
 
 }  // namespace
@@ -256,8 +279,15 @@ CodeLookup LookupCode(LookupRun& run, std::string_view code_line) {
   CodeLookup result;
   try {
     BookRecord record;
-    const std::optional<CodeOutcome> searched = Search(run, code_line, record, result);
-    result.outcome = searched ? *searched : ReadBook(run, record, result);
+    WentWithout without;
+    const std::optional<CodeOutcome> searched = Search(run, code_line, record, result, without);
+    result.outcome = searched ? *searched : ReadBook(run, record, result, without);
+    // The report names the books that the files not read changed.
+    if (result.outcome == CodeOutcome::kFound) {
+      for (const std::string& path : without.files) run.unreadable.AddBook(path, code_line);
+      if (!without.publishers.empty() && record.Publisher.empty())
+        run.unreadable.AddBook(without.publishers, code_line);
+    }
   } catch (const std::exception& failure) {
     result.outcome = CodeOutcome::kLookupFailed;
     result.fault = failure.what();
@@ -277,10 +307,13 @@ CodeLookup RebuildBook(LookupRun& run, const EarlierRun& earlier, const JournalC
       return result;
     BookRecord record;
     record.Code = code.code;
-    LoadDictionaries(run, record);
+    // The books kept for an earlier run are not this run's: what the files
+    // not read changed is said of this run's books alone.
+    WentWithout without;
+    LoadDictionaries(run, record, without);
     if (code.code.size() == 18) SplitEighteenByteCode(code.code, record);
     record.PageUrl = code.page_url;
-    result.outcome = BuildBook(run, earlier.base_url, record, result);
+    result.outcome = BuildBook(run, earlier.base_url, record, result, without);
   } catch (...) {
     result.outcome = CodeOutcome::kLookupFailed;
   }

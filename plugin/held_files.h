@@ -10,38 +10,48 @@
 
 #include "plugin/lookup_log.h"
 #include "plugin/run_env.h"
+#include "plugin/run_report.h"
 #include "plugin/system_texts.h"
 
 namespace kanadeya {
 
 // The host's files that stood but could not be read during a run (the
-// dictionaries, "Setting.ini"), each with what the books lack for it.
+// dictionaries, "Setting.ini"), each with what the books lack for it and the
+// books it changed.
 class UnreadableFiles {
  public:
   // Reads a file of the host's through `load`, which tells whether it
   // could. One that stands but cannot be read is tried again for about a
   // second, once a run; then it is noted in `log` and the run goes on
-  // without it.
+  // without it. Later reads of a noted file are tried once. True when the
+  // file was read this time; the report calls the books that went without
+  // it `books_called`.
   template <typename Load>
-  void ReadOrNote(RunEnv& env, LookupLog& log, const std::string& path, std::string_view lacks,
-                  Load load) {
-    if (Known(path)) {
-      load();
-      return;
-    }
-    if (TryWhileHeld(env, load)) return;
-    files_.push_back({path, std::string(lacks)});
+  bool ReadOrNote(RunEnv& env, LookupLog& log, const std::string& path, std::string_view lacks,
+                  std::string_view books_called, Load load) {
+    if (Find(path) != nullptr) return load();
+    if (TryWhileHeld(env, load)) return true;
+    files_.push_back({path, std::string(lacks), books_called, {}, 0});
     log.Note(std::string(kLogFileUnreadable) + path + std::string(lacks));
+    return false;
+  }
+
+  // The book of `code` went without the noted file at `path`.
+  void AddBook(const std::string& path, std::string_view code) {
+    UnreadableFile* file = Find(path);
+    if (file == nullptr) return;
+    if (file->books.size() < kInvalidCodesNamed) file->books.push_back(code);
+    ++file->book_count;
   }
 
   const std::vector<UnreadableFile>& files() const { return files_; }
   bool empty() const { return files_.empty(); }
 
  private:
-  bool Known(const std::string& path) const {
-    for (const UnreadableFile& file : files_)
-      if (file.path == path) return true;
-    return false;
+  UnreadableFile* Find(const std::string& path) {
+    for (UnreadableFile& file : files_)
+      if (file.path == path) return &file;
+    return nullptr;
   }
 
   std::vector<UnreadableFile> files_;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "plugin/code_outcome.h"
 #include "plugin/run_env.h"
@@ -34,10 +35,14 @@ struct CodeReport {
   bool page_from_earlier_run = false;  // built from a page an earlier run left
 };
 
-// A file of the host's that stood but could not be read during a run, and
-// what the books lack for it.
+// A file of the host's that stood but could not be read during a run, what
+// the books lack for it, and the books found while it was not read that it
+// changed.
 struct UnreadableFile {
   std::string path, lacks;
+  std::string_view books_called;        // how the report calls those books
+  std::vector<std::string_view> books;  // the first few codes of those books, in the list's order
+  size_t book_count = 0;                // all of them
 };
 
 // How a run ended, for its last line.

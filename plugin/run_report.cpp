@@ -30,14 +30,19 @@ std::string SlipHint(const CodeSlip& slip) {
   }
 }
 
+// "ほか 2件": the count of those not named.
+std::string More(size_t count) {
+  return std::string(kReportInvalidMore) + std::to_string(count) + std::string(kReportCount);
+}
+
 }  // namespace
 
 std::string ReportText(const RunSummary& summary, const ReportNotes& notes) {
   const RunTally& tally = summary.tally;
   const bool imported = summary.output_written || tally.found() == 0;
+  // "8件中3件が見つかりました（見つからなかった本 1件、無効なコード 3件）。"
   std::string text = std::to_string(tally.given) + std::string(kReportOf) +
-                     std::to_string(tally.found()) +
-                     std::string(imported ? kReportFound : kReportFoundNotImported);
+                     std::to_string(tally.found()) + std::string(kReportFound);
   const struct {
     ReportGroup group;
     std::string_view label;
@@ -50,11 +55,13 @@ std::string ReportText(const RunSummary& summary, const ReportNotes& notes) {
   for (const auto& other : others) {
     const size_t count = tally.Count(other.group);
     if (count == 0) continue;
-    if (!first) text += kReportSeparator;
+    text += first ? kReportOthersOpen : kReportSeparator;
     first = false;
     text += std::string(other.label) + std::to_string(count) + std::string(kReportCount);
   }
-  if (!first) text += kReportEnd;
+  if (!first) text += kReportOthersClose;
+  text += kReportEnd;
+  if (!imported) text += kReportFoundNotImported;
   // The invalid codes by name, so that a user without a log sees what to
   // correct.
   for (const InvalidCode& code : notes.invalid) {
@@ -63,9 +70,7 @@ std::string ReportText(const RunSummary& summary, const ReportNotes& notes) {
     if (!hint.empty()) text += "\r\n  " + hint;
   }
   const size_t invalid = tally.Count(ReportGroup::kInvalid);
-  if (invalid > notes.invalid.size())
-    text += "\r\n" + std::string(kReportInvalidMore) +
-            std::to_string(invalid - notes.invalid.size()) + std::string(kReportCount);
+  if (invalid > notes.invalid.size()) text += "\r\n" + More(invalid - notes.invalid.size());
   // The codes whose search listed several books: the one taken may be
   // another edition or volume.
   if (notes.several_count > 0) text += "\r\n" + std::string(kReportCandidates);
@@ -73,10 +78,25 @@ std::string ReportText(const RunSummary& summary, const ReportNotes& notes) {
     text += "\r\n  " + ShownCode(code.code) + std::string(kReportCandidateOpen) +
             std::to_string(code.books) + std::string(kReportCandidateEnd);
   if (notes.several_count > notes.several.size())
-    text += "\r\n  " + std::string(kReportInvalidMore) +
-            std::to_string(notes.several_count - notes.several.size()) + std::string(kReportCount);
-  for (const UnreadableFile& file : notes.unreadable)
-    text += "\r\n" + std::string(kReportFileUnreadable) + file.path + file.lacks;
+    text += "\r\n  " + More(notes.several_count - notes.several.size());
+  // Each file not read, what it changed and in which books; then how to
+  // mend those books without a second copy of any.
+  bool books_changed = false;
+  for (const UnreadableFile& file : notes.unreadable) {
+    text += "\r\n" + std::string(kReportFileUnreadable) + file.path + file.lacks + "\r\n  ";
+    if (file.book_count == 0) {
+      text += kNoBookConcerned;
+      continue;
+    }
+    books_changed = true;
+    text += std::string(file.books_called) + std::to_string(file.book_count) +
+            std::string(kReportCount) + std::string(kBooksConcernedList);
+    for (size_t i = 0; i < file.books.size(); ++i)
+      text += (i == 0 ? "" : std::string(kReportSeparator)) + ShownCode(file.books[i]);
+    if (file.book_count > file.books.size())
+      text += " " + More(file.book_count - file.books.size());
+  }
+  if (books_changed) text += "\r\n" + std::string(kUnreadableNextStep);
   const RetryList& list = notes.list;
   if (!list.path.empty()) {
     if (list.written)

@@ -2,9 +2,9 @@
 // how each code ended, in the user's words, and where the list of the codes
 // to try again is; and, when the connection was lost, what was kept.
 //
-//   8件中 5件 見つかりました。見つかりません 1件、取得できません 1件、無効なコード 1件。
+//   8件中5件が見つかりました（見つからなかった本 1件、ページを取得できなかったもの 1件、無効なコード 1件）。
 //   もう一度調べるコードの一覧：C:\...\kanadeya-retry.txt
-//   （ハコブネの検索画面に貼り付けて、もう一度検索できます）
+//   ハコブネの検索画面に貼り付けると、もう一度検索できます。
 //   くわしくはログをご覧ください：C:\...\kanadeya.log
 #pragma once
 
@@ -51,7 +51,8 @@ struct ReportNotes {
 
 // The report: the counts (and whether the books found reached the import
 // file), the invalid codes with their hints, the files that could not be
-// read, the list of codes to try again, and the log.
+// read with the books they changed, the list of codes to try again, and the
+// log.
 std::string ReportText(const RunSummary& summary, const ReportNotes& notes);
 
 // How many invalid codes the report names; it counts the rest.

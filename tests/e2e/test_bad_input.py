@@ -29,7 +29,7 @@ from test_hakobune import COL_CODE, COL_TITLE, check_import_file, column
 LARGE = os.environ.get("KANADEYA_LARGE_INPUTS", "1") != "0"
 large_input = unittest.skipUnless(LARGE, "KANADEYA_LARGE_INPUTS=0")
 
-OUTPUT_NOT_WRITTEN_MESSAGE = "出力ファイルを書き込めませんでした。"
+OUTPUT_NOT_WRITTEN_MESSAGE = "取り込みファイルを書き込めませんでした。"
 COL_AUTHOR2, COL_OTHERS, COL_PUBLISHER, COL_LABEL, COL_MEMO = 8, 10, 13, 14, 37
 
 BOOK = b"9784888100113"        # a code the host's check accepts

@@ -395,11 +395,11 @@ def shows(result, text):
 
 def report(given, found, not_on_site=0, not_fetched=0, unreadable=0, invalid=0, not_reached=0):
     """The first sentence of the report at the end of a run."""
-    counts = [("見つかりません", not_on_site), ("取得できません", not_fetched),
-              ("読み取れません", unreadable), ("無効なコード", invalid),
-              ("調べていません", not_reached)]
+    counts = [("見つからなかった本", not_on_site), ("ページを取得できなかったもの", not_fetched),
+              ("ページを読み取れなかったもの", unreadable), ("無効なコード", invalid),
+              ("調べなかったコード", not_reached)]
     others = "、".join("%s %d件" % (label, n) for label, n in counts if n)
-    return "%d件中 %d件 見つかりました。" % (given, found) + (others + "。" if others else "")
+    return "%d件中%d件が見つかりました" % (given, found) + ("（%s）" % others if others else "") + "。"
 
 
 def retry_list(folder):

@@ -178,7 +178,7 @@ class CodesExplained(unittest.TestCase):
                          lines[0])
         self.assertEqual(["2", "1920073012003", "", invalid,
                           "本の2段目のバーコード（192 で始まる分類と価格）です。"
-                          "1段目（978 か 979 で始まる方）を読み取ってください"], lines[1])
+                          "1段目（978 か 979 で始まる方）を読み取ってください。"], lines[1])
         self.assertEqual(["3", BOOKS[0].decode(), BOOKS[0].decode(), "見つかりました", "一"],
                          lines[2])
         self.assertEqual(["4", "97848883□00056", "9784888300056", "見つかりました",

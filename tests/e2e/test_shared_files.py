@@ -34,7 +34,7 @@ from test_user_files import settings_file, read_log, lookup, have_strace, under_
 
 IN_THE_WAY = "取得できません：ページを受け取るファイルを消せません"
 OLD_FILE_STANDS = "このファイルには前回の検索の本が残っています。"
-OUTPUT_NOT_WRITTEN = "出力ファイルを書き込めませんでした。"
+OUTPUT_NOT_WRITTEN = "取り込みファイルを書き込めませんでした。"
 FOLDER_IN_USE = "このデータフォルダーは、ほかのハコブネの検索が使っています。"
 BOOKS_KEPT = ("件は取り込みファイルに入っていません。本は次のファイルに残しました。"
               "ハコブネの取り込み（インポート）でこのファイルを選ぶと取り込めます：")

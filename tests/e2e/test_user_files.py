@@ -55,7 +55,7 @@ LOG_OUTCOMES = {
     "no connection": "接続なし：サイトに接続できませんでした（ここで検索を終えました）",
     "stopped": "中止：中止ボタンで中止しました",
 }
-OUTPUT_NOT_WRITTEN = "出力ファイルを書き込めませんでした。"
+OUTPUT_NOT_WRITTEN = "取り込みファイルを書き込めませんでした。"
 MEGABYTE = 1024 * 1024
 
 

@@ -100,7 +100,8 @@ TEST_F(BadInputTest, FailureInsideAHostFunctionEndsThatCodeAlone) {
     Run(dir.path().c_str(), dir.File("out.txt").c_str(), "9784000000001\r\n4000000000");
     EXPECT_EQ(1u, OutputLines());
     ASSERT_EQ(1u, messages.size());
-    EXPECT_EQ(0u, messages[0].find(SJ("2件中 1件 見つかりました。取得できません 1件。")));
+    EXPECT_EQ(
+        0u, messages[0].find(SJ("2件中1件が見つかりました（ページを取得できなかったもの 1件）。")));
     EXPECT_NE(std::string::npos, dir.Read("k.log").find(std::string(kLogLookupFailed)));
   }
 }

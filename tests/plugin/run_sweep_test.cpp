@@ -159,11 +159,11 @@ class RunSweepTest : public ::testing::Test {
       EXPECT_FALSE(e.imported || e.kept || e.retry) << "a run that looked nothing up wrote";
       return;
     }
-    const std::string given = std::to_string(kCodes.size()) + "件中 ";
-    const size_t of = message.find(given), end = message.find("件 見つかりました", of);
+    const std::string given = std::to_string(kCodes.size()) + "件中";
+    const size_t of = message.find(given), end = message.find("件が見つかりました", of);
     ASSERT_TRUE(of != std::string::npos && end != std::string::npos) << "no counts: " << message;
     const std::string found = message.substr(of + given.size(), end - of - given.size());
-    const bool not_written = Has(message, "出力ファイルを書き込めませんでした。");
+    const bool not_written = Has(message, "取り込みファイルを書き込めませんでした。");
     const bool not_kept = Has(message, "本を残すファイルも書き込めませんでした");
     const bool unlisted = Has(message, "もう一度調べるコードの一覧を書き込めませんでした：");
     EXPECT_EQ(e.imported.has_value(), !not_written) << message;
@@ -277,7 +277,7 @@ TEST_F(RunSweepTest, NoBookFoundIsLostWhenARunFailsOrThrows) {
         if (const std::vector<std::string> f = Split(line + "\t", "\t");
             f.size() > 3 && f[3] == "見つかりました")
           found.insert(f[1]);
-      if (!e.messages.empty() && Has(e.messages.back(), "4件中 2件 見つかりました"))
+      if (!e.messages.empty() && Has(e.messages.back(), "4件中2件が見つかりました"))
         found = {"A", "B"};
       const Ending next = Run({.verbs = Verbs::kAny, .at = INT_MAX}, false, {"C"});
       for (const std::string& code : found) {

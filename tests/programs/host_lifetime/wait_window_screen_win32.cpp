@@ -275,7 +275,7 @@ TEST_F(WaitWindowOnScreen, ReportAtTheEndOfARun) {
   Run(stage_.Codes());
   reader.join();
   const std::string first =
-      Sjis("8件中 6件 見つかりました。見つかりません 1件、無効なコード 1件。\r\n");
+      Sjis("8件中6件が見つかりました（見つからなかった本 1件、無効なコード 1件）。\r\n");
   EXPECT_BYTES_EQ(first, text.substr(0, first.size()));
   EXPECT_NE(text.find(Sjis("もう一度調べるコードの一覧：")), std::string::npos) << text;
 }
