@@ -2,16 +2,7 @@
 # on (cmake/wine-run.sh with KANADEYA_WINE_HEAP_ERRORS): fails when the
 # command fails or when Wine reported any heap error in any program.
 #   cmake -DERRORS=FILE -P wine-heap-check.cmake COMMAND [ARG...]
-set(command)
-set(after_script FALSE)
-math(EXPR last "${CMAKE_ARGC} - 1")
-foreach(i RANGE ${last})
-  if(after_script)
-    list(APPEND command "${CMAKE_ARGV${i}}")
-  elseif(CMAKE_ARGV${i} MATCHES "wine-heap-check\\.cmake$")
-    set(after_script TRUE)
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/script-command.cmake)
 
 file(WRITE "${ERRORS}" "")
 set(ENV{KANADEYA_WINE_HEAP_ERRORS} "${ERRORS}")

@@ -35,8 +35,10 @@ struct WaitForm {
 };
 
 struct Resources {
+  int dpi = 96;  // the dots per inch that the font and the cross are made for
   HFONT font = nullptr;
   HBITMAP cross = nullptr;
+  int cross_size = 16;  // its width and height, in pixels
   HBRUSH white = nullptr;
   bool registered = false;
   WaitForm form;  // the latest run's window; none before the first
@@ -55,12 +57,37 @@ HINSTANCE ThisModule() {
   return module;
 }
 
-// A 16 x 16 bitmap of 24-bit colour: a red diagonal cross on white.
-HBITMAP MakeCrossBitmap() {
+// The layout is given at 96 dots per inch; `pixels` at `dpi`.
+int Scaled(int pixels, int dpi) { return ::MulDiv(pixels, dpi, 96); }
+
+// The dots per inch that `window` is drawn at: GetDpiForWindow's answer
+// where user32 has it (looked up here, since older Windows lack it), else
+// the screen's LOGPIXELSY; 96 when neither answers. Windows tells a program
+// that declares no DPI awareness 96 and stretches its windows itself.
+int WindowDpi(HWND window) {
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (dpi_for_window != nullptr) {
+    const UINT dpi = dpi_for_window(window);
+    if (dpi > 0) return static_cast<int>(dpi);
+  }
+  int dpi = 0;
+  if (HDC screen = ::GetDC(nullptr)) {
+    dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+  }
+  return dpi > 0 ? dpi : 96;
+}
+
+// A `size` x `size` bitmap of 24-bit colour: a red diagonal cross on white,
+// at 16 pixels two pixels thick from x = 3 to 12, and as much larger at a
+// larger size.
+HBITMAP MakeCrossBitmap(int size) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 16;
-  info.bmiHeader.biHeight = 16;
+  info.bmiHeader.biWidth = size;
+  info.bmiHeader.biHeight = size;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
@@ -68,17 +95,40 @@ HBITMAP MakeCrossBitmap() {
   HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap == nullptr || bits == nullptr) return bitmap;
   auto* pixels = static_cast<BYTE*>(bits);
-  const int stride = 16 * 3;  // already a multiple of 4
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) {
+  const int stride = (size * 3 + 3) & ~3;  // rows start on 4-byte boundaries
+  const int thick = ::MulDiv(2, size, 16);
+  const int first = ::MulDiv(3, size, 16);
+  const int last = ::MulDiv(12, size, 16);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
       BYTE* p = pixels + y * stride + x * 3;
+      const int down = x - y;
+      const int up = x + y - (size - 1);
       const bool on_cross =
-          (x >= 3 && x <= 12) && (x - y == 0 || x - y == 1 || x + y == 15 || x + y == 16);
+          x >= first && x <= last && ((down >= 0 && down < thick) || (up >= 0 && up < thick));
       p[0] = on_cross ? 0x00 : 0xFF;  // blue
       p[1] = on_cross ? 0x00 : 0xFF;  // green
       p[2] = 0xFF;                    // red
     }
   return bitmap;
+}
+
+// The font and the cross for `dpi`, made anew when the DPI changed.
+void MakeDrawingObjects(Resources& state, int dpi) {
+  if (state.dpi != dpi) {
+    if (state.font != nullptr) ::DeleteObject(state.font);
+    if (state.cross != nullptr) ::DeleteObject(state.cross);
+    state.font = nullptr;
+    state.cross = nullptr;
+    state.dpi = dpi;
+  }
+  if (state.font == nullptr)
+    state.font = ::CreateFontA(-Scaled(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                               SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontName);
+  state.cross_size = Scaled(16, dpi);
+  if (state.cross == nullptr) state.cross = MakeCrossBitmap(state.cross_size);
+  if (state.white == nullptr) state.white = ::CreateSolidBrush(RGB(255, 255, 255));
 }
 
 void DrawStopButton(const DRAWITEMSTRUCT& item) {
@@ -90,18 +140,21 @@ void DrawStopButton(const DRAWITEMSTRUCT& item) {
   SIZE text{};
   ::SelectObject(item.hDC, State().font);
   ::GetTextExtentPoint32A(item.hDC, caption, lstrlenA(caption) - 1, &text);
-  const int total = 16 + 4 + text.cx;
+  // The cross, a gap of a quarter of its size, then the caption.
+  const int cross = State().cross_size;
+  const int total = cross + cross / 4 + text.cx;
   const int left = rect.left + (rect.right - rect.left - total) / 2;
-  const int top = rect.top + (rect.bottom - rect.top - 16) / 2;
+  const int top = rect.top + (rect.bottom - rect.top - cross) / 2;
   if (State().cross != nullptr) {
     HDC memory = ::CreateCompatibleDC(item.hDC);
     HGDIOBJ old = ::SelectObject(memory, State().cross);
     // White, the colour of the lower-left pixel, is drawn transparent.
-    ::TransparentBlt(item.hDC, left, top, 16, 16, memory, 0, 0, 16, 16, RGB(255, 255, 255));
+    ::TransparentBlt(item.hDC, left, top, cross, cross, memory, 0, 0, cross, cross,
+                     RGB(255, 255, 255));
     ::SelectObject(memory, old);
     ::DeleteDC(memory);
   }
-  RECT text_rect{left + 20, rect.top, rect.right, rect.bottom};
+  RECT text_rect{left + cross + cross / 4, rect.top, rect.right, rect.bottom};
   ::SetBkMode(item.hDC, TRANSPARENT);
   ::DrawTextA(item.hDC, caption, -1, &text_rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
@@ -249,37 +302,42 @@ bool CreateWaitForm(bool& stop_requested) {
   DestroyForm(state.form.window);
   state.form = WaitForm{};
   if (!RegisterFormClass()) return false;
-  if (state.font == nullptr)
-    state.font = ::CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, kFontName);
-  if (state.cross == nullptr) state.cross = MakeCrossBitmap();
-  if (state.white == nullptr) state.white = ::CreateSolidBrush(RGB(255, 255, 255));
 
-  // Client area 219 x 98, a single fixed border, a caption bar without text
-  // or icons, always on top, centred on the screen.
+  // A single fixed border, a caption bar without text or icons, always on
+  // top. Made first, hidden, to learn the DPI it is drawn at; then sized and
+  // centred on the screen.
   const DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
   const DWORD ex_style = WS_EX_TOPMOST | WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
-  RECT frame{0, 0, 219, 98};
+  HWND window = ::CreateWindowExA(ex_style, kClassName, "", style, 0, 0, 0, 0, nullptr, nullptr,
+                                  ThisModule(), &stop_requested);
+  if (window == nullptr) return false;
+  const int dpi = WindowDpi(window);
+  MakeDrawingObjects(state, dpi);
+  // The layout below is in pixels at 96 DPI: a client area of 219 x 98.
+  const auto at_dpi = [dpi](int pixels) { return Scaled(pixels, dpi); };
+  RECT frame{0, 0, at_dpi(219), at_dpi(98)};
   ::AdjustWindowRectEx(&frame, style, FALSE, ex_style);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  HWND window = ::CreateWindowExA(ex_style, kClassName, "", style, x, y, width, height, nullptr,
-                                  nullptr, ThisModule(), &stop_requested);
-  if (window == nullptr) return false;
+  ::SetWindowPos(window, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 
+  const auto scaled_child = [&](const char* control_class, const char* text, DWORD child_style,
+                                int x, int y, int child_width, int child_height, int id) {
+    return Child(window, control_class, text, child_style, at_dpi(x), at_dpi(y),
+                 at_dpi(child_width), at_dpi(child_height), id);
+  };
   WaitForm form;
   form.window = window;
   // The label holds its whole text, however wide the font draws it.
-  const int label_width = std::max(109, TextWidth(window, kWaitCaption));
-  Child(window, "STATIC", kWaitCaption, SS_LEFT, 20, 7, label_width, 12, 3);
-  form.bar = Child(window, PROGRESS_CLASSA, "", WS_TABSTOP, 16, 24, 185, 25, 4);
+  const int label_width = std::max(at_dpi(109), TextWidth(window, kWaitCaption));
+  Child(window, "STATIC", kWaitCaption, SS_LEFT, at_dpi(20), at_dpi(7), label_width, at_dpi(12), 3);
+  form.bar = scaled_child(PROGRESS_CLASSA, "", WS_TABSTOP, 16, 24, 185, 25, 4);
   if (form.bar != nullptr) ::SendMessageA(form.bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-  form.counter = Child(window, "STATIC", "-/-", SS_RIGHT, 183, 52, 18, 12, 2);
-  form.stop = Child(window, "BUTTON", kStopCaption, BS_OWNERDRAW | WS_TABSTOP, 56, 64, 105, 25,
-                    kStopButtonId);
+  form.counter = scaled_child("STATIC", "-/-", SS_RIGHT, 183, 52, 18, 12, 2);
+  form.stop = scaled_child("BUTTON", kStopCaption, BS_OWNERDRAW | WS_TABSTOP, 56, 64, 105, 25,
+                           kStopButtonId);
   state.form = form;
   return true;
 }

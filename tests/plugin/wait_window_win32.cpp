@@ -1,8 +1,9 @@
 // The wait window on Win32: hidden unless asked for, its counter and bar
 // following the progress report when shown, its stop button setting the stop
 // request; one window at a time,
-// even when runs come from different threads; and a message handler's
-// floating-point failure during the progress report does not end the run.
+// even when runs come from different threads; its size and font at the
+// display's DPI; and a message handler's floating-point failure during the
+// progress report does not end the run.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -24,6 +27,8 @@ namespace {
 constexpr const char* kWaitFormClass = "TfrmWait";
 constexpr int kCounterId = 2;
 constexpr int kBarId = 4;
+constexpr int kLabelId = 3;
+constexpr int kStopId = 1001;
 
 HWND LatestWaitForm() { return ::FindWindowA(kWaitFormClass, nullptr); }
 
@@ -59,6 +64,51 @@ TEST(WaitWindow, ShownOnlyWhenAskedItCountsAndStopSetsTheRequest) {
     EXPECT_FALSE(::IsWindowVisible(form));
     env.HideWaitWindow();
   }
+}
+
+// The window at the display's DPI. A run of this program in a Wine prefix
+// at another DPI passes the client size it expects in KANADEYA_WAIT_CLIENT
+// ("329x147" at 144 DPI); without it, the size at 96 DPI. The controls'
+// places and the font grow by as much, give or take a pixel of rounding; the
+// label's right edge is left out, as it grows to hold its text.
+TEST(WaitWindow, SizedForTheDisplaysDpi) {
+  int width = 219, height = 98;
+  if (const char* expected = std::getenv("KANADEYA_WAIT_CLIENT")) {
+    ASSERT_EQ(std::sscanf(expected, "%dx%d", &width, &height), 2) << expected;
+  }
+  SystemEnv env;
+  bool stop_requested = false;
+  env.CreateWaitWindow(false, stop_requested);
+  HWND form = LatestWaitForm();
+  ASSERT_NE(form, nullptr) << "no wait window: no display?";
+  RECT client{};
+  ::GetClientRect(form, &client);
+  EXPECT_EQ(client.right, width);
+  EXPECT_EQ(client.bottom, height);
+  const double scale = width / 219.0;
+  const struct {
+    int id;
+    RECT at_96;  // a right edge of -1 is not checked
+  } controls[] = {{kLabelId, {20, 7, -1, 19}},
+                  {kBarId, {16, 24, 201, 49}},
+                  {kCounterId, {183, 52, 201, 64}},
+                  {kStopId, {56, 64, 161, 89}}};
+  for (const auto& control : controls) {
+    SCOPED_TRACE(control.id);
+    RECT place{};
+    ::GetWindowRect(::GetDlgItem(form, control.id), &place);
+    ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_NEAR(place.left, control.at_96.left * scale, 1);
+    EXPECT_NEAR(place.top, control.at_96.top * scale, 1);
+    if (control.at_96.right >= 0) {
+      EXPECT_NEAR(place.right, control.at_96.right * scale, 1);
+    }
+    EXPECT_NEAR(place.bottom, control.at_96.bottom * scale, 1);
+  }
+  LOGFONTA font{};
+  ::GetObjectA(reinterpret_cast<HFONT>(::SendDlgItemMessageA(form, kLabelId, WM_GETFONT, 0, 0)),
+               sizeof font, &font);
+  EXPECT_NEAR(-font.lfHeight, 12 * scale, 1);
 }
 
 // A run on one thread, the next on another: the first thread's window cannot

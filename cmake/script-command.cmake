@@ -1,0 +1,15 @@
+# Sets `command` to the arguments after the script's path in the command line
+# of a script run as `cmake [-DNAME=VALUE...] -P SCRIPT COMMAND [ARG...]`.
+set(command)
+set(after_script FALSE)
+set(script_next FALSE)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE ${last})
+  if(after_script)
+    list(APPEND command "${CMAKE_ARGV${i}}")
+  elseif(script_next)
+    set(after_script TRUE)
+  elseif(CMAKE_ARGV${i} STREQUAL "-P")
+    set(script_next TRUE)
+  endif()
+endforeach()
