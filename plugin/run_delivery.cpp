@@ -182,7 +182,9 @@ void LookupRun::EndJournals(Delivery& delivery, bool own_books_delivered) {
   for (size_t i = 0; i < journal.earlier().size(); ++i) {
     const EarlierRun& run = journal.earlier()[i];
     const EarlierDelivery& taken = delivery.earlier[i];
-    end(run.path, taken.books == 0 || taken.kept_fault.ok(), run.delivered);
+    // Its books that this run built are delivered only with this run's.
+    end(run.path, (taken.books == 0 || taken.kept_fault.ok()) && own_books_delivered,
+        run.delivered);
   }
   if (!journal.path().empty() && !end(journal.path(), own_books_delivered, true)) {
     log.Note(std::string(kLogJournalStays) + journal.path());
