@@ -208,7 +208,7 @@ std::string TakenOverText(size_t built, const std::vector<EarlierDelivery>& earl
     const bool kept = taken.books > 0 && taken.kept_fault.ok();
     if (taken.books > 0)
       text.Add(kept ? std::string(kEarlierBooksKeptIn) + "\r\n" + taken.kept + "\r\n" +
-                          std::string(kBooksKeptCodes)
+                          std::string(kBooksKeptCodes) + std::string(kBooksOneOrTheOther)
                     : std::string(kEarlierBooksNotKept) + "\r\n" + taken.journal);
     if (taken.codes_listed > (kept ? taken.books : 0)) text.Add(std::string(kEarlierCodesListed));
   }
