@@ -70,6 +70,9 @@ struct Delivery {
   std::string journal_stays;             // this run's journal, left for the next run
 };
 
+// A line of the code list with nothing but spaces and tabs: the host's
+// check is still asked about it, as for every line, but it is no code.
+bool IsBlankLine(std::string_view line);
 // The codes of the host's list: its lines but those of nothing but spaces
 // and tabs.
 size_t CountCodes(std::string_view codes);

@@ -160,8 +160,7 @@ void LookupRun::DeliverEarlierRuns(const RunOutcomes& outcomes, Delivery& delive
     }
     std::unordered_set<std::string_view> listed;
     SplitLines(run.codes, [&](std::string_view line) {
-      const bool blank = line.find_first_not_of(" \t") == std::string_view::npos;
-      if (blank || (reached.contains(line) && !to_list.contains(line)) ||
+      if (IsBlankLine(line) || (reached.contains(line) && !to_list.contains(line)) ||
           own_codes.contains(line) || !listed.insert(line).second)
         return;
       retry.push_back(line);

@@ -16,13 +16,11 @@ namespace {
 // The largest page buffer kept from one code to the next.
 constexpr size_t kKeptPageCapacity = size_t{1} << 20;
 
-// A line of the code list with nothing but spaces and tabs: the host's
-// check is still asked about it, as for every line, but it is no code.
+}  // namespace
+
 bool IsBlankLine(std::string_view line) {
   return line.find_first_not_of(" \t") == std::string_view::npos;
 }
-
-}  // namespace
 
 size_t CountCodes(std::string_view codes) {
   size_t n = 0;
